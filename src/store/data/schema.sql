@@ -1,0 +1,28 @@
+-- Tables of the project store. Numbers are double precision (REAL affinity),
+-- whole numbers INTEGER. Point and bearing identifiers are assigned by the
+-- engine and never reused, so rows of a deleted point can never be taken for
+-- rows of a new one.
+
+CREATE TABLE "Parameters" (Parameter TEXT, ParameterID INTEGER PRIMARY KEY, GroupID INTEGER);
+CREATE TABLE DefaultParameters (ParameterID INTEGER, DefaultValue INTEGER, DefaultText TEXT);
+CREATE TABLE Groups (GroupID INTEGER PRIMARY KEY, "Group" TEXT);
+CREATE TABLE PowerClasses (PowerID INTEGER PRIMARY KEY, PowerClass TEXT);
+CREATE TABLE BearingsTip (TipID INTEGER PRIMARY KEY, Tip TEXT);
+CREATE TABLE Bearings (BearingID INTEGER PRIMARY KEY AUTOINCREMENT, "Number" TEXT, di DOUBLE, de DOUBLE,
+                       b DOUBLE, C DOUBLE, C0 DOUBLE, Alfa DOUBLE, Tkah DOUBLE, TipID INTEGER);
+
+CREATE TABLE CommonParameters (ParameterID INTEGER, ParamValue DOUBLE);
+CREATE TABLE Points (PointID INTEGER PRIMARY KEY AUTOINCREMENT, PointNumber INTEGER, GroupID INTEGER);
+CREATE TABLE PointParameters (PointID INTEGER, ParameterID INTEGER, ParValue DOUBLE DEFAULT 0);
+CREATE TABLE Powers (PointID INTEGER, Power DOUBLE, Speed DOUBLE, Coeff DOUBLE, PowerID INTEGER,
+                     PowerNumber INTEGER, RezNumber INTEGER);
+CREATE TABLE PointForses (PointID INTEGER, ParameterID INTEGER, ParameterValue DOUBLE, RezNumber INTEGER);
+CREATE TABLE Reakz (ParameterID INTEGER, ParamValue DOUBLE);
+CREATE TABLE BearRep (Side INTEGER, BearingID INTEGER, Kb DOUBLE, Kt DOUBLE, Pr DOUBLE, Lh DOUBLE, Kv DOUBLE,
+                      e DOUBLE, X DOUBLE, Y DOUBLE, RollRing INTEGER, Radial INTEGER, Osev INTEGER);
+
+CREATE INDEX DefaultParametersByParameter ON DefaultParameters (ParameterID, DefaultValue);
+CREATE INDEX PointParametersByPoint ON PointParameters (PointID, ParameterID);
+CREATE INDEX PowersByPoint ON Powers (PointID, RezNumber);
+CREATE INDEX PointForsesByPoint ON PointForses (PointID, RezNumber);
+CREATE INDEX BearingsByTip ON Bearings (TipID, C);

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <memory>
+#include <stdexcept>
+
+struct sqlite3;
+
+namespace tarnvel {
+
+// Every failure of the project store (a statement the engine rejects, a file
+// that cannot be opened, copied or compacted) arrives as this one error type.
+class StoreError : public std::runtime_error
+{
+public:
+    explicit StoreError(const QString &message);
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+// A read-only, fully materialised result set: the rows are fetched when it is
+// opened, so it stays valid whatever statements run afterwards (a snapshot).
+class Recordset
+{
+public:
+    Recordset() = default;
+    Recordset(QStringList columns, QVector<QVector<QVariant>> rows);
+
+    bool isBeforeFirst() const { return m_rows.isEmpty(); }  // true for an empty set
+    bool isAfterLast() const { return m_row >= m_rows.size(); }
+    void next() { if (m_row < m_rows.size()) ++m_row; }
+    void first() { m_row = 0; }
+    void last() { m_row = m_rows.isEmpty() ? 0 : m_rows.size() - 1; }
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+
+    // Value of the current row's column by name or alias; a null QVariant for
+    // an empty (NULL) field. Asking for a column the set does not have is a
+    // programming error and throws.
+    QVariant field(const QString &name) const;
+    bool hasField(const QString &name) const { return columnIndex(name) >= 0; }
+    const QStringList &columns() const { return m_columns; }
+    void close();
+
+private:
+    friend class Database;
+    int columnIndex(const QString &name) const;
+
+    QStringList m_columns;
+    QVector<QVector<QVariant>> m_rows;
+    int m_row = 0;
+};
+
+// The one connection to the project store. Statements are written in the
+// dialect the rest of the program uses (backtick/bracket quoting, DELETE * FROM,
+// First(), TRANSFORM … PIVOT crosstabs); the store takes care of the engine.
+class Database
+{
+public:
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens an existing database. A file that is missing, is not a database,
+    // is damaged, or lacks one of the required tables is refused with
+    // StoreError, and nothing is written to it.
+    static std::unique_ptr<Database> open(const QString &path, const QStringList &requiredTables = {});
+    // Creates a new database file (which must not exist) with no tables.
+    static std::unique_ptr<Database> create(const QString &path);
+    // Writes a compacted copy of the database at source to destination, which
+    // must not exist.
+    static void compact(const QString &sourcePath, const QString &destinationPath);
+
+    QString path() const { return m_path; }
+    bool isOpen() const { return m_db != nullptr; }
+    void close();
+
+    void execute(const QString &statement);
+    // Result sets are snapshots; forward-only ones behave the same.
+    Recordset openRecordset(const QString &statement, bool forwardOnly = false);
+    Recordset openTable(const QString &table);
+    bool hasTable(const QString &table);
+    qint64 lastInsertId() const;
+
+    // Nestable transaction: everything done while the guard lives is undone if
+    // it is destroyed before commit(), also when an exception leaves the scope.
+    class Transaction
+    {
+    public:
+        explicit Transaction(Database &db);
+        ~Transaction();
+        Transaction(const Transaction &) = delete;
+        Transaction &operator=(const Transaction &) = delete;
+        void commit();
+
+    private:
+        Database &m_db;
+        QString m_name;
+        bool m_done = false;
+    };
+
+private:
+    Database(sqlite3 *db, QString path);
+    void configure();
+    void run(const QString &sql);
+    Recordset query(const QString &sql);
+    Recordset crosstab(const QString &statement);
+    [[noreturn]] void fail(const QString &context) const;
+
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+    int m_savepointDepth = 0;
+};
+
+// The workspace of the original engine interface has nothing to do here; it
+// is kept as an object so that start-up and shutdown read as the design does.
+struct Workspace
+{
+    QString name = QStringLiteral("TarnvelWorkSpace");
+    QString user = QStringLiteral("Admin");
+    bool open = true;
+    void close() { open = false; }
+};
+
+} // namespace tarnvel

@@ -1,0 +1,116 @@
+#include "store/numbers.h"
+
+#include <cfenv>
+#include <climits>
+#include <cmath>
+
+namespace tarnvel {
+
+QString SqlNum(double value)
+{
+    if (value == 0.0)
+        value = 0.0; // no "-0"
+    return SqlNum(QString::asprintf("%.15G", value));
+}
+
+QString SqlNum(const QString &text)
+{
+    if (text.isEmpty())
+        return QStringLiteral(" ");
+    QString result = text;
+    return result.replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
+QString SqlNum(const QVariant &value)
+{
+    if (value.isNull())
+        return QStringLiteral(" ");
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return SqlNum(value.toDouble());
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return QString::number(value.toLongLong());
+    default:
+        return SqlNum(value.toString());
+    }
+}
+
+double leadingNumber(const QString &text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+        ++i;
+    qsizetype digits = 0;
+    while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text.at(i) == QLatin1Char('.')) {
+        ++i;
+        while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return 0.0;
+    qsizetype end = i;
+    if (i < n && (text.at(i) == QLatin1Char('E') || text.at(i) == QLatin1Char('e'))) {
+        qsizetype j = i + 1;
+        if (j < n && (text.at(j) == QLatin1Char('+') || text.at(j) == QLatin1Char('-')))
+            ++j;
+        const qsizetype expStart = j;
+        while (j < n && text.at(j).isDigit() && text.at(j).unicode() < 128)
+            ++j;
+        if (j > expStart)
+            end = j;
+    }
+    bool ok = false;
+    const double value = text.mid(start, end - start).toDouble(&ok);
+    if (ok)
+        return value;
+    // Out of range exponents: keep the sign, saturate.
+    return text.at(start) == QLatin1Char('-') ? -HUGE_VAL : HUGE_VAL;
+}
+
+double roundHalfEven(double value)
+{
+    // nearbyint honours the current rounding mode, which is to-nearest-even
+    // unless somebody changed it.
+    const int saved = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double result = std::nearbyint(value);
+    std::fesetround(saved);
+    return result;
+}
+
+double roundHalfEven(double value, int places)
+{
+    const double scale = std::pow(10.0, places);
+    const double scaled = value * scale;
+    if (!std::isfinite(scaled))
+        return value;
+    return roundHalfEven(scaled) / scale;
+}
+
+int wholeNumber(double value)
+{
+    const double rounded = roundHalfEven(value);
+    if (std::isnan(rounded))
+        return 0;
+    if (rounded >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (rounded <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(rounded);
+}
+
+} // namespace tarnvel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace tarnvel {
+
+// Text of a number as it goes into a statement or a list cell: up to 15
+// significant digits, exponent form where the value needs it (1E-08), always
+// a decimal point. An empty text becomes one blank.
+QString SqlNum(double value);
+QString SqlNum(const QString &text);
+QString SqlNum(const QVariant &value);
+
+// The leading decimal number of a text ("38 ID" -> 38, " 2.5e3x" -> 2500):
+// leading blanks skipped, point as decimal separator, optional exponent.
+// A text that does not start with a number reads as 0.
+double leadingNumber(const QString &text);
+
+// Rounding with halves going to the even neighbour (2.5 -> 2, 3.5 -> 4).
+double roundHalfEven(double value);
+double roundHalfEven(double value, int places);
+int wholeNumber(double value);
+
+} // namespace tarnvel

@@ -1,0 +1,41 @@
+#include "ui/startup.h"
+
+#include "store/store_file.h"
+#include "ui/message_box.h"
+#include "ui/splash_window.h"
+
+#include <QApplication>
+
+namespace tarnvel {
+
+std::unique_ptr<frmMain> startUp(ProgramState &state, const QString &storeDirectory)
+{
+    auto splash = std::make_unique<frmSplash>(frmSplash::Role::Splash);
+    splash->show();
+    QApplication::processEvents();
+
+    state.storeDirectory = storeDirectory;
+    state.workspace = Workspace{};
+    try {
+        state.db = openOrCreateStore(storeDirectory);
+    } catch (const StoreError &error) {
+        splash->close();
+        showMessage(QStringLiteral("Не удалось открыть базу данных.\n%1").arg(error.message()), MessageIcon::Critical,
+                    MessageButtons::Ok, QStringLiteral("Tarnvel"));
+        return nullptr;
+    }
+
+    std::unique_ptr<frmMain> window;
+    try {
+        window = std::make_unique<frmMain>(state);
+    } catch (const StoreError &error) {
+        splash->close();
+        showMessage(error.message(), MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Tarnvel"));
+        return nullptr;
+    }
+    splash->close();
+    window->show();
+    return window;
+}
+
+} // namespace tarnvel

@@ -1,0 +1,273 @@
+#include "store/numbers.h"
+#include "store/store_file.h"
+#include "test_support.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace tarnvel;
+using tarnvel::test::countRows;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString caption(Database &db, int parameterId)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT Parameter FROM `Parameters` WHERE ParameterID = %1").arg(parameterId));
+    return rs.isBeforeFirst() ? QString() : rs.field(QStringLiteral("Parameter")).toString();
+}
+
+QStringList choices(Database &db, int parameterId)
+{
+    QStringList texts;
+    Recordset rs = db.openRecordset(
+        QStringLiteral("SELECT DefaultText, DefaultValue FROM DefaultParameters WHERE ParameterID = %1 ORDER BY DefaultValue").arg(parameterId));
+    for (int expected = 1; !rs.isAfterLast(); rs.next(), ++expected) {
+        EXPECT_EQ(rs.field(QStringLiteral("DefaultValue")).toInt(), expected) << parameterId;
+        texts << rs.field(QStringLiteral("DefaultText")).toString();
+    }
+    return texts;
+}
+
+void fillScenario(Database &db)
+{
+    db.execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 250)"));
+    db.execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (1, 3)"));
+    db.execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (1, 11, 3)"));
+    db.execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (1, 10, 1000, 1, 2, 2, 1)"));
+    db.execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (1, 35, 1500, 1)"));
+    db.execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 10)"));
+    db.execute(QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, RollRing, Radial, Osev) VALUES (0, 3, 1.3, 1, 0, 1, 1)"));
+    db.execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES ('7777', 35, 80, 21, 33200, 18000, 0, 2)"));
+}
+
+} // namespace
+
+TEST(StoreFile, FirstStartCreatesTheStoreWithSchemaAndCatalogue)
+{
+    test::TempStore store;
+    ASSERT_FALSE(QFileInfo::exists(store.path()));
+    std::unique_ptr<Database> db = store.open();
+    ASSERT_TRUE(QFileInfo::exists(store.path()));
+    for (const QString &table : storeTables())
+        EXPECT_TRUE(db->hasTable(table)) << table.toStdString();
+    for (const QString &table : scenarioTables())
+        EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ") + table), 0) << table.toStdString();
+
+    // Every parameter the program's logic names has a caption in its group.
+    const struct
+    {
+        int group;
+        QList<int> ids;
+    } groups[] = {
+        {1, {2, 4, 38, 53, 54}},
+        {2, {5, 6, 7, 8, 9, 10}},
+        {3, {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 33}},
+        {4, {21, 22, 23, 24, 25, 26, 27, 28, 30, 31, 32, 34}},
+        {5, {35, 36, 37, 46, 47, 48}},
+        {7, {39, 40, 41}},
+        {8, {42, 43, 44}},
+        {9, {45}},
+    };
+    for (const auto &group : groups) {
+        Recordset rs = db->openRecordset(QStringLiteral("SELECT ParameterID FROM `Parameters` WHERE GroupID = %1 ORDER BY ParameterID").arg(group.group));
+        QList<int> ids;
+        for (; !rs.isAfterLast(); rs.next())
+            ids << rs.field(QStringLiteral("ParameterID")).toInt();
+        EXPECT_EQ(ids, group.ids) << "group " << group.group;
+        for (int id : group.ids)
+            EXPECT_FALSE(caption(*db, id).isEmpty()) << id;
+    }
+    EXPECT_EQ(caption(*db, 39), QStringLiteral("R1x"));
+    EXPECT_EQ(caption(*db, 44), QStringLiteral("R2"));
+    EXPECT_EQ(caption(*db, 45), QStringLiteral("Ra"));
+
+    // Group captions name the point kinds.
+    Recordset kinds = db->openRecordset(QStringLiteral("SELECT GroupID, `Group` FROM Groups WHERE GroupID IN (2, 3, 4) ORDER BY GroupID"));
+    EXPECT_EQ(kinds.field(QStringLiteral("Group")).toString(), QStringLiteral("Произвольная сила"));
+    kinds.next();
+    EXPECT_EQ(kinds.field(QStringLiteral("Group")).toString(), QStringLiteral("Цилиндрическое зацепление"));
+    kinds.next();
+    EXPECT_EQ(kinds.field(QStringLiteral("Group")).toString(), QStringLiteral("Коническое зацепление"));
+}
+
+TEST(StoreFile, ChoicesBeginWithTheNumbersTheComputationsRead)
+{
+    test::TempStore store;
+    std::unique_ptr<Database> db = store.open();
+    EXPECT_EQ(choices(*db, 4), (QStringList{QStringLiteral("Н"), QStringLiteral("кГс")}));
+    EXPECT_EQ(choices(*db, 38).size(), 2);
+    for (int id : {15, 25}) {
+        const QStringList angles = choices(*db, id);
+        ASSERT_FALSE(angles.isEmpty());
+        EXPECT_EQ(leadingNumber(angles.first()), 20.0) << id;
+        for (const QString &angle : angles)
+            EXPECT_GT(leadingNumber(angle), 0.0) << id;
+    }
+    for (int id : {18, 19, 28, 30, 31}) {
+        const QStringList codes = choices(*db, id);
+        ASSERT_EQ(codes.size(), 2) << id;
+        EXPECT_EQ(leadingNumber(codes.at(0)), 1.0) << id;
+        EXPECT_EQ(leadingNumber(codes.at(1)), 2.0) << id;
+    }
+    EXPECT_EQ(choices(*db, 18).first(), QStringLiteral("1 - правое"));
+
+    Recordset classes = db->openRecordset(QStringLiteral("SELECT PowerClass FROM PowerClasses WHERE PowerID = 5"));
+    EXPECT_EQ(classes.field(QStringLiteral("PowerClass")).toString(), QStringLiteral("Проекции сил:           Fx ="));
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM PowerClasses")), 7);
+
+    Recordset tips = db->openRecordset(QStringLiteral("SELECT Tip, TipID FROM BearingsTip"));
+    ASSERT_EQ(tips.rowCount(), 3);
+    tips.next();
+    EXPECT_EQ(tips.field(QStringLiteral("TipID")).toInt(), 2);
+    EXPECT_TRUE(tips.field(QStringLiteral("Tip")).toString().contains(QStringLiteral("шарик"), Qt::CaseInsensitive));
+}
+
+TEST(StoreFile, BearingCatalogueHoldsThePublishedRows)
+{
+    test::TempStore store;
+    std::unique_ptr<Database> db = store.open();
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings")), 69);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE TipID = 1")), 18);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE TipID = 2")), 18);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE TipID = 3")), 33);
+
+    // GOST 8338-75 bearing 205: 25 × 52 × 15, C = 14 kN, C0 = 6.95 kN.
+    Recordset b205 = db->openRecordset(QStringLiteral("SELECT Number, di, de, b, C, C0, Alfa, Tkah, BearingID FROM Bearings WHERE `Number` = '205'"));
+    ASSERT_FALSE(b205.isBeforeFirst());
+    EXPECT_EQ(b205.field(QStringLiteral("di")).toDouble(), 25.0);
+    EXPECT_EQ(b205.field(QStringLiteral("de")).toDouble(), 52.0);
+    EXPECT_EQ(b205.field(QStringLiteral("b")).toDouble(), 15.0);
+    EXPECT_EQ(b205.field(QStringLiteral("C")).toDouble(), 14000.0);
+    EXPECT_EQ(b205.field(QStringLiteral("C0")).toDouble(), 6950.0);
+    EXPECT_EQ(b205.field(QStringLiteral("Alfa")).toDouble(), 0.0);
+
+    Recordset angular = db->openRecordset(QStringLiteral("SELECT Alfa FROM Bearings WHERE `Number` = '46208'"));
+    ASSERT_FALSE(angular.isBeforeFirst());
+    EXPECT_EQ(angular.field(QStringLiteral("Alfa")).toDouble(), 26.0);
+
+    // Sorted by dynamic rating for the bearing dialog.
+    Recordset byC = db->openRecordset(QStringLiteral("SELECT Number, di, de, b, C, C0, Alfa, Tkah, BearingID FROM Bearings WHERE TipID = 2 ORDER BY C"));
+    double previous = 0;
+    for (; !byC.isAfterLast(); byC.next()) {
+        EXPECT_GE(byC.field(QStringLiteral("C")).toDouble(), previous);
+        previous = byC.field(QStringLiteral("C")).toDouble();
+    }
+}
+
+TEST(StoreFile, AFileThatIsNotAStoreIsRefusedUntouched)
+{
+    test::TempStore store;
+    const QByteArray garbage("This is a text file, not a database.\n");
+    writeAll(store.path(), garbage);
+    EXPECT_THROW(store.open(), StoreError);
+    EXPECT_EQ(readAll(store.path()), garbage);
+    EXPECT_FALSE(QFileInfo::exists(store.path() + QStringLiteral("-wal")));
+
+    // An empty file is no store either.
+    writeAll(store.path(), QByteArray());
+    EXPECT_THROW(store.open(), StoreError);
+    EXPECT_EQ(QFileInfo(store.path()).size(), 0);
+
+    // A sound database of some other program is left alone too.
+    test::TempStore other;
+    {
+        std::unique_ptr<Database> foreign = Database::create(other.path());
+        foreign->execute(QStringLiteral("CREATE TABLE Notes (Body TEXT)"));
+    }
+    const QByteArray foreignBytes = readAll(other.path());
+    try {
+        other.open();
+        FAIL() << "a foreign database was taken for a store";
+    } catch (const StoreError &error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("Points"))) << error.message().toStdString();
+    }
+    EXPECT_EQ(readAll(other.path()), foreignBytes);
+}
+
+TEST(StoreFile, ADamagedStoreIsRefusedUntouched)
+{
+    test::TempStore good;
+    good.open()->close();
+    const QByteArray whole = readAll(good.path());
+    ASSERT_GT(whole.size(), 8192);
+
+    test::TempStore damaged;
+    QByteArray broken = whole;
+    // Scribble over the pages after the first: the header still says SQLite.
+    for (qsizetype i = 4096; i < broken.size(); i += 7)
+        broken[i] = static_cast<char>(0xA5);
+    writeAll(damaged.path(), broken);
+    EXPECT_THROW(damaged.open(), StoreError);
+    EXPECT_EQ(readAll(damaged.path()), broken);
+}
+
+TEST(StoreFile, NewProjectEmptiesTheScenarioAndKeepsTheCatalogue)
+{
+    test::TempStore store;
+    std::unique_ptr<Database> db = store.open();
+    fillScenario(*db);
+    const int bearings = countRows(*db, QStringLiteral("SELECT * FROM Bearings"));
+    writeAll(temporaryPath(store.directory()), QByteArray("left over from a failed run"));
+
+    QStringList statuses;
+    newProjectStore(db, store.directory(), [&](const QString &text) { statuses << text; });
+
+    ASSERT_TRUE(db && db->isOpen());
+    for (const QString &table : scenarioTables())
+        EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ") + table), 0) << table.toStdString();
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings")), bearings);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '7777'")), 1);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM `Parameters`")), 47);
+    EXPECT_FALSE(QFileInfo::exists(temporaryPath(store.directory())));
+    EXPECT_EQ(statuses, (QStringList{QStringLiteral("Очистка базы данных..."), QStringLiteral("Сжатие базы данных..."),
+                                     QStringLiteral("Открытие базы данных...")}));
+
+    // And again on the now empty scenario.
+    newProjectStore(db, store.directory(), [](const QString &) {});
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings")), bearings);
+
+    // The compacted store is what the next start opens.
+    db->close();
+    std::unique_ptr<Database> again = openStore(store.path());
+    EXPECT_EQ(countRows(*again, QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '7777'")), 1);
+}
+
+TEST(StoreFile, FailedCompactionPutsTheStoreBackFromTheTemporaryCopy)
+{
+    test::TempStore store;
+    std::unique_ptr<Database> db = store.open();
+    fillScenario(*db);
+    const int bearings = countRows(*db, QStringLiteral("SELECT * FROM Bearings"));
+
+    auto failingCompactor = [](const QString &, const QString &destination) {
+        writeAll(destination, QByteArray("half-written"));
+        throw StoreError(QStringLiteral("disk full"));
+    };
+    try {
+        newProjectStore(db, store.directory(), [](const QString &) {}, failingCompactor);
+        FAIL() << "the failure was not reported";
+    } catch (const StoreError &error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("disk full")));
+        EXPECT_TRUE(error.message().contains(QStringLiteral("восстановлена")));
+    }
+    ASSERT_TRUE(db && db->isOpen());
+    EXPECT_EQ(db->path(), store.path());
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings")), bearings);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Points")), 0); // emptied before the compaction
+    EXPECT_FALSE(QFileInfo::exists(temporaryPath(store.directory())));
+}

@@ -1,0 +1,29 @@
+// Shared main of the test programs: offscreen windows at 96 dpi, a locale
+// whose decimal separator is a comma (so that no number text may depend on
+// it), settings kept apart from the user's, and no message box that could
+// ever wait for a click.
+
+#include "ui/message_box.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_FONT_DPI", "96");
+    QStandardPaths::setTestModeEnabled(true);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("TarnvelTests"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tarnvel"));
+    tarnvel::setMessageResponder([](const tarnvel::ShownMessage &message) {
+        return message.buttons == tarnvel::MessageButtons::YesNo ? tarnvel::MessageAnswer::No
+                                                                 : tarnvel::MessageAnswer::Ok;
+    });
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,387 @@
+#include "analysis/diagram_bitmap.h"
+#include "store/store_file.h"
+#include "test_support.h"
+#include "ui/diagram_picture.h"
+#include "ui/main_window.h"
+#include "ui/splash_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace tarnvel;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QSettings().clear();
+        state.storeDirectory = store.directory();
+        state.db = store.open();
+    }
+
+    frmMain &window()
+    {
+        if (!m_window) {
+            m_window = std::make_unique<frmMain>(state);
+            m_window->show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        }
+        return *m_window;
+    }
+
+    QAction *action(const char *name) { return window().findChild<QAction *>(QLatin1String(name)); }
+
+    QStringList rowTexts()
+    {
+        QStringList texts;
+        QTreeWidget *lv = window().list();
+        for (int i = 0; i < lv->topLevelItemCount(); ++i)
+            texts << lv->topLevelItem(i)->text(0);
+        return texts;
+    }
+
+    QStringList rowKeys()
+    {
+        QStringList keys;
+        QTreeWidget *lv = window().list();
+        for (int i = 0; i < lv->topLevelItemCount(); ++i)
+            keys << lv->topLevelItem(i)->data(0, KeyRole).toString();
+        return keys;
+    }
+
+    void clickNode(const QString &key)
+    {
+        QTreeWidgetItem *node = window().nodeByKey(key);
+        ASSERT_NE(node, nullptr) << key.toStdString();
+        QTreeWidget *tv = window().tree();
+        tv->scrollToItem(node);
+        QTest::mouseClick(tv->viewport(), Qt::LeftButton, {}, tv->visualItemRect(node).center());
+    }
+
+    test::MessageRecorder messages;
+    test::TempStore store;
+    ProgramState state;
+    std::unique_ptr<frmMain> m_window;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, FirstStartOpensAtTheDefaultPlacement)
+{
+    frmMain &w = window();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tarnvel"));
+    EXPECT_EQ(w.twipsPerPixelX(), 15.0);
+    EXPECT_EQ(w.pos(), QPoint(67, 67));   // 1000 twips
+    EXPECT_EQ(w.height(), 433);           // 6500 twips
+    // 6500 twips is narrower than the file panel (9015 twips), so the window widens to it.
+    EXPECT_EQ(w.width(), 601);
+    const int inner = w.toTwipsX(w.centralWidget()->width());
+    EXPECT_NEAR(w.splitterPosition(), std::max(1500, inner / 4), 15);
+    EXPECT_FALSE(w.filePanel()->isVisible());
+    EXPECT_EQ(w.filePanel()->size(), QSize(601, 329));
+}
+
+TEST_F(MainWindowTest, PlacementIsSavedOnCloseUnlessMinimised)
+{
+    window().move(150, 90);
+    window().resize(800, 600);
+    window().close();
+    {
+        QSettings settings;
+        settings.beginGroup(QStringLiteral("Settings"));
+        EXPECT_EQ(settings.value(QStringLiteral("MainLeft")).toString(), QStringLiteral("2250"));
+        EXPECT_EQ(settings.value(QStringLiteral("MainTop")).toString(), QStringLiteral("1350"));
+        EXPECT_EQ(settings.value(QStringLiteral("MainWidth")).toString(), QStringLiteral("12000"));
+        EXPECT_EQ(settings.value(QStringLiteral("MainHeight")).toString(), QStringLiteral("9000"));
+    }
+    EXPECT_FALSE(state.db->isOpen()); // shutdown closed the store
+
+    state.db = store.open();
+    m_window.reset();
+    EXPECT_EQ(window().pos(), QPoint(150, 90));
+    EXPECT_EQ(window().size(), QSize(800, 600));
+
+    window().move(300, 300);
+    window().showMinimized();
+    ASSERT_TRUE(window().isMinimized());
+    window().close();
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Settings"));
+    EXPECT_EQ(settings.value(QStringLiteral("MainLeft")).toString(), QStringLiteral("2250"));
+}
+
+TEST_F(MainWindowTest, UnreadableSettingsFallBackToTheDefaults)
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Settings"));
+    settings.setValue(QStringLiteral("MainLeft"), QStringLiteral("abc"));
+    settings.setValue(QStringLiteral("MainTop"), QStringLiteral("3000"));
+    settings.sync();
+    EXPECT_EQ(window().pos(), QPoint(67, 200));
+}
+
+TEST_F(MainWindowTest, MenusAndToolbarCarryTheirCaptionsAndStartDisabledWhereStated)
+{
+    const QList<QAction *> menus = window().menuBar()->actions();
+    ASSERT_EQ(menus.size(), 3);
+    EXPECT_EQ(menus.at(0)->text(), QStringLiteral("Файл"));
+    EXPECT_EQ(menus.at(1)->text(), QStringLiteral("Нагрузки"));
+    EXPECT_EQ(menus.at(2)->text(), QStringLiteral("О программе"));
+
+    EXPECT_EQ(action("mnuFileNew")->text(), QStringLiteral("Новый..."));
+    EXPECT_EQ(action("mnuFileOpen")->text(), QStringLiteral("Открыть..."));
+    EXPECT_EQ(action("mnuSave")->text().at(0), QLatin1Char('C')); // Latin, as always
+    EXPECT_EQ(action("mnuSave")->text().mid(1), QStringLiteral("охранить..."));
+    EXPECT_EQ(action("mnuReport")->text(), QStringLiteral("Отчёт..."));
+    EXPECT_EQ(action("mnuFileClose")->text(), QStringLiteral("Закрыть"));
+    EXPECT_EQ(action("mnuEditPaste")->text(), QStringLiteral("Добавить..."));
+    EXPECT_EQ(action("mnuAddFree")->text(), QStringLiteral("Произвольная сила"));
+    EXPECT_EQ(action("mnuAddCill")->text(), QStringLiteral("Цилиндрическое зацепление"));
+    EXPECT_EQ(action("mnuAddCon")->text(), QStringLiteral("Коническое зацепление"));
+    EXPECT_EQ(action("mnuEditDelete")->text(), QStringLiteral("Удалить"));
+    EXPECT_FALSE(action("mnuEditPaste")->isEnabled());
+    EXPECT_FALSE(action("mnuEditDelete")->isEnabled());
+
+    QToolBar *toolbar = window().findChild<QToolBar *>(QStringLiteral("tbToolBar"));
+    ASSERT_NE(toolbar, nullptr);
+    QStringList keys, tips;
+    for (QAction *button : toolbar->actions()) {
+        if (button->isSeparator())
+            continue;
+        keys << button->objectName();
+        tips << button->toolTip();
+        EXPECT_FALSE(button->icon().isNull()) << button->objectName().toStdString();
+    }
+    EXPECT_EQ(keys, (QStringList{"Forward", "New", "Open", "Save", "Delete"}));
+    EXPECT_EQ(tips, (QStringList{QStringLiteral("Отчёт..."), QStringLiteral("Новый..."), QStringLiteral("Открыть..."),
+                                 QStringLiteral("Сохранить..."), QStringLiteral("Удалить...")}));
+    EXPECT_EQ(tips.at(3).at(0).unicode(), 0x0421); // the tooltip's С is Cyrillic
+    EXPECT_FALSE(window().toolbarButton(QStringLiteral("Delete"))->isEnabled());
+}
+
+TEST_F(MainWindowTest, TreeHasTheElevenFixedNodesAndTheRootViewListsItsSections)
+{
+    struct Node
+    {
+        QString key, caption, parent;
+    };
+    const QList<Node> expected{
+        {"Shaft", "Вал", ""},
+        {"Common", "Общие данные", "Shaft"},
+        {"Points", "Схема нагружения", "Shaft"},
+        {"Bearings", "Опоры", "Shaft"},
+        {"Epur", "Эпюры моментов", "Shaft"},
+        {"LBearing", "Левая", "Bearings"},
+        {"RBearing", "Правая", "Bearings"},
+        {"Osevaya", "Осевая сила", "Bearings"},
+        {"XOZ", "Плоскость XOZ", "Epur"},
+        {"YOZ", "Плоскость YOZ", "Epur"},
+        {"SUM", "Суммарная", "Epur"},
+    };
+    for (const Node &node : expected) {
+        QTreeWidgetItem *item = window().nodeByKey(node.key);
+        ASSERT_NE(item, nullptr) << node.key.toStdString();
+        EXPECT_EQ(item->text(0), node.caption);
+        EXPECT_EQ(item->parent() ? item->parent()->data(0, KeyRole).toString() : QString(), node.parent);
+    }
+    EXPECT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 0);
+    EXPECT_EQ(window().tree()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("Shaft"));
+    EXPECT_TRUE(window().nodeByKey(QStringLiteral("Shaft"))->isExpanded());
+
+    EXPECT_EQ(rowKeys(), (QStringList{"Common", "Points", "Bearings", "Epur"}));
+    EXPECT_EQ(rowTexts(), (QStringList{QStringLiteral("Общие данные"), QStringLiteral("Схема нагружения"),
+                                       QStringLiteral("Опоры"), QStringLiteral("Эпюры моментов")}));
+    for (int i = 0; i < window().list()->topLevelItemCount(); ++i)
+        EXPECT_EQ(window().list()->topLevelItem(i)->data(0, ImageRole).toInt(), 4);
+    EXPECT_FALSE(window().isTwoColumnLayout());
+    EXPECT_TRUE(window().list()->isHeaderHidden());
+    EXPECT_EQ(window().statusText(), QStringLiteral("Вал"));
+    EXPECT_EQ(window().list()->headerItem()->text(0), QStringLiteral("Параметр"));
+    EXPECT_EQ(window().list()->headerItem()->text(1), QStringLiteral("Значение"));
+}
+
+TEST_F(MainWindowTest, StoredPointsAppearUnderTheLoadingScheme)
+{
+    state.db->execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (2, 2)"));
+    state.db->execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (1, 4)"));
+    QTreeWidgetItem *points = window().nodeByKey(QStringLiteral("Points"));
+    ASSERT_EQ(points->childCount(), 2);
+    EXPECT_EQ(points->child(0)->data(0, KeyRole).toString(), QStringLiteral("1 N"));
+    EXPECT_EQ(points->child(0)->text(0), QStringLiteral("Точка 1 (Коническое зацепление)"));
+    EXPECT_EQ(points->child(0)->data(0, TagRole).toString(), QStringLiteral("2")); // PointID
+    EXPECT_EQ(points->child(1)->text(0), QStringLiteral("Точка 2 (Произвольная сила)"));
+}
+
+TEST_F(MainWindowTest, NodesWithChildrenListThemWhenClickedOrReachedByKeys)
+{
+    clickNode(QStringLiteral("Epur"));
+    EXPECT_EQ(rowKeys(), (QStringList{"XOZ", "YOZ", "SUM"}));
+    EXPECT_EQ(window().statusText(), QStringLiteral("Эпюры моментов"));
+
+    // From the root, two steps down reach the loading scheme; each key
+    // release shows the node it reached.
+    window().tree()->setCurrentItem(window().nodeByKey(QStringLiteral("Shaft")));
+    window().tree()->setFocus();
+    QTest::keyClick(window().tree(), Qt::Key_Down);
+    EXPECT_EQ(window().statusText(), QStringLiteral("Общие данные"));
+    QTest::keyClick(window().tree(), Qt::Key_Down);
+    EXPECT_EQ(window().statusText(), QStringLiteral("Схема нагружения"));
+    EXPECT_EQ(rowKeys(), (QStringList{"PointWizard"}));
+    EXPECT_TRUE(action("mnuEditPaste")->isEnabled());
+    EXPECT_FALSE(action("mnuEditDelete")->isEnabled());
+
+    // A row of a list of children shows the child's node.
+    clickNode(QStringLiteral("Shaft"));
+    QTreeWidget *lv = window().list();
+    QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, lv->visualItemRect(lv->topLevelItem(3)).center());
+    EXPECT_EQ(window().tree()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("Epur"));
+    EXPECT_EQ(rowKeys(), (QStringList{"XOZ", "YOZ", "SUM"}));
+    EXPECT_FALSE(action("mnuEditPaste")->isEnabled());
+}
+
+TEST_F(MainWindowTest, SplitterIsClampedWhileDraggedAndWhenPlaced)
+{
+    frmMain &w = window();
+    w.resize(900, 600);
+    const int width = w.toTwipsX(w.centralWidget()->width());
+
+    w.SizeControls(0);
+    EXPECT_EQ(w.splitterPosition(), 1500);
+    EXPECT_EQ(w.list()->x(), w.toPixelsX(1500 + 40));
+    w.SizeControls(1000000);
+    EXPECT_NEAR(w.splitterPosition(), width - 1500, 15);
+    EXPECT_EQ(w.list()->x(), w.tree()->width() + w.toPixelsX(40));
+
+    w.SizeControls(4000);
+    QWidget *splitter = w.findChild<QWidget *>(QStringLiteral("imgSplitter"));
+    QFrame *bar = w.findChild<QFrame *>(QStringLiteral("picSplitter"));
+    ASSERT_NE(splitter, nullptr);
+    ASSERT_NE(bar, nullptr);
+    QTest::mousePress(splitter, Qt::LeftButton, {}, QPoint(1, 10));
+    EXPECT_TRUE(bar->isVisible());
+    QMouseEvent move(QEvent::MouseMove, QPointF(-5000, 10), splitter->mapToGlobal(QPointF(-5000, 10)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(splitter, &move);
+    EXPECT_EQ(w.toTwipsX(bar->x()), 495); // 500 twips, on the pixel grid
+    QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(1, 10));
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(w.splitterPosition(), 1500);
+    EXPECT_EQ(w.list()->x() - splitter->x(), w.toPixelsX(40));
+
+    // Any resize puts the splitter back at a quarter of the width.
+    w.resize(1000, 600);
+    QApplication::processEvents();
+    EXPECT_NEAR(w.splitterPosition(), w.toTwipsX(w.centralWidget()->width()) / 4, 15);
+}
+
+TEST_F(MainWindowTest, TwoColumnLayoutGivesTheFirstColumnTwoThirds)
+{
+    frmMain &w = window();
+    w.resize(900, 600);
+    w.DetalView(true);
+    QTreeWidget *lv = w.list();
+    EXPECT_FALSE(lv->isHeaderHidden());
+    EXPECT_FALSE(lv->isColumnHidden(1));
+    EXPECT_EQ(lv->columnWidth(0), lv->width() * 2 / 3);
+    EXPECT_EQ(lv->columnWidth(1), lv->width() - lv->width() * 2 / 3 - 2);
+
+    w.DetalView(false);
+    EXPECT_TRUE(lv->isHeaderHidden());
+    EXPECT_EQ(lv->columnWidth(0), lv->width() - 2);
+}
+
+TEST_F(MainWindowTest, NewProjectEmptiesTheSchemeAndShowsTheRoot)
+{
+    state.db->execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (1, 3)"));
+    state.db->execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 300)"));
+    ASSERT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 1);
+
+    window().toolbarButton(QStringLiteral("New"))->trigger();
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 0);
+    EXPECT_EQ(window().tree()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("Shaft"));
+    EXPECT_EQ(rowKeys(), (QStringList{"Common", "Points", "Bearings", "Epur"}));
+    EXPECT_EQ(window().statusText(), QStringLiteral("Вал"));
+    EXPECT_EQ(window().cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(test::countRows(*state.db, QStringLiteral("SELECT * FROM CommonParameters")), 0);
+    EXPECT_FALSE(QFileInfo::exists(temporaryPath(store.directory())));
+
+    action("mnuFileNew")->trigger(); // the menu does the same on an empty scheme
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_TRUE(state.db->isOpen());
+}
+
+TEST_F(MainWindowTest, ARejectedStatementIsReportedAndTheProgramGoesOn)
+{
+    window();
+    state.db->execute(QStringLiteral("DROP TABLE Reakz"));
+    action("mnuFileNew")->trigger();
+    ASSERT_EQ(messages.shown().size(), 1);
+    const ShownMessage &shown = messages.shown().first();
+    EXPECT_EQ(shown.icon, MessageIcon::Critical);
+    EXPECT_EQ(shown.title, QStringLiteral("Tarnvel"));
+    EXPECT_TRUE(shown.text.contains(QStringLiteral("no such table: Reakz"))) << shown.text.toStdString();
+    EXPECT_EQ(window().cursor().shape(), Qt::ArrowCursor);
+
+    // Nothing of the interrupted rewrite stayed done, and the window still works.
+    EXPECT_TRUE(state.db->isOpen());
+    clickNode(QStringLiteral("Bearings"));
+    EXPECT_EQ(rowKeys(), (QStringList{"LBearing", "RBearing", "Osevaya"}));
+}
+
+TEST_F(MainWindowTest, AboutShowsTheSplashWithTheVersion)
+{
+    action("cmdAbout")->trigger();
+    auto *about = window().findChild<frmSplash *>();
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_TRUE(about->isModal());
+    auto *version = about->findChild<QLabel *>(QStringLiteral("lblVersion"));
+    ASSERT_NE(version, nullptr);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Версия: \\d+\\.\\d+\\.\\d+$")).match(version->text()).hasMatch())
+        << version->text().toStdString();
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_FALSE(about->isVisible());
+}
+
+TEST_F(MainWindowTest, DiagramPictureIsAWhiteSixteenColourBitmapThatPans)
+{
+    DiagramPicture *picture = window().picture();
+    EXPECT_FALSE(picture->isVisible());
+    const QImage &bitmap = picture->bitmap();
+    EXPECT_EQ(bitmap.size(), QSize(601, 329));
+    EXPECT_EQ(bitmap.colorCount(), 16);
+    EXPECT_EQ(bitmap.colorTable().at(9), qRgb(255, 0, 0));
+    EXPECT_EQ(bitmap.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(bitmap.pixel(600, 328), qRgb(255, 255, 255));
+    EXPECT_EQ(picture->pos(), window().list()->pos());
+
+    picture->show();
+    const QPoint start = picture->pos();
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(window().cursor().shape(), Qt::SizeAllCursor);
+    QMouseEvent move(QEvent::MouseMove, QPointF(30, 25), picture->mapToGlobal(QPointF(30, 25)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(picture, &move);
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(30, 25));
+    EXPECT_EQ(picture->pos(), start + QPoint(20, 15));
+    EXPECT_EQ(window().cursor().shape(), Qt::ArrowCursor);
+
+    // Showing any node hides it again.
+    clickNode(QStringLiteral("Shaft"));
+    EXPECT_FALSE(picture->isVisible());
+}

@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,10 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("TarnvelTests"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnvel"));
+    // ctest runs test processes side by side: each keeps its settings apart.
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     tarnvel::setMessageResponder([](const tarnvel::ShownMessage &message) {
         return message.buttons == tarnvel::MessageButtons::YesNo ? tarnvel::MessageAnswer::No
                                                                  : tarnvel::MessageAnswer::Ok;

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "store/numbers.h"
 #include "store/store_file.h"
 #include "ui/command_guard.h"
 #include "ui/diagram_picture.h"
@@ -93,6 +94,7 @@ void frmMain::createControls()
     LV->setItemsExpandable(false);
     LV->setUniformRowHeights(true);
     LV->setSelectionMode(QAbstractItemView::SingleSelection);
+    LV->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LV->installEventFilter(this);
     LV->viewport()->installEventFilter(this);
 
@@ -112,9 +114,21 @@ void frmMain::createControls()
     TextInput = new QLineEdit(LV->viewport());
     TextInput->setObjectName(QStringLiteral("TextInput"));
     TextInput->hide();
+    TextInput->installEventFilter(this);
+    // A typed comma becomes a point at once; an emptied box shows one blank.
+    connect(TextInput, &QLineEdit::textChanged, this, [this](const QString &text) {
+        const QString fixed = SqlNum(text);
+        if (fixed == text)
+            return;
+        const int cursor = text.isEmpty() ? 1 : TextInput->cursorPosition();
+        TextInput->setText(fixed);
+        TextInput->setCursorPosition(cursor);
+    });
     ComboInput = new QComboBox(LV->viewport());
     ComboInput->setObjectName(QStringLiteral("ComboInput"));
+    ComboInput->setEditable(false);
     ComboInput->hide();
+    ComboInput->installEventFilter(this);
 
     ctPicture = new DiagramPicture(m_workArea);
     ctPicture->hide();
@@ -326,6 +340,7 @@ void frmMain::SizeControls(int x)
         LV->setColumnWidth(0, std::max(0, listPixels - 2));
     }
 
+    placeEditors();
     frFile->move((width() - frFile->width()) / 2, (height() - frFile->height()) / 2);
     ctPicture->move(LV->pos());
 }
@@ -375,6 +390,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == imgSplitter)
         return splitterEvent(event);
+    if (watched == TextInput || watched == ComboInput)
+        return editorEvent(watched, event);
     if (watched == TV && event->type() == QEvent::KeyRelease) {
         runCommand(this, [this] { TV_Click(); });
         return false;
@@ -466,22 +483,6 @@ void frmMain::mnuSave_Click()
 }
 
 void frmMain::mnuReport_Click()
-{
-}
-
-void frmMain::mnuAddFree_Click()
-{
-}
-
-void frmMain::mnuAddCill_Click()
-{
-}
-
-void frmMain::mnuAddCon_Click()
-{
-}
-
-void frmMain::mnuEditDelete_Click()
 {
 }
 

@@ -34,6 +34,7 @@ enum ItemRole {
     KeyRole = Qt::UserRole,   // node or row key
     TagRole,                  // node or row tag; in column 1 of the list the value cell's tag
     ImageRole,                // image number of a list row (0: none)
+    ChoiceRole,               // in column 1: true when the value is one of the parameter's choices
 };
 
 // The workbench: tree TV on the left, detail list LV on the right, a splitter
@@ -86,6 +87,11 @@ public:
     QTreeWidgetItem *rowByKey(const QString &key) const;
     QString viewTag() const { return m_viewTag; }
 
+    // Inline editors over the value cell of a parameter row.
+    bool isEditorOpen() const;
+    void commitTextEditor();
+    void commitListEditor();
+
     // The controls, for the parts of the program that draw into them.
     QTreeWidget *tree() const { return TV; }
     QTreeWidget *list() const { return LV; }
@@ -112,7 +118,19 @@ private:
     void addPointNodes();
     void setEditCommandsEnabled(bool paste, bool remove);
     void clearList();
+    void setValueCell(QTreeWidgetItem *row, const QString &text, const QString &tag);
+    void lookUpChoice(QTreeWidgetItem *row, const QString &statementStart);
+    void showGeneralDataView();
     void showPointsView();
+    void showChoiceView();
+    void showPointView(const QString &key);
+    void showReactionView(const QString &key);
+    void showAxialForceView();
+    void addPoint(int group);
+    void openEditor(QTreeWidgetItem *row);
+    void placeEditors();
+    void rewriteParameters(QTreeWidgetItem *edited, bool fromList);
+    bool editorEvent(QObject *watched, QEvent *event);
     QTreeWidgetItem *addRow(const QString &key, const QString &text, int image, const QString &tag = QString());
     void connectCommand(QAction *action, void (frmMain::*command)());
     bool splitterEvent(QEvent *event);
@@ -145,6 +163,8 @@ private:
     QAction *cmdAbout = nullptr;
 
     QString m_viewTag;
+    QString m_textEditorKey; // key of the row each editor edits
+    QString m_listEditorKey;
     bool m_twoColumns = false;
     bool m_splitterDragging = false;
     bool m_closed = false;

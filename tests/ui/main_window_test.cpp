@@ -1,6 +1,7 @@
 #include "analysis/diagram_bitmap.h"
 #include "store/store_file.h"
 #include "test_support.h"
+#include "workbench_fixture.h"
 #include "ui/diagram_picture.h"
 #include "ui/main_window.h"
 #include "ui/splash_window.h"
@@ -21,64 +22,7 @@
 
 using namespace tarnvel;
 
-namespace {
-
-class MainWindowTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        QSettings().clear();
-        state.storeDirectory = store.directory();
-        state.db = store.open();
-    }
-
-    frmMain &window()
-    {
-        if (!m_window) {
-            m_window = std::make_unique<frmMain>(state);
-            m_window->show();
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-        }
-        return *m_window;
-    }
-
-    QAction *action(const char *name) { return window().findChild<QAction *>(QLatin1String(name)); }
-
-    QStringList rowTexts()
-    {
-        QStringList texts;
-        QTreeWidget *lv = window().list();
-        for (int i = 0; i < lv->topLevelItemCount(); ++i)
-            texts << lv->topLevelItem(i)->text(0);
-        return texts;
-    }
-
-    QStringList rowKeys()
-    {
-        QStringList keys;
-        QTreeWidget *lv = window().list();
-        for (int i = 0; i < lv->topLevelItemCount(); ++i)
-            keys << lv->topLevelItem(i)->data(0, KeyRole).toString();
-        return keys;
-    }
-
-    void clickNode(const QString &key)
-    {
-        QTreeWidgetItem *node = window().nodeByKey(key);
-        ASSERT_NE(node, nullptr) << key.toStdString();
-        QTreeWidget *tv = window().tree();
-        tv->scrollToItem(node);
-        QTest::mouseClick(tv->viewport(), Qt::LeftButton, {}, tv->visualItemRect(node).center());
-    }
-
-    test::MessageRecorder messages;
-    test::TempStore store;
-    ProgramState state;
-    std::unique_ptr<frmMain> m_window;
-};
-
-} // namespace
+using MainWindowTest = test::WorkbenchTest;
 
 TEST_F(MainWindowTest, FirstStartOpensAtTheDefaultPlacement)
 {

@@ -1,0 +1,191 @@
+// Inline editing of parameter values: a text editor for numbers, a list of
+// choices for enumerated parameters, laid over the value cell. Leaving the
+// editor commits: the cell shows the new value and the whole parameter set of
+// the general data or of the point is written again from the view.
+
+#include "ui/main_window.h"
+
+#include "store/numbers.h"
+#include "ui/command_guard.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+namespace tarnvel {
+
+bool frmMain::isEditorOpen() const
+{
+    return TextInput->isVisible() || ComboInput->isVisible();
+}
+
+void frmMain::openEditor(QTreeWidgetItem *row)
+{
+    const QString key = row->data(0, KeyRole).toString();
+    const QString id = QString::number(wholeNumber(leadingNumber(key)));
+    Recordset choices = m_state.database().openRecordset(
+        QStringLiteral("SELECT DefaultText FROM DefaultParameters WHERE ParameterID = ") + id + QStringLiteral(" ORDER BY DefaultValue"));
+    LV->setCurrentItem(row);
+
+    if (choices.isBeforeFirst()) {
+        m_textEditorKey = key;
+        TextInput->setFont(LV->font());
+        const QString text = row->text(1);
+        TextInput->setText(text == QLatin1String("0") ? QString() : text);
+        TextInput->selectAll();
+        placeEditors();
+        TextInput->show();
+        TextInput->setFocus();
+        return;
+    }
+
+    ComboInput->blockSignals(true);
+    ComboInput->clear();
+    for (; !choices.isAfterLast(); choices.next())
+        ComboInput->addItem(choices.field(QStringLiteral("DefaultText")).toString());
+    m_listEditorKey = key;
+    ComboInput->setFont(LV->font());
+    ComboInput->setCurrentIndex(ComboInput->findText(row->text(1)));
+    ComboInput->blockSignals(false);
+    placeEditors();
+    ComboInput->show();
+    ComboInput->setFocus();
+}
+
+// Over the value cell of the row being edited: one pixel in from the cell's
+// corner, as wide as the value column, as high as the row.
+void frmMain::placeEditors()
+{
+    auto place = [this](QWidget *editor, const QString &key, bool ownHeight) {
+        const QTreeWidgetItem *row = rowByKey(key);
+        if (row == nullptr)
+            return;
+        const QRect rowRect = LV->visualItemRect(row);
+        const int left = LV->header()->sectionViewportPosition(1) + 1;
+        const int height = ownHeight ? editor->sizeHint().height() : rowRect.height();
+        editor->setGeometry(left, rowRect.top() + 1, LV->columnWidth(1), height);
+    };
+    if (!m_textEditorKey.isEmpty())
+        place(TextInput, m_textEditorKey, false);
+    if (!m_listEditorKey.isEmpty())
+        place(ComboInput, m_listEditorKey, true);
+}
+
+void frmMain::commitTextEditor()
+{
+    // A commit can be asked for twice for one edit (a key, then the focus
+    // loss that hiding the editor causes): the second finds nothing to do.
+    if (m_textEditorKey.isEmpty())
+        return;
+    const QString key = m_textEditorKey;
+    m_textEditorKey.clear();
+    struct Hide
+    {
+        QLineEdit *editor;
+        ~Hide() { editor->hide(); }
+    } hide{TextInput};
+
+    QTreeWidgetItem *row = rowByKey(key);
+    if (row == nullptr)
+        return;
+    const QString text = SqlNum(leadingNumber(TextInput->text()));
+    setValueCell(row, text, text);
+    rewriteParameters(row, false);
+}
+
+void frmMain::commitListEditor()
+{
+    if (m_listEditorKey.isEmpty())
+        return;
+    const QString key = m_listEditorKey;
+    m_listEditorKey.clear();
+    struct Hide
+    {
+        QComboBox *editor;
+        ~Hide() { editor->hide(); }
+    } hide{ComboInput};
+
+    QTreeWidgetItem *row = rowByKey(key);
+    if (row == nullptr)
+        return;
+    const QString text = ComboInput->currentText();
+    row->setText(1, text);
+    const int position = ComboInput->findText(text, Qt::MatchExactly);
+    if (position >= 0)
+        row->setData(1, TagRole, QString::number(position + 1));
+    rewriteParameters(row, true);
+}
+
+// The store takes exactly the parameters of the view with the values shown,
+// in one transaction so that a failure never leaves the set half written.
+void frmMain::rewriteParameters(QTreeWidgetItem *edited, bool fromList)
+{
+    Database &db = m_state.database();
+    const QString rowTag = edited->data(0, TagRole).toString();
+    Database::Transaction transaction(db);
+    if (rowTag != QLatin1String("1")) {
+        const QString pointId = m_viewTag;
+        db.execute(QStringLiteral("DELETE FROM PointParameters WHERE PointID = ") + pointId);
+        for (int i = 0; i < LV->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *row = LV->topLevelItem(i);
+            const QVariant tag = row->data(1, TagRole);
+            if (!tag.isValid())
+                continue; // a command row, no value cell
+            QString value = tag.toString();
+            if (leadingNumber(value) == 0.0) {
+                // A choice that was never made stands for its first entry.
+                value = fromList && row->data(1, ChoiceRole).toBool() ? QStringLiteral("1") : QStringLiteral("0");
+            }
+            db.execute(QStringLiteral("INSERT INTO PointParameters (ParValue, ParameterID, PointID) VALUES (%1, %2, %3)")
+                           .arg(value, QString::number(wholeNumber(leadingNumber(row->data(0, KeyRole).toString()))), pointId));
+        }
+        // A typed gear datum changes the mesh forces: they are computed
+        // afresh before they are used again.
+        if (!fromList && rowTag != QLatin1String("2"))
+            db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = ") + pointId);
+    } else {
+        db.execute(fromList ? QStringLiteral("DELETE FROM CommonParameters") : QStringLiteral("DELETE  FROM CommonParameters"));
+        for (int i = 0; i < LV->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *row = LV->topLevelItem(i);
+            db.execute(QStringLiteral("INSERT INTO CommonParameters (ParamValue, ParameterID) VALUES (%1, %2)")
+                           .arg(row->data(1, TagRole).toString(),
+                                QString::number(wholeNumber(leadingNumber(row->data(0, KeyRole).toString())))));
+        }
+    }
+    transaction.commit();
+}
+
+bool frmMain::editorEvent(QObject *watched, QEvent *event)
+{
+    const bool text = watched == TextInput;
+    if (!text && watched != ComboInput)
+        return false;
+
+    if (event->type() == QEvent::FocusOut) {
+        // Leaving the editor commits; switching to another program or
+        // opening the list of choices does not leave it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            runCommand(this, [this, text] { text ? commitTextEditor() : commitListEditor(); });
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    bool commits = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+    if (text)
+        commits = commits || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (!commits)
+        return false;
+    // The commit keys belong to the editor alone: the list under it must not
+    // act on them as well.
+    if (event->type() == QEvent::KeyRelease)
+        runCommand(this, [this, text] { text ? commitTextEditor() : commitListEditor(); });
+    event->accept();
+    return true;
+}
+
+} // namespace tarnvel

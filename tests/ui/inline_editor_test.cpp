@@ -1,0 +1,211 @@
+#include "workbench_fixture.h"
+
+#include "store/numbers.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace tarnvel;
+
+namespace {
+
+class InlineEditorTest : public test::WorkbenchTest
+{
+protected:
+    QLineEdit *textEditor() { return window().findChild<QLineEdit *>(QStringLiteral("TextInput")); }
+    QComboBox *listEditor() { return window().findChild<QComboBox *>(QStringLiteral("ComboInput")); }
+
+    // Click the row, type, and leave with the key.
+    void typeInto(const QString &rowKey, const QString &typed, Qt::Key leaveWith = Qt::Key_Return)
+    {
+        clickRow(rowKey);
+        ASSERT_TRUE(textEditor()->isVisible()) << rowKey.toStdString();
+        textEditor()->selectAll();
+        QTest::keyClicks(textEditor(), typed);
+        QTest::keyClick(textEditor(), leaveWith);
+    }
+
+    QString stored(const QString &statement)
+    {
+        Recordset rs = db().openRecordset(statement);
+        return rs.isBeforeFirst() ? QStringLiteral("<none>") : SqlNum(rs.field(rs.columns().first()));
+    }
+
+    QString common(int id) { return stored(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = %1").arg(id)); }
+    QString pointValue(int pid, int id)
+    {
+        return stored(QStringLiteral("SELECT ParValue FROM PointParameters WHERE PointID = %1 AND ParameterID = %2").arg(pid).arg(id));
+    }
+
+    int addCylindricalPoint()
+    {
+        action("mnuAddCill")->trigger();
+        return window().viewTag().toInt();
+    }
+};
+
+} // namespace
+
+TEST_F(InlineEditorTest, FirstCommitWritesEveryGeneralParameter)
+{
+    clickNode(QStringLiteral("Common"));
+    typeInto(QStringLiteral("2 ID"), QStringLiteral("250"));
+    EXPECT_FALSE(textEditor()->isVisible());
+    EXPECT_EQ(valueTexts().at(0), QStringLiteral("250"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
+    // The edited value, 1 for the choices never made, 0 for the other numbers.
+    EXPECT_EQ(common(2), QStringLiteral("250"));
+    EXPECT_EQ(common(4), QStringLiteral("1"));
+    EXPECT_EQ(common(38), QStringLiteral("1"));
+    EXPECT_EQ(common(53), QStringLiteral("0"));
+    EXPECT_EQ(common(54), QStringLiteral("0"));
+}
+
+TEST_F(InlineEditorTest, TypedTextBecomesTheNumberAtItsStart)
+{
+    clickNode(QStringLiteral("Common"));
+    clickRow(QStringLiteral("2 ID"));
+    ASSERT_TRUE(textEditor()->isVisible());
+    EXPECT_TRUE(textEditor()->hasFocus());
+    QTest::keyClicks(textEditor(), QStringLiteral("2,5"));
+    EXPECT_EQ(textEditor()->text().trimmed(), QStringLiteral("2.5")); // the comma turns into a point at once
+    QTest::keyClick(textEditor(), Qt::Key_Return);
+    EXPECT_EQ(common(2), QStringLiteral("2.5"));
+    EXPECT_EQ(valueTexts().at(0), QStringLiteral("2.5"));
+    EXPECT_EQ(valueTags().at(0), QStringLiteral("2.5"));
+
+    typeInto(QStringLiteral("53 ID"), QStringLiteral("12abc"), Qt::Key_Escape); // Escape commits too
+    EXPECT_EQ(common(53), QStringLiteral("12"));
+    EXPECT_EQ(valueTexts().at(3), QStringLiteral("12"));
+
+    clickRow(QStringLiteral("2 ID"));
+    EXPECT_EQ(textEditor()->text(), QStringLiteral("2.5"));
+    textEditor()->selectAll();
+    QTest::keyClick(textEditor(), Qt::Key_Backspace);
+    EXPECT_EQ(textEditor()->text(), QStringLiteral(" ")); // a cleared box shows one blank
+    QTest::keyClick(textEditor(), Qt::Key_Up);
+    EXPECT_EQ(common(2), QStringLiteral("0"));
+    EXPECT_EQ(valueTexts().at(0), QStringLiteral("0"));
+}
+
+TEST_F(InlineEditorTest, TheEditorLiesOverTheValueCellAndFollowsResizes)
+{
+    clickNode(QStringLiteral("Common"));
+    clickRow(QStringLiteral("38 ID"));
+    ASSERT_TRUE(listEditor()->isVisible());
+    QTreeWidget *lv = window().list();
+    auto expectOverCell = [&] {
+        const QRect cell = lv->visualItemRect(window().rowByKey(QStringLiteral("38 ID")));
+        EXPECT_EQ(listEditor()->x(), lv->header()->sectionViewportPosition(1) + 1);
+        EXPECT_EQ(listEditor()->y(), cell.top() + 1);
+        EXPECT_EQ(listEditor()->width(), lv->columnWidth(1));
+    };
+    expectOverCell();
+    window().resize(window().width() + 200, window().height() + 50);
+    QApplication::processEvents();
+    expectOverCell();
+    EXPECT_TRUE(listEditor()->isVisible());
+}
+
+TEST_F(InlineEditorTest, AChoiceStoresItsPosition)
+{
+    clickNode(QStringLiteral("Common"));
+    clickRow(QStringLiteral("4 ID"));
+    ASSERT_TRUE(listEditor()->isVisible());
+    EXPECT_FALSE(textEditor()->isVisible());
+    ASSERT_EQ(listEditor()->count(), 2);
+    EXPECT_EQ(listEditor()->itemText(0), QStringLiteral("Н"));
+    EXPECT_EQ(listEditor()->currentText(), QStringLiteral("Н"));
+    QTest::keyClick(listEditor(), Qt::Key_Down);
+    EXPECT_EQ(listEditor()->currentText(), QStringLiteral("кГс"));
+    QTest::keyClick(listEditor(), Qt::Key_Return);
+    EXPECT_FALSE(listEditor()->isVisible());
+    EXPECT_EQ(valueTexts().at(1), QStringLiteral("кГс"));
+    EXPECT_EQ(valueTags().at(1), QStringLiteral("2"));
+    EXPECT_EQ(common(4), QStringLiteral("2"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
+}
+
+TEST_F(InlineEditorTest, ATypedGearValueDropsThePointsForcesAChoiceDoesNot)
+{
+    const int pid = addCylindricalPoint();
+    auto addForce = [&] {
+        db().execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, 35, 1000, 1)").arg(pid));
+    };
+    addForce();
+    clickRow(QStringLiteral("18 ID"));
+    ASSERT_TRUE(listEditor()->isVisible());
+    QTest::keyClick(listEditor(), Qt::Key_Down);
+    QTest::keyClick(listEditor(), Qt::Key_Return);
+    EXPECT_EQ(pointValue(pid, 18), QStringLiteral("2"));
+    EXPECT_EQ(valueTexts().at(7), QStringLiteral("2 - левое"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses")), 1);
+    // Unset numbers stay 0 when a choice is committed: a spur gear keeps a zero helix angle.
+    EXPECT_EQ(pointValue(pid, 14), QStringLiteral("0"));
+    EXPECT_EQ(pointValue(pid, 15), QStringLiteral("1"));
+
+    typeInto(QStringLiteral("11 ID"), QStringLiteral("2.5"));
+    EXPECT_EQ(pointValue(pid, 11), QStringLiteral("2.5"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses")), 0);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointParameters WHERE PointID = %1").arg(pid)), 11);
+    EXPECT_EQ(pointValue(pid, 18), QStringLiteral("2"));
+    EXPECT_EQ(window().rowByKey(QStringLiteral("11 ID"))->text(1), QStringLiteral("2.5"));
+}
+
+TEST_F(InlineEditorTest, AFreeForceCoordinateNeverDropsForces)
+{
+    action("mnuAddFree")->trigger();
+    const int pid = window().viewTag().toInt();
+    db().execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, 35, 1, 1)").arg(pid));
+    typeInto(QStringLiteral("7 ID"), QStringLiteral("120"), Qt::Key_Down);
+    EXPECT_EQ(pointValue(pid, 7), QStringLiteral("120"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses")), 1);
+}
+
+TEST_F(InlineEditorTest, LeavingTheEditorCommitsAndASecondCommitIsHarmless)
+{
+    clickNode(QStringLiteral("Common"));
+    clickRow(QStringLiteral("2 ID"));
+    QTest::keyClicks(textEditor(), QStringLiteral("300"));
+    // Focus moves on: that commits.
+    window().tree()->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(textEditor()->isVisible());
+    EXPECT_EQ(common(2), QStringLiteral("300"));
+
+    // Enter commits, and the focus loss of the hidden editor finds nothing more to do.
+    clickRow(QStringLiteral("53 ID"));
+    QTest::keyClicks(textEditor(), QStringLiteral("400"));
+    QTest::keyClick(textEditor(), Qt::Key_Return);
+    window().commitTextEditor();
+    window().tree()->setFocus();
+    EXPECT_EQ(common(53), QStringLiteral("400"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
+    EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+TEST_F(InlineEditorTest, AFailedRewriteKeepsTheOldParameters)
+{
+    clickNode(QStringLiteral("Common"));
+    typeInto(QStringLiteral("2 ID"), QStringLiteral("250"));
+    // The engine refuses one of the rows of the next rewrite.
+    db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CommonParameters WHEN NEW.ParameterID = 54 "
+                                "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    typeInto(QStringLiteral("2 ID"), QStringLiteral("999"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("refused")));
+    EXPECT_FALSE(textEditor()->isVisible());
+    EXPECT_EQ(common(2), QStringLiteral("250"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
+}
+
+TEST_F(InlineEditorTest, ResultRowsOfTheSupportsAreNeverEdited)
+{
+    db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 5)"));
+    clickNode(QStringLiteral("LBearing"));
+    state.strViewKey = QStringLiteral("2 ID");
+    window().LV_Click();
+    EXPECT_FALSE(window().isEditorOpen());
+}

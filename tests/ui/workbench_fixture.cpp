@@ -1,0 +1,104 @@
+#include "workbench_fixture.h"
+
+#include <QSettings>
+
+namespace tarnvel::test {
+
+void WorkbenchTest::SetUp()
+{
+    QSettings().clear();
+    state.storeDirectory = store.directory();
+    state.db = store.open();
+}
+
+frmMain &WorkbenchTest::window()
+{
+    if (!m_window) {
+        m_window = std::make_unique<frmMain>(state);
+        m_window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->activateWindow();
+    }
+    return *m_window;
+}
+
+QStringList WorkbenchTest::rowKeys()
+{
+    QStringList keys;
+    QTreeWidget *lv = window().list();
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+        keys << lv->topLevelItem(i)->data(0, KeyRole).toString();
+    return keys;
+}
+
+QStringList WorkbenchTest::rowTexts()
+{
+    QStringList texts;
+    QTreeWidget *lv = window().list();
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+        texts << lv->topLevelItem(i)->text(0);
+    return texts;
+}
+
+QStringList WorkbenchTest::valueTexts()
+{
+    QStringList texts;
+    QTreeWidget *lv = window().list();
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+        texts << lv->topLevelItem(i)->text(1);
+    return texts;
+}
+
+QStringList WorkbenchTest::valueTags()
+{
+    QStringList tags;
+    QTreeWidget *lv = window().list();
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+        tags << lv->topLevelItem(i)->data(1, TagRole).toString();
+    return tags;
+}
+
+QList<int> WorkbenchTest::rowImages()
+{
+    QList<int> images;
+    QTreeWidget *lv = window().list();
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+        images << lv->topLevelItem(i)->data(0, ImageRole).toInt();
+    return images;
+}
+
+QString WorkbenchTest::currentNodeKey()
+{
+    const QTreeWidgetItem *node = window().tree()->currentItem();
+    return node ? node->data(0, KeyRole).toString() : QString();
+}
+
+void WorkbenchTest::clickNode(const QString &key)
+{
+    QTreeWidgetItem *node = window().nodeByKey(key);
+    ASSERT_NE(node, nullptr) << key.toStdString();
+    QTreeWidget *tv = window().tree();
+    tv->scrollToItem(node);
+    QTest::mouseClick(tv->viewport(), Qt::LeftButton, {}, tv->visualItemRect(node).center());
+}
+
+void WorkbenchTest::clickRow(const QString &key)
+{
+    QTreeWidgetItem *row = window().rowByKey(key);
+    ASSERT_NE(row, nullptr) << key.toStdString();
+    QTreeWidget *lv = window().list();
+    lv->scrollToItem(row);
+    QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, lv->visualItemRect(row).center());
+}
+
+void WorkbenchTest::releaseEnterOnRow(const QString &key)
+{
+    QTreeWidgetItem *row = window().rowByKey(key);
+    ASSERT_NE(row, nullptr) << key.toStdString();
+    QTreeWidget *lv = window().list();
+    lv->setCurrentItem(row);
+    lv->setFocus();
+    QTest::keyClick(lv, Qt::Key_Return);
+}
+
+} // namespace tarnvel::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "test_support.h"
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace tarnvel::test {
+
+// A main window over a fresh temporary store, driven as the engineer drives it.
+class WorkbenchTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+
+    frmMain &window();
+    QAction *action(const char *name) { return window().findChild<QAction *>(QLatin1String(name)); }
+    QWidget *widget(const char *name) { return window().findChild<QWidget *>(QLatin1String(name)); }
+    Database &db() { return *state.db; }
+
+    // What the detail view shows, column by column.
+    QStringList rowKeys();
+    QStringList rowTexts();
+    QStringList valueTexts();
+    QStringList valueTags();
+    QList<int> rowImages();
+    QString currentNodeKey();
+
+    void clickNode(const QString &key);
+    void clickRow(const QString &key);
+    void releaseEnterOnRow(const QString &key);
+
+    MessageRecorder messages;
+    TempStore store;
+    ProgramState state;
+    std::unique_ptr<frmMain> m_window;
+};
+
+} // namespace tarnvel::test

@@ -1,9 +1,10 @@
 // Shared main of the test programs: offscreen windows at 96 dpi, a locale
 // whose decimal separator is a comma (so that no number text may depend on
-// it), settings kept apart from the user's, and no message box that could
-// ever wait for a click.
+// it), settings kept apart from the user's, and no message box or dialog
+// that could ever wait for a click.
 
 #include "ui/message_box.h"
+#include "ui/modal_dialog.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -30,6 +31,8 @@ int main(int argc, char **argv)
         return message.buttons == tarnvel::MessageButtons::YesNo ? tarnvel::MessageAnswer::No
                                                                  : tarnvel::MessageAnswer::Ok;
     });
+    // A dialog that no test drives is closed as by its close box.
+    tarnvel::setModalDriver([](QDialog &) {});
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -4,6 +4,8 @@
 
 namespace tarnvel {
 
+class Database;
+
 // One operating mode of the working list that the load dialogs edit. For a
 // gear point Load1..Load4 hold the same load as power in hp, power in kW,
 // torque in kgf·m and torque in N·m; for a free-force point Fx, Fy, Fz and 0.
@@ -19,5 +21,27 @@ struct ModeRecord
 };
 
 using ModeList = QVector<ModeRecord>;
+
+// Fills Load1..Load4 of record from one load entered in kind 1 (hp), 2 (kW),
+// 3 (kgf·m) or 4 (N·m) at speed rpm; the entered value is kept exactly and
+// the others are derived through horsepower. speed must not be 0 (the dialog
+// asks for it first). Any other kind leaves the record as it is.
+void ConvertLoad(int kind, double value, double speed, ModeRecord &record);
+
+// Brings the modes of the loads stored in Powers in line with the reference
+// point (point number 1) before a gear point's loads are edited: modes beyond
+// the reference's count are dropped from every point, every point takes the
+// reference's speed and coefficient per mode, and the point gets zero loads
+// for modes it lacks. Nothing changes while the reference has no modes.
+void SyncModes(Database &db, int pointId);
+
+// Replaces modes by the point's modes and returns the load kind to show: 5 for
+// a free-force point, the kind the loads were entered in for a gear point.
+// A point without loads gets the shaft's modes with zero loads and kind 1;
+// when no point has any mode, modes is emptied.
+int GatherModes(Database &db, int pointId, ModeList &modes);
+
+// Number of records in the working list.
+int ModeCount(const ModeList &modes);
 
 } // namespace tarnvel

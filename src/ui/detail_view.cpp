@@ -97,9 +97,12 @@ void frmMain::LV_Click()
 
     if (isOneOf(key, {"XOZ", "YOZ", "SUM", "Epur"})) {
         selectAndDisplayNode(key);
-    } else if (isOneOf(key, {"AddFPower", "Forse", "LBear", "RBear"})) {
-        // Loads, mesh forces and bearings: their commands come with the load
-        // dialogs and the shaft analysis.
+    } else if (key == QLatin1String("AddFPower")) {
+        cmdAddFPower();
+    } else if (key == QLatin1String("Forse")) {
+        cmdForse();
+    } else if (isOneOf(key, {"LBear", "RBear"})) {
+        // The bearing commands come with the shaft analysis.
     } else if (key == QLatin1String("LBearing") || key == QLatin1String("RBearing")) {
         showReactionView(key);
     } else if (key == QLatin1String("Sila")) {
@@ -121,7 +124,7 @@ void frmMain::LV_Click()
     } else if (key == QLatin1String("Osevaya")) {
         showAxialForceView();
     } else if (key == QLatin1String("Power")) {
-        // Opens the loads-and-modes dialog once it exists.
+        cmdPower();
     } else if (key == QLatin1String("Back")) {
         TV_Click();
     } else if (key.contains(QLatin1String(" N"))) {

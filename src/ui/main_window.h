@@ -127,6 +127,10 @@ private:
     void showReactionView(const QString &key);
     void showAxialForceView();
     void addPoint(int group);
+    bool isFirstPointFlag() const;
+    void cmdPower();
+    void cmdAddFPower();
+    void cmdForse();
     void openEditor(QTreeWidgetItem *row);
     void placeEditors();
     void rewriteParameters(QTreeWidgetItem *edited, bool fromList);

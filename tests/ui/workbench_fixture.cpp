@@ -1,5 +1,6 @@
 #include "workbench_fixture.h"
 
+#include <QLineEdit>
 #include <QSettings>
 
 namespace tarnvel::test {
@@ -99,6 +100,16 @@ void WorkbenchTest::releaseEnterOnRow(const QString &key)
     lv->setCurrentItem(row);
     lv->setFocus();
     QTest::keyClick(lv, Qt::Key_Return);
+}
+
+void WorkbenchTest::typeIntoRow(const QString &key, const QString &text)
+{
+    clickRow(key);
+    auto *editor = window().findChild<QLineEdit *>(QStringLiteral("TextInput"));
+    ASSERT_TRUE(editor->isVisible()) << key.toStdString();
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
 }
 
 } // namespace tarnvel::test

@@ -33,6 +33,8 @@ protected:
     void clickNode(const QString &key);
     void clickRow(const QString &key);
     void releaseEnterOnRow(const QString &key);
+    // Click a parameter row, type a value and press Enter.
+    void typeIntoRow(const QString &key, const QString &text);
 
     MessageRecorder messages;
     TempStore store;

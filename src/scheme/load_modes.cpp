@@ -1,0 +1,165 @@
+#include "scheme/load_modes.h"
+
+#include "store/database.h"
+#include "store/numbers.h"
+
+namespace tarnvel {
+
+namespace {
+
+// Horsepower from torque and speed: N = M·n / 716.2 with M in kgf·m, and the
+// same with 7025.922 for M in N·m; 1.36 hp make a kilowatt.
+constexpr double kKgfMetreHp = 716.2;
+constexpr double kNewtonMetreHp = 7025.922;
+constexpr double kHpPerKw = 1.36;
+
+QString modesOfPoint(const QString &pointId)
+{
+    return QStringLiteral("TRANSFORM First(Powers.Power) AS Power SELECT Powers.RezNumber, Powers.Speed, Powers.Coeff "
+                          "FROM Powers WHERE (Powers.PointID = ")
+        + pointId + QStringLiteral(") GROUP BY Powers.RezNumber, Powers.Speed, Powers.Coeff PIVOT Powers.PowerID");
+}
+
+// A load cell of the crosstab. A mode stored without one of its kinds has no
+// cell there (or no column at all); it reads as no load rather than failing.
+double loadCell(const Recordset &rs, const QString &powerId)
+{
+    return rs.hasField(powerId) ? rs.field(powerId).toDouble() : 0.0;
+}
+
+QString wholeText(const QVariant &value) { return QString::number(wholeNumber(value.toDouble())); }
+
+} // namespace
+
+void ConvertLoad(int kind, double value, double speed, ModeRecord &record)
+{
+    const double n = speed;
+    const double p = value;
+    switch (kind) {
+    case 1:
+        record.Load1 = p;
+        record.Load2 = p / kHpPerKw;
+        record.Load3 = p * kKgfMetreHp / n;
+        record.Load4 = p * kNewtonMetreHp / n;
+        break;
+    case 2: {
+        const double h = p * kHpPerKw;
+        record.Load1 = h;
+        record.Load2 = p;
+        record.Load3 = h * kKgfMetreHp / n;
+        record.Load4 = h * kNewtonMetreHp / n;
+        break;
+    }
+    case 3: {
+        const double h = p * n / kKgfMetreHp;
+        record.Load1 = h;
+        record.Load2 = h / kHpPerKw;
+        record.Load3 = p;
+        record.Load4 = h * kNewtonMetreHp / n;
+        break;
+    }
+    case 4: {
+        const double h = p * n / kNewtonMetreHp;
+        record.Load1 = h;
+        record.Load2 = h / kHpPerKw;
+        record.Load3 = h * kKgfMetreHp / n;
+        record.Load4 = p;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void SyncModes(Database &db, int pointId)
+{
+    const Recordset reference
+        = db.openRecordset(QStringLiteral("SELECT PointID, GroupID FROM Points WHERE PointNumber = 1"));
+    if (reference.isBeforeFirst())
+        return;
+    Recordset modes = db.openRecordset(modesOfPoint(wholeText(reference.field(QStringLiteral("PointID")))));
+    if (modes.isBeforeFirst())
+        return;
+
+    const QString target = QString::number(pointId);
+    Database::Transaction transaction(db);
+    db.execute(QStringLiteral("DELETE * FROM Powers WHERE RezNumber > ") + QString::number(modes.rowCount()));
+    for (modes.first(); !modes.isAfterLast(); modes.next()) {
+        const QString rez = wholeText(modes.field(QStringLiteral("RezNumber")));
+        const QString speed = SqlNum(modes.field(QStringLiteral("Speed")).toDouble());
+        const QString coeff = SqlNum(modes.field(QStringLiteral("Coeff")).toDouble());
+        const Recordset own = db.openRecordset(QStringLiteral("SELECT * FROM Powers WHERE PointID = ") + target
+            + QStringLiteral(" AND RezNumber = ") + rez);
+        if (!own.isBeforeFirst()) {
+            // Speed and coefficient belong to the mode: every point follows.
+            db.execute(
+                QStringLiteral("UPDATE Powers SET Speed = ") + speed + QStringLiteral(" WHERE RezNumber = ") + rez);
+            db.execute(
+                QStringLiteral("UPDATE Powers SET Coeff = ") + coeff + QStringLiteral(" WHERE RezNumber = ") + rez);
+        } else {
+            for (const char *kind : { ", 1, 1, ", ", 2, 1, ", ", 3, 1, ", ", 4, 1, " }) {
+                db.execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, "
+                                          "RezNumber) VALUES (")
+                    + target + QStringLiteral(", 0, ") + speed + QStringLiteral(", ") + coeff + QLatin1String(kind)
+                    + rez + QStringLiteral(")"));
+            }
+        }
+    }
+    transaction.commit();
+}
+
+int GatherModes(Database &db, int pointId, ModeList &modes)
+{
+    const QString point = QString::number(pointId);
+    const Recordset group = db.openRecordset(QStringLiteral("SELECT GroupID FROM Points WHERE PointID = ") + point);
+    const bool freeForce
+        = !group.isBeforeFirst() && wholeNumber(group.field(QStringLiteral("GroupID")).toDouble()) == 2;
+
+    Recordset own = db.openRecordset(modesOfPoint(point));
+    if (!own.isBeforeFirst()) {
+        modes.clear();
+        for (; !own.isAfterLast(); own.next()) {
+            ModeRecord record;
+            if (freeForce) {
+                record.Load1 = loadCell(own, QStringLiteral("5"));
+                record.Load2 = loadCell(own, QStringLiteral("6"));
+                record.Load3 = loadCell(own, QStringLiteral("7"));
+            } else {
+                record.Load1 = loadCell(own, QStringLiteral("1"));
+                record.Load2 = loadCell(own, QStringLiteral("2"));
+                record.Load3 = loadCell(own, QStringLiteral("3"));
+                record.Load4 = loadCell(own, QStringLiteral("4"));
+            }
+            record.Speed = own.field(QStringLiteral("Speed")).toDouble();
+            record.Coeff = own.field(QStringLiteral("Coeff")).toDouble();
+            modes.append(record);
+        }
+        if (freeForce)
+            return 5;
+        const Recordset kind
+            = db.openRecordset(QStringLiteral("SELECT PowerNumber FROM Powers WHERE PointID = ") + point);
+        return wholeNumber(kind.field(QStringLiteral("PowerNumber")).toDouble());
+    }
+
+    // A point without loads yet starts from the shaft's modes, loads at zero.
+    Recordset shaft = db.openRecordset(
+        QStringLiteral("TRANSFORM First(Powers.Speed) AS FSpeed SELECT Powers.RezNumber, Powers.Coeff, "
+                       "FIRST(Powers.Speed) AS FFSpeed FROM Powers GROUP BY Powers.RezNumber, Powers.Coeff "
+                       "PIVOT Powers.PointID"));
+    // With no modes anywhere the point starts with an empty list, not with
+    // whatever another point or an unconfirmed dialog left in it.
+    modes.clear();
+    if (!shaft.isBeforeFirst()) {
+        for (; !shaft.isAfterLast(); shaft.next()) {
+            ModeRecord record;
+            record.Speed = shaft.field(QStringLiteral("FFSpeed")).toDouble();
+            record.Coeff = shaft.field(QStringLiteral("Coeff")).toDouble();
+            modes.append(record);
+        }
+    }
+    return 1;
+}
+
+int ModeCount(const ModeList &modes) { return static_cast<int>(modes.size()); }
+
+} // namespace tarnvel

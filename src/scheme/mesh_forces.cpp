@@ -1,0 +1,463 @@
+#include "scheme/mesh_forces.h"
+
+#include "store/database.h"
+#include "store/numbers.h"
+
+#include <QHash>
+
+#include <cmath>
+
+namespace tarnvel {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979;
+
+// Newton settles in well under 30 steps for any mesh that exists; far more
+// than that means it is wandering across the poles of tan θ.
+constexpr int kNewtonLimit = 200;
+
+// With π cut to 15 digits, cos 90° comes out near 1e-15 instead of 0, and a
+// difference of lengths that should vanish leaves a residue of the same order.
+// Anything this small (relative to 1) is a zero the rounding hid; dividing by
+// it would give forces of 1e15 and more.
+constexpr double kVanishing = 1e-9;
+
+// Equivalent load over the modes follows the roller-bearing life exponent.
+const double kLifeExponent = 10.0 / 3.0;
+
+MeshOutcome inconsistent(int parameterId)
+{
+    MeshOutcome outcome;
+    outcome.status = MeshStatus::InconsistentGearData;
+    outcome.parameterId = parameterId;
+    return outcome;
+}
+
+bool finite(const MeshForces &f)
+{
+    for (const ModeForces &m : f.modes) {
+        for (double v : { m.Ft, m.Fr, m.Fa, m.Fx, m.Fy, m.Fz })
+            if (!std::isfinite(v))
+                return false;
+    }
+    for (double v : { f.x, f.y, f.z, f.FxEq, f.FyEq, f.FzEq })
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
+
+// The equivalent projection keeps the direction the shaft sees in the last
+// mode; a zero there counts as positive.
+double signOf(double value) { return value < 0 ? -1.0 : 1.0; }
+
+// Weighted power mean of the projections over the modes, exponent p = 10/3:
+// (Σ w·|F|^p)^(1/p).
+void addEquivalents(MeshForces &f, const QVector<double> &weights)
+{
+    const double p = kLifeExponent;
+    double sx = 0;
+    double sy = 0;
+    double sz = 0;
+    for (qsizetype i = 0; i < f.modes.size(); ++i) {
+        const ModeForces &m = f.modes.at(i);
+        const double w = weights.value(i);
+        sx += w * std::pow(std::abs(m.Fx), p);
+        sy += w * std::pow(std::abs(m.Fy), p);
+        sz += w * std::pow(std::abs(m.Fz), p);
+    }
+    const ModeForces last = f.modes.isEmpty() ? ModeForces {} : f.modes.last();
+    f.FxEq = signOf(last.Fx) * std::pow(sx, 1.0 / p);
+    f.FyEq = signOf(last.Fy) * std::pow(sy, 1.0 / p);
+    f.FzEq = signOf(last.Fz) * std::pow(sz, 1.0 / p);
+}
+
+MeshOutcome finish(MeshForces forces, const QVector<double> &weights)
+{
+    addEquivalents(forces, weights);
+    if (!finite(forces))
+        return inconsistent(0);
+    MeshOutcome outcome;
+    outcome.forces = std::move(forces);
+    return outcome;
+}
+
+QString number(int value) { return QString::number(value); }
+
+void insertForce(Database &db, int pointId, const char *parameter, double value, const QString &rez)
+{
+    db.execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (")
+        + number(pointId) + QStringLiteral(", ") + QLatin1String(parameter) + SqlNum(value) + QStringLiteral(", ") + rez
+        + QStringLiteral(")"));
+}
+
+// A general parameter's value; empty when it has no row or no value.
+std::optional<double> commonParameter(Database &db, const QString &statement)
+{
+    const Recordset rs = db.openRecordset(statement);
+    if (rs.isBeforeFirst() || rs.field(QStringLiteral("ParamValue")).isNull())
+        return std::nullopt;
+    return rs.field(QStringLiteral("ParamValue")).toDouble();
+}
+
+// The gear data of one point as its view shows them: the stored number, or for
+// an enumerated parameter the caption of the chosen entry (choice 1 while the
+// value is 0), read by its leading number.
+class ShownParameters
+{
+public:
+    ShownParameters(Database &db, int pointId)
+        : m_db(db)
+    {
+        Recordset rs = m_db.openRecordset(
+            QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = ") + number(pointId));
+        for (; !rs.isAfterLast(); rs.next()) {
+            const QVariant value = rs.field(QStringLiteral("ParValue"));
+            m_tags.insert(rs.field(QStringLiteral("ParameterID")).toInt(),
+                value.isNull() ? QStringLiteral("0") : SqlNum(value.toDouble()));
+        }
+    }
+
+    double real(int parameterId) const { return leadingNumber(text(parameterId)); }
+    int whole(int parameterId) const { return wholeNumber(real(parameterId)); }
+
+private:
+    QString text(int parameterId) const
+    {
+        const QString tag = m_tags.value(parameterId, QStringLiteral("0"));
+        const QString code = tag == QLatin1String("0") ? QStringLiteral("1") : tag;
+        const Recordset choice = m_db.openRecordset(
+            QStringLiteral("SELECT DefaultText, DefaultValue FROM DefaultParameters WHERE ParameterID = ")
+            + number(parameterId) + QStringLiteral(" AND DefaultValue = ") + code);
+        if (choice.isBeforeFirst())
+            return tag;
+        return choice.field(QStringLiteral("DefaultText")).toString();
+    }
+
+    Database &m_db;
+    QHash<int, QString> m_tags;
+};
+
+} // namespace
+
+double DegToRad(double degrees) { return degrees * kPi / 180; }
+
+double Involute(double theta) { return std::tan(theta) - theta; }
+
+std::optional<double> InverseInvolute(double value)
+{
+    // inv θ is convex on (0, 90°): from just below 90° Newton's steps come down
+    // monotonically onto the root whenever one exists there.
+    double theta = kPi / 2 - 0.0001;
+    double f = std::tan(theta) - theta - value;
+    for (int step = 0; step < kNewtonLimit; ++step) {
+        if (!std::isfinite(f))
+            return std::nullopt;
+        if (std::abs(f) < 1e-11)
+            return theta;
+        const double slope = std::tan(theta) * std::tan(theta); // d(inv θ)/dθ = tan²θ
+        if (slope == 0)
+            return std::nullopt;
+        theta = theta - f / slope;
+        f = std::tan(theta) - theta - value;
+    }
+    return std::nullopt;
+}
+
+MeshOutcome CylindricalMeshForces(const CylindricalMeshInput &in)
+{
+    if (in.module == 0)
+        return inconsistent(11);
+    if (in.teeth1 == 0)
+        return inconsistent(12);
+    if (in.teeth2 == 0 || in.teeth1 + in.teeth2 == 0)
+        return inconsistent(13);
+
+    const double alpha = DegToRad(in.pressureAngle);
+    const double beta = DegToRad(in.helixAngle);
+    const double phi = DegToRad(in.positionAngle);
+    if (std::abs(std::cos(beta)) < kVanishing)
+        return inconsistent(14);
+
+    // Transverse pressure angle, then the working one from the shifted tooth
+    // thickness: inv αtw = 2(x1 + x2) tan α / (z1 + z2) + inv αt.
+    const double alphaT = std::atan(std::tan(alpha) / std::cos(beta));
+    const double z1 = in.teeth1;
+    const double z2 = in.teeth2;
+    const double v = 2 * (in.shift1 + in.shift2) * std::tan(alpha) / (z1 + z2) + Involute(alphaT);
+    const std::optional<double> working = InverseInvolute(v);
+    // A working pressure angle that is not between 0 and 90° means the shifts
+    // pull the centres closer than the teeth allow.
+    if (!working || *working <= 0 || std::abs(std::cos(*working)) < kVanishing)
+        return inconsistent(0);
+    const double alphaTw = *working;
+
+    const double aw = (z1 + z2) * in.module * std::cos(alphaT) / (2 * std::cos(beta) * std::cos(alphaTw));
+    // Working pitch diameter of this gear, 2·aw·z1/(z1 + z2), written per role
+    // as the gear ratio seen from that gear.
+    const double d = in.role == 1 ? 2 * aw / (z2 / z1 + 1) : 2 * aw * (z1 / z2) / (z1 / z2 + 1);
+    if (d == 0)
+        return inconsistent(0);
+
+    MeshForces forces;
+    forces.x = d / 2 * std::cos(phi);
+    forces.y = d / 2 * std::sin(phi);
+    // cos 90° with a 15-digit π is not quite zero; a mesh on an axis sits on it.
+    if (std::abs(forces.x) <= 0.001)
+        forces.x = 0;
+    if (std::abs(forces.y) <= 0.001)
+        forces.y = 0;
+    forces.z = in.z;
+
+    // Ft acts against the rotation on a driving gear and with it on a driven
+    // one; the axial force follows Ft and the hand of the teeth.
+    int c = 0;
+    if ((in.direction == 1 && in.role == 1) || (in.direction == 2 && in.role == 2))
+        c = 1;
+    else if ((in.direction == 1 && in.role == 2) || (in.direction == 2 && in.role == 1))
+        c = -1;
+    const int a = in.hand == 1 ? c : -c;
+
+    for (double torque : in.torques) {
+        ModeForces m;
+        m.Ft = torque * 2000 / d; // N·m over mm: the 2000 is 2 × 1000 mm/m
+        m.Fr = m.Ft * std::tan(alphaTw);
+        m.Fa = m.Ft * std::tan(beta);
+        m.Fx = -c * m.Ft * std::sin(phi) - m.Fr * std::cos(phi);
+        m.Fy = c * m.Ft * std::cos(phi) - m.Fr * std::sin(phi);
+        m.Fz = a * m.Fa;
+        forces.modes.append(m);
+    }
+    return finish(std::move(forces), in.weights);
+}
+
+MeshOutcome ConicalMeshForces(const ConicalMeshInput &in)
+{
+    if (in.module == 0)
+        return inconsistent(21);
+    if (in.teeth1 == 0)
+        return inconsistent(22);
+    if (in.teeth2 == 0)
+        return inconsistent(23);
+
+    const double sigma = DegToRad(in.shaftAngle);
+    const double beta = DegToRad(in.spiralAngle);
+    const double alpha = DegToRad(in.pressureAngle);
+    const double phi = DegToRad(in.positionAngle);
+    // Parallel or opposed axes (0° or 180°) have no cone apex.
+    if (std::abs(std::sin(sigma)) < kVanishing)
+        return inconsistent(26);
+    if (std::abs(std::cos(beta)) < kVanishing)
+        return inconsistent(24);
+
+    const double z1 = in.teeth1;
+    const double z2 = in.teeth2;
+    // Pitch cone angle of this gear, tan δ = sin Σ / (cos Σ + z2/z1), written
+    // per role as the ratio seen from that gear.
+    double delta = 0;
+    if (in.role == 1) {
+        delta = std::atan(std::sin(sigma) / (std::cos(sigma) + z2 / z1));
+    } else {
+        const double u = z1 / z2;
+        delta = std::atan(u * std::sin(sigma) / (u * std::cos(sigma) + 1));
+    }
+    const double re = in.module / 2 * std::sqrt(z1 * z1 + z2 * z2 + 2 * z1 * z2 * std::cos(sigma)) / std::sin(sigma);
+    const double rm = re - in.faceWidth / 2;
+    // A face that reaches the apex leaves no mean cone to carry the load (and
+    // one beyond it would turn every force round).
+    if (!(rm > kVanishing * std::abs(re)))
+        return inconsistent(27);
+    const double d = 2 * rm * std::sin(delta); // mean pitch diameter, where the forces act
+    if (d == 0)
+        return inconsistent(0);
+
+    MeshForces forces;
+    forces.x = roundHalfEven(d / 2 * std::cos(phi), 3);
+    forces.y = roundHalfEven(d / 2 * std::sin(phi), 3);
+    if (std::abs(forces.x) < 0.001)
+        forces.x = 0;
+    if (std::abs(forces.y) < 0.001)
+        forces.y = 0;
+    forces.z = in.z;
+
+    int c = 0;
+    if (in.role == 1)
+        c = in.direction == 1 ? 1 : -1;
+    else if (in.role == 2)
+        c = in.direction == 1 ? -1 : 1;
+    // k: whether the spiral pushes the gear towards or away from its apex.
+    auto isCode = [](int code) { return code == 1 || code == 2; };
+    int k = 1;
+    if (isCode(in.direction) && isCode(in.role) && isCode(in.hand))
+        k = in.hand == 1 ? c : -c;
+    if (in.orientation == 1)
+        k = -k;
+
+    const double tanB = std::tan(beta);
+    const double tanA = std::tan(alpha);
+    const double cosB = std::cos(beta);
+    for (double torque : in.torques) {
+        ModeForces m;
+        m.Ft = torque * 2000 / d;
+        // Fa and Fr keep their sign: a spiral can pull the gear into mesh.
+        m.Fa = (k * tanB * std::cos(delta) + tanA * std::sin(delta) / cosB) * m.Ft;
+        m.Fr = (-k * tanB * std::sin(delta) + tanA * std::cos(delta) / cosB) * m.Ft;
+        m.Fx = -c * m.Ft * std::sin(phi) - m.Fr * std::cos(phi);
+        m.Fy = c * m.Ft * std::cos(phi) - m.Fr * std::sin(phi);
+        // The axial force points from the apex to the back of the cone.
+        m.Fz = in.orientation == 2 ? m.Fa : -m.Fa;
+        forces.modes.append(m);
+    }
+    return finish(std::move(forces), in.weights);
+}
+
+void StoreMeshForces(Database &db, int pointId, const MeshForces &forces)
+{
+    Database::Transaction transaction(db);
+    db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = ") + number(pointId));
+    if (!forces.modes.isEmpty()) {
+        for (qsizetype i = 0; i < forces.modes.size(); ++i) {
+            const ModeForces &m = forces.modes.at(i);
+            const QString rez = QString::number(i + 1);
+            insertForce(db, pointId, "35, ", m.Ft, rez);
+            insertForce(db, pointId, "36, ", m.Fr, rez);
+            insertForce(db, pointId, "37, ", m.Fa, rez);
+            insertForce(db, pointId, "8, ", m.Fx, rez);
+            insertForce(db, pointId, "9, ", m.Fy, rez);
+            insertForce(db, pointId, "10, ", m.Fz, rez);
+        }
+        const QString equivalent = QStringLiteral("-1");
+        insertForce(db, pointId, "5, ", forces.x, equivalent);
+        insertForce(db, pointId, "6, ", forces.y, equivalent);
+        insertForce(db, pointId, "7, ", forces.z, equivalent);
+        insertForce(db, pointId, "46, ", forces.FxEq, equivalent);
+        insertForce(db, pointId, "47, ", forces.FyEq, equivalent);
+        insertForce(db, pointId, "48, ", forces.FzEq, equivalent);
+    }
+    transaction.commit();
+}
+
+MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId)
+{
+    MeshPointInputs in;
+    in.groupId = groupId;
+    auto stop = [&in](MeshStatus status, int parameterId = 0) {
+        in.status = status;
+        in.parameterId = parameterId;
+        return in;
+    };
+
+    // Torques are kept in both units; the force unit decides which rows count.
+    const std::optional<double> unit
+        = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 4"));
+    if (!unit || *unit == 1)
+        in.powerId = 4;
+    else if (*unit == 2)
+        in.powerId = 3;
+    else
+        return stop(MeshStatus::BadForceUnit, 4);
+
+    Recordset modes = db.openRecordset(QStringLiteral("SELECT Power, Coeff, Speed FROM Powers WHERE PointID = ")
+        + number(pointId) + QStringLiteral(" AND PowerID = ")
+        + (in.powerId == 4 ? QStringLiteral("4 ORDER BY RezNumber") : QStringLiteral("3 ORDER BY RezNumber")));
+    if (modes.isBeforeFirst())
+        return stop(MeshStatus::NoModes);
+
+    QVector<double> torques;
+    QVector<double> coeffs;
+    QVector<double> speeds;
+    double sum = 0;
+    for (; !modes.isAfterLast(); modes.next()) {
+        torques.append(modes.field(QStringLiteral("Power")).toDouble());
+        coeffs.append(modes.field(QStringLiteral("Coeff")).toDouble());
+        speeds.append(modes.field(QStringLiteral("Speed")).toDouble());
+        sum += speeds.last() * coeffs.last();
+    }
+    in.eqSpeed = sum;
+    if (sum == 0)
+        return stop(MeshStatus::ZeroSpeedSum);
+    QVector<double> weights;
+    for (qsizetype i = 0; i < speeds.size(); ++i)
+        weights.append(speeds.at(i) * coeffs.at(i) / sum);
+
+    const std::optional<double> rotation
+        = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 38"));
+    if (!rotation)
+        return stop(MeshStatus::NoDirection, 38);
+    const int direction = wholeNumber(*rotation);
+
+    if (groupId != 3 && groupId != 4)
+        return stop(MeshStatus::NotAGearPoint);
+
+    const ShownParameters p(db, pointId);
+    const QVector<int> required = groupId == 3 ? QVector<int> { 11, 12, 13 } : QVector<int> { 21, 22, 23, 26, 27 };
+    for (int id : required)
+        if (p.real(id) == 0)
+            return stop(MeshStatus::ZeroParameter, id);
+
+    if (groupId == 3) {
+        CylindricalMeshInput &c = in.cylindrical;
+        c.module = p.real(11);
+        c.teeth1 = p.whole(12);
+        c.teeth2 = p.whole(13);
+        c.helixAngle = p.real(14);
+        c.pressureAngle = p.real(15);
+        c.shift1 = p.real(16);
+        c.shift2 = p.real(17);
+        c.hand = p.whole(18);
+        c.role = p.whole(19);
+        c.positionAngle = p.real(20);
+        c.z = p.real(33);
+        c.direction = direction;
+        c.torques = torques;
+        c.weights = weights;
+    } else {
+        ConicalMeshInput &c = in.conical;
+        c.module = p.real(21);
+        c.teeth1 = p.whole(22);
+        c.teeth2 = p.whole(23);
+        c.spiralAngle = p.real(24);
+        c.pressureAngle = p.real(25);
+        c.shaftAngle = p.real(26);
+        c.faceWidth = p.real(27);
+        c.orientation = p.whole(28);
+        c.hand = p.whole(30);
+        c.role = p.whole(31);
+        c.positionAngle = p.real(32);
+        c.z = p.real(34);
+        c.direction = direction;
+        c.torques = torques;
+        c.weights = weights;
+    }
+    return in;
+}
+
+MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs)
+{
+    if (inputs.status != MeshStatus::Ok) {
+        MeshOutcome outcome;
+        outcome.status = inputs.status;
+        outcome.parameterId = inputs.parameterId;
+        return outcome;
+    }
+    if (inputs.groupId == 3)
+        return CylindricalMeshForces(inputs.cylindrical);
+    if (inputs.groupId == 4)
+        return ConicalMeshForces(inputs.conical);
+    MeshOutcome outcome;
+    outcome.status = MeshStatus::NotAGearPoint;
+    return outcome;
+}
+
+MeshOutcome MeshForceCommand(Database &db, int pointId, int groupId, double *eqSpeed)
+{
+    const MeshPointInputs inputs = ReadMeshInputs(db, pointId, groupId);
+    if (eqSpeed && inputs.status != MeshStatus::BadForceUnit && inputs.status != MeshStatus::NoModes)
+        *eqSpeed = inputs.eqSpeed;
+    const MeshOutcome outcome = ComputeMeshForces(inputs);
+    if (outcome.status == MeshStatus::Ok)
+        StoreMeshForces(db, pointId, outcome.forces);
+    return outcome;
+}
+
+} // namespace tarnvel

@@ -1,0 +1,324 @@
+#include "ui/dialogs/forces_dialog.h"
+
+#include "scheme/free_force.h"
+#include "store/numbers.h"
+#include "ui/command_guard.h"
+#include "ui/message_box.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace tarnvel {
+
+namespace {
+
+const QString kPointModes = QStringLiteral(
+    "TRANSFORM First(Powers.Power) AS Power SELECT Powers.RezNumber, Powers.Speed, Powers.Coeff FROM Powers WHERE "
+    "(Powers.PointID = %1) GROUP BY Powers.RezNumber, Powers.Speed, Powers.Coeff PIVOT Powers.PowerID");
+const QString kShaftModes = QStringLiteral(
+    "TRANSFORM First(Powers.Speed) AS FSpeed SELECT Powers.RezNumber, Powers.Coeff, FIRST(Powers.Speed) AS FFSpeed "
+    "FROM Powers GROUP BY Powers.RezNumber, Powers.Coeff PIVOT Powers.PointID");
+
+QString cellText(const Recordset &rs, const QString &column)
+{
+    return rs.hasField(column) ? SqlNum(rs.field(column).toDouble()) : QStringLiteral("0");
+}
+
+} // namespace
+
+frmNagrP::frmNagrP(ProgramState &state, bool firstPointFlag, int pointId, QWidget *parent)
+    : QDialog(parent)
+    , m_state(state)
+    , m_firstPoint(firstPointFlag)
+    , m_pointId(pointId)
+{
+    setObjectName(QStringLiteral("frmNagrP"));
+    resize(640, 400);
+
+    ctlListView = new QTreeWidget(this);
+    ctlListView->setObjectName(QStringLiteral("ctlListView"));
+    ctlListView->setRootIsDecorated(false);
+    ctlListView->setColumnCount(6);
+    ctlListView->setHeaderLabels({QStringLiteral("Режим"), QStringLiteral("Fx"), QStringLiteral("Fy"), QStringLiteral("Fz"),
+                                  QStringLiteral("Частота вращения"), QStringLiteral("Коеффициент использования")});
+    ctlListView->header()->setStretchLastSection(false);
+    connect(ctlListView, &QTreeWidget::itemClicked, this, [this] { rowClick(); });
+
+    ctlFrame = new QFrame(this);
+    ctlFrame->setObjectName(QStringLiteral("ctlFrame"));
+    ctlFrame->setFrameShape(QFrame::StyledPanel);
+    auto *edit = new QGridLayout(ctlFrame);
+    auto field = [this](const char *name) {
+        auto *line = new QLineEdit(ctlFrame);
+        line->setObjectName(QLatin1String(name));
+        return line;
+    };
+    txtFx = field("txtFx");
+    txtFy = field("txtFy");
+    txtFz = field("txtFz");
+    txtSpeed = field("txtSpeed");
+    txtCoeff = field("txtCoeff");
+    edit->addWidget(new QLabel(QStringLiteral("Проекции сил:           Fx ="), ctlFrame), 0, 0, Qt::AlignRight);
+    edit->addWidget(txtFx, 0, 1);
+    edit->addWidget(new QLabel(QStringLiteral("Fy ="), ctlFrame), 0, 2, Qt::AlignRight);
+    edit->addWidget(txtFy, 0, 3);
+    edit->addWidget(new QLabel(QStringLiteral("Fz ="), ctlFrame), 0, 4, Qt::AlignRight);
+    edit->addWidget(txtFz, 0, 5);
+    edit->addWidget(new QLabel(QStringLiteral("Частота вращения"), ctlFrame), 1, 0, Qt::AlignRight);
+    edit->addWidget(txtSpeed, 1, 1);
+    edit->addWidget(new QLabel(QStringLiteral("Коэффициент использования"), ctlFrame), 1, 2, 1, 3, Qt::AlignRight);
+    edit->addWidget(txtCoeff, 1, 5);
+    ComAdd = new QPushButton(QStringLiteral("OK"), ctlFrame);
+    ComAdd->setObjectName(QStringLiteral("ComAdd"));
+    ComAdd->setAutoDefault(false);
+    edit->addWidget(ComAdd, 1, 6);
+    connect(ComAdd, &QPushButton::clicked, this, [this] { runCommand(this, [this] { ComAdd_Click(); }); });
+
+    auto *commands = new QHBoxLayout;
+    const char *captions[] = {"Добавить", "Удалить", nullptr, "OK"};
+    for (int i : {0, 1, 3}) {
+        ctlCommand[i] = new QPushButton(QString::fromUtf8(captions[i]), this);
+        ctlCommand[i]->setObjectName(QStringLiteral("ctlCommand%1").arg(i));
+        ctlCommand[i]->setAutoDefault(false);
+        connect(ctlCommand[i], &QPushButton::clicked, this, [this, i] { runCommand(this, [this, i] { ctlCommand_Click(i); }); });
+        if (i == 3)
+            commands->addStretch();
+        commands->addWidget(ctlCommand[i]);
+    }
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(ctlListView, 1);
+    layout->addWidget(ctlFrame);
+    layout->addLayout(commands);
+
+    Form_Load();
+}
+
+void frmNagrP::Form_Load()
+{
+    m_state.blnIncomplete = true;
+    txtSpeed->setEnabled(false);
+    txtCoeff->setEnabled(false);
+    ComAdd->setEnabled(false);
+    FillForceList();
+}
+
+void frmNagrP::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    const int width = ctlListView->viewport()->width();
+    const int percents[] = {10, 10, 10, 10, 26, 34};
+    for (int c = 0; c < 6; ++c)
+        ctlListView->setColumnWidth(c, width * percents[c] / 100);
+}
+
+void frmNagrP::addListRow(const QStringList &texts)
+{
+    auto *row = new QTreeWidgetItem(ctlListView);
+    row->setText(0, QString::number(ctlListView->topLevelItemCount()));
+    for (int c = 0; c < 5; ++c)
+        row->setText(c + 1, texts.value(c, QStringLiteral("0")));
+}
+
+void frmNagrP::FillForceList()
+{
+    Database &db = m_state.database();
+    Recordset own = db.openRecordset(kPointModes.arg(m_pointId));
+    if (!own.isBeforeFirst()) {
+        ctlListView->clear();
+        for (; !own.isAfterLast(); own.next()) {
+            addListRow({cellText(own, QStringLiteral("5")), cellText(own, QStringLiteral("6")), cellText(own, QStringLiteral("7")),
+                        cellText(own, QStringLiteral("Speed")), cellText(own, QStringLiteral("Coeff"))});
+        }
+    } else {
+        Recordset shaft = db.openRecordset(kShaftModes);
+        if (!shaft.isBeforeFirst()) {
+            ctlListView->clear();
+            for (; !shaft.isAfterLast(); shaft.next()) {
+                addListRow({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), cellText(shaft, QStringLiteral("FFSpeed")),
+                            cellText(shaft, QStringLiteral("Coeff"))});
+            }
+        }
+    }
+    if (m_firstPoint) {
+        txtSpeed->setEnabled(false);
+        txtCoeff->setEnabled(false);
+        ctlCommand[0]->setEnabled(false);
+        ctlCommand[1]->setEnabled(false);
+    }
+}
+
+void frmNagrP::selectRow(int mode)
+{
+    if (QTreeWidgetItem *row = ctlListView->topLevelItem(mode - 1)) {
+        ctlListView->setCurrentItem(row);
+        rowClick();
+    }
+}
+
+void frmNagrP::rowClick()
+{
+    const QTreeWidgetItem *row = ctlListView->currentItem();
+    if (ctlListView->topLevelItemCount() == 0 || row == nullptr)
+        return;
+    const bool modesEditable = !m_firstPoint;
+    txtSpeed->setEnabled(modesEditable);
+    txtCoeff->setEnabled(modesEditable);
+    ctlCommand[0]->setEnabled(modesEditable);
+    ctlCommand[1]->setEnabled(modesEditable);
+    txtFx->setEnabled(true);
+    txtFy->setEnabled(true);
+    txtFz->setEnabled(true);
+    ComAdd->setEnabled(true);
+    ctlFrame->setEnabled(true);
+    txtFx->setText(row->text(1));
+    txtFy->setText(row->text(2));
+    txtFz->setText(row->text(3));
+    txtSpeed->setText(row->text(4));
+    txtCoeff->setText(row->text(5));
+}
+
+void frmNagrP::ComAdd_Click()
+{
+    QTreeWidgetItem *row = ctlListView->currentItem();
+    if (row == nullptr)
+        return;
+    ComAdd->setEnabled(false);
+    QLineEdit *fields[] = {txtFx, txtFy, txtFz, txtSpeed, txtCoeff};
+    for (int c = 0; c < 5; ++c) {
+        row->setText(c + 1, SqlNum(fields[c]->text()));
+        fields[c]->setText(QStringLiteral("0"));
+        fields[c]->setEnabled(false);
+    }
+    for (int c = 1; c <= 5; ++c) {
+        if (leadingNumber(row->text(c)) == 0)
+            row->setText(c, QStringLiteral("0"));
+    }
+    WriteForceModes();
+}
+
+// The whole list goes to the store, or nothing does: a mode without a speed
+// or a coefficient is shown to the user first, and every row stays as it was
+// in the list and in the store.
+bool frmNagrP::WriteForceModes()
+{
+    const int rows = ctlListView->topLevelItemCount();
+    for (int i = 1; i <= rows; ++i) {
+        const QTreeWidgetItem *row = ctlListView->topLevelItem(i - 1);
+        if (leadingNumber(row->text(4)) == 0) {
+            showMessage(QStringLiteral("Задайте частоту вращения на режиме %1 !").arg(i), MessageIcon::Exclamation,
+                        MessageButtons::Ok, windowTitle(), this);
+            selectRow(i);
+            return false;
+        }
+        if (leadingNumber(row->text(5)) == 0) {
+            showMessage(QStringLiteral("Задайте коэффициент использования на режиме %1 !").arg(i), MessageIcon::Exclamation,
+                        MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+            selectRow(i);
+            return false;
+        }
+    }
+
+    Database &db = m_state.database();
+    Database::Transaction transaction(db);
+    db.execute(QStringLiteral("DELETE FROM Powers WHERE PointID = %1").arg(m_pointId));
+    for (int i = 1; i <= rows; ++i) {
+        const QTreeWidgetItem *row = ctlListView->topLevelItem(i - 1);
+        for (int axis = 0; axis < 3; ++axis) {
+            db.execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) "
+                                      "VALUES (%1, %2, %3, %4, %5, 1, %6)")
+                           .arg(m_pointId)
+                           .arg(SqlNum(row->text(axis + 1)), SqlNum(row->text(4)), SqlNum(row->text(5)))
+                           .arg(5 + axis)
+                           .arg(i));
+        }
+    }
+    transaction.commit();
+    return true;
+}
+
+void frmNagrP::ctlCommand_Click(int index)
+{
+    switch (index) {
+    case 0: {
+        FillForceList();
+        addListRow({});
+        selectRow(ctlListView->topLevelItemCount());
+        break;
+    }
+    case 1: {
+        QTreeWidgetItem *row = ctlListView->currentItem();
+        if (row == nullptr)
+            return;
+        delete row;
+        for (int i = 0; i < ctlListView->topLevelItemCount(); ++i)
+            ctlListView->topLevelItem(i)->setText(0, QString::number(i + 1));
+        if (WriteForceModes()) {
+            FillForceList();
+            selectRow(1);
+        }
+        break;
+    }
+    case 3:
+        if (ComAdd->isEnabled())
+            ComAdd_Click();
+        if (ctlListView->topLevelItemCount() > 0)
+            m_state.blnIncomplete = false;
+        accept();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmNagrP::done(int result)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        runCommand(this, [this] { Form_Unload(); });
+    }
+    QDialog::done(result);
+}
+
+// The support reactions see a free force through its equivalent projections
+// over all modes, parameters 8, 9 and 10 of the point.
+void frmNagrP::Form_Unload()
+{
+    Database &db = m_state.database();
+    Recordset rs = db.openRecordset(kPointModes.arg(m_pointId));
+    if (rs.isBeforeFirst())
+        return;
+    QVector<double> weights, fx, fy, fz;
+    double total = 0;
+    for (; !rs.isAfterLast(); rs.next()) {
+        const double share = rs.field(QStringLiteral("Speed")).toDouble() * rs.field(QStringLiteral("Coeff")).toDouble();
+        weights << share;
+        total += share;
+        fx << (rs.hasField(QStringLiteral("5")) ? rs.field(QStringLiteral("5")).toDouble() : 0.0);
+        fy << (rs.hasField(QStringLiteral("6")) ? rs.field(QStringLiteral("6")).toDouble() : 0.0);
+        fz << (rs.hasField(QStringLiteral("7")) ? rs.field(QStringLiteral("7")).toDouble() : 0.0);
+    }
+    for (double &weight : weights)
+        weight = total != 0 ? weight / total : 0.0;
+
+    Database::Transaction transaction(db);
+    db.execute(QStringLiteral("DELETE PointID, ParameterID, ParValue FROM PointParameters WHERE ParameterID > 7 And ParameterID < 11 AND PointID = %1")
+                   .arg(m_pointId));
+    const double equivalents[] = {freeForceEquivalent(fx, weights), freeForceEquivalent(fy, weights),
+                                  freeForceEquivalent(fz, weights)};
+    for (int axis = 0; axis < 3; ++axis) {
+        db.execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)")
+                       .arg(m_pointId)
+                       .arg(8 + axis)
+                       .arg(SqlNum(equivalents[axis])));
+    }
+    transaction.commit();
+}
+
+} // namespace tarnvel

@@ -1,0 +1,191 @@
+#include "scheme/load_modes.h"
+#include "store/database.h"
+#include "store/numbers.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarnvel;
+using tarnvel::test::countRows;
+
+TEST(ConvertLoad, WorkedExamplesAndRoundTrips)
+{
+    // N[hp] = M[kgf·m]·n/716.2 = M[N·m]·n/7025.922, 1 kW = 1.36 hp.
+    // 10 hp at 1000 rpm: 10/1.36 = 7.352941 kW, 7.162 kgf·m, 70.25922 N·m.
+    // 100 N·m at 1500 rpm: 21.349511 hp, 15.698170 kW, 10.193680 kgf·m.
+    // 7.5 kW at 1000 rpm: 10.2 hp, 7.30524 kgf·m, 71.664404 N·m (handbook 9550·P/n: 71.6).
+    const struct
+    {
+        int kind;
+        double value, speed;
+        ModeRecord expected;
+    } table[] = {
+        { 1, 10, 1000, { 10, 7.352941, 7.162, 70.25922, 5, 0.4 } },
+        { 4, 100, 1500, { 21.349511, 15.698170, 10.193680, 100, 5, 0.4 } },
+        { 2, 7.5, 1000, { 10.2, 7.5, 7.30524, 71.664404, 5, 0.4 } },
+        { 3, 7.162, 1000, { 10, 7.352941, 7.162, 70.25922, 5, 0.4 } },
+    };
+    for (const auto &row : table) {
+        ModeRecord r { 0, 0, 0, 0, 5, 0.4 }; // speed and coefficient are not the loads'
+        ConvertLoad(row.kind, row.value, row.speed, r);
+        const ModeRecord &e = row.expected;
+        EXPECT_NEAR(r.Load1, e.Load1, 1e-6) << row.kind;
+        EXPECT_NEAR(r.Load2, e.Load2, 1e-6) << row.kind;
+        EXPECT_NEAR(r.Load3, e.Load3, 1e-6) << row.kind;
+        EXPECT_NEAR(r.Load4, e.Load4, 1e-6) << row.kind;
+        EXPECT_EQ(r.Speed, 5);
+        EXPECT_EQ(r.Coeff, 0.4);
+
+        // Entering any of the four values in its own kind gives all four back,
+        // and the entered one exactly.
+        const double loads[] = { r.Load1, r.Load2, r.Load3, r.Load4 };
+        EXPECT_EQ(loads[row.kind - 1], row.value);
+        for (int kind = 1; kind <= 4; ++kind) {
+            ModeRecord again;
+            ConvertLoad(kind, loads[kind - 1], row.speed, again);
+            EXPECT_NEAR(again.Load1, r.Load1, 1e-12 * r.Load1) << row.kind << kind;
+            EXPECT_NEAR(again.Load2, r.Load2, 1e-12 * r.Load2) << row.kind << kind;
+            EXPECT_NEAR(again.Load3, r.Load3, 1e-12 * r.Load3) << row.kind << kind;
+            EXPECT_NEAR(again.Load4, r.Load4, 1e-12 * r.Load4) << row.kind << kind;
+        }
+    }
+    ModeRecord untouched { 1, 2, 3, 4, 5, 6 };
+    ConvertLoad(5, 100, 1000, untouched);
+    EXPECT_EQ(untouched, (ModeRecord { 1, 2, 3, 4, 5, 6 }));
+}
+
+namespace {
+
+class ModesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { db = store.open(); }
+
+    int addPoint(int number, int group)
+    {
+        db->execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (%1, %2)").arg(number).arg(group));
+        return int(db->lastInsertId());
+    }
+
+    // Modes 1..count, each with the given kinds: speed base·r, coefficient 0.1·r,
+    // load 10·kind + r.
+    void addModes(
+        int pid, int count, double base, std::initializer_list<int> kinds = { 1, 2, 3, 4 }, int powerNumber = 1)
+    {
+        for (int rez = 1; rez <= count; ++rez) {
+            for (int kind : kinds) {
+                db->execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, "
+                                           "RezNumber) VALUES (%1, %2, %3, %4, %5, %6, %7)")
+                                .arg(pid)
+                                .arg(SqlNum(kind * 10.0 + rez), SqlNum(base * rez), SqlNum(0.1 * rez))
+                                .arg(kind)
+                                .arg(powerNumber)
+                                .arg(rez));
+            }
+        }
+    }
+
+    // "RezNumber Speed Coeff Power PowerNumber" of a point's rows of one kind.
+    QStringList rowsOf(int pid, int powerId)
+    {
+        QStringList rows;
+        Recordset rs = db->openRecordset(QStringLiteral("SELECT * FROM Powers WHERE PointID = %1 AND PowerID = %2 "
+                                                        "ORDER BY RezNumber")
+                                             .arg(pid)
+                                             .arg(powerId));
+        for (; !rs.isAfterLast(); rs.next()) {
+            QStringList fields;
+            for (const char *column : { "RezNumber", "Speed", "Coeff", "Power", "PowerNumber" })
+                fields << SqlNum(rs.field(QLatin1String(column)));
+            rows << fields.join(QLatin1Char(' '));
+        }
+        return rows;
+    }
+
+    test::TempStore store;
+    std::unique_ptr<Database> db;
+};
+
+} // namespace
+
+TEST_F(ModesTest, SyncTrimsAndAlignsEveryPoint)
+{
+    // Reference with 3 modes, target gear point with 5, a free-force point with
+    // 4: modes 4 and 5 go everywhere; the updates select by mode only, so the
+    // free-force point takes the reference's speeds too.
+    const int reference = addPoint(1, 3);
+    const int target = addPoint(2, 4);
+    const int free = addPoint(3, 2);
+    addModes(reference, 3, 1000);
+    addModes(target, 5, 700);
+    addModes(free, 4, 300, { 5, 6, 7 });
+    SyncModes(*db, target);
+    EXPECT_EQ(rowsOf(reference, 1), QStringList({ "1 1000 0.1 11 1", "2 2000 0.2 12 1", "3 3000 0.3 13 1" }));
+    EXPECT_EQ(rowsOf(target, 4), QStringList({ "1 1000 0.1 41 1", "2 2000 0.2 42 1", "3 3000 0.3 43 1" }));
+    EXPECT_EQ(rowsOf(free, 6), QStringList({ "1 1000 0.1 61 1", "2 2000 0.2 62 1", "3 3000 0.3 63 1" }));
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers")), 12 + 12 + 9);
+
+    // The reference itself: its own values go out, nothing is inserted.
+    db->execute(QStringLiteral("UPDATE Powers SET Speed = 5 WHERE PointID = %1").arg(target));
+    SyncModes(*db, reference);
+    EXPECT_EQ(rowsOf(target, 1), QStringList({ "1 1000 0.1 11 1", "2 2000 0.2 12 1", "3 3000 0.3 13 1" }));
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers")), 12 + 12 + 9);
+}
+
+TEST_F(ModesTest, SyncGivesANewPointTheReferenceModesWithoutLoad)
+{
+    const int reference = addPoint(1, 2);
+    const int target = addPoint(2, 3);
+    addModes(reference, 2, 500.5, { 5, 6, 7 });
+    SyncModes(*db, target);
+    for (int kind = 1; kind <= 4; ++kind)
+        EXPECT_EQ(rowsOf(target, kind), QStringList({ "1 500.5 0.1 0 1", "2 1001 0.2 0 1" })) << kind;
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers WHERE PointID = %1").arg(target)), 8);
+}
+
+TEST_F(ModesTest, SyncWithoutReferenceModesChangesNothing)
+{
+    addPoint(1, 3);
+    const int target = addPoint(2, 3);
+    addModes(target, 4, 900);
+    SyncModes(*db, target);
+    db->execute(QStringLiteral("DELETE FROM Points")); // no point numbered 1 at all
+    SyncModes(*db, target);
+    EXPECT_EQ(
+        rowsOf(target, 1), QStringList({ "1 900 0.1 11 1", "2 1800 0.2 12 1", "3 2700 0.3 13 1", "4 3600 0.4 14 1" }));
+}
+
+TEST_F(ModesTest, GatherTheLoadsOfAPoint)
+{
+    // Gear point: the four kinds and the kind they were entered in. Free-force
+    // point: Fx, Fy, Fz and kind 5. A kind missing from a mode reads as 0.
+    const int gear = addPoint(1, 4);
+    const int free = addPoint(2, 2);
+    const int patchy = addPoint(3, 3);
+    addModes(gear, 2, 1000, { 1, 2, 3, 4 }, 3);
+    addModes(free, 1, 750, { 5, 6, 7 });
+    addModes(patchy, 1, 800, { 1, 3, 4 });
+    ModeList modes = { ModeRecord { 9, 9, 9, 9, 9, 9 } };
+    EXPECT_EQ(GatherModes(*db, gear, modes), 3);
+    EXPECT_EQ(modes, ModeList({ { 11, 21, 31, 41, 1000, 0.1 }, { 12, 22, 32, 42, 2000, 0.2 } }));
+    EXPECT_EQ(ModeCount(modes), 2);
+    EXPECT_EQ(GatherModes(*db, free, modes), 5);
+    EXPECT_EQ(modes, ModeList({ { 51, 61, 71, 0, 750, 0.1 } }));
+    GatherModes(*db, patchy, modes);
+    EXPECT_EQ(modes, ModeList({ { 11, 0, 31, 41, 800, 0.1 } }));
+}
+
+TEST_F(ModesTest, GatherAPointWithoutLoads)
+{
+    // It starts from the shaft's modes with zero loads; with no modes anywhere
+    // it starts empty, whatever the list held before.
+    const int free = addPoint(1, 2);
+    const int gear = addPoint(2, 3);
+    ModeList modes = { ModeRecord { 1, 2, 3, 4, 5, 6 } };
+    EXPECT_EQ(GatherModes(*db, gear, modes), 1);
+    EXPECT_TRUE(modes.isEmpty());
+    addModes(free, 2, 1000, { 5, 6, 7 });
+    EXPECT_EQ(GatherModes(*db, gear, modes), 1);
+    EXPECT_EQ(modes, ModeList({ { 0, 0, 0, 0, 1000, 0.1 }, { 0, 0, 0, 0, 2000, 0.2 } }));
+    EXPECT_EQ(ModeCount(ModeList {}), 0);
+}

@@ -1,0 +1,472 @@
+#include "scheme/mesh_forces.h"
+#include "store/database.h"
+#include "store/numbers.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+using namespace tarnvel;
+
+namespace {
+
+const double kDeg = std::numbers::pi / 180;
+const double kP = 10.0 / 3.0;
+
+// Spur pinion, driving, shaft turning in direction 1: m 3, z 20/40, α 20°, T 100 N·m.
+const CylindricalMeshInput kSpur { .module = 3,
+    .teeth1 = 20,
+    .teeth2 = 40,
+    .pressureAngle = 20,
+    .role = 1,
+    .hand = 1,
+    .direction = 1,
+    .torques = { 100 },
+    .weights = { 1 },
+    .z = 75 };
+// Straight bevel pinion, shafts at 90°: me 4, z 20/40, b 20, α 20°, T 100 N·m.
+const ConicalMeshInput kBevel { .module = 4,
+    .teeth1 = 20,
+    .teeth2 = 40,
+    .shaftAngle = 90,
+    .pressureAngle = 20,
+    .faceWidth = 20,
+    .role = 1,
+    .hand = 1,
+    .orientation = 2,
+    .direction = 1,
+    .torques = { 100 },
+    .weights = { 1 },
+    .z = 40 };
+
+MeshForces computed(const MeshOutcome &outcome)
+{
+    EXPECT_EQ(outcome.status, MeshStatus::Ok);
+    return outcome.forces;
+}
+
+void expectForces(const MeshForces &f, const ModeForces &e, double x, double y, const char *what)
+{
+    ASSERT_FALSE(f.modes.isEmpty()) << what;
+    const ModeForces &m = f.modes[0];
+    EXPECT_NEAR(m.Ft, e.Ft, 1e-5) << what;
+    EXPECT_NEAR(m.Fr, e.Fr, 1e-5) << what;
+    EXPECT_NEAR(m.Fa, e.Fa, 1e-5) << what;
+    EXPECT_NEAR(m.Fx, e.Fx, 1e-5) << what;
+    EXPECT_NEAR(m.Fy, e.Fy, 1e-5) << what;
+    EXPECT_NEAR(m.Fz, e.Fz, 1e-5) << what;
+    EXPECT_NEAR(f.x, x, 1e-6) << what;
+    EXPECT_NEAR(f.y, y, 1e-6) << what;
+    // One mode of weight 1: the equivalents are that mode's projections.
+    EXPECT_NEAR(f.FxEq, m.Fx, 1e-9) << what;
+    EXPECT_NEAR(f.FyEq, m.Fy, 1e-9) << what;
+    EXPECT_NEAR(f.FzEq, m.Fz, 1e-9) << what;
+}
+
+} // namespace
+
+TEST(Involute, MatchesTheTablesBothWays)
+{
+    // Involute tables (Machinery's Handbook): inv 14.5° = 0.005545, 20° = 0.014904,
+    // 25° = 0.029975, 35° = 0.089342.
+    const std::pair<double, double> table[]
+        = { { 14.5, 0.005545 }, { 20, 0.014904 }, { 25, 0.029975 }, { 35, 0.089342 } };
+    for (auto [degrees, involute] : table) {
+        EXPECT_NEAR(Involute(DegToRad(degrees)), involute, 5e-7) << degrees;
+        EXPECT_NEAR(InverseInvolute(Involute(DegToRad(degrees))).value_or(0) / kDeg, degrees, 1e-6) << degrees;
+    }
+    // Above inv ≈ 1e4 (the start just below 90°) Newton's steps jump across the
+    // poles of tan θ; far up the 1e-11 test is finer than the doubles.
+    EXPECT_FALSE(InverseInvolute(1e6).has_value());
+    EXPECT_FALSE(InverseInvolute(1000).has_value());
+    EXPECT_FALSE(InverseInvolute(std::nan("")).has_value());
+    EXPECT_EQ(DegToRad(180), 3.14159265358979); // π cut to 15 digits
+}
+
+TEST(CylindricalMesh, ByHand)
+{
+    // Spur: d = m·z1 = 60, Ft = 2000·T/d, Fr = Ft·tan 20°. Helical (Shigley):
+    // d = m·z1/cos β = 51.763809, Fr = Ft·tan αn/cos β, Fa = Ft·tan β. At φ = 0:
+    // Fx = −Fr, Fy = c·Ft; at φ = 90°: Fx = −c·Ft, Fy = −Fr, x = 0.
+    CylindricalMeshInput helical = kSpur;
+    helical.module = 2;
+    helical.teeth1 = 25;
+    helical.teeth2 = 50;
+    helical.helixAngle = 15;
+    helical.torques = { 200 };
+    CylindricalMeshInput upright = kSpur;
+    upright.positionAngle = 90;
+    expectForces(computed(CylindricalMeshForces(kSpur)), { 3333.333333, 1213.234114, 0, -1213.234114, 3333.333333, 0 },
+        30, 0, "spur");
+    expectForces(computed(CylindricalMeshForces(helical)),
+        { 7727.406610, 2911.761874, 2070.552361, -2911.761874, 7727.406610, 2070.552361 }, 25.8819045, 0, "helical");
+    expectForces(computed(CylindricalMeshForces(upright)),
+        { 3333.333333, 1213.234114, 0, -3333.333333, -1213.234114, 0 }, 0, 30, "at 90°");
+    EXPECT_EQ(computed(CylindricalMeshForces(upright)).x, 0);
+    EXPECT_EQ(computed(CylindricalMeshForces(kSpur)).z, 75);
+}
+
+TEST(CylindricalMesh, ShiftedGearsMeshOnTheWorkingPitchCircle)
+{
+    // inv αtw − inv αt = 2(x1 + x2)·tan α/(z1 + z2); the base circle stays,
+    // d·cos αtw = m·z1·cos αt/cos β; and Fr = Ft·tan αtw.
+    const std::tuple<double, double, double> cases[] = { { 0.5, 0.5, 0 }, { 0.3, -0.1, 12 }, { -0.2, -0.2, 0 } };
+    for (auto [x1, x2, helix] : cases) {
+        CylindricalMeshInput in = kSpur;
+        in.shift1 = x1;
+        in.shift2 = x2;
+        in.helixAngle = helix;
+        const MeshForces f = computed(CylindricalMeshForces(in));
+        const double alpha = 20 * kDeg;
+        const double alphaT = std::atan(std::tan(alpha) / std::cos(helix * kDeg));
+        const double alphaTw = std::atan(f.modes[0].Fr / f.modes[0].Ft);
+        EXPECT_NEAR(Involute(alphaTw) - Involute(alphaT), 2 * (x1 + x2) * std::tan(alpha) / 60, 1e-9);
+        EXPECT_NEAR(2 * f.x * std::cos(alphaTw), 60 * std::cos(alphaT) / std::cos(helix * kDeg), 1e-9);
+        EXPECT_NEAR(f.modes[0].Ft, 200000 / (2 * f.x), 1e-9);
+    }
+}
+
+TEST(CylindricalMesh, SignsFollowDirectionRoleAndHand)
+{
+    // At φ = 0 and β 10°: Fy = c·Ft, Fz = a·Fa, Fx = −Fr whatever the codes.
+    const int table[][5] = { // direction, role, hand, c, a
+        { 1, 1, 1, 1, 1 }, { 1, 1, 2, 1, -1 }, { 1, 2, 1, -1, -1 }, { 2, 1, 1, -1, -1 }, { 2, 2, 1, 1, 1 },
+        { 2, 2, 2, 1, -1 }, { 3, 1, 1, 0, 0 }, { 1, 0, 2, 0, 0 }
+    };
+    for (const auto &row : table) {
+        CylindricalMeshInput in = kSpur;
+        in.helixAngle = 10;
+        in.direction = row[0];
+        in.role = row[1];
+        in.hand = row[2];
+        const ModeForces m = computed(CylindricalMeshForces(in)).modes[0];
+        EXPECT_DOUBLE_EQ(m.Fy, row[3] * m.Ft) << row[0] << row[1] << row[2];
+        EXPECT_DOUBLE_EQ(m.Fz, row[4] * m.Fa) << row[0] << row[1] << row[2];
+        EXPECT_DOUBLE_EQ(m.Fx, -m.Fr) << row[0] << row[1] << row[2];
+    }
+}
+
+TEST(EquivalentForces, PowerMeanOverTheModesSignedByTheLast)
+{
+    // Torques T and 2T, equal weights: F_eq = (0.5·(|F1|^p + |F2|^p))^(1/p), p = 10/3.
+    auto mean = [](double f1, double f2) {
+        return std::pow(0.5 * (std::pow(std::abs(f1), kP) + std::pow(std::abs(f2), kP)), 1 / kP);
+    };
+    CylindricalMeshInput in = kSpur;
+    in.helixAngle = 10;
+    in.positionAngle = 30;
+    in.torques = { 100, 200 };
+    in.weights = { 0.5, 0.5 };
+    MeshForces f = computed(CylindricalMeshForces(in));
+    EXPECT_NEAR(f.FxEq, -mean(f.modes[0].Fx, f.modes[1].Fx), 1e-9);
+    EXPECT_NEAR(f.FyEq, mean(f.modes[0].Fy, f.modes[1].Fy), 1e-9);
+    EXPECT_NEAR(f.FzEq, mean(f.modes[0].Fz, f.modes[1].Fz), 1e-9);
+
+    in.torques = { 100, -200 }; // a reversed last mode turns the equivalent round
+    f = computed(CylindricalMeshForces(in));
+    EXPECT_LT(f.FyEq, 0);
+    EXPECT_LT(f.FzEq, 0);
+    in.torques = { -100, 0 }; // a zero last mode counts as positive
+    f = computed(CylindricalMeshForces(in));
+    EXPECT_EQ(f.modes[1], ModeForces {});
+    EXPECT_NEAR(f.FyEq, std::pow(0.5, 1 / kP) * std::abs(f.modes[0].Fy), 1e-9);
+}
+
+TEST(ConicalMesh, ByHand)
+{
+    // Σ = 90°: tan δ = z1/z2 = 0.5, d = m·z1 − b·sin δ = 71.055728, Ft = 2000·T/d.
+    // Straight bevel (Shigley): Fa = Ft·tan α·sin δ, Fr = Ft·tan α·cos δ, codes
+    // irrelevant; orientation 1 stores −Fa. Spiral (Gleason), β 35°, k = +1:
+    // Fa = Ft·(tan α·sin δ + sin β·cos δ)/cos β, Fr = Ft·(tan α·cos δ − sin β·sin δ)/cos β.
+    // x = d/2 to 3 decimals; at φ = 180° it stays negative and y becomes 0.
+    ConicalMeshInput turned = kBevel;
+    turned.orientation = 1;
+    turned.role = 2;
+    turned.hand = 2;
+    ConicalMeshInput spiral = kBevel;
+    spiral.spiralAngle = 35;
+    ConicalMeshInput opposite = kBevel;
+    opposite.positionAngle = 180;
+    expectForces(computed(ConicalMeshForces(kBevel)),
+        { 2814.692149, 916.308602, 458.154301, -916.308602, 2814.692149, 458.154301 }, 35.528, 0, "straight");
+    expectForces(computed(ConicalMeshForces(turned)),
+        { 2814.692149, 916.308602, 458.154301, -916.308602, -2814.692149, -458.154301 }, 35.528, 0, "straight, turned");
+    expectForces(computed(ConicalMeshForces(spiral)),
+        { 2814.692149, 237.206996, 2322.101648, -237.206996, 2814.692149, 2322.101648 }, 35.528, 0, "spiral");
+    expectForces(computed(ConicalMeshForces(opposite)),
+        { 2814.692149, 916.308602, 458.154301, 916.308602, -2814.692149, 458.154301 }, -35.528, 0, "at 180°");
+    EXPECT_EQ(computed(ConicalMeshForces(kBevel)).x, 35.528);
+    EXPECT_EQ(computed(ConicalMeshForces(opposite)).x, -35.528);
+}
+
+TEST(ConicalMesh, MeanDiameterForAnyShaftAngle)
+{
+    // Law of sines in the pitch cones: Re = m·z1/(2·sin δ) with
+    // tan δ = sin Σ/(cos Σ + z2/z1), so d = m·z1 − b·sin δ at any Σ and either role.
+    const std::tuple<double, int, int, int> cases[]
+        = { { 60, 18, 30, 1 }, { 60, 18, 30, 2 }, { 120, 30, 17, 1 }, { 75, 25, 25, 2 } };
+    for (auto [sigma, z1, z2, role] : cases) {
+        ConicalMeshInput in = kBevel;
+        in.shaftAngle = sigma;
+        in.teeth1 = z1;
+        in.teeth2 = z2;
+        in.role = role;
+        const double s = sigma * kDeg;
+        const double d = 4 * z1 - 20 * std::sin(std::atan(std::sin(s) / (std::cos(s) + double(z2) / z1)));
+        const MeshForces f = computed(ConicalMeshForces(in));
+        EXPECT_NEAR(f.modes[0].Ft, 200000 / d, 1e-6) << sigma << " " << role;
+        EXPECT_NEAR(f.x, d / 2, 0.0005 + 1e-12) << sigma << " " << role;
+    }
+}
+
+TEST(ConicalMesh, SignsFollowTheCodes)
+{
+    // k = ±c by the hand when direction, role and hand are all codes, else +1;
+    // orientation 1 turns k round and stores −Fa. At φ = 0 and β 35°:
+    // Fy = c·Ft and Fa = Ft·(k·tan β·cos δ + tan α·sin δ/cos β).
+    const int table[][6] = { // direction, role, hand, orientation, c, k
+        { 1, 1, 1, 2, 1, 1 }, { 1, 1, 2, 2, 1, -1 }, { 2, 1, 1, 2, -1, -1 }, { 1, 2, 1, 2, -1, -1 },
+        { 2, 2, 2, 2, 1, -1 }, { 1, 1, 1, 1, 1, -1 }, { 3, 1, 1, 2, -1, 1 }, { 1, 3, 1, 2, 0, 1 },
+        { 1, 3, 1, 1, 0, -1 }, { 1, 1, 0, 2, 1, 1 }
+    };
+    const double delta = std::atan(0.5);
+    for (const auto &row : table) {
+        ConicalMeshInput in = kBevel;
+        in.spiralAngle = 35;
+        in.direction = row[0];
+        in.role = row[1];
+        in.hand = row[2];
+        in.orientation = row[3];
+        const ModeForces m = computed(ConicalMeshForces(in)).modes[0];
+        const double fa = m.Ft
+            * (row[5] * std::tan(35 * kDeg) * std::cos(delta)
+                + std::tan(20 * kDeg) * std::sin(delta) / std::cos(35 * kDeg));
+        EXPECT_NEAR(m.Fa, fa, 1e-6) << row[0] << row[1] << row[2] << row[3];
+        EXPECT_DOUBLE_EQ(m.Fy, row[4] * m.Ft) << row[0] << row[1] << row[2] << row[3];
+        EXPECT_DOUBLE_EQ(m.Fz, row[3] == 2 ? m.Fa : -m.Fa) << row[0] << row[1] << row[2] << row[3];
+    }
+}
+
+TEST(MeshGeometry, ImpossibleGearDataAreReported)
+{
+    auto cylindrical = [](void (*change)(CylindricalMeshInput &)) {
+        CylindricalMeshInput in = kSpur;
+        change(in);
+        const MeshOutcome outcome = CylindricalMeshForces(in);
+        return outcome.status == MeshStatus::InconsistentGearData ? outcome.parameterId : -1;
+    };
+    auto conical = [](void (*change)(ConicalMeshInput &)) {
+        ConicalMeshInput in = kBevel;
+        change(in);
+        const MeshOutcome outcome = ConicalMeshForces(in);
+        return outcome.status == MeshStatus::InconsistentGearData ? outcome.parameterId : -1;
+    };
+    EXPECT_EQ(cylindrical([](CylindricalMeshInput &in) { in.helixAngle = 90; }), 14);
+    EXPECT_EQ(cylindrical([](CylindricalMeshInput &in) { in.module = 0; }), 11);
+    EXPECT_EQ(cylindrical([](CylindricalMeshInput &in) { in.teeth1 = 0; }), 12);
+    EXPECT_EQ(cylindrical([](CylindricalMeshInput &in) { in.teeth2 = -20; }), 13);
+    // inv αtw = 2·(−3)·tan 20°/60 + inv 20° < 0: no working pressure angle.
+    EXPECT_EQ(cylindrical([](CylindricalMeshInput &in) { in.shift1 = in.shift2 = -1.5; }), 0);
+    EXPECT_EQ(conical([](ConicalMeshInput &in) { in.shaftAngle = 180; }), 26);
+    EXPECT_EQ(conical([](ConicalMeshInput &in) { in.shaftAngle = 0; }), 26);
+    EXPECT_EQ(conical([](ConicalMeshInput &in) { in.spiralAngle = 90; }), 24);
+    EXPECT_EQ(conical([](ConicalMeshInput &in) { in.teeth2 = 0; }), 23);
+    // Re = (4/2)·√(20² + 40²): a face of 2·Re leaves no mean cone.
+    EXPECT_EQ(conical([](ConicalMeshInput &in) { in.faceWidth = 4 * std::sqrt(2000.0); }), 27);
+}
+
+namespace {
+
+class MeshStoreTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { db = store.open(); }
+
+    void exec(const QString &statement) { db->execute(statement); }
+
+    // A point with the given gear data; choices by their code.
+    int addPoint(int group, std::initializer_list<std::pair<int, double>> values)
+    {
+        exec(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (1, %1)").arg(group));
+        const int pid = int(db->lastInsertId());
+        for (const auto &[id, value] : values)
+            exec(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)")
+                     .arg(pid)
+                     .arg(id)
+                     .arg(SqlNum(value)));
+        return pid;
+    }
+
+    int spurPoint()
+    {
+        return addPoint(3,
+            { { 11, 3 }, { 12, 20 }, { 13, 40 }, { 14, 0 }, { 15, 1 }, { 16, 0 }, { 17, 0 }, { 18, 1 }, { 19, 1 },
+                { 20, 0 }, { 33, 75 } });
+    }
+
+    void setCommon(int id, double value)
+    {
+        exec(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (%1, %2)")
+                 .arg(id)
+                 .arg(SqlNum(value)));
+    }
+
+    void addTorque(int pid, int rez, int powerId, double torque, double speed, double coeff)
+    {
+        exec(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES "
+                            "(%1, %2, %3, %4, %5, 4, %6)")
+                 .arg(pid)
+                 .arg(SqlNum(torque), SqlNum(speed), SqlNum(coeff))
+                 .arg(powerId)
+                 .arg(rez));
+    }
+
+    // "ParameterID value RezNumber" in the order the rows were written.
+    QStringList storedRows(int pid)
+    {
+        QStringList rows;
+        Recordset rs = db->openRecordset(QStringLiteral(
+            "SELECT ParameterID, ParameterValue, RezNumber FROM PointForses WHERE PointID = %1 ORDER BY rowid")
+                                             .arg(pid));
+        for (; !rs.isAfterLast(); rs.next())
+            rows << QStringLiteral("%1 %2 %3")
+                        .arg(rs.field(QStringLiteral("ParameterID")).toInt())
+                        .arg(SqlNum(rs.field(QStringLiteral("ParameterValue")).toDouble()))
+                        .arg(rs.field(QStringLiteral("RezNumber")).toInt());
+        return rows;
+    }
+
+    test::TempStore store;
+    std::unique_ptr<Database> db;
+};
+
+} // namespace
+
+TEST_F(MeshStoreTest, StoresSixRowsPerModeThenTheEquivalents)
+{
+    MeshForces f { .modes = { { 1, 2, 3, 4, 5, 6 }, { 0.5, -1e-8, 0, 2.25, -5, 6 } },
+        .x = 30,
+        .y = -0.125,
+        .z = 75,
+        .FxEq = 3.5,
+        .FyEq = -5,
+        .FzEq = 6 };
+    exec(QStringLiteral(
+        "INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (7, 35, 99, 3)"));
+    exec(QStringLiteral(
+        "INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (8, 35, 99, 1)"));
+    StoreMeshForces(*db, 7, f);
+    EXPECT_EQ(storedRows(7),
+        QStringList({ "35 1 1", "36 2 1", "37 3 1", "8 4 1", "9 5 1", "10 6 1", "35 0.5 2", "36 -1E-08 2", "37 0 2",
+            "8 2.25 2", "9 -5 2", "10 6 2", "5 30 -1", "6 -0.125 -1", "7 75 -1", "46 3.5 -1", "47 -5 -1", "48 6 -1" }));
+    EXPECT_EQ(storedRows(8), QStringList({ "35 99 1" })); // other points keep theirs
+    StoreMeshForces(*db, 7, MeshForces {});
+    EXPECT_TRUE(storedRows(7).isEmpty());
+}
+
+TEST_F(MeshStoreTest, CommandComputesAndStoresAPoint)
+{
+    // Two modes of T and 2T at equal Speed·Coeff (1000·0.3 = 600·0.5); the
+    // kgf·m rows are not read while the force unit is newtons.
+    const int pid = spurPoint();
+    setCommon(38, 1);
+    addTorque(pid, 1, 4, 100, 1000, 0.3);
+    addTorque(pid, 2, 4, 200, 600, 0.5);
+    addTorque(pid, 1, 3, 999, 1000, 0.3);
+    double eqSpeed = -1;
+    const MeshOutcome outcome = MeshForceCommand(*db, pid, 3, &eqSpeed);
+    ASSERT_EQ(outcome.status, MeshStatus::Ok);
+    EXPECT_DOUBLE_EQ(eqSpeed, 600);
+    // Fy = Ft at φ = 0: Fy_eq = Ft·(0.5·(1 + 2^p))^(1/p).
+    EXPECT_NEAR(outcome.forces.FyEq, 3333.333333 * std::pow(0.5 * (1 + std::pow(2, kP)), 1 / kP), 1e-5);
+    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM PointForses WHERE PointID = %1").arg(pid)), 18);
+}
+
+TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
+{
+    // Choice 2 of α shows "25°", of the hand "2 - левое"; whole numbers round
+    // halves to even (20.5 teeth → 20); torques in kgf·m with force unit 2.
+    const int cylinder = addPoint(3,
+        { { 11, 2.5 }, { 12, 20.5 }, { 13, 41 }, { 14, 8 }, { 15, 2 }, { 16, 0.25 }, { 17, -0.1 }, { 18, 2 }, { 19, 2 },
+            { 20, 45 }, { 33, 12.5 } });
+    setCommon(4, 2);
+    setCommon(38, 2);
+    addTorque(cylinder, 1, 3, 10, 1000, 1);
+    MeshPointInputs in = ReadMeshInputs(*db, cylinder, 3);
+    ASSERT_EQ(in.status, MeshStatus::Ok);
+    EXPECT_EQ(in.powerId, 3);
+    EXPECT_EQ(in.cylindrical,
+        (CylindricalMeshInput { .module = 2.5,
+            .teeth1 = 20,
+            .teeth2 = 41,
+            .pressureAngle = 25,
+            .helixAngle = 8,
+            .shift1 = 0.25,
+            .shift2 = -0.1,
+            .positionAngle = 45,
+            .role = 2,
+            .hand = 2,
+            .direction = 2,
+            .torques = { 10 },
+            .weights = { 1 },
+            .z = 12.5 }));
+
+    // An enumerated datum without a row shows its choice 1: α = 20°.
+    exec(QStringLiteral("DELETE FROM CommonParameters"));
+    setCommon(38, 1);
+    const int cone = addPoint(4,
+        { { 21, 4 }, { 22, 20 }, { 23, 40 }, { 24, 35 }, { 26, 90 }, { 27, 20 }, { 28, 2 }, { 30, 1 }, { 31, 1 },
+            { 32, 180 }, { 34, 40 } });
+    addTorque(cone, 1, 4, 100, 1000, 1);
+    in = ReadMeshInputs(*db, cone, 4);
+    ConicalMeshInput expected = kBevel;
+    expected.spiralAngle = 35;
+    expected.positionAngle = 180;
+    EXPECT_EQ(in.conical, expected);
+}
+
+TEST_F(MeshStoreTest, StopsLeaveTheOldForces)
+{
+    const struct
+    {
+        const char *what;
+        double unit, direction, speed; // general parameters 4 and 38 (0: no row); speed < 0: no modes
+        QString change;
+        int group;
+        MeshStatus status;
+        int parameterId;
+    } cases[] = {
+        { "bad force unit", 3, 1, 1000, {}, 3, MeshStatus::BadForceUnit, 4 },
+        { "no modes", 0, 1, -1, {}, 3, MeshStatus::NoModes, 0 },
+        { "no kgf rows", 2, 1, 1000, {}, 3, MeshStatus::NoModes, 0 },
+        { "zero speed", 1, 1, 0, {}, 3, MeshStatus::ZeroSpeedSum, 0 },
+        { "no direction", 1, 0, 1000, {}, 3, MeshStatus::NoDirection, 38 },
+        { "no module", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 11", 3, MeshStatus::ZeroParameter, 11 },
+        { "no mating teeth", 1, 2, 1000, "SET ParValue = 0 WHERE ParameterID = 13", 3, MeshStatus::ZeroParameter, 13 },
+        { "shifts too negative", 1, 1, 1000, "SET ParValue = -1.5 WHERE ParameterID = 16 OR ParameterID = 17", 3,
+            MeshStatus::InconsistentGearData, 0 },
+        { "free force", 1, 1, 1000, {}, 2, MeshStatus::NotAGearPoint, 0 },
+    };
+    for (const auto &c : cases) {
+        for (const char *table : { "CommonParameters", "Powers", "PointParameters", "Points" })
+            exec(QStringLiteral("DELETE FROM ") + QLatin1String(table));
+        const int pid = spurPoint();
+        if (c.unit != 0)
+            setCommon(4, c.unit);
+        if (c.direction != 0)
+            setCommon(38, c.direction);
+        if (c.speed >= 0)
+            addTorque(pid, 1, 4, 100, c.speed, 1);
+        if (!c.change.isEmpty())
+            exec(QStringLiteral("UPDATE PointParameters ") + c.change);
+        exec(QStringLiteral(
+            "INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, 35, 1, 1)")
+                 .arg(pid));
+        const MeshOutcome outcome = MeshForceCommand(*db, pid, c.group);
+        EXPECT_EQ(outcome.status, c.status) << c.what;
+        EXPECT_EQ(outcome.parameterId, c.parameterId) << c.what;
+        EXPECT_EQ(storedRows(pid), QStringList({ "35 1 1" })) << c.what;
+    }
+}

@@ -1,0 +1,365 @@
+#include "workbench_fixture.h"
+
+#include "store/numbers.h"
+#include "ui/dialogs/forces_dialog.h"
+#include "ui/dialogs/loads_dialog.h"
+#include "ui/modal_dialog.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <cmath>
+
+using namespace tarnvel;
+
+namespace {
+
+class LoadDialogsTest : public test::WorkbenchTest
+{
+protected:
+    void TearDown() override { setModalDriver([](QDialog &) {}); }
+
+    // The next dialog is worked by script instead of the user.
+    void whenDialogOpens(std::function<void(QDialog &)> script)
+    {
+        setModalDriver([this, script](QDialog &dialog) {
+            ++dialogsOpened;
+            lastCaption = dialog.windowTitle();
+            script(dialog);
+        });
+    }
+
+    static QPushButton *button(QDialog &dialog, const char *name) { return dialog.findChild<QPushButton *>(QLatin1String(name)); }
+    static QLineEdit *field(QDialog &dialog, const char *name) { return dialog.findChild<QLineEdit *>(QLatin1String(name)); }
+    static QTreeWidget *modeList(QDialog &dialog) { return dialog.findChild<QTreeWidget *>(QStringLiteral("ctlListView")); }
+    static QStringList listRow(QDialog &dialog, int row)
+    {
+        QStringList texts;
+        const QTreeWidgetItem *item = modeList(dialog)->topLevelItem(row);
+        for (int c = 0; item && c < item->columnCount(); ++c)
+            texts << item->text(c);
+        return texts;
+    }
+    static void type(QDialog &dialog, const char *name, const QString &text)
+    {
+        QLineEdit *line = field(dialog, name);
+        line->selectAll();
+        QTest::keyClicks(line, text);
+    }
+    static void click(QDialog &dialog, const char *name) { QTest::mouseClick(button(dialog, name), Qt::LeftButton); }
+
+    int addPoint(const char *menu)
+    {
+        action(menu)->trigger();
+        return window().viewTag().toInt();
+    }
+
+    QList<QList<double>> powers(int pid)
+    {
+        QList<QList<double>> rows;
+        Recordset rs = db().openRecordset(QStringLiteral("SELECT * FROM Powers WHERE PointID = %1 ORDER BY RezNumber, PowerID").arg(pid));
+        for (; !rs.isAfterLast(); rs.next()) {
+            rows.append({rs.field(QStringLiteral("RezNumber")).toDouble(), rs.field(QStringLiteral("PowerID")).toDouble(),
+                         rs.field(QStringLiteral("Power")).toDouble(), rs.field(QStringLiteral("Speed")).toDouble(),
+                         rs.field(QStringLiteral("Coeff")).toDouble(), rs.field(QStringLiteral("PowerNumber")).toDouble()});
+        }
+        return rows;
+    }
+
+    void storeGearModes(int pid, std::initializer_list<std::array<double, 3>> modes, int kind = 2)
+    {
+        int r = 0;
+        for (const auto &[kw, speed, coeff] : modes) {
+            ++r;
+            ModeRecord record;
+            ConvertLoad(2, kw, speed, record);
+            const double loads[] = {record.Load1, record.Load2, record.Load3, record.Load4};
+            for (int k = 1; k <= 4; ++k) {
+                db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, %2, %3, %4, %5, %6, %7)")
+                                 .arg(pid).arg(SqlNum(loads[k - 1]), SqlNum(speed), SqlNum(coeff)).arg(k).arg(kind).arg(r));
+            }
+        }
+    }
+
+    double parameter(int pid, int id)
+    {
+        Recordset rs = db().openRecordset(QStringLiteral("SELECT ParValue FROM PointParameters WHERE PointID = %1 AND ParameterID = %2").arg(pid).arg(id));
+        return rs.isBeforeFirst() ? NAN : rs.field(QStringLiteral("ParValue")).toDouble();
+    }
+
+    int dialogsOpened = 0;
+    QString lastCaption;
+};
+
+} // namespace
+
+TEST_F(LoadDialogsTest, AModeEnteredInHorsepowerIsStoredInAllFourKinds)
+{
+    const int pid = addPoint("mnuAddCill");
+    whenDialogOpens([](QDialog &dialog) {
+        ASSERT_NE(qobject_cast<frmNagr *>(&dialog), nullptr);
+        EXPECT_TRUE(button(dialog, "ctlCommand0")->isEnabled());
+        EXPECT_FALSE(button(dialog, "ctlCommand1")->isEnabled()); // nothing to delete yet
+        click(dialog, "ctlCommand0");
+        EXPECT_EQ(listRow(dialog, 0), (QStringList{"1", "0", "0", "0"}));
+        EXPECT_TRUE(field(dialog, "txtSpeed")->isEnabled());
+        type(dialog, "txtPower", QStringLiteral("10"));
+        type(dialog, "txtSpeed", QStringLiteral("1000"));
+        type(dialog, "txtCoeff", QStringLiteral("0,7"));
+        click(dialog, "ComAdd");
+        EXPECT_EQ(listRow(dialog, 0), (QStringList{"1", "10", "1000", "0.7"}));
+        // Another kind shows the same mode converted: 10 hp at 1000 rpm is 7.162 kgf·m.
+        QTest::mouseClick(dialog.findChild<QRadioButton *>(QStringLiteral("ctlOption2")), Qt::LeftButton);
+        EXPECT_EQ(listRow(dialog, 0).at(1), QStringLiteral("7.162"));
+        click(dialog, "ctlCommand3");
+    });
+    clickRow(QStringLiteral("Power"));
+    EXPECT_EQ(dialogsOpened, 1);
+    EXPECT_EQ(lastCaption, QStringLiteral("Точка 1 (Цилиндрическое зацепление) - нагрузки и режимы"));
+    EXPECT_FALSE(state.blnIncomplete);
+    const auto rows = powers(pid);
+    ASSERT_EQ(rows.size(), 4);
+    // 10 hp = 10/1.36 kW = 10·716.2/1000 kgf·m = 10·7025.922/1000 N·m; kind 3 was showing at OK.
+    const double expected[] = {10, 10 / 1.36, 7.162, 70.25922};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(rows[k][1], k + 1);
+        EXPECT_NEAR(rows[k][2], expected[k], 1e-9) << k;
+        EXPECT_EQ(rows[k][3], 1000);
+        EXPECT_EQ(rows[k][4], 0.7);
+        EXPECT_EQ(rows[k][5], 3);
+    }
+}
+
+TEST_F(LoadDialogsTest, DeletingModeTwoOfFourRenumbersTheRest)
+{
+    const int pid = addPoint("mnuAddCon");
+    storeGearModes(pid, {{{1, 100, 0.1}}, {{2, 200, 0.2}}, {{3, 300, 0.3}}, {{4, 400, 0.4}}});
+    whenDialogOpens([](QDialog &dialog) {
+        ASSERT_EQ(modeList(dialog)->topLevelItemCount(), 4);
+        EXPECT_TRUE(dialog.findChild<QRadioButton *>(QStringLiteral("ctlOption1"))->isChecked()); // entered in kW
+        QTreeWidget *list = modeList(dialog);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(1)).center());
+        click(dialog, "ctlCommand1");
+        EXPECT_EQ(listRow(dialog, 0), (QStringList{"1", "1", "100", "0.1"}));
+        EXPECT_EQ(listRow(dialog, 1), (QStringList{"2", "3", "300", "0.3"}));
+        EXPECT_EQ(listRow(dialog, 2), (QStringList{"3", "4", "400", "0.4"}));
+        click(dialog, "ctlCommand3");
+    });
+    clickRow(QStringLiteral("Power"));
+    const auto rows = powers(pid);
+    ASSERT_EQ(rows.size(), 12);
+    EXPECT_EQ(rows[4][0], 2);
+    EXPECT_NEAR(rows[5][2], 3, 1e-12); // mode 2 now holds the former mode 3: 3 kW
+    EXPECT_EQ(rows[5][3], 300);
+}
+
+TEST_F(LoadDialogsTest, ClosingByTheCloseBoxRemovesThePointsLoads)
+{
+    const int pid = addPoint("mnuAddCill");
+    storeGearModes(pid, {{{5, 1000, 1}}});
+    whenDialogOpens([](QDialog &dialog) { dialog.reject(); });
+    clickRow(QStringLiteral("Power"));
+    EXPECT_TRUE(state.blnIncomplete);
+    EXPECT_TRUE(powers(pid).isEmpty());
+}
+
+TEST_F(LoadDialogsTest, OnlyTheFirstPointOwnsTheModes)
+{
+    const int first = addPoint("mnuAddCill");
+    storeGearModes(first, {{{5, 1000, 0.6}}, {{2, 500, 0.4}}});
+    const int second = addPoint("mnuAddCon");
+    whenDialogOpens([](QDialog &dialog) {
+        // The second point starts with the shaft's two modes and zero loads.
+        ASSERT_EQ(modeList(dialog)->topLevelItemCount(), 2);
+        EXPECT_EQ(listRow(dialog, 1), (QStringList{"2", "0", "500", "0.4"}));
+        EXPECT_FALSE(button(dialog, "ctlCommand0")->isEnabled());
+        EXPECT_FALSE(button(dialog, "ctlCommand1")->isEnabled());
+        QTreeWidget *list = modeList(dialog);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
+        EXPECT_TRUE(field(dialog, "txtPower")->isEnabled());
+        EXPECT_FALSE(field(dialog, "txtSpeed")->isEnabled());
+        EXPECT_FALSE(field(dialog, "txtCoeff")->isEnabled());
+        EXPECT_FALSE(button(dialog, "ctlCommand0")->isEnabled());
+        type(dialog, "txtPower", QStringLiteral("7"));
+        click(dialog, "ComAdd");
+        click(dialog, "ctlCommand3");
+    });
+    clickRow(QStringLiteral("Power"));
+    const auto rows = powers(second);
+    ASSERT_EQ(rows.size(), 8);
+    EXPECT_EQ(rows[0][2], 7);   // kind 1 as entered
+    EXPECT_EQ(rows[0][3], 1000);
+    EXPECT_EQ(rows[4][2], 0);   // mode 2 untouched
+    EXPECT_EQ(rows[4][3], 500);
+}
+
+TEST_F(LoadDialogsTest, AModeWithoutSpeedIsSentBackForCorrection)
+{
+    addPoint("mnuAddCill");
+    whenDialogOpens([this](QDialog &dialog) {
+        click(dialog, "ctlCommand0");
+        type(dialog, "txtPower", QStringLiteral("10"));
+        click(dialog, "ComAdd");
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте частоту вращения на режиме 1 !"));
+        EXPECT_EQ(messages.shown().first().icon, MessageIcon::Exclamation);
+        EXPECT_EQ(messages.shown().first().title, dialog.windowTitle());
+        EXPECT_TRUE(button(dialog, "ComAdd")->isEnabled()); // the row is open again
+        type(dialog, "txtSpeed", QStringLiteral("1000"));
+        click(dialog, "ComAdd");
+        ASSERT_EQ(messages.shown().size(), 2);
+        EXPECT_EQ(messages.shown().at(1).text, QStringLiteral("Задайте коэффициент использования на режиме 1 !"));
+        EXPECT_EQ(messages.shown().at(1).title, QStringLiteral("Внимание!"));
+        dialog.reject();
+    });
+    clickRow(QStringLiteral("Power"));
+    EXPECT_EQ(dialogsOpened, 1);
+}
+
+TEST_F(LoadDialogsTest, FreeForceModesAndTheirEquivalents)
+{
+    const int pid = addPoint("mnuAddFree");
+    whenDialogOpens([](QDialog &dialog) {
+        ASSERT_NE(qobject_cast<frmNagrP *>(&dialog), nullptr);
+        click(dialog, "ctlCommand0");
+        type(dialog, "txtFx", QStringLiteral("100"));
+        type(dialog, "txtSpeed", QStringLiteral("1000"));
+        type(dialog, "txtCoeff", QStringLiteral("1"));
+        click(dialog, "ComAdd");
+        EXPECT_EQ(listRow(dialog, 0), (QStringList{"1", "100", "0", "0", "1000", "1"}));
+        click(dialog, "ctlCommand3");
+    });
+    clickRow(QStringLiteral("AddFPower"));
+    EXPECT_EQ(lastCaption, QStringLiteral("Точка 1 (Произвольная сила) - Силы и режимы"));
+    EXPECT_FALSE(state.blnIncomplete);
+    const auto rows = powers(pid);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0][1], 5);
+    EXPECT_EQ(rows[0][2], 100);
+    EXPECT_EQ(rows[1][2], 0);
+    EXPECT_EQ(rows[2][1], 7);
+    EXPECT_EQ(parameter(pid, 8), 100);
+    EXPECT_EQ(parameter(pid, 9), 0);
+    EXPECT_EQ(parameter(pid, 10), 0);
+
+    // +100 and −100 in two modes of equal weight cancel; +100 and +50 do not.
+    whenDialogOpens([](QDialog &dialog) {
+        click(dialog, "ctlCommand0");
+        type(dialog, "txtFx", QStringLiteral("-100"));
+        type(dialog, "txtFy", QStringLiteral("50"));
+        type(dialog, "txtSpeed", QStringLiteral("1000"));
+        type(dialog, "txtCoeff", QStringLiteral("1"));
+        click(dialog, "ComAdd");
+        click(dialog, "ctlCommand3");
+    });
+    clickRow(QStringLiteral("AddFPower"));
+    EXPECT_EQ(powers(pid).size(), 6);
+    EXPECT_EQ(parameter(pid, 8), 0);
+    EXPECT_NEAR(parameter(pid, 9), std::pow(0.5 * std::pow(50.0, 10.0 / 3.0), 0.3), 1e-9);
+}
+
+TEST_F(LoadDialogsTest, AnInvalidFreeForceRowKeepsTheStoredModes)
+{
+    const int pid = addPoint("mnuAddFree");
+    whenDialogOpens([](QDialog &dialog) {
+        click(dialog, "ctlCommand0");
+        type(dialog, "txtFx", QStringLiteral("10"));
+        type(dialog, "txtSpeed", QStringLiteral("1000"));
+        type(dialog, "txtCoeff", QStringLiteral("1"));
+        click(dialog, "ComAdd");
+        click(dialog, "ctlCommand3");
+    });
+    clickRow(QStringLiteral("AddFPower"));
+    ASSERT_EQ(powers(pid).size(), 3);
+
+    whenDialogOpens([this](QDialog &dialog) {
+        QTreeWidget *list = modeList(dialog);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
+        type(dialog, "txtFx", QStringLiteral("999"));
+        type(dialog, "txtCoeff", QStringLiteral("0"));
+        click(dialog, "ComAdd");
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте коэффициент использования на режиме 1 !"));
+        dialog.reject();
+    });
+    clickRow(QStringLiteral("AddFPower"));
+    const auto rows = powers(pid);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0][2], 10);
+    EXPECT_EQ(rows[0][4], 1);
+    EXPECT_EQ(parameter(pid, 8), 10);
+}
+
+TEST_F(LoadDialogsTest, MeshForcesOfASpurGearAreShownPerMode)
+{
+    const int pid = addPoint("mnuAddCill");
+    // m = 3 mm, z1 = 20, z2 = 40, α = 20°, β = 0: d = m·z1 = 60 mm.
+    typeIntoRow(QStringLiteral("11 ID"), QStringLiteral("3"));
+    typeIntoRow(QStringLiteral("12 ID"), QStringLiteral("20"));
+    typeIntoRow(QStringLiteral("13 ID"), QStringLiteral("40"));
+    db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (38, 1)"));
+    // Two modes: 100 N·m and 200 N·m.
+    for (int r = 1; r <= 2; ++r) {
+        for (int k = 1; k <= 4; ++k) {
+            db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, %2, 1000, 0.5, %3, 4, %4)")
+                             .arg(pid).arg(k == 4 ? 100 * r : 0).arg(k).arg(r));
+        }
+    }
+    clickRow(QStringLiteral("Forse"));
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_FALSE(state.blnIncomplete);
+    EXPECT_EQ(rowTexts(), (QStringList{QStringLiteral("(Назад)"), QStringLiteral("Режим 1:"), QStringLiteral("   Окружная   Ft(1)"),
+                                       QStringLiteral("   Радиальная Fr(1)"), QStringLiteral("   Осевая     Fa(1)"),
+                                       QStringLiteral("Режим 2:"), QStringLiteral("   Окружная   Ft(2)"),
+                                       QStringLiteral("   Радиальная Fr(2)"), QStringLiteral("   Осевая     Fa(2)")}));
+    EXPECT_EQ(rowImages().mid(0, 2), (QList<int>{5, 2}));
+    // Ft = 2000·T/d, Fr = Ft·tan 20°, Fa = 0.
+    const double ft = 2000.0 * 100 / 60;
+    EXPECT_EQ(valueTexts().at(2), SqlNum(roundHalfEven(ft, 3)));
+    EXPECT_EQ(valueTexts().at(2), QStringLiteral("3333.333"));
+    EXPECT_EQ(valueTexts().at(3), SqlNum(roundHalfEven(ft * std::tan(20 * M_PI / 180), 3)));
+    EXPECT_EQ(valueTexts().at(4), QStringLiteral("0"));
+    EXPECT_EQ(valueTexts().at(6), QStringLiteral("6666.667"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses WHERE PointID = %1").arg(pid)), 18);
+
+    clickRow(QStringLiteral("Back"));
+    EXPECT_EQ(rowKeys().first(), QStringLiteral("11 ID"));
+}
+
+TEST_F(LoadDialogsTest, MissingInputsSendTheEngineerToThem)
+{
+    addPoint("mnuAddCill");
+    // No modes: the loads dialog opens (and is closed unconfirmed).
+    clickRow(QStringLiteral("Forse"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте нагрузки и режимы..."));
+    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Information);
+    EXPECT_EQ(messages.shown().first().title, QStringLiteral("Tarnvel"));
+    EXPECT_TRUE(state.blnIncomplete);
+
+    // Modes, but no direction of rotation: the general data open on it.
+    const int pid = window().viewTag().toInt();
+    for (int k = 1; k <= 4; ++k)
+        db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, 10, 1000, 1, %2, 4, 1)").arg(pid).arg(k));
+    messages.clear();
+    clickRow(QStringLiteral("Forse"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте направление вращения..."));
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("Common"));
+    EXPECT_TRUE(window().findChild<QComboBox *>(QStringLiteral("ComboInput"))->isVisible());
+    EXPECT_TRUE(state.blnIncomplete);
+    QTest::keyClick(window().findChild<QComboBox *>(QStringLiteral("ComboInput")), Qt::Key_Return);
+
+    // A zero module: its editor opens.
+    clickNode(QStringLiteral("1 N"));
+    messages.clear();
+    clickRow(QStringLiteral("Forse"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте Нормальный модуль m, мм"));
+    EXPECT_TRUE(window().findChild<QLineEdit *>(QStringLiteral("TextInput"))->isVisible());
+    EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("11 ID"));
+    EXPECT_TRUE(state.blnIncomplete);
+}

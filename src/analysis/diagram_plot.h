@@ -1,0 +1,64 @@
+#pragma once
+
+#include "analysis/moment_diagram.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+class QPainter;
+
+namespace tarnvel {
+
+// The canvas a diagram is painted on before it goes into the 601 × 329 bitmap.
+constexpr int kCanvasWidth = 600;
+constexpr int kCanvasHeight = 330;
+
+// Colours of the drawing, all of them entries of the bitmap's palette.
+namespace plotColour {
+inline const QColor axis { 0, 0, 128 }; // axis and point marks
+inline const QColor dimension { 192, 192, 192 }; // dimension lines
+inline const QColor outline { 0, 0, 255 }; // the diagram's outline
+inline const QColor hatching { 255, 0, 0 }; // one stroke per millimetre
+inline const QColor text { 0, 0, 0 };
+} // namespace plotColour
+
+// Where the diagram sits on the canvas: the axis spans x = 40 … W − 40 at
+// row y0; a moment M is drawn at y = y0 − M·ky; a position p at x = 40 + p·kx.
+struct EpurLayout
+{
+    double kx = 0; // pixels per mm
+    int y0 = 0;
+    double ky = 1; // pixels per force unit × mm
+    bool operator==(const EpurLayout &) const = default;
+};
+
+// Scales and axis row for a sampled curve on an axis of U mm (U ≥ 1): the
+// axis goes near the bottom for a positive diagram, near the top for a
+// negative one, and splits the height in proportion for one of both signs.
+EpurLayout epurLayout(const QVector<double> &curve, int U);
+
+// " Изгибающие моменты в плоскости XOZ  -  Mx(Н*м) " and its kin.
+QString epurCaption(DiagramPlane plane, const QString &unit);
+
+// Arial 9 pt bold where the system has it, else a bold sans-serif of that size;
+// unsmoothed, so that text keeps to the palette.
+QFont diagramFont();
+
+// Writes value rounded to three decimals, in statement form (point as the
+// decimal separator), black, with its top-left corner at (x, y). Returns the
+// size the text takes, which the label placement measures against.
+QSize PrintValue(QPainter &painter, double value, int x, int y);
+
+// Paints the diagram of one plane onto a fresh white 600 × 330 canvas.
+QImage paintEpur(const PlaneDiagram &diagram, const QString &caption);
+
+// Paints the diagram and copies the canvas into the diagram bitmap (601 × 329,
+// 16 colours) with the top-left corners together: the canvas row beyond 329
+// is cut off and the bitmap's last column keeps what it held. A bitmap of
+// another size or format is replaced by a blank diagram bitmap first.
+void DrawEpur(const PlaneDiagram &diagram, const QString &caption, QImage &bitmap);
+
+} // namespace tarnvel

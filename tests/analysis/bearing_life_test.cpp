@@ -1,0 +1,298 @@
+#include "analysis/bearing_life.h"
+
+#include "analysis/reactions.h"
+#include "scheme_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace tarnvel;
+
+namespace {
+
+using Row = std::array<double, 9>;
+
+TEST(TableInterp, HoldsEndsAndInterpolatesBetween)
+{
+    const Row ratio { 0.014, 0.028, 0.056, 0.084, 0.11, 0.17, 0.28, 0.42, 0.56 };
+    const Row e { 0.19, 0.22, 0.26, 0.28, 0.30, 0.34, 0.38, 0.42, 0.44 };
+    EXPECT_DOUBLE_EQ(TableInterp(ratio, e, 0.001), 0.19); // below the table
+    EXPECT_DOUBLE_EQ(TableInterp(ratio, e, 0.9), 0.44); // above it
+    EXPECT_DOUBLE_EQ(TableInterp(ratio, e, 0.056), 0.26); // on a node
+    // 0.28 + (0.1 − 0.084)·0.02/0.026, by hand
+    EXPECT_NEAR(TableInterp(ratio, e, 0.1), 0.2923077, 1e-7);
+    // A repeated last abscissa is never divided by.
+    const Row flatEnd { 0.29, 0.32, 0.36, 0.38, 0.40, 0.44, 0.49, 0.54, 0.54 };
+    const Row y { 1.88, 1.71, 1.52, 1.41, 1.34, 1.23, 1.10, 1.01, 1.00 };
+    EXPECT_DOUBLE_EQ(TableInterp(flatEnd, y, 0.54), 1.00);
+    EXPECT_NEAR(TableInterp(flatEnd, y, 0.515), 1.055, 1e-12);
+}
+
+BearingLoadCase loadCase(int type, double Fr, double Fa, double C, double C0, double alpha = 0, double n = 1000,
+    float V = 1, float Kb = 1, float Kt = 1, float Kk = 1)
+{
+    BearingLoadCase c;
+    c.typeCode = type;
+    c.n = n;
+    c.Fr = Fr;
+    c.Fa = Fa;
+    c.C = C;
+    c.C0 = C0;
+    c.alpha = alpha;
+    c.V = V;
+    c.Kb = Kb;
+    c.Kt = Kt;
+    c.Kk = Kk;
+    return c;
+}
+
+TEST(CalcBearing, FactorsLoadAndLife)
+{
+    const struct
+    {
+        const char *name;
+        BearingLoadCase input;
+        double e, X, Y, Pr, Lh;
+    } cases[] = {
+        // By hand: Fa/C0 = 0.1 → e = 0.2923; Fa/Fr = 0.4 > e,
+        // so X = 0.56, Y = 1.4885; Pr = 5776.92·1.2; Lh = (30 000/Pr)³·10⁶/(60·1000).
+        { "ball, worked example", loadCase(2, 5000, 2000, 30000, 20000, 0, 1000, 1, 1.2f), 0.2923077, 0.56, 1.4884615,
+            6932.308, 1350.762 },
+        // Deep-groove ball bearing 206 (C = 19 500 N, C0 = 10 000 N), Fr = 2000 N,
+        // Fa = 600 N, 1450 rpm, by hand: Fa/C0 = 0.06 → e = 0.26286, Y = 1.68714,
+        // P = 0.56·2000 + 1.68714·600 = 2132.29 N, L10h = (C/P)³·10⁶/(60n) = 8791 h.
+        { "ball 206", loadCase(2, 2000, 600, 19500, 10000, 0, 1450), 0.2628571, 0.56, 1.6871429, 2132.286, 8791.20 },
+        // Light axial load: Fa/Fr below e, the radial load alone counts.
+        { "ball, small axial", loadCase(2, 5000, 200, 30000, 20000), 0.19, 1, 0, 5000, 3600 },
+        // No axial load: e stays 0 and the table is not consulted.
+        { "ball, no axial", loadCase(2, 5000, 0, 30000, 20000), 0, 1, 0, 5000, 3600 },
+        // Rollers ignore the axial load; p = 10/3: (30 000/6000)^(10/3)·10⁶/60 000.
+        { "roller", loadCase(1, 5000, 2000, 30000, 20000, 0, 1000, 1, 1.2f), 0, 1, 0, 6000.000, 3562.449 },
+        // Angular contact 12°: Fa/C0 = 0.057 gives e = 0.37 and Y = 1.46 on the
+        // table nodes; P = 0.45·1000 + 1.46·570 = 1282.2; Lh = (20 000/P)³·10⁶/60 000.
+        { "angular 12", loadCase(3, 1000, 570, 20000, 10000, 12), 0.37, 0.45, 1.46, 1282.2, 63251.59 },
+        // Angular contact 26°: fixed e = 0.68; exactly at e the axial load is ignored.
+        { "angular 26 at e", loadCase(3, 1000, 680, 20000, 10000, 26), 0.68, 1, 0, 1000, 8000000.0 / 60 },
+        { "angular 26 above e", loadCase(3, 1000, 681, 20000, 10000, 26), 0.68, 0.41, 0.87, 410 + 0.87 * 681,
+            std::pow(20000 / (410 + 0.87 * 681), 3) * 1e6 / 60000 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const BearingFactors f = CalcBearing(c.input);
+        ASSERT_EQ(f.status, BearingLifeStatus::Computed);
+        EXPECT_NEAR(*f.e, c.e, 1e-7);
+        EXPECT_NEAR(*f.X, c.X, 1e-12);
+        EXPECT_NEAR(*f.Y, c.Y, 1e-7);
+        EXPECT_NEAR(*f.Pr, c.Pr, 1e-3);
+        EXPECT_NEAR(*f.Lh, c.Lh, 1e-2);
+    }
+}
+
+TEST(CalcBearing, UncomputableCasesSayWhy)
+{
+    const struct
+    {
+        const char *name;
+        BearingLoadCase input;
+        BearingLifeStatus status;
+        bool hasFactors, hasPr;
+    } cases[] = {
+        { "unknown type", loadCase(4, 5000, 100, 30000, 20000), BearingLifeStatus::UnknownType, false, false },
+        { "angle without factors", loadCase(3, 5000, 100, 30000, 20000, 22), BearingLifeStatus::UnlistedAngle, false,
+            false },
+        { "no rating", loadCase(2, 5000, 100, 0, 20000), BearingLifeStatus::InvalidRating, false, false },
+        { "no static rating", loadCase(3, 5000, 100, 30000, 0, 26), BearingLifeStatus::InvalidRating, false, false },
+        { "zero speed", loadCase(2, 5000, 100, 30000, 20000, 0, 0), BearingLifeStatus::NoSpeed, true, true },
+        { "zero safety coefficient", loadCase(2, 5000, 100, 30000, 20000, 0, 1000, 1, 0),
+            BearingLifeStatus::NonPositiveCoefficient, true, false },
+        { "zero quality coefficient", loadCase(2, 5000, 100, 30000, 20000, 0, 1000, 1, 1, 1, 0),
+            BearingLifeStatus::NonPositiveCoefficient, true, true },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const BearingFactors f = CalcBearing(c.input);
+        EXPECT_EQ(f.status, c.status);
+        EXPECT_EQ(f.e.has_value(), c.hasFactors);
+        EXPECT_EQ(f.X.has_value(), c.hasFactors);
+        EXPECT_EQ(f.Pr.has_value(), c.hasPr);
+        EXPECT_FALSE(f.Lh.has_value());
+    }
+    // A roller needs no static rating.
+    EXPECT_EQ(CalcBearing(loadCase(1, 5000, 0, 30000, 0)).status, BearingLifeStatus::Computed);
+}
+
+TEST(CalcBearing, UnloadedSupportHasTinyLoad)
+{
+    // Neither radial nor axial load: 10⁻⁸ stands in for Fr, the life is finite.
+    const BearingFactors f = CalcBearing(loadCase(2, 0, 0, 30000, 20000));
+    ASSERT_EQ(f.status, BearingLifeStatus::Computed);
+    EXPECT_NEAR(*f.Pr, 1e-8, 1e-20);
+    EXPECT_TRUE(std::isfinite(*f.Lh));
+}
+
+BearingInput workedExample(int ring)
+{
+    BearingInput input;
+    input.settings.side = 0;
+    input.settings.typeCode = bearingType::radialBall;
+    input.settings.C = 30000;
+    input.settings.C0 = 20000;
+    input.settings.ringIndex = ring;
+    input.settings.Kb = 1.2f;
+    input.radialReaction = 5000;
+    input.axialReaction = -2000; // the axial reaction's sign only says which way it points
+    input.modes = { { 1000, 0.7 }, { 1000, 0.3 } };
+    return input;
+}
+
+TEST(BearingLife, RotationSpeedAndLoadsOfTheSupport)
+{
+    // Inner ring rotating: the hand-computed 1350.8 h of the 5000/2000 N case.
+    const BearingResult inner = bearingLife(workedExample(rollRing::inner));
+    EXPECT_EQ(inner.loadCase.V, 1.0f);
+    EXPECT_DOUBLE_EQ(inner.loadCase.n, 1000);
+    EXPECT_EQ(inner.loadCase.Fa, 2000);
+    EXPECT_NEAR(*inner.factors.Lh, 1350.76, 0.01);
+
+    // Outer ring: V = 1.2, same speed.
+    const BearingResult outer = bearingLife(workedExample(rollRing::outer));
+    EXPECT_EQ(outer.loadCase.V, 1.2f);
+    EXPECT_DOUBLE_EQ(outer.loadCase.n, 1000);
+
+    // Both rings: V = 1.2 and twice the relative speed; by hand
+    // Pr ≈ 7604.3 and Lh ≈ 511.7 h, exactly half the life of the outer-ring case.
+    const BearingResult both = bearingLife(workedExample(rollRing::both));
+    EXPECT_EQ(both.loadCase.V, 1.2f);
+    EXPECT_DOUBLE_EQ(both.loadCase.n, 2000);
+    EXPECT_NEAR(*both.factors.Pr, 7604.31, 0.01);
+    EXPECT_NEAR(*both.factors.Lh, 511.69, 0.01);
+    EXPECT_NEAR(*both.factors.Lh, *outer.factors.Lh / 2, 1e-9);
+
+    // Support not taking the axial load: as if there were none.
+    BearingInput noAxial = workedExample(rollRing::inner);
+    noAxial.settings.takesAxial = false;
+    const BearingResult r = bearingLife(noAxial);
+    EXPECT_EQ(r.loadCase.Fa, 0);
+    EXPECT_EQ(r.factors.X, 1.0);
+    EXPECT_NEAR(*r.factors.Pr, 5000 * 1.2, 1e-3);
+
+    BearingInput noRadial = workedExample(rollRing::inner);
+    noRadial.settings.takesRadial = false;
+    EXPECT_EQ(bearingLife(noRadial).loadCase.Fr, 0);
+}
+
+TEST(BearingLife, KilogramForceScalesTheRatings)
+{
+    // The same bearing under the same loads expressed in kgf (1 kgf taken as
+    // 10 N): ratings divided by 10, so Pr is a tenth and the life unchanged.
+    BearingInput kgf = workedExample(rollRing::inner);
+    kgf.forceUnit = 2;
+    kgf.radialReaction = 500;
+    kgf.axialReaction = 200;
+    const BearingResult r = bearingLife(kgf);
+    EXPECT_EQ(r.loadCase.C, 3000);
+    EXPECT_EQ(r.loadCase.C0, 2000);
+    EXPECT_NEAR(*r.factors.Pr, 693.2308, 1e-3);
+    EXPECT_NEAR(*r.factors.Lh, 1350.76, 0.01);
+}
+
+class BearingStore : public test::SchemeStore
+{
+protected:
+    void SetUp() override
+    {
+        test::SchemeStore::SetUp();
+        // Two points sharing two modes: n = 1000·0.7 + 500·0.3 = 850 rpm.
+        for (qint64 point : { addPoint(1, 3), addPoint(2, 2) }) {
+            addMode(point, 1, 1000, 0.7);
+            addMode(point, 2, 500, 0.3);
+        }
+        writeReakz(*db, Reactions { -3000, -4000, 5000, 0, 0, 1000, -2000 });
+    }
+
+    BearingSettings settings(int side)
+    {
+        BearingSettings s;
+        s.side = side;
+        s.bearingId = 17;
+        s.typeCode = bearingType::radialBall;
+        s.C = 30000;
+        s.C0 = 20000;
+        s.ringIndex = rollRing::outer;
+        s.Kb = 1.2f;
+        s.Kt = 1.05f;
+        return s;
+    }
+
+    QVariant bearRep(int side, const char *column)
+    {
+        return value(QStringLiteral("SELECT * FROM BearRep WHERE Side = %1").arg(side), QString::fromLatin1(column));
+    }
+};
+
+TEST_F(BearingStore, ReadsReactionsModesAndUnit)
+{
+    const std::optional<BearingInput> left = readBearingInput(*db, settings(0));
+    ASSERT_TRUE(left.has_value());
+    EXPECT_EQ(left->radialReaction, 5000);
+    EXPECT_EQ(left->axialReaction, -2000);
+    EXPECT_EQ(left->modes, (QVector<ModeSpeed> { { 1000, 0.7 }, { 500, 0.3 } }));
+    EXPECT_DOUBLE_EQ(equivalentSpeed(left->modes), 850);
+    EXPECT_EQ(left->forceUnit, 1);
+
+    setCommon(4, 2);
+    const std::optional<BearingInput> right = readBearingInput(*db, settings(1));
+    EXPECT_EQ(right->radialReaction, 1000);
+    EXPECT_EQ(right->forceUnit, 2);
+}
+
+TEST_F(BearingStore, WritesOneRowPerSide)
+{
+    const std::optional<BearingResult> first = calcAndStoreBearing(*db, settings(0));
+    ASSERT_TRUE(first.has_value());
+    BearingSettings changed = settings(0);
+    changed.Kt = 1;
+    const std::optional<BearingResult> second = calcAndStoreBearing(*db, changed);
+    calcAndStoreBearing(*db, settings(1));
+
+    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM BearRep WHERE Side = 0")), 1);
+    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM BearRep")), 2);
+    // The coefficients go in as the dialog shows them, not as their float images.
+    EXPECT_EQ(bearRep(0, "Kb").toDouble(), 1.2);
+    EXPECT_EQ(bearRep(0, "Kt").toDouble(), 1.0);
+    EXPECT_EQ(bearRep(0, "Kv").toDouble(), 1.2);
+    EXPECT_EQ(bearRep(0, "BearingID").toInt(), 17);
+    EXPECT_EQ(bearRep(0, "RollRing").toInt(), rollRing::outer);
+    EXPECT_EQ(bearRep(0, "Radial").toInt(), 1);
+    EXPECT_EQ(bearRep(0, "Osev").toInt(), 1);
+    EXPECT_NEAR(bearRep(0, "Pr").toDouble(), *second->factors.Pr, 1e-9 * *second->factors.Pr);
+    EXPECT_NEAR(bearRep(0, "Lh").toDouble(), *second->factors.Lh, 1e-9 * *second->factors.Lh);
+    EXPECT_NEAR(bearRep(0, "e").toDouble(), *second->factors.e, 1e-12);
+    EXPECT_EQ(bearRep(0, "X").toDouble(), 0.56); // Fa/(V·Fr) = 2000/6000 > e
+    EXPECT_NEAR(bearRep(0, "Y").toDouble(), *second->factors.Y, 1e-12);
+    EXPECT_DOUBLE_EQ(second->loadCase.n, 850);
+}
+
+TEST_F(BearingStore, UncomputableLifeKeepsTheChoiceWithoutResults)
+{
+    BearingSettings unlisted = settings(1);
+    unlisted.typeCode = bearingType::angularBall;
+    unlisted.alpha = 22;
+    const std::optional<BearingResult> r = calcAndStoreBearing(*db, unlisted);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->factors.status, BearingLifeStatus::UnlistedAngle);
+    EXPECT_EQ(bearRep(1, "BearingID").toInt(), 17);
+    EXPECT_EQ(bearRep(1, "Kb").toDouble(), 1.2);
+    for (const char *column : { "Pr", "Lh", "e", "X", "Y" })
+        EXPECT_TRUE(bearRep(1, column).isNull()) << column;
+}
+
+TEST_F(BearingStore, MissingReactionsWriteNothing)
+{
+    db->execute(QStringLiteral("DELETE FROM Reakz"));
+    EXPECT_FALSE(calcAndStoreBearing(*db, settings(0)).has_value());
+    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM BearRep")), 0);
+}
+
+} // namespace

@@ -1,0 +1,152 @@
+#include "analysis/diagram_plot.h"
+
+#include "analysis/diagram_bitmap.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using namespace tarnvel;
+
+namespace {
+
+QRgb pixel(const QImage &image, int x, int y) { return image.pixel(x, y); }
+
+QRgb rgb(const QColor &colour) { return colour.rgb(); }
+
+bool anyInRect(const QImage &image, const QRect &rect, QRgb colour)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if (pixel(image, x, y) == colour)
+                return true;
+        }
+    }
+    return false;
+}
+
+// A load of F at the middle of a 100 mm span on a 100 mm axis.
+PlaneDiagram centreLoad(double F)
+{
+    const ForceArrays forces { { 0, 0, 50, F, 0, 0 } };
+    return BuildEpur(forces, *CalcReakz(forces, 100), 100, 0, 100).xoz;
+}
+
+TEST(EpurLayout, PlacesTheAxisByTheSignsOfTheDiagram)
+{
+    // Canvas 600 × 330: 75 px kept free above and below the extremes, so
+    // 180 px for the diagram; the plot is 520 px wide.
+    const struct
+    {
+        const char *name;
+        QVector<double> curve;
+        int y0;
+        double ky;
+    } cases[] = {
+        { "all zero: mid-height, unit scale", { 0, 0, 0 }, 165, 1 },
+        { "positive: axis 75 px above the bottom", { 0, 500, 1000 }, 255, 180.0 / 1000 },
+        { "negative: axis 75 px below the top", { 0, -500, -1000 }, 75, 180.0 / 1000 },
+        { "nearly negative (Max < 5 % of A)", { 40, -1000 }, 75, 180.0 / 1000 },
+        { "nearly positive (|Min| < 0.5 % of A)", { -4, 1000 }, 255, 180.0 / 1000 },
+        // Both signs, Max = 1000, Min = −3000: y0 = ⌊1000/4000·180⌋ + 75 = 120,
+        // room below 330 − 120 − 75 = 135 for the larger, negative part.
+        { "both signs, mostly negative", { 1000, -3000 }, 120, 135.0 / 3000 },
+        // Max = 3000, Min = −1000: y0 = ⌊0.75·180⌋ + 75 = 210, room above 135.
+        { "both signs, mostly positive", { 3000, -1000 }, 210, 135.0 / 3000 },
+        // Entirely below zero without touching it: the zero line stays on the canvas.
+        { "negative, off zero", { -50, -100 }, 75, 180.0 / 100 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const EpurLayout layout = epurLayout(c.curve, 200);
+        EXPECT_EQ(layout.y0, c.y0);
+        EXPECT_DOUBLE_EQ(layout.ky, c.ky);
+        EXPECT_DOUBLE_EQ(layout.kx, 520.0 / 200);
+    }
+}
+
+TEST(DrawEpur, PositiveDiagramPixels)
+{
+    // F = −1000 gives +25 000 N·mm at the centre: axis at y0 = 255, the peak
+    // 180 px higher at y = 75; 5.2 px per mm.
+    QImage bitmap = blankDiagramBitmap();
+    DrawEpur(centreLoad(-1000), epurCaption(DiagramPlane::XOZ, QStringLiteral("Н")), bitmap);
+
+    ASSERT_EQ(bitmap.size(), QSize(kDiagramWidth, kDiagramHeight));
+    EXPECT_EQ(bitmap.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(bitmap.colorTable(), diagramPalette());
+
+    // The axis is 3 px wide; the hatching rises from it, so the row below the
+    // axis line shows the axis colour between the point marks.
+    EXPECT_EQ(pixel(bitmap, 120, 256), rgb(plotColour::axis));
+    EXPECT_EQ(pixel(bitmap, 450, 254), rgb(plotColour::axis));
+    // Hatching at 25 mm (x = 40 + 25·5.2 = 170) reaches up to 255 − 90 = 165.
+    EXPECT_EQ(pixel(bitmap, 170, 210), rgb(plotColour::hatching));
+    EXPECT_EQ(pixel(bitmap, 170, 170), rgb(plotColour::hatching));
+    EXPECT_EQ(pixel(bitmap, 172, 210), qRgb(255, 255, 255)); // between two strokes
+    // The outline climbs from (40, 255) to (300, 75): near (105, 210).
+    EXPECT_TRUE(anyInRect(bitmap, QRect(103, 206, 5, 9), rgb(plotColour::outline)));
+    // Dimension line of the load, below the axis.
+    EXPECT_EQ(pixel(bitmap, 300, 280), rgb(plotColour::dimension));
+    // Caption and dimension labels are black text.
+    EXPECT_TRUE(anyInRect(bitmap, QRect(20, 12, 300, 25), qRgb(0, 0, 0)));
+    EXPECT_TRUE(anyInRect(bitmap, QRect(300, 305, 30, 18), qRgb(0, 0, 0))); // "50"
+    // Peak label "25" right of the vertex at the load.
+    EXPECT_TRUE(anyInRect(bitmap, QRect(305, 60, 40, 35), qRgb(0, 0, 0)));
+    // White elsewhere: above the diagram, beside the caption, right margin.
+    EXPECT_EQ(pixel(bitmap, 500, 60), qRgb(255, 255, 255));
+    EXPECT_EQ(pixel(bitmap, 590, 200), qRgb(255, 255, 255));
+    EXPECT_EQ(pixel(bitmap, 5, 5), qRgb(255, 255, 255));
+}
+
+TEST(DrawEpur, NegativeDiagramHangsBelowTheAxis)
+{
+    QImage bitmap = blankDiagramBitmap();
+    DrawEpur(centreLoad(1000), QString(), bitmap);
+    EXPECT_EQ(pixel(bitmap, 120, 74), rgb(plotColour::axis)); // axis at y0 = 75
+    EXPECT_EQ(pixel(bitmap, 170, 120), rgb(plotColour::hatching));
+    EXPECT_EQ(pixel(bitmap, 170, 60), qRgb(255, 255, 255));
+}
+
+TEST(DrawEpur, KeepsWhatLiesOutsideTheCanvas)
+{
+    // The canvas is 600 px wide: the bitmap's last column is not painted over.
+    QImage bitmap = blankDiagramBitmap();
+    for (int y = 0; y < kDiagramHeight; ++y)
+        bitmap.setPixel(600, y, 9);
+    DrawEpur(centreLoad(1000), QString(), bitmap);
+    EXPECT_EQ(bitmap.pixelIndex(600, 10), 9);
+    EXPECT_EQ(bitmap.pixelIndex(599, 10), 15);
+}
+
+TEST(DrawEpur, OtherBitmapsAndEmptyDiagramsAreSafe)
+{
+    QImage bitmap(10, 10, QImage::Format_RGB32);
+    DrawEpur(PlaneDiagram {}, QStringLiteral("caption only"), bitmap);
+    EXPECT_EQ(bitmap.size(), QSize(kDiagramWidth, kDiagramHeight));
+    EXPECT_EQ(bitmap.colorTable(), diagramPalette());
+    EXPECT_FALSE(anyInRect(bitmap, QRect(0, 40, 600, 289), qRgb(0, 0, 128))); // no axis
+    EXPECT_TRUE(anyInRect(bitmap, QRect(20, 12, 200, 25), qRgb(0, 0, 0)));
+}
+
+TEST(PrintValue, WritesThousandthsInStatementForm)
+{
+    QImage image(200, 40, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(diagramFont());
+    // 12 345.678 N·mm is shown in N·m as 12.346, with a point in any locale.
+    const QSize size = PrintValue(painter, 12.345678, 10, 5);
+    const QFontMetrics metrics(painter.font(), &image);
+    painter.end();
+    EXPECT_EQ(size, QSize(metrics.horizontalAdvance(QStringLiteral("12.346")), metrics.height()));
+    EXPECT_TRUE(anyInRect(image, QRect(QPoint(10, 5), size), qRgb(0, 0, 0)));
+    EXPECT_FALSE(anyInRect(image, QRect(0, 0, 9, 40), qRgb(0, 0, 0)));
+    for (int y = 0; y < image.height(); ++y) // unsmoothed: black or white only
+        for (int x = 0; x < image.width(); ++x)
+            ASSERT_TRUE(pixel(image, x, y) == qRgb(0, 0, 0) || pixel(image, x, y) == qRgb(255, 255, 255));
+}
+
+} // namespace

@@ -1,0 +1,186 @@
+#include "analysis/reactions.h"
+
+#include "scheme_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace tarnvel;
+
+namespace {
+
+constexpr double kTol = 1e-9;
+
+TEST(CalcReakz, BeamCases)
+{
+    const struct
+    {
+        const char *name;
+        ForceArrays forces;
+        double L;
+        Reactions expected;
+    } cases[] = {
+        // Simply supported beam, point load F = 1000 at a = 30: R1 = F(L − a)/L, R2 = F·a/L,
+        // acting against the load.
+        { "point load", { { 0, 0, 30, 1000, 0, 0 } }, 100, { -700, 0, 700, -300, 0, 300, 0 } },
+        // By hand: y = 50, Fz = 200 adds the couple 200·50 = 10 000 to YOZ, ±100 at the supports.
+        { "worked example", { { 0, 50, 25, 1000, 0, 200 } }, 100,
+            { -750, -100, std::sqrt(750.0 * 750 + 100 * 100), -250, 100, std::sqrt(250.0 * 250 + 100 * 100), -200 } },
+        // Load over a support goes entirely into that support.
+        { "at left support", { { 0, 0, 0, 0, 500, 0 } }, 80, { 0, -500, 500, 0, 0, 0, 0 } },
+        { "at right support", { { 0, 0, 80, 0, 500, 0 } }, 80, { 0, 0, 0, 0, -500, 500, 0 } },
+        // Overhang a = 150 beyond L = 100: R1 = −F(L − a)/L = +50, R2 = −F·a/L = −150.
+        { "overhang", { { 0, 0, 150, 0, 100, 0 } }, 100, { 0, 50, 50, 0, -150, 150, 0 } },
+        // Axial force 500 at x = 20: couple 10 000 N·mm taken as ±100 by the supports.
+        { "axial off axis", { { 20, 0, 40, 0, 0, 500 } }, 100, { -100, 0, 100, 100, 0, 100, -500 } },
+        // Axial force on the axis bends nothing.
+        { "axial on axis", { { 0, 0, 40, 0, 0, 500 } }, 100, { 0, 0, 0, 0, 0, 0, -500 } },
+        // Two loads at the same place add: 400 + 600 at a = 30 as the point load above.
+        { "same place", { { 0, 0, 30, 400, 0, 0 }, { 0, 0, 30, 600, 0, 0 } }, 100, { -700, 0, 700, -300, 0, 300, 0 } },
+        // A point whose forces were never entered contributes nothing.
+        { "no force", { { 0, 0, 30, 0, 0, 0 } }, 100, { 0, 0, 0, 0, 0, 0, 0 } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<Reactions> r = CalcReakz(c.forces, c.L);
+        ASSERT_TRUE(r.has_value());
+        EXPECT_NEAR(r->R1x, c.expected.R1x, kTol);
+        EXPECT_NEAR(r->R1y, c.expected.R1y, kTol);
+        EXPECT_NEAR(r->R1, c.expected.R1, kTol);
+        EXPECT_NEAR(r->R2x, c.expected.R2x, kTol);
+        EXPECT_NEAR(r->R2y, c.expected.R2y, kTol);
+        EXPECT_NEAR(r->R2, c.expected.R2, kTol);
+        EXPECT_NEAR(r->Ra, c.expected.Ra, kTol);
+    }
+}
+
+TEST(CalcReakz, BalancesForcesAndMoments)
+{
+    // Statics: the reactions and loads together have no resultant force and no
+    // moment about the left support, in either plane.
+    const ForceArrays forces { { 12, -30, 35, 1200, -800, 300 }, { 0, 45, 120, -400, 250, -150 },
+        { -8, 5, 210, 60, 900, 40 } };
+    const double L = 180;
+    const Reactions r = *CalcReakz(forces, L);
+    double sumFx = r.R1x + r.R2x, sumFy = r.R1y + r.R2y, sumFz = r.Ra;
+    double momentX = r.R2x * L, momentY = r.R2y * L;
+    for (const PointForce &f : forces) {
+        sumFx += f.Fx;
+        sumFy += f.Fy;
+        sumFz += f.Fz;
+        momentX += f.Fx * f.z - f.Fz * f.x;
+        momentY += f.Fy * f.z - f.Fz * f.y;
+    }
+    EXPECT_NEAR(sumFx, 0, 1e-9);
+    EXPECT_NEAR(sumFy, 0, 1e-9);
+    EXPECT_NEAR(sumFz, 0, 1e-9);
+    EXPECT_NEAR(momentX, 0, 1e-7);
+    EXPECT_NEAR(momentY, 0, 1e-7);
+}
+
+TEST(CalcReakz, ZeroSupportDistanceHasNoResult)
+{
+    EXPECT_FALSE(CalcReakz({ { 0, 0, 30, 1000, 0, 0 } }, 0).has_value());
+    EXPECT_EQ(CalcReakz({}, 100), Reactions {});
+}
+
+using ReactionStore = test::SchemeStore;
+
+TEST_F(ReactionStore, GathersFreeAndGearPointsInPointNumberOrder)
+{
+    // Point 2 is created first, so the table's own order is not the points' order.
+    const qint64 gear = addPoint(2, 3);
+    addEquivalentForces(gear, 10, 20, 60, 300, -400, 50);
+    db->execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) "
+                               "VALUES (%1, 8, 999, 1)")
+                    .arg(gear)); // a per-mode row must not leak into the equivalent forces
+    addFreeForce(1, 1, 2, 30, 100, 200, 300);
+
+    const ForceGathering g = GetForseMassive(*db);
+    ASSERT_EQ(g.status, ForceGatheringStatus::Gathered);
+    ASSERT_EQ(g.forces.size(), 2);
+    EXPECT_EQ(g.forces[0], (PointForce { 1, 2, 30, 100, 200, 300 }));
+    EXPECT_EQ(g.forces[1], (PointForce { 10, 20, 60, 300, -400, 50 }));
+}
+
+TEST_F(ReactionStore, MissingOrEmptyValuesCountAsZero)
+{
+    const qint64 id = addPoint(1, 2);
+    db->execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID) VALUES (%1, 7)").arg(id));
+    db->execute(
+        QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, 8, NULL)").arg(id));
+    db->execute(
+        QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, 9, 7.5)").arg(id));
+
+    const ForceGathering g = GetForseMassive(*db);
+    ASSERT_EQ(g.status, ForceGatheringStatus::Gathered);
+    EXPECT_EQ(g.forces, (ForceArrays { { 0, 0, 0, 0, 7.5, 0 } }));
+}
+
+TEST_F(ReactionStore, GearPointWithoutForcesIsNamed)
+{
+    addFreeForce(1, 0, 0, 10, 1, 1, 1);
+    const qint64 gear = addPoint(2, 4);
+
+    const ForceGathering g = GetForseMassive(*db);
+    EXPECT_EQ(g.status, ForceGatheringStatus::ForcesNotComputed);
+    EXPECT_EQ(g.pointNumber, 2);
+    EXPECT_EQ(g.pointId, gear);
+    EXPECT_TRUE(g.forces.isEmpty());
+}
+
+TEST_F(ReactionStore, NoPointsEmptiesForcesAndReactions)
+{
+    db->execute(QStringLiteral(
+        "INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (7, 46, 1, -1)"));
+    writeReakz(*db, Reactions { 1, 2, 3, 4, 5, 6, 7 });
+
+    EXPECT_EQ(GetForseMassive(*db).status, ForceGatheringStatus::NoPoints);
+    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM PointForses")), 0);
+    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM Reakz")), 0);
+}
+
+TEST_F(ReactionStore, ComputeWritesSevenRowsAndReplacesThem)
+{
+    setCommon(2, 100);
+    addFreeForce(1, 0, 50, 25, 1000, 0, 200); // the worked example
+
+    for (int run = 0; run < 2; ++run) {
+        const ReactionOutcome outcome = computeReactions(*db);
+        ASSERT_EQ(outcome.status, ReactionStatus::Computed);
+        EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM Reakz")), 7);
+    }
+    const std::pair<int, double> expected[] = { { 39, -750 }, { 40, -100 }, { 41, 756.6372975210778 }, { 42, -250 },
+        { 43, 100 }, { 44, 269.2582403567252 }, { 45, -200 } };
+    for (const auto &[id, reaction] : expected)
+        EXPECT_NEAR(value(QStringLiteral("SELECT ParamValue FROM Reakz WHERE ParameterID = %1").arg(id),
+                        QStringLiteral("ParamValue"))
+                        .toDouble(),
+            reaction, 1e-9)
+            << id;
+}
+
+TEST_F(ReactionStore, MissingInputsWriteNothing)
+{
+    writeReakz(*db, Reactions { 1, 2, 3, 4, 5, 6, 7 });
+    addPoint(1, 3); // gear point, forces not computed
+
+    EXPECT_EQ(computeReactions(*db).status, ReactionStatus::SupportDistanceMissing); // no parameter 2
+    setCommon(2, 0);
+    EXPECT_EQ(computeReactions(*db).status, ReactionStatus::SupportDistanceMissing);
+    setCommon(2, 100);
+    const ReactionOutcome outcome = computeReactions(*db);
+    EXPECT_EQ(outcome.status, ReactionStatus::ForcesNotComputed);
+    EXPECT_EQ(outcome.pointNumber, 1);
+    // The previous reactions stay until they can be recomputed.
+    EXPECT_EQ(readReakz(*db), (Reactions { 1, 2, 3, 4, 5, 6, 7 }));
+}
+
+TEST_F(ReactionStore, IncompleteReakzReadsAsMissing)
+{
+    db->execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 1)"));
+    EXPECT_FALSE(readReakz(*db).has_value());
+}
+
+} // namespace

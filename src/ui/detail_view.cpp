@@ -101,8 +101,10 @@ void frmMain::LV_Click()
         cmdAddFPower();
     } else if (key == QLatin1String("Forse")) {
         cmdForse();
-    } else if (isOneOf(key, {"LBear", "RBear"})) {
-        // The bearing commands come with the shaft analysis.
+    } else if (key == QLatin1String("LBear")) {
+        cmdBear(0);
+    } else if (key == QLatin1String("RBear")) {
+        cmdBear(1);
     } else if (key == QLatin1String("LBearing") || key == QLatin1String("RBearing")) {
         showReactionView(key);
     } else if (key == QLatin1String("Sila")) {
@@ -119,8 +121,10 @@ void frmMain::LV_Click()
         showGeneralDataView();
     } else if (key == QLatin1String("Bearings")) {
         selectAndDisplayNode(key);
-    } else if (isOneOf(key, {"BNuml", "BNumr"})) {
-        // The bearing rows act once the bearing dialog exists.
+    } else if (key == QLatin1String("BNuml")) {
+        cmdBNum(0);
+    } else if (key == QLatin1String("BNumr")) {
+        cmdBNum(1);
     } else if (key == QLatin1String("Osevaya")) {
         showAxialForceView();
     } else if (key == QLatin1String("Power")) {

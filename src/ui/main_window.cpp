@@ -86,7 +86,15 @@ void frmMain::createControls()
     TV->setColumnCount(1);
     TV->installEventFilter(this);
     connect(TV, &QTreeWidget::itemClicked, this, [this] { runCommand(this, [this] { TV_Click(); }); });
-    connect(TV, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { TV->setCurrentItem(item); });
+    // Expanding a node selects it; selecting a hidden node in code expands its
+    // parents too, and that must not take the selection away from it.
+    connect(TV, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
+        for (const QTreeWidgetItem *node = TV->currentItem(); node; node = node->parent()) {
+            if (node->parent() == item)
+                return;
+        }
+        TV->setCurrentItem(item);
+    });
 
     LV = new QTreeWidget(m_workArea);
     LV->setObjectName(QStringLiteral("LV"));

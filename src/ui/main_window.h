@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/reactions.h"
 #include "ui/program_state.h"
 
 #include <QMainWindow>
@@ -81,6 +82,9 @@ public:
     void TV_Click();
     void LV_Click();
     void ShowRowStatus(const QString &key);
+    bool BaseRefresh();
+    void exReac();
+    void epur_Click(int plane);
     void selectAndDisplayNode(const QString &key);
     void selectRowAndAct(const QString &key);
     QTreeWidgetItem *nodeByKey(const QString &key) const;
@@ -131,6 +135,10 @@ private:
     void cmdPower();
     void cmdAddFPower();
     void cmdForse();
+    std::optional<ForceArrays> gatherForces();
+    void cmdBear(int side);
+    void cmdBNum(int side);
+    void showBearingResult(int side);
     void openEditor(QTreeWidgetItem *row);
     void placeEditors();
     void rewriteParameters(QTreeWidgetItem *edited, bool fromList);
@@ -172,6 +180,7 @@ private:
     bool m_twoColumns = false;
     bool m_splitterDragging = false;
     bool m_closed = false;
+    bool m_stopAtBearings = false; // blnStopAtBearings: the walk-through ends at the supports
 };
 
 } // namespace tarnvel

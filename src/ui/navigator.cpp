@@ -109,7 +109,7 @@ void frmMain::TV_Click()
         return;
     }
     if (key == QLatin1String("XOZ") || key == QLatin1String("YOZ") || key == QLatin1String("SUM")) {
-        // The moment diagrams are drawn here once the shaft analysis exists.
+        epur_Click(key == QLatin1String("XOZ") ? 1 : key == QLatin1String("YOZ") ? 2 : 3);
         return;
     }
     if (children == 0) {
@@ -132,6 +132,13 @@ void frmMain::TV_Click()
     for (const Child &child : list)
         addRow(child.key, child.caption, 4, child.tag);
 
+    if (key == QLatin1String("Bearings")) {
+        exReac();
+        if (isEditorOpen() || m_state.blnIncomplete) {
+            unsetCursor();
+            return;
+        }
+    }
     DetalView(false);
 }
 

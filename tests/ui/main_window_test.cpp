@@ -283,8 +283,8 @@ TEST_F(MainWindowTest, ARejectedStatementIsReportedAndTheProgramGoesOn)
 
     // Nothing of the interrupted rewrite stayed done, and the window still works.
     EXPECT_TRUE(state.db->isOpen());
-    clickNode(QStringLiteral("Bearings"));
-    EXPECT_EQ(rowKeys(), (QStringList{"LBearing", "RBearing", "Osevaya"}));
+    clickNode(QStringLiteral("Epur"));
+    EXPECT_EQ(rowKeys(), (QStringList{"XOZ", "YOZ", "SUM"}));
 }
 
 TEST_F(MainWindowTest, AboutShowsTheSplashWithTheVersion)

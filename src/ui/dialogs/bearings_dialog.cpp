@@ -1,0 +1,466 @@
+#include "ui/dialogs/bearings_dialog.h"
+
+#include "analysis/bearing_life.h"
+#include "store/numbers.h"
+#include "ui/command_guard.h"
+#include "ui/message_box.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace tarnvel {
+
+namespace {
+
+enum BearingRole { BearingKeyRole = Qt::UserRole, BearingTagRole };
+
+QString quoted(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+}
+
+// A catalogue number as the list shows it.
+QString catalogueText(const QVariant &value)
+{
+    return value.isNull() ? QString() : SqlNum(value.toDouble());
+}
+
+// Is the text a number and nothing else (a decimal comma allowed)?
+bool isNumber(const QString &text)
+{
+    bool ok = false;
+    SqlNum(text.trimmed()).toDouble(&ok);
+    return ok;
+}
+
+QString lifeProblem(const BearingFactors &factors, double alpha)
+{
+    switch (factors.status) {
+    case BearingLifeStatus::Computed:
+        return QString();
+    case BearingLifeStatus::UnknownType:
+        return QStringLiteral("Долговечность не рассчитана: для этого типа подшипника нет метода расчёта.");
+    case BearingLifeStatus::UnlistedAngle:
+        return QStringLiteral("Долговечность не рассчитана: для угла контакта %1 град. нет коэффициентов X и Y.").arg(SqlNum(alpha));
+    case BearingLifeStatus::InvalidRating:
+        return QStringLiteral("Долговечность не рассчитана: грузоподъёмность подшипника должна быть больше нуля.");
+    case BearingLifeStatus::NonPositiveCoefficient:
+        return QStringLiteral("Долговечность не рассчитана: коэффициенты безопасности, качества и температурный должны быть больше нуля.");
+    case BearingLifeStatus::NoSpeed:
+        return QStringLiteral("Долговечность не рассчитана: эквивалентная частота вращения равна нулю. Задайте частоты вращения и коэффициенты использования режимов.");
+    }
+    return QString();
+}
+
+} // namespace
+
+frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidget *parent)
+    : QDialog(parent)
+    , m_state(state)
+    , m_side(side)
+    , m_bearingId(bearingId)
+{
+    setObjectName(QStringLiteral("frmBearings"));
+    setWindowTitle(QStringLiteral("Подшипник"));
+    resize(700, 460);
+    auto guarded = [this](void (frmBearings::*command)()) {
+        return [this, command] { runCommand(this, [this, command] { (this->*command)(); }); };
+    };
+
+    // Catalogue page.
+    frCatalog = new QFrame(this);
+    frCatalog->setObjectName(QStringLiteral("frCatalog"));
+    ctlBT = new QComboBox(frCatalog);
+    ctlBT->setObjectName(QStringLiteral("ctlBT"));
+    LV = new QTreeWidget(frCatalog);
+    LV->setObjectName(QStringLiteral("LV"));
+    LV->setRootIsDecorated(false);
+    LV->setColumnCount(6);
+    LV->setHeaderLabels({QStringLiteral("Подшипник"), QStringLiteral("d"), QStringLiteral("D"), QStringLiteral("b"),
+                         QStringLiteral("C (H)"), QStringLiteral("Угол контакта")});
+    LV->header()->setStretchLastSection(false);
+    cmdAdd = new QPushButton(QStringLiteral("< Добавить"), frCatalog);
+    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
+    cmdDel = new QPushButton(QStringLiteral("> Удалить"), frCatalog);
+    cmdDel->setObjectName(QStringLiteral("cmdDel"));
+    auto *catalogLayout = new QVBoxLayout(frCatalog);
+    catalogLayout->setContentsMargins(0, 0, 0, 0);
+    catalogLayout->addWidget(ctlBT);
+    catalogLayout->addWidget(LV, 1);
+    auto *catalogButtons = new QHBoxLayout;
+    catalogButtons->addWidget(cmdAdd);
+    catalogButtons->addWidget(cmdDel);
+    catalogButtons->addStretch();
+    catalogLayout->addLayout(catalogButtons);
+
+    // New-bearing page.
+    frNewBear = new QFrame(this);
+    frNewBear->setObjectName(QStringLiteral("frNewBear"));
+    auto line = [this](const QString &name) {
+        auto *edit = new QLineEdit(frNewBear);
+        edit->setObjectName(name);
+        return edit;
+    };
+    txtNewBear = line(QStringLiteral("txtNewBear"));
+    for (int i = 0; i < 3; ++i)
+        txtGab[i] = line(QStringLiteral("txtGab%1").arg(i));
+    txtC = line(QStringLiteral("txtC"));
+    txtC0 = line(QStringLiteral("txtC0"));
+    txtAlfa = line(QStringLiteral("txtAlfa"));
+    cmdAddNew = new QPushButton(QStringLiteral("OK"), frNewBear);
+    cmdAddNew->setObjectName(QStringLiteral("cmdAddNew"));
+    cmdCanselNew = new QPushButton(QStringLiteral("Отменить"), frNewBear);
+    cmdCanselNew->setObjectName(QStringLiteral("cmdCanselNew"));
+    auto *newLayout = new QFormLayout(frNewBear);
+    newLayout->addRow(QStringLiteral("Подшипник"), txtNewBear);
+    auto *size = new QHBoxLayout;
+    for (QLineEdit *box : txtGab)
+        size->addWidget(box);
+    newLayout->addRow(QStringLiteral("Размер d x D x b"), size);
+    newLayout->addRow(QStringLiteral("Динамическая грузоподъёмность, Н"), txtC);
+    newLayout->addRow(QStringLiteral("Статическая грузоподъёмность, Н"), txtC0);
+    lblAlfa = new QLabel(QStringLiteral("Угол контакта номинальный, град."), frNewBear);
+    newLayout->addRow(lblAlfa, txtAlfa);
+    auto *newButtons = new QHBoxLayout;
+    newButtons->addStretch();
+    newButtons->addWidget(cmdAddNew);
+    newButtons->addWidget(cmdCanselNew);
+    newLayout->addRow(newButtons);
+
+    // The two pages take turns in the same place.
+    auto *pages = new QWidget(this);
+    auto *pageLayout = new QVBoxLayout(pages);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(frCatalog);
+    pageLayout->addWidget(frNewBear);
+
+    // Settings of the support.
+    frRollRing = new QGroupBox(QStringLiteral("Вращается:"), this);
+    frRollRing->setObjectName(QStringLiteral("frRollRing"));
+    auto *ringLayout = new QVBoxLayout(frRollRing);
+    const char *rings[] = {"Внутреннее кольцо", "Внешнее кольцо", "Внешнее и внутреннее кольцо"};
+    for (int i = 0; i < 3; ++i) {
+        ctlRing[i] = new QRadioButton(QString::fromUtf8(rings[i]), frRollRing);
+        ctlRing[i]->setObjectName(QStringLiteral("ctlRing%1").arg(i));
+        ringLayout->addWidget(ctlRing[i]);
+        connect(ctlRing[i], &QRadioButton::clicked, this, [this, i] { ctlRing_Click(i); });
+    }
+    ctlOsN[1] = new QCheckBox(QStringLiteral("Воспринимает радиальную нагрузку"), this);
+    ctlOsN[1]->setObjectName(QStringLiteral("ctlOsN1"));
+    ctlOsN[0] = new QCheckBox(QStringLiteral("Воспринимает осевую нагрузку"), this);
+    ctlOsN[0]->setObjectName(QStringLiteral("ctlOsN0"));
+
+    auto *coefficients = new QGroupBox(QStringLiteral("Коэффициенты:"), this);
+    auto *coefficientLayout = new QFormLayout(coefficients);
+    txtKb = new QLineEdit(coefficients);
+    txtKb->setObjectName(QStringLiteral("txtKb"));
+    txtKk = new QLineEdit(coefficients);
+    txtKk->setObjectName(QStringLiteral("txtKk"));
+    txtKt = new QLineEdit(coefficients);
+    txtKt->setObjectName(QStringLiteral("txtKt"));
+    coefficientLayout->addRow(QStringLiteral("Безопасности"), txtKb);
+    coefficientLayout->addRow(QStringLiteral("Качества"), txtKk);
+    coefficientLayout->addRow(QStringLiteral("Температурный"), txtKt);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setAutoDefault(false);
+
+    auto *settings = new QVBoxLayout;
+    settings->addWidget(frRollRing);
+    settings->addWidget(ctlOsN[1]);
+    settings->addWidget(ctlOsN[0]);
+    settings->addWidget(coefficients);
+    settings->addStretch();
+    settings->addWidget(cmdOK);
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(pages, 3);
+    layout->addLayout(settings, 2);
+
+    connect(ctlBT, &QComboBox::currentTextChanged, this, guarded(&frmBearings::ctlBT_Click));
+    connect(LV, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
+        if (current)
+            itemSelected();
+    });
+    connect(cmdAdd, &QPushButton::clicked, this, guarded(&frmBearings::cmdAdd_Click));
+    connect(cmdDel, &QPushButton::clicked, this, guarded(&frmBearings::cmdDel_Click));
+    connect(cmdAddNew, &QPushButton::clicked, this, guarded(&frmBearings::cmdAddNew_Click));
+    connect(cmdCanselNew, &QPushButton::clicked, this, guarded(&frmBearings::cmdCanselNew_Click));
+    connect(cmdOK, &QPushButton::clicked, this, guarded(&frmBearings::cmdOK_Click));
+
+    frNewBear->hide();
+    Form_Load();
+}
+
+void frmBearings::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    sizeColumns();
+}
+
+// The size and rating columns share what the designation and angle columns leave.
+void frmBearings::sizeColumns()
+{
+    const int first = 110;
+    LV->setColumnWidth(0, first);
+    LV->setColumnWidth(5, first);
+    const int width = std::max(20, (LV->viewport()->width() - 2 * first) / 4 - 5);
+    for (int c = 1; c <= 4; ++c)
+        LV->setColumnWidth(c, width);
+}
+
+void frmBearings::Form_Load()
+{
+    sizeColumns();
+    Database &db = m_state.database();
+    ctlBT->blockSignals(true);
+    Recordset tips = db.openRecordset(QStringLiteral("SELECT Tip FROM BearingsTip"));
+    for (; !tips.isAfterLast(); tips.next())
+        ctlBT->addItem(tips.field(QStringLiteral("Tip")).toString());
+
+    if (m_bearingId != 0) {
+        Recordset tip = db.openRecordset(QStringLiteral("SELECT Tip FROM BearingsTip, Bearings WHERE Bearings.BearingID = %1 AND "
+                                                        "BearingsTip.TipID = Bearings.TipID")
+                                              .arg(m_bearingId));
+        if (!tip.isBeforeFirst())
+            ctlBT->setCurrentText(tip.field(QStringLiteral("Tip")).toString());
+        ctlBT->blockSignals(false);
+        const qint64 wanted = m_bearingId;
+        ctlBT_Click();
+        selectBearing(wanted);
+    } else {
+        ctlBT->setCurrentIndex(std::min(1, ctlBT->count() - 1));
+        ctlBT->blockSignals(false);
+        ctlBT_Click();
+    }
+    if (LV->currentItem())
+        itemSelected();
+}
+
+void frmBearings::selectBearing(qint64 bearingId)
+{
+    const QString key = QStringLiteral("%1 ID").arg(bearingId);
+    for (int i = 0; i < LV->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = LV->topLevelItem(i);
+        if (row->data(0, BearingKeyRole).toString() == key) {
+            LV->setCurrentItem(row);
+            LV->scrollToItem(row);
+            return;
+        }
+    }
+}
+
+void frmBearings::ctlBT_Click()
+{
+    Recordset tips = m_state.database().openRecordset(QStringLiteral("SELECT Tip, TipID FROM BearingsTip"));
+    for (; !tips.isAfterLast(); tips.next()) {
+        if (tips.field(QStringLiteral("Tip")).toString() == ctlBT->currentText()) {
+            m_tipId = tips.field(QStringLiteral("TipID")).toInt();
+            break;
+        }
+    }
+    fillList();
+}
+
+void frmBearings::fillList()
+{
+    LV->blockSignals(true);
+    LV->clear();
+    Recordset rs = m_state.database().openRecordset(
+        QStringLiteral("SELECT Number, di, de, b, C, C0, Alfa, Tkah, BearingID FROM Bearings WHERE TipID = %1 ORDER BY C").arg(m_tipId));
+    for (; !rs.isAfterLast(); rs.next()) {
+        auto *row = new QTreeWidgetItem(LV);
+        row->setText(0, rs.field(QStringLiteral("Number")).toString());
+        row->setData(0, BearingKeyRole, QStringLiteral("%1 ID").arg(rs.field(QStringLiteral("BearingID")).toLongLong()));
+        row->setData(0, BearingTagRole, catalogueText(rs.field(QStringLiteral("Tkah"))));
+        row->setText(1, catalogueText(rs.field(QStringLiteral("di"))));
+        row->setText(2, catalogueText(rs.field(QStringLiteral("de"))));
+        row->setText(3, catalogueText(rs.field(QStringLiteral("b"))));
+        row->setText(4, catalogueText(rs.field(QStringLiteral("C"))));
+        row->setData(4, BearingTagRole, catalogueText(rs.field(QStringLiteral("C0"))));
+        row->setText(5, catalogueText(rs.field(QStringLiteral("Alfa"))));
+    }
+    LV->blockSignals(false);
+    // Without a bearing of the type there is nothing to compute.
+    cmdOK->setEnabled(LV->topLevelItemCount() > 0 && frNewBear->isHidden());
+    cmdDel->setEnabled(LV->topLevelItemCount() > 0);
+    if (QTreeWidgetItem *first = LV->topLevelItem(0)) {
+        LV->setCurrentItem(first);
+        itemSelected();
+    } else {
+        m_bearingId = 0;
+    }
+}
+
+void frmBearings::itemSelected()
+{
+    const QTreeWidgetItem *row = LV->currentItem();
+    if (row == nullptr)
+        return;
+    m_bearingId = static_cast<qint64>(leadingNumber(row->data(0, BearingKeyRole).toString()));
+    const QString quality = row->data(0, BearingTagRole).toString();
+    txtKk->setText(quality.isEmpty() ? QStringLiteral("1") : quality);
+
+    Database &db = m_state.database();
+    if (m_tipId == bearingType::radialRoller) {
+        // A roller bearing of this kind carries no axial load.
+        ctlOsN[0]->setChecked(false);
+        ctlOsN[1]->setChecked(true);
+        ctlOsN[0]->setEnabled(false);
+        ctlOsN[1]->setEnabled(false);
+    } else {
+        ctlOsN[0]->setEnabled(true);
+        ctlOsN[1]->setEnabled(true);
+        Recordset flags = db.openRecordset(QStringLiteral("SELECT Radial, Osev, RollRing FROM BearRep WHERE Side = %1").arg(m_side));
+        if (flags.isBeforeFirst()) {
+            ctlOsN[0]->setChecked(false);
+            ctlOsN[1]->setChecked(true);
+        } else {
+            ctlOsN[0]->setChecked(flags.field(QStringLiteral("Osev")).toInt() != 0);
+            ctlOsN[1]->setChecked(flags.field(QStringLiteral("Radial")).toInt() != 0);
+            if (!ctlOsN[0]->isChecked() && !ctlOsN[1]->isChecked())
+                ctlOsN[1]->setChecked(true);
+        }
+    }
+
+    Recordset stored = db.openRecordset(QStringLiteral("SELECT RollRing, Kt, Kb FROM BearRep WHERE Side = %1").arg(m_side));
+    int ring = 0;
+    if (stored.isBeforeFirst()) {
+        txtKt->setText(QStringLiteral("1"));
+        txtKb->setText(QStringLiteral("1.2"));
+    } else {
+        txtKt->setText(SqlNum(stored.field(QStringLiteral("Kt"))));
+        txtKb->setText(SqlNum(stored.field(QStringLiteral("Kb"))));
+        ring = stored.field(QStringLiteral("RollRing")).toInt();
+    }
+    ring = std::clamp(ring, 0, 2);
+    ctlRing[ring]->setChecked(true);
+    ctlRing_Click(ring);
+}
+
+void frmBearings::ctlRing_Click(int index)
+{
+    frRollRing->setProperty("tag", QString::number(index));
+}
+
+void frmBearings::cmdAdd_Click()
+{
+    const bool angular = m_tipId == bearingType::angularBall;
+    txtAlfa->setVisible(angular);
+    lblAlfa->setVisible(angular);
+    cmdOK->setEnabled(false);
+    frCatalog->hide();
+    frNewBear->show();
+    frNewBear->raise();
+    txtNewBear->setFocus();
+}
+
+void frmBearings::cmdAddNew_Click()
+{
+    QList<QLineEdit *> required{txtNewBear, txtGab[0], txtGab[1], txtGab[2], txtC, txtC0};
+    if (txtAlfa->isVisibleTo(frNewBear))
+        required << txtAlfa;
+    for (QLineEdit *box : required) {
+        // Sizes, ratings and the angle must be numbers: they go into the
+        // catalogue as numbers.
+        const bool missing = box->text().trimmed().isEmpty() || (box != txtNewBear && !isNumber(box->text()));
+        if (missing) {
+            showMessage(QStringLiteral("Задайте все требуемые параметры подшипника!"), MessageIcon::Exclamation,
+                        MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+            box->setFocus();
+            return;
+        }
+    }
+    if (!txtAlfa->isVisibleTo(frNewBear))
+        txtAlfa->setText(QStringLiteral("0"));
+
+    const QString designation = txtNewBear->text().trimmed();
+    m_state.database().execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES (%1, %2, %3, %4, %5, %6, %7, %8)")
+                                   .arg(quoted(designation), SqlNum(txtGab[0]->text().trimmed()), SqlNum(txtGab[1]->text().trimmed()),
+                                        SqlNum(txtGab[2]->text().trimmed()), SqlNum(txtC->text().trimmed()),
+                                        SqlNum(txtC0->text().trimmed()), SqlNum(txtAlfa->text().trimmed()))
+                                   .arg(m_tipId));
+    cmdCanselNew_Click();
+    fillList();
+    for (int i = 0; i < LV->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = LV->topLevelItem(i);
+        if (row->text(0) == designation) {
+            LV->setCurrentItem(row);
+            LV->scrollToItem(row);
+            break;
+        }
+    }
+}
+
+void frmBearings::cmdCanselNew_Click()
+{
+    frNewBear->hide();
+    frCatalog->show();
+    frCatalog->raise();
+    cmdOK->setEnabled(LV->topLevelItemCount() > 0);
+}
+
+void frmBearings::cmdDel_Click()
+{
+    const QTreeWidgetItem *row = LV->currentItem();
+    if (row == nullptr)
+        return;
+    const MessageAnswer answer =
+        showMessage(QStringLiteral("Вы дейcтвительно хотите удалить подшипник ") + row->text(0) + QStringLiteral(" ?"),
+                    MessageIcon::Question, MessageButtons::YesNo, windowTitle(), this);
+    if (answer != MessageAnswer::Yes)
+        return;
+    m_state.database().execute(QStringLiteral("DELETE FROM Bearings WHERE BearingID = %1")
+                                   .arg(static_cast<qint64>(leadingNumber(row->data(0, BearingKeyRole).toString()))));
+    fillList();
+}
+
+void frmBearings::cmdOK_Click()
+{
+    const QTreeWidgetItem *row = LV->currentItem();
+    if (row == nullptr)
+        return;
+    BearingSettings settings;
+    settings.side = m_side;
+    settings.bearingId = m_bearingId;
+    settings.typeCode = m_tipId;
+    settings.C = leadingNumber(row->text(4));
+    settings.C0 = leadingNumber(row->data(4, BearingTagRole).toString());
+    settings.alpha = leadingNumber(row->text(5));
+    settings.ringIndex = wholeNumber(leadingNumber(frRollRing->property("tag").toString()));
+    settings.takesRadial = ctlOsN[1]->isChecked();
+    settings.takesAxial = ctlOsN[0]->isChecked();
+    settings.Kk = static_cast<float>(leadingNumber(txtKk->text()));
+    settings.Kb = static_cast<float>(leadingNumber(txtKb->text()));
+    settings.Kt = static_cast<float>(leadingNumber(txtKt->text()));
+
+    const std::optional<BearingResult> result = calcAndStoreBearing(m_state.database(), settings);
+    if (!result) {
+        showMessage(QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."),
+                    MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), this);
+        return;
+    }
+    const QString problem = lifeProblem(result->factors, settings.alpha);
+    if (!problem.isEmpty())
+        showMessage(problem, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), this);
+    m_state.blnBearingDone = true;
+    accept();
+}
+
+} // namespace tarnvel

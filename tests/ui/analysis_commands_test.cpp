@@ -1,0 +1,332 @@
+#include "workbench_fixture.h"
+
+#include "analysis/diagram_bitmap.h"
+#include "store/numbers.h"
+#include "ui/diagram_picture.h"
+#include "ui/dialogs/bearings_dialog.h"
+#include "ui/modal_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <cmath>
+
+using namespace tarnvel;
+
+namespace {
+
+class AnalysisCommandsTest : public test::WorkbenchTest
+{
+protected:
+    void TearDown() override { setModalDriver([](QDialog &) {}); }
+
+    void whenDialogOpens(std::function<void(QDialog &)> script)
+    {
+        setModalDriver([this, script](QDialog &dialog) {
+            ++dialogsOpened;
+            captions << dialog.windowTitle();
+            script(dialog);
+        });
+    }
+
+    void setCommon(int id, double value)
+    {
+        db().execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = %1").arg(id));
+        db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (%1, %2)").arg(id).arg(SqlNum(value)));
+    }
+
+    // A free-force point with its position and equivalent projections, and one mode of 1000 rpm.
+    qint64 addFreeForce(int number, double x, double y, double z, double Fx, double Fy, double Fz)
+    {
+        db().execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (%1, 2)").arg(number));
+        const qint64 id = db().lastInsertId();
+        const double values[] = {x, y, z, Fx, Fy, Fz};
+        for (int i = 0; i < 6; ++i)
+            db().execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)").arg(id).arg(5 + i).arg(SqlNum(values[i])));
+        for (int k = 5; k <= 7; ++k)
+            db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, 0, 1000, 1, %2, 1, 1)").arg(id).arg(k));
+        return id;
+    }
+
+    // A spur gear m = 3, z1 = 20, z2 = 40 at z = 60 with 100 N·m in one mode.
+    qint64 addSpurGear(int number)
+    {
+        db().execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (%1, 3)").arg(number));
+        const qint64 id = db().lastInsertId();
+        const std::pair<int, double> values[] = {{11, 3}, {12, 20}, {13, 40}, {14, 0}, {15, 1}, {16, 0}, {17, 0}, {18, 1}, {19, 1}, {20, 0}, {33, 60}};
+        for (const auto &[parameter, value] : values)
+            db().execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)").arg(id).arg(parameter).arg(SqlNum(value)));
+        for (int k = 1; k <= 4; ++k)
+            db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, %2, 1000, 1, %3, 4, 1)").arg(id).arg(k == 4 ? 100 : 1).arg(k));
+        return id;
+    }
+
+    double reaction(int id)
+    {
+        Recordset rs = db().openRecordset(QStringLiteral("SELECT ParamValue FROM Reakz WHERE ParameterID = %1").arg(id));
+        return rs.isBeforeFirst() ? NAN : rs.field(QStringLiteral("ParamValue")).toDouble();
+    }
+
+    static QPushButton *button(QDialog &dialog, const char *name) { return dialog.findChild<QPushButton *>(QLatin1String(name)); }
+
+    int dialogsOpened = 0;
+    QStringList captions;
+};
+
+} // namespace
+
+TEST_F(AnalysisCommandsTest, ShowingTheSupportsComputesTheReactions)
+{
+    // L = 100; x = 0, y = 50, z = 25, Fx = 1000, Fz = 200: R1x = −750, R2x = −250,
+    // R1y = −200·50/100 = −100, R2y = 100, Ra = −200.
+    setCommon(2, 100);
+    addFreeForce(1, 0, 50, 25, 1000, 0, 200);
+    clickNode(QStringLiteral("Bearings"));
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_EQ(rowKeys(), (QStringList{"LBearing", "RBearing", "Osevaya"}));
+    EXPECT_FALSE(window().isTwoColumnLayout());
+    EXPECT_DOUBLE_EQ(reaction(39), -750);
+    EXPECT_DOUBLE_EQ(reaction(40), -100);
+    EXPECT_DOUBLE_EQ(reaction(42), -250);
+    EXPECT_DOUBLE_EQ(reaction(43), 100);
+    EXPECT_DOUBLE_EQ(reaction(45), -200);
+    EXPECT_NEAR(reaction(41), std::hypot(750, 100), 1e-9);
+
+    clickNode(QStringLiteral("LBearing"));
+    EXPECT_EQ(valueTexts().mid(0, 3), (QStringList{"-750", "-100", "756.637"}));
+    clickNode(QStringLiteral("Osevaya"));
+    EXPECT_EQ(valueTexts(), (QStringList{"-200"}));
+}
+
+TEST_F(AnalysisCommandsTest, AMissingSupportDistanceOpensItsEditor)
+{
+    addFreeForce(1, 0, 0, 25, 1000, 0, 0);
+    clickNode(QStringLiteral("Bearings"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте расстояние между опорами..."));
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("Common"));
+    EXPECT_TRUE(window().findChild<QLineEdit *>(QStringLiteral("TextInput"))->isVisible());
+    EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("2 ID"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 0);
+}
+
+TEST_F(AnalysisCommandsTest, NoPointsEmptiesTheResultsAndAsksForOne)
+{
+    setCommon(2, 100);
+    db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 1)"));
+    clickNode(QStringLiteral("Bearings"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Добавьте, как минимум, одну точку в схему нагружения..."));
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("Points"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 0);
+    EXPECT_TRUE(state.blnIncomplete);
+}
+
+TEST_F(AnalysisCommandsTest, AGearPointWithoutForcesHasThemComputedFirst)
+{
+    setCommon(2, 120);
+    setCommon(38, 1);
+    const qint64 gear = addSpurGear(1);
+    clickNode(QStringLiteral("Bearings"));
+    for (const ShownMessage &m : messages.shown())
+        ADD_FAILURE() << m.text.toStdString();
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses WHERE PointID = %1").arg(gear)), 12);
+    // The mesh at φ = 0 pushes along −X with Fr = Ft·tan 20°, Ft = 2000·100/60, at the middle of the span.
+    const double fr = 2000.0 * 100 / 60 * std::tan(20 * 3.14159265358979 / 180);
+    EXPECT_NEAR(reaction(39), fr / 2, 1e-6);
+    EXPECT_NEAR(reaction(42), fr / 2, 1e-6);
+}
+
+TEST_F(AnalysisCommandsTest, ADiagramNodeDrawsIntoThePicture)
+{
+    setCommon(2, 100);
+    addFreeForce(1, 0, 0, 50, 1000, 0, 0);
+    addFreeForce(2, 10, 0, 80, -400, 0, 300);
+    clickNode(QStringLiteral("Bearings"));
+    clickNode(QStringLiteral("XOZ"));
+    EXPECT_TRUE(messages.shown().isEmpty());
+    DiagramPicture *picture = window().picture();
+    ASSERT_TRUE(picture->isVisible());
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("XOZ"));
+    EXPECT_EQ(window().statusText(), QStringLiteral("Плоскость XOZ"));
+    const QImage &bitmap = picture->bitmap();
+    EXPECT_EQ(bitmap.size(), QSize(601, 329));
+    EXPECT_EQ(bitmap.colorTable(), diagramPalette());
+    int coloured = 0;
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x)
+            coloured += bitmap.pixelIndex(x, y) != 15;
+    EXPECT_GT(coloured, 1000);
+    // Parameter 53 was created once, from L.
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters WHERE ParameterID = 53")), 1);
+
+    clickNode(QStringLiteral("Shaft"));
+    EXPECT_FALSE(picture->isVisible());
+}
+
+TEST_F(AnalysisCommandsTest, FirstBearingChoiceThenSilentRecomputation)
+{
+    setCommon(2, 100);
+    addFreeForce(1, 0, 0, 25, 1000, 0, 200);
+    clickNode(QStringLiteral("Bearings"));
+    clickNode(QStringLiteral("RBearing"));
+    whenDialogOpens([](QDialog &dialog) {
+        auto *types = dialog.findChild<QComboBox *>(QStringLiteral("ctlBT"));
+        EXPECT_EQ(types->currentIndex(), 1); // the second type: radial ball bearings
+        auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("LV"));
+        ASSERT_GT(list->topLevelItemCount(), 0);
+        EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+        EXPECT_EQ(dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->text(), QStringLiteral("1"));
+        EXPECT_EQ(dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->text(), QStringLiteral("1.2"));
+        EXPECT_EQ(dialog.findChild<QLineEdit *>(QStringLiteral("txtKk"))->text(), QStringLiteral("1"));
+        EXPECT_TRUE(dialog.findChild<QRadioButton *>(QStringLiteral("ctlRing0"))->isChecked());
+        EXPECT_TRUE(dialog.findChild<QCheckBox *>(QStringLiteral("ctlOsN1"))->isChecked());
+        EXPECT_FALSE(dialog.findChild<QCheckBox *>(QStringLiteral("ctlOsN0"))->isChecked());
+        QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton);
+    });
+    clickRow(QStringLiteral("RBear"));
+    EXPECT_EQ(dialogsOpened, 1);
+    EXPECT_EQ(captions.value(0), QStringLiteral("Подшипник правой опоры"));
+    EXPECT_TRUE(state.blnBearingDone);
+    const QStringList keys = rowKeys();
+    EXPECT_EQ(keys.mid(0, 7), (QStringList{"Back", "BNumr", "BTip", "BSize", "BC", "BC0", "BAlfa"}));
+    EXPECT_EQ(keys.mid(8, 7), (QStringList{"BKb", "BKk", "BKt", "BV", "Be", "BX", "BY"}));
+    EXPECT_EQ(keys.mid(16), (QStringList{"BFr", "BFa", "BPr", "Bn", "BLh"}));
+    EXPECT_EQ(rowTexts().at(7), QStringLiteral("Коэффициенты:"));
+    EXPECT_EQ(rowTexts().at(15), QStringLiteral("Силы эквивалентные, Н :"));
+    EXPECT_EQ(rowTexts().at(17), QStringLiteral("            Осевая     F\u0430"));
+    // The first radial ball bearing of the catalogue is 204 (C = 12 700 N); R2 = 250 N.
+    EXPECT_EQ(valueTexts().at(1), QStringLiteral("204"));
+    EXPECT_EQ(valueTexts().at(16), QStringLiteral("250"));
+    EXPECT_EQ(valueTexts().at(17), QStringLiteral("0")); // takes no axial load
+    EXPECT_EQ(valueTexts().at(19), QStringLiteral("1000"));
+    // Pr = V·X·Fr·Kb·Kt = 1·1·250·1.2 (Kb as single precision), Lh = (C/Pr)^3·10^6/(60·n).
+    const double pr = 250 * static_cast<double>(1.2f);
+    EXPECT_EQ(valueTexts().at(18), SqlNum(roundHalfEven(pr, 3)).replace(QLatin1Char('.'), QLocale().decimalPoint()));
+    const double lh = std::pow(12700 / pr, 3) * 1e6 / 60000;
+    EXPECT_EQ(valueTexts().at(20), SqlNum(roundHalfEven(lh, 3)).replace(QLatin1Char('.'), QLocale().decimalPoint()));
+    EXPECT_EQ(window().list()->topLevelItem(1)->data(0, ImageRole).toInt(), 4);
+
+    // Again: no dialog, the table at once.
+    clickNode(QStringLiteral("RBearing"));
+    clickRow(QStringLiteral("RBear"));
+    EXPECT_EQ(dialogsOpened, 1);
+    EXPECT_EQ(rowKeys().value(1), QStringLiteral("BNumr"));
+}
+
+TEST_F(AnalysisCommandsTest, ABearingDeletedFromTheCatalogueIsChosenAgain)
+{
+    setCommon(2, 100);
+    addFreeForce(1, 0, 0, 25, 1000, 0, 0);
+    clickNode(QStringLiteral("Bearings"));
+    clickNode(QStringLiteral("LBearing"));
+    whenDialogOpens([](QDialog &dialog) { QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton); });
+    clickRow(QStringLiteral("LBear"));
+    ASSERT_EQ(dialogsOpened, 1);
+    db().execute(QStringLiteral("DELETE FROM Bearings WHERE BearingID = (SELECT BearingID FROM BearRep WHERE Side = 0)"));
+    clickNode(QStringLiteral("LBearing"));
+    whenDialogOpens([](QDialog &dialog) { dialog.reject(); });
+    clickRow(QStringLiteral("LBear"));
+    EXPECT_EQ(dialogsOpened, 2);
+    EXPECT_EQ(rowKeys().last(), QStringLiteral("LBear")); // closed without OK: the view stays
+}
+
+TEST_F(AnalysisCommandsTest, ALifeThatCannotBeComputedIsExplainedNotShown)
+{
+    setCommon(2, 100);
+    addFreeForce(1, 0, 0, 25, 1000, 0, 0);
+    db().execute(QStringLiteral("DELETE FROM Powers")); // no modes: no speed
+    clickNode(QStringLiteral("Bearings"));
+    clickNode(QStringLiteral("LBearing"));
+    whenDialogOpens([](QDialog &dialog) { QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton); });
+    clickRow(QStringLiteral("LBear"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("частота вращения"))) << messages.shown().first().text.toStdString();
+    EXPECT_EQ(valueTexts().last(), QString()); // no life shown
+    Recordset rs = db().openRecordset(QStringLiteral("SELECT Lh FROM BearRep WHERE Side = 0"));
+    ASSERT_FALSE(rs.isBeforeFirst());
+    EXPECT_TRUE(rs.field(QStringLiteral("Lh")).isNull());
+}
+
+TEST_F(AnalysisCommandsTest, TheBearingDialogLocksLoadsOfRollerBearingsAndEditsTheCatalogue)
+{
+    frmBearings dialog(state, 0, 0);
+    auto *types = dialog.findChild<QComboBox *>(QStringLiteral("ctlBT"));
+    auto *radial = dialog.findChild<QCheckBox *>(QStringLiteral("ctlOsN1"));
+    auto *axial = dialog.findChild<QCheckBox *>(QStringLiteral("ctlOsN0"));
+    types->setCurrentIndex(0); // radial roller bearings
+    EXPECT_EQ(dialog.lngTipID(), 1);
+    EXPECT_TRUE(radial->isChecked());
+    EXPECT_FALSE(axial->isChecked());
+    EXPECT_FALSE(radial->isEnabled());
+    EXPECT_FALSE(axial->isEnabled());
+    types->setCurrentIndex(2);
+    EXPECT_TRUE(axial->isEnabled());
+
+    // A new angular-contact bearing; sizes must be numbers, a quote is kept.
+    auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("LV"));
+    const int before = list->topLevelItemCount();
+    dialog.cmdAdd_Click();
+    EXPECT_FALSE(button(dialog, "cmdOK")->isEnabled());
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtNewBear"))->setText(QStringLiteral("36206 'К'"));
+    const char *boxes[] = {"txtGab0", "txtGab1", "txtGab2", "txtC", "txtC0", "txtAlfa"};
+    const char *texts[] = {"30", "62", "16", "22000", "12000", "1x"};
+    for (int i = 0; i < 6; ++i)
+        dialog.findChild<QLineEdit *>(QLatin1String(boxes[i]))->setText(QLatin1String(texts[i]));
+    dialog.cmdAddNew_Click();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте все требуемые параметры подшипника!"));
+    EXPECT_EQ(messages.shown().first().title, QStringLiteral("Внимание!"));
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtAlfa"))->setText(QStringLiteral("12"));
+    dialog.cmdAddNew_Click();
+    EXPECT_EQ(list->topLevelItemCount(), before + 1);
+    ASSERT_NE(list->currentItem(), nullptr);
+    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("36206 'К'"));
+    EXPECT_EQ(list->currentItem()->text(5), QStringLiteral("12"));
+    EXPECT_TRUE(button(dialog, "cmdOK")->isEnabled());
+
+    messages.answerNext(MessageAnswer::Yes);
+    dialog.cmdDel_Click();
+    EXPECT_EQ(messages.shown().last().text, QStringLiteral("Вы дейcтвительно хотите удалить подшипник 36206 'К' ?"));
+    EXPECT_EQ(messages.shown().last().icon, MessageIcon::Question);
+    EXPECT_EQ(list->topLevelItemCount(), before);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '36206 ''К'''")), 0);
+}
+
+TEST_F(AnalysisCommandsTest, TheWalkThroughComputesEverythingInOrder)
+{
+    setCommon(2, 120);
+    setCommon(38, 1);
+    addFreeForce(1, 0, 0, 30, 500, -300, 50);
+    const qint64 gear = addSpurGear(2);
+    window();
+    whenDialogOpens([](QDialog &dialog) { QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton); });
+    EXPECT_TRUE(window().BaseRefresh());
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_EQ(dialogsOpened, 2); // both supports chose their bearing
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses WHERE PointID = %1").arg(gear)), 12);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 7);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 2);
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("Shaft"));
+    EXPECT_EQ(window().cursor().shape(), Qt::ArrowCursor);
+
+    // A second walk-through recomputes silently.
+    EXPECT_TRUE(window().BaseRefresh());
+    EXPECT_EQ(dialogsOpened, 2);
+}
+
+TEST_F(AnalysisCommandsTest, TheWalkThroughStopsAtTheFirstMissingInput)
+{
+    setCommon(2, 120);
+    addFreeForce(1, 0, 0, 30, 500, -300, 50);
+    addSpurGear(2); // the direction of rotation is missing
+    EXPECT_FALSE(window().BaseRefresh());
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте направление вращения..."));
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("Common"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 0);
+}

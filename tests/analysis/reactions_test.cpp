@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <cmath>
 
 using namespace tarnvel;
@@ -77,6 +79,37 @@ TEST(CalcReakz, BalancesForcesAndMoments)
     EXPECT_NEAR(sumFz, 0, 1e-9);
     EXPECT_NEAR(momentX, 0, 1e-7);
     EXPECT_NEAR(momentY, 0, 1e-7);
+}
+
+TEST(CalcReakz, BalancesRandomSchemesWithOverhangs)
+{
+    // The same statics over many schemes: loads anywhere from before the left
+    // support to beyond the right one, on and off the axis.
+    std::mt19937 random(20261206);
+    std::uniform_real_distribution<double> position(-80, 300), offset(-60, 60), force(-5000, 5000), span(50, 250);
+    for (int scheme = 0; scheme < 200; ++scheme) {
+        const double L = span(random);
+        ForceArrays forces;
+        for (int i = 0, n = 1 + scheme % 7; i < n; ++i)
+            forces.append({ offset(random), offset(random), position(random), force(random), force(random), force(random) });
+        const Reactions r = *CalcReakz(forces, L);
+        double sumFx = r.R1x + r.R2x, sumFy = r.R1y + r.R2y, sumFz = r.Ra;
+        double momentX = r.R2x * L, momentY = r.R2y * L;
+        for (const PointForce &f : forces) {
+            sumFx += f.Fx;
+            sumFy += f.Fy;
+            sumFz += f.Fz;
+            momentX += f.Fx * f.z - f.Fz * f.x;
+            momentY += f.Fy * f.z - f.Fz * f.y;
+        }
+        const double scale = 5000.0 * 300 * 8;
+        EXPECT_NEAR(sumFx / scale, 0, 1e-12) << scheme;
+        EXPECT_NEAR(sumFy / scale, 0, 1e-12) << scheme;
+        EXPECT_NEAR(sumFz / scale, 0, 1e-12) << scheme;
+        EXPECT_NEAR(momentX / scale, 0, 1e-12) << scheme;
+        EXPECT_NEAR(momentY / scale, 0, 1e-12) << scheme;
+        EXPECT_NEAR(r.R1, std::hypot(r.R1x, r.R1y), 1e-9 * scale) << scheme;
+    }
 }
 
 TEST(CalcReakz, ZeroSupportDistanceHasNoResult)

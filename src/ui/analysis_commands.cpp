@@ -100,7 +100,7 @@ void frmMain::epur_Click(int plane)
     const QString nodeKey = node ? node->data(0, KeyRole).toString() : QString();
     m_stopAtBearings = true;
     BaseRefresh();
-    if (TextInput->isVisible() || m_state.blnIncomplete) {
+    if (!TextInput->isHidden() || m_state.blnIncomplete) {
         LV_Click();
         return;
     }

@@ -17,9 +17,11 @@
 
 namespace tarnvel {
 
+// Open means shown over its cell, whether or not the window itself is on
+// screen (the batch report never shows it).
 bool frmMain::isEditorOpen() const
 {
-    return TextInput->isVisible() || ComboInput->isVisible();
+    return !TextInput->isHidden() || !ComboInput->isHidden();
 }
 
 void frmMain::openEditor(QTreeWidgetItem *row)

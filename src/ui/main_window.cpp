@@ -4,6 +4,7 @@
 #include "store/store_file.h"
 #include "ui/command_guard.h"
 #include "ui/diagram_picture.h"
+#include "ui/file_panel.h"
 #include "ui/image_list.h"
 #include "ui/splash_window.h"
 
@@ -31,8 +32,6 @@ namespace tarnvel {
 namespace {
 
 // Fixed sizes of the layout, in twips.
-constexpr int kFilePanelWidth = 9015;
-constexpr int kFilePanelHeight = 4935;
 constexpr int kSplitterWidth = 40;
 constexpr int kTreeMinimum = 1500;   // the splitter never leaves less to either side
 constexpr int kDragMinimum = 500;    // ... nor, while it is dragged, less than this
@@ -141,13 +140,10 @@ void frmMain::createControls()
     ctPicture = new DiagramPicture(m_workArea);
     ctPicture->hide();
 
-    frFile = new QFrame(this);
-    frFile->setObjectName(QStringLiteral("frFile"));
-    frFile->setFrameShape(QFrame::Panel);
-    frFile->setFrameShadow(QFrame::Raised);
-    frFile->setAutoFillBackground(true);
-    frFile->resize(toPixelsX(kFilePanelWidth), toPixelsY(kFilePanelHeight));
+    frFile = new FilePanel(this);
     frFile->hide();
+    connect(frFile, &FilePanel::confirmed, this, [this] { runCommand(this, [this] { comFile_Click(); }); });
+    connect(frFile, &FilePanel::cancelled, this, [this] { comCancel_Click(); });
 
     m_statusPanel = new QLabel(this);
     m_statusPanel->setObjectName(QStringLiteral("sbPanel1"));
@@ -482,18 +478,6 @@ void frmMain::mnuFileNew_Click()
     unsetCursor();
 }
 
-void frmMain::mnuFileOpen_Click()
-{
-}
-
-void frmMain::mnuSave_Click()
-{
-}
-
-void frmMain::mnuReport_Click()
-{
-}
-
 void frmMain::mnuFileClose_Click()
 {
     close();
@@ -519,7 +503,8 @@ void frmMain::closeEvent(QCloseEvent *event)
         if (*it != this && (*it)->isVisible())
             (*it)->close();
     }
-    if (!isMinimized())
+    // A window never shown (the batch report) has no placement of its own.
+    if (!isMinimized() && isVisible())
         savePlacement();
     if (m_state.db)
         m_state.db->close();

@@ -18,6 +18,7 @@ class QTreeWidgetItem;
 namespace tarnvel {
 
 class DiagramPicture;
+class FilePanel;
 
 // The points with their kind's caption, in point order.
 inline const char *const kPointsStatement =
@@ -78,6 +79,11 @@ public:
     void cmdAbout_Click();
     void tbToolBar_ButtonClick(const QString &key);
 
+    // The report of the current scheme into target (".htm" appended when
+    // missing), with its picture folder.
+    enum class ReportOutcome { Written, Incomplete, NotWritten };
+    ReportOutcome writeReport(const QString &target, QString *writtenTo = nullptr);
+
     // Navigation: the tree shows a node, the list shows a view or acts on a row.
     void TV_Click();
     void LV_Click();
@@ -100,7 +106,8 @@ public:
     QTreeWidget *tree() const { return TV; }
     QTreeWidget *list() const { return LV; }
     DiagramPicture *picture() const { return ctPicture; }
-    QFrame *filePanel() const { return frFile; }
+    FilePanel *filePanel() const { return frFile; }
+    int panelMode() const { return m_panelMode; }
     QAction *toolbarButton(const QString &key) const;
 
 protected:
@@ -139,6 +146,10 @@ private:
     void cmdBear(int side);
     void cmdBNum(int side);
     void showBearingResult(int side);
+    void comFile_Click();
+    void comCancel_Click();
+    void saveScenario(const QString &target);
+    void openScenario(const QString &target);
     void openEditor(QTreeWidgetItem *row);
     void placeEditors();
     void rewriteParameters(QTreeWidgetItem *edited, bool fromList);
@@ -159,7 +170,7 @@ private:
     QToolBar *tbToolBar = nullptr;
     QLabel *m_statusPanel = nullptr;
     DiagramPicture *ctPicture = nullptr;
-    QFrame *frFile = nullptr;
+    FilePanel *frFile = nullptr;
 
     QAction *mnuFileNew = nullptr;
     QAction *mnuFileOpen = nullptr;
@@ -180,6 +191,7 @@ private:
     bool m_twoColumns = false;
     bool m_splitterDragging = false;
     bool m_closed = false;
+    int m_panelMode = 1; // file panel: 1 save scenario, 2 open scenario, 3 report
     bool m_stopAtBearings = false; // blnStopAtBearings: the walk-through ends at the supports
 };
 

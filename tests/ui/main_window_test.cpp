@@ -3,6 +3,7 @@
 #include "test_support.h"
 #include "workbench_fixture.h"
 #include "ui/diagram_picture.h"
+#include "ui/file_panel.h"
 #include "ui/main_window.h"
 #include "ui/splash_window.h"
 

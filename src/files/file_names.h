@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnvel {
+
+// The file the panel's confirmation aims at: the directory, a separator and
+// the typed name without its leading and trailing blanks. A directory that
+// already ends in a separator (a drive's root) gets no second one.
+QString composeTargetName(const QString &directory, const QString &typedName);
+
+// name with extension (".tvd", ".htm") appended, unless its file-name part
+// already contains the extension anywhere, in any letter case: "plan1" becomes
+// "plan1.tvd", "PLAN1.TVD" and "plan1.tvdx" stay as they are.
+QString withExtension(const QString &name, const QString &extension);
+
+// The scenario file and the report file a confirmation writes.
+QString scenarioFileName(const QString &directory, const QString &typedName);
+QString reportFileName(const QString &directory, const QString &typedName);
+
+// The folder beside a report that holds its diagram pictures: the report's
+// name cut before the first ".htm" of its file-name part (any letter case),
+// then ".files". "C:\Work\report1.htm" has "C:\Work\report1.files",
+// "a.html" has "a.files".
+QString reportPictureFolder(const QString &reportFile);
+
+} // namespace tarnvel

@@ -1,0 +1,452 @@
+#include "files/report.h"
+
+#include "files/file_names.h"
+#include "files/windows1251.h"
+#include "scheme/load_modes.h"
+#include "store/database.h"
+#include "store/numbers.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <array>
+
+namespace tarnvel {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kEmptyCell = QStringLiteral(" &nbsp; ");
+
+QString escaped(const QString &text) { return text.toHtmlEscaped(); }
+
+// Choice captions and catalogue texts may be empty (NULL) in the store.
+QString textField(const Recordset &rs, const QString &column) { return rs.field(column).toString(); }
+
+// A value the store left empty, or a crosstab cell that does not exist, shows
+// as an empty cell rather than as 0.
+QString plainField(const Recordset &rs, const QString &column, const QLocale &locale)
+{
+    if (!rs.hasField(column))
+        return {};
+    const QVariant value = rs.field(column);
+    return value.isNull() ? QString() : plainNumber(value.toDouble(), locale);
+}
+
+QString roundedField(const Recordset &rs, const QString &column, const QLocale &locale)
+{
+    if (!rs.hasField(column))
+        return {};
+    const QVariant value = rs.field(column);
+    return value.isNull() ? QString() : roundedNumber(value.toDouble(), locale);
+}
+
+// The parameter captions only drop blanks at their ends.
+QString withoutOuterBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+class ReportBuilder
+{
+public:
+    ReportBuilder(Database &db, const ReportSettings &settings)
+        : m_db(db)
+        , m_settings(settings)
+        , m_locale(settings.locale)
+    {
+    }
+
+    QString build()
+    {
+        start();
+        m_blank = TableRow(kEmptyCell, kEmptyCell);
+        generalData();
+        loadingScheme();
+        reactions();
+        bearings();
+        diagrams();
+        m_page += QStringLiteral("</tr>") + kCrLf + QStringLiteral("</table>") + kCrLf + QStringLiteral("</body>")
+            + kCrLf + QStringLiteral("</html>") + kCrLf;
+        return m_page;
+    }
+
+private:
+    void line(const QString &text) { m_page += text + kCrLf; }
+    void row(const QString &first, const QString &second) { m_page += TableRow(first, second); }
+    void heading(const QString &text) { row(text, kEmptyCell); }
+    void blank() { m_page += m_blank; }
+
+    void start()
+    {
+        line(QStringLiteral("<html>"));
+        line(QStringLiteral("<head>"));
+        line(QStringLiteral("<meta http-equiv=Content-Type content='text/html; charset=windows-1251'>"));
+        line(QStringLiteral("</head>"));
+        line(QStringLiteral("<body lang=RU>"));
+        const QString stamp = m_locale.toString(m_settings.timestamp.date(), QLocale::ShortFormat) + QLatin1Char(' ')
+            + m_locale.toString(m_settings.timestamp.time(), QLocale::ShortFormat);
+        line(QStringLiteral("<u><font size='5'>Расчёт подшипников ") + stamp + QStringLiteral("</font></u>"));
+        line(QStringLiteral("<br><br>"));
+        line(QStringLiteral("Программа Tarnvel ") + escaped(m_settings.versionText) + QStringLiteral("<br>"));
+        const QString address = escaped(m_settings.webAddress);
+        line(QStringLiteral("<a href=") + address + QStringLiteral("> ") + address + QStringLiteral(" </a><br><br>"));
+        line(QStringLiteral(
+            "<table cellSpacing=0 cellPadding=0 border=0 style='BORDER-COLLAPSE: collapse' borderColor=gray>"));
+    }
+
+    // The caption of a choice value; a value without one shows as its number.
+    QString choiceText(int parameterId, const QVariant &value, bool *found = nullptr)
+    {
+        if (found)
+            *found = false;
+        if (value.isNull())
+            return {};
+        // The value goes into the statement in statement form, so that a
+        // locale with a decimal comma cannot break it.
+        const Recordset rs = m_db.openRecordset(QStringLiteral("SELECT DefaultText FROM DefaultParameters WHERE "
+                                                               "ParameterID = ")
+            + QString::number(parameterId) + QStringLiteral(" AND DefaultValue = ") + SqlNum(value.toDouble()));
+        if (rs.isBeforeFirst())
+            return plainNumber(value.toDouble(), m_locale);
+        if (found)
+            *found = true;
+        return escaped(textField(rs, QStringLiteral("DefaultText")));
+    }
+
+    void generalData()
+    {
+        heading(QStringLiteral("<u><font size='4'>Общие данные:</font></u>"));
+        blank();
+        Recordset rs = m_db.openRecordset(
+            QStringLiteral("SELECT `Parameters`.Parameter, `Parameters`.ParameterID, CommonParameters.ParamValue "
+                           "FROM `Parameters`, CommonParameters WHERE GroupID = 1 AND "
+                           "CommonParameters.ParameterID = `Parameters`.ParameterID"),
+            true);
+        for (; !rs.isAfterLast(); rs.next()) {
+            const int id = wholeNumber(rs.field(QStringLiteral("ParameterID")).toDouble());
+            QString value;
+            if (id == 4 || id == 38) {
+                bool found = false;
+                value = choiceText(id, rs.field(QStringLiteral("ParamValue")), &found);
+                if (id == 4 && found)
+                    m_forceUnit = value; // already escaped
+            } else {
+                value = plainField(rs, QStringLiteral("ParamValue"), m_locale);
+            }
+            row(escaped(textField(rs, QStringLiteral("Parameter"))), value);
+        }
+        blank();
+    }
+
+    void loadingScheme()
+    {
+        heading(QStringLiteral("<u><font size='4'>Схема нагружения:</font></u>"));
+        blank();
+        Recordset points = m_db.openRecordset(
+            QStringLiteral("SELECT Groups.`Group`, Groups.GroupID, Points.PointID, Points.PointNumber FROM Points, "
+                           "Groups WHERE Points.GroupID = Groups.GroupID ORDER BY Points.PointNumber"),
+            true);
+        for (; !points.isAfterLast(); points.next()) {
+            const QString number = QString::number(wholeNumber(points.field(QStringLiteral("PointNumber")).toDouble()));
+            const int pointId = wholeNumber(points.field(QStringLiteral("PointID")).toDouble());
+            const int groupId = wholeNumber(points.field(QStringLiteral("GroupID")).toDouble());
+            heading(QStringLiteral("<u><font size='4'>Точка ") + number + QStringLiteral(" - ")
+                + escaped(textField(points, QStringLiteral("Group"))) + QStringLiteral(":</font></u>"));
+            blank();
+            pointParameters(number, groupId > 2);
+            if (groupId > 2) {
+                const ModeList modes = gearLoads(pointId);
+                meshForces(pointId, modes.size());
+            } else {
+                freeForceLoads(pointId);
+            }
+            blank();
+        }
+    }
+
+    void pointParameters(const QString &number, bool gearPoint)
+    {
+        QString statement
+            = QStringLiteral(
+                  "SELECT `Parameters`.Parameter, `Parameters`.ParameterID, PointParameters.ParValue FROM Points, "
+                  "PointParameters, `Parameters` WHERE Points.PointID = PointParameters.PointID AND Points.GroupID = "
+                  "`Parameters`.GroupID AND PointParameters.ParameterID = `Parameters`.ParameterID AND "
+                  "Points.PointNumber = ")
+            + number;
+        // A free force's equivalent projections (8 … 10) are results, not
+        // parameters the user gave.
+        statement += gearPoint ? QStringLiteral(" ORDER BY `Parameters`.ParameterID")
+                               : QStringLiteral(" AND `Parameters`.ParameterID < 8 ORDER BY `Parameters`.ParameterID");
+        Recordset rs = m_db.openRecordset(statement, true);
+        for (; !rs.isAfterLast(); rs.next()) {
+            const int id = wholeNumber(rs.field(QStringLiteral("ParameterID")).toDouble());
+            static constexpr std::array kChoiceParameters { 15, 18, 19, 25, 28, 30, 31 };
+            const bool choice
+                = std::find(kChoiceParameters.begin(), kChoiceParameters.end(), id) != kChoiceParameters.end();
+            const QString value = choice ? choiceText(id, rs.field(QStringLiteral("ParValue")))
+                                         : plainField(rs, QStringLiteral("ParValue"), m_locale);
+            row(escaped(textField(rs, QStringLiteral("Parameter"))), value);
+        }
+    }
+
+    ModeList gearLoads(int pointId)
+    {
+        blank();
+        heading(QStringLiteral("<u>Нагрузки и режимы:</u>"));
+        ModeList modes;
+        const int kind = GatherModes(m_db, pointId, modes);
+        const Recordset caption = m_db.openRecordset(
+            QStringLiteral("SELECT PowerClass FROM PowerClasses WHERE PowerID = ") + QString::number(kind));
+        const QString loadCaption
+            = caption.isBeforeFirst() ? QString() : escaped(textField(caption, QStringLiteral("PowerClass")));
+        for (qsizetype j = 1; j <= modes.size(); ++j) {
+            const ModeRecord &m = modes.at(j - 1);
+            const std::array loads { m.Load1, m.Load2, m.Load3, m.Load4 };
+            blank();
+            heading(QStringLiteral("<u>Режим ") + QString::number(j) + QStringLiteral(":</u>"));
+            row(loadCaption, kind >= 1 && kind <= 4 ? plainNumber(loads.at(kind - 1), m_locale) : QString());
+            row(QStringLiteral("Частота вращения, об./мин."), plainNumber(m.Speed, m_locale));
+            row(QStringLiteral("Коэффициент использования режима"), plainNumber(m.Coeff, m_locale));
+        }
+        return modes;
+    }
+
+    void freeForceLoads(int pointId)
+    {
+        blank();
+        heading(QStringLiteral("<u>Силы и режимы:</u>"));
+        Recordset rs = m_db.openRecordset(QStringLiteral("TRANSFORM First(Power) AS FPower SELECT RezNumber, Speed, "
+                                                         "Coeff FROM Powers WHERE (PointID = ")
+            + QString::number(pointId) + QStringLiteral(") GROUP BY RezNumber, Speed, Coeff PIVOT PowerID"));
+        for (int i = 1; !rs.isAfterLast(); rs.next(), ++i) {
+            const QString mode = QString::number(i);
+            blank();
+            heading(QStringLiteral("<u>Режим ") + mode + QStringLiteral(":</u>"));
+            row(QStringLiteral("Проекция Fx(") + mode + QStringLiteral(") = "),
+                plainField(rs, QStringLiteral("5"), m_locale));
+            row(QStringLiteral("Проекция Fy(") + mode + QStringLiteral(") = "),
+                plainField(rs, QStringLiteral("6"), m_locale));
+            row(QStringLiteral("Проекция Fz(") + mode + QStringLiteral(") = "),
+                plainField(rs, QStringLiteral("7"), m_locale));
+            row(QStringLiteral("Частота вращения, об./мин."), plainField(rs, QStringLiteral("Speed"), m_locale));
+            row(QStringLiteral("Коэффициент использования режима"), plainField(rs, QStringLiteral("Coeff"), m_locale));
+        }
+    }
+
+    void meshForces(int pointId, qsizetype modeCount)
+    {
+        if (modeCount >= 1) {
+            blank();
+            heading(QStringLiteral("<u><font size='4'>Силы в зацеплении:</font></u>"));
+            for (qsizetype i = 1; i <= modeCount; ++i) {
+                const QString mode = QString::number(i);
+                blank();
+                heading(QStringLiteral("<u>Режим ") + mode + QStringLiteral(":</u>"));
+                const Recordset rs = m_db.openRecordset(
+                    QStringLiteral("TRANSFORM FIRST(PointForses.ParameterValue) AS FPV SELECT PointForses.RezNumber "
+                                   "FROM PointForses WHERE PointForses.PointID = ")
+                        + QString::number(pointId) + QStringLiteral(" AND PointForses.RezNumber = ") + mode
+                        + QStringLiteral(" GROUP BY PointForses.RezNumber PIVOT PointForses.ParameterID"),
+                    true);
+                if (rs.isBeforeFirst())
+                    continue;
+                // Ft, Fr, Fa of the mode (35, 36, 37), in the force unit.
+                row(QStringLiteral("   Окружная   Ft(") + mode + QStringLiteral(")"),
+                    roundedField(rs, QStringLiteral("35"), m_locale));
+                row(QStringLiteral("   Радиальная Fr(") + mode + QStringLiteral(")"),
+                    roundedField(rs, QStringLiteral("36"), m_locale));
+                row(QStringLiteral("   Осевая     Fa(") + mode + QStringLiteral(")"),
+                    roundedField(rs, QStringLiteral("37"), m_locale));
+            }
+        }
+        blank();
+    }
+
+    void reactionRows(int groupId)
+    {
+        Recordset rs = m_db.openRecordset(
+            QStringLiteral("SELECT Parameters.Parameter, Reakz.ParamValue FROM `Parameters`, Reakz WHERE "
+                           "Parameters.GroupID = ")
+                + QString::number(groupId) + QStringLiteral(" AND Reakz.ParameterID = Parameters.ParameterID"),
+            true);
+        for (; !rs.isAfterLast(); rs.next())
+            row(escaped(textField(rs, QStringLiteral("Parameter"))),
+                roundedField(rs, QStringLiteral("ParamValue"), m_locale));
+    }
+
+    void reactions()
+    {
+        blank();
+        heading(QStringLiteral("<u><font size='4'>Эквивалентные реакции опор:</font></u>"));
+        blank();
+        heading(QStringLiteral("<u>Левая опора:</u>"));
+        reactionRows(7);
+        blank();
+        heading(QStringLiteral("<u>Правая опора:</u>"));
+        reactionRows(8);
+        blank();
+        reactionRows(9); // the axial reaction, taken by whichever support is marked for it
+        blank();
+    }
+
+    void bearingTable(int side)
+    {
+        const Recordset rs = m_db.openRecordset(
+            QStringLiteral("SELECT Bearings.BearingID, Bearings.Number, Bearings.de, Bearings.di, Bearings.b, "
+                           "Bearings.C, Bearings.Alfa, Bearings.Tkah, Bearings.C0, BearingsTip.Tip, BearRep.Kb, "
+                           "BearRep.Kt, BearRep.Pr, BearRep.Lh, BearRep.Kv, BearRep.e, BearRep.X, BearRep.Y, "
+                           "BearRep.Radial, BearRep.Osev FROM Bearings, BearingsTip, BearRep WHERE BearRep.Side = ")
+            + QString::number(side)
+            + QStringLiteral(" AND Bearings.BearingID = BearRep.BearingID AND BearingsTip.TipID = Bearings.TipID"));
+        if (rs.isBeforeFirst())
+            return;
+        const auto plain = [&](const char *column) { return plainField(rs, QLatin1String(column), m_locale); };
+        const auto rounded = [&](const char *column) { return roundedField(rs, QLatin1String(column), m_locale); };
+        const auto taken = [&](const char *column) {
+            return wholeNumber(rs.field(QLatin1String(column)).toDouble()) == 0 ? QStringLiteral("не воспринимается")
+                                                                                : QStringLiteral("воспринимается");
+        };
+        row(QStringLiteral("Номер подшипника"), escaped(textField(rs, QStringLiteral("Number"))));
+        row(QStringLiteral("Тип"), escaped(textField(rs, QStringLiteral("Tip"))));
+        row(QStringLiteral("Размер D x d x b, мм"),
+            plain("de") + QStringLiteral(" x ") + plain("di") + QStringLiteral(" x ") + plain("b"));
+        row(QStringLiteral("Динамическая грузоподъёмность, Н"), plain("C"));
+        row(QStringLiteral("Статическая грузоподъёмность, Н"), plain("C0"));
+        row(QStringLiteral("Угол контакта номинальный, град."), plain("Alfa"));
+        heading(QStringLiteral("Коэффициенты:"));
+        row(QStringLiteral("            Безопасности  Кб"), plain("Kb"));
+        row(QStringLiteral("            Качества      Ккач"), plain("Tkah"));
+        row(QStringLiteral("            Температурный Kt"), plain("Kt"));
+        row(QStringLiteral("            Вращения      V"), plain("Kv"));
+        row(QStringLiteral("                          e"), rounded("e"));
+        row(QStringLiteral("                          X"), rounded("X"));
+        row(QStringLiteral("                          Y"), rounded("Y"));
+        row(QStringLiteral("Радиальная нагрузка"), taken("Radial"));
+        row(QStringLiteral("Осевая нагрузка"), taken("Osev"));
+        row(QStringLiteral("Расчётная нагрузка Pr, ") + withoutOuterBlanks(m_forceUnit), rounded("Pr"));
+        row(QStringLiteral("<b>Долговечность, час.</b>"),
+            QStringLiteral("<b>") + rounded("Lh") + QStringLiteral("</b>"));
+    }
+
+    void bearings()
+    {
+        heading(QStringLiteral("<u><font size='4'>Подшипники:</font></u>"));
+        blank();
+        heading(QStringLiteral("<u>Левая опора:</u>"));
+        bearingTable(0);
+        blank();
+        heading(QStringLiteral("<u>Правая опора:</u>"));
+        bearingTable(1);
+    }
+
+    void diagrams()
+    {
+        blank();
+        heading(QStringLiteral("<u><font size='4'>Эпюры изгибающих моментов:</font></u>"));
+        blank();
+        const QString folder = reportPictureFolder(m_settings.reportFile);
+        const std::array<QString, 3> headings { QStringLiteral("<u>В плоскости XOZ ("),
+            QStringLiteral("<u>В плоскости YOZ ("), QStringLiteral("<u>Суммарная (") };
+        for (int i = 0; i < 3; ++i) {
+            // Moments are in force unit × metre.
+            heading(headings.at(i) + m_forceUnit + QStringLiteral("*м):</u>"));
+            // Quoted, so that a folder with blanks in its path still shows.
+            const QString source
+                = escaped(QDir::toNativeSeparators(folder + QLatin1Char('/') + diagramPictureNames().at(i)));
+            row(QStringLiteral("<img src=\"") + source
+                    + QStringLiteral("\" width='600' height='330' style='border: 1px solid #000000'>"),
+                kEmptyCell);
+            if (i < 2)
+                blank();
+        }
+    }
+
+    Database &m_db;
+    const ReportSettings &m_settings;
+    const QLocale m_locale;
+    QString m_page;
+    QString m_blank;
+    QString m_forceUnit; // the force unit's caption, HTML-escaped; empty while not given
+};
+
+} // namespace
+
+QString reportVersionText()
+{
+    return QStringLiteral("Версия: %1.%2.%3")
+        .arg(TARNVEL_VERSION_MAJOR)
+        .arg(TARNVEL_VERSION_MINOR)
+        .arg(TARNVEL_VERSION_PATCH);
+}
+
+QString TableRow(const QString &first, const QString &second)
+{
+    return QStringLiteral("<tr>") + kCrLf + QStringLiteral("<td width=500>") + kCrLf + first + kCrLf
+        + QStringLiteral("</td>") + kCrLf + QStringLiteral("<td width=300>") + kCrLf + second + kCrLf
+        + QStringLiteral("</td>") + kCrLf;
+}
+
+QString plainNumber(double value, const QLocale &locale)
+{
+    if (value == 0.0)
+        value = 0.0; // no "-0"
+    QString text = QString::asprintf("%.15G", value);
+    return text.replace(QLatin1Char('.'), locale.decimalPoint());
+}
+
+QString roundedNumber(double value, const QLocale &locale) { return plainNumber(roundHalfEven(value, 3), locale); }
+
+QString reportPage(Database &db, const ReportSettings &settings) { return ReportBuilder(db, settings).build(); }
+
+const QStringList &diagramPictureNames()
+{
+    static const QStringList names { QStringLiteral("xoz.bmp"), QStringLiteral("yoz.bmp"), QStringLiteral("sum.bmp") };
+    return names;
+}
+
+bool saveDiagramPictures(const QString &folder, const QImage &xoz, const QImage &yoz, const QImage &sum, QString *error)
+{
+    const QDir dir(folder);
+    if (!QDir().mkpath(folder)) {
+        if (error)
+            *error = QStringLiteral("Не удалось создать папку %1").arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+    const std::array<const QImage *, 3> pictures { &xoz, &yoz, &sum };
+    QStringList failed;
+    for (int i = 0; i < 3; ++i) {
+        const QString path = dir.filePath(diagramPictureNames().at(i));
+        QSaveFile file(path);
+        const bool written = !pictures.at(i)->isNull() && file.open(QIODevice::WriteOnly)
+            && pictures.at(i)->save(&file, "BMP") && file.commit();
+        if (!written)
+            failed.append(QDir::toNativeSeparators(path));
+    }
+    if (failed.isEmpty())
+        return true;
+    if (error)
+        *error = QStringLiteral("Не удалось записать: %1").arg(failed.join(QStringLiteral(", ")));
+    return false;
+}
+
+bool saveReportFile(const QString &path, const QString &page, QString *error)
+{
+    const QByteArray bytes = toWindows1251(page);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace tarnvel

@@ -1,0 +1,517 @@
+#include "files/scenario_file.h"
+
+#include "store/database.h"
+#include "store/numbers.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+namespace tarnvel {
+
+namespace {
+
+constexpr qsizetype kParameterSize = 4 + 8;
+constexpr qsizetype kModeSize = 6 * 8;
+constexpr qsizetype kBearingSize = 6 * 4;
+constexpr qsizetype kBearingsSize = 2 * kBearingSize;
+constexpr qsizetype kEmptyListSize = 2;
+// PointNumber, GroupID, an empty Modes list, PowerNumber, an empty Params list.
+constexpr qsizetype kSmallestPointSize = 4 + 4 + kEmptyListSize + 4 + kEmptyListSize;
+// Thousands of points with all their modes take a few hundred kilobytes; a
+// file far beyond that is not a scenario, and is not read into memory.
+constexpr qint64 kLargestScenarioFile = 64 * 1024 * 1024;
+
+static_assert(kEmptyListSize + kEmptyListSize + kBearingsSize == kEmptyScenarioSize);
+
+// ---- writing -------------------------------------------------------------
+
+class ByteWriter
+{
+public:
+    void int16(qint16 value) { raw(value); }
+    void int32(qint32 value) { raw(value); }
+    void float64(double value) { raw(std::bit_cast<quint64>(value)); }
+    void float32(float value) { raw(std::bit_cast<quint32>(value)); }
+
+    // The list header: no dimension for an empty list, otherwise one
+    // dimension of count entries starting at index 1.
+    void listHeader(qsizetype count)
+    {
+        if (count == 0) {
+            int16(0);
+            return;
+        }
+        int16(1);
+        int32(static_cast<qint32>(count));
+        int32(1);
+    }
+
+    QByteArray bytes;
+
+private:
+    template <typename T> void raw(T value)
+    {
+        char buffer[sizeof(T)];
+        qToLittleEndian(value, buffer);
+        bytes.append(buffer, sizeof(T));
+    }
+};
+
+void writeParameters(ByteWriter &out, const QVector<ScenarioParameter> &parameters)
+{
+    out.listHeader(parameters.size());
+    for (const ScenarioParameter &p : parameters) {
+        out.int32(p.parameterId);
+        out.float64(p.value);
+    }
+}
+
+// ---- reading -------------------------------------------------------------
+
+class ByteReader
+{
+public:
+    explicit ByteReader(const QByteArray &bytes)
+        : m_bytes(bytes)
+    {
+    }
+
+    qsizetype remaining() const { return m_bytes.size() - m_position; }
+
+    bool int16(qint16 &value) { return raw(value); }
+    bool int32(qint32 &value) { return raw(value); }
+    bool float64(double &value)
+    {
+        quint64 bits = 0;
+        if (!raw(bits))
+            return false;
+        value = std::bit_cast<double>(bits);
+        return true;
+    }
+    bool float32(float &value)
+    {
+        quint32 bits = 0;
+        if (!raw(bits))
+            return false;
+        value = std::bit_cast<float>(bits);
+        return true;
+    }
+
+private:
+    template <typename T> bool raw(T &value)
+    {
+        if (remaining() < static_cast<qsizetype>(sizeof(T)))
+            return false;
+        value = qFromLittleEndian<T>(m_bytes.constData() + m_position);
+        m_position += sizeof(T);
+        return true;
+    }
+
+    const QByteArray &m_bytes;
+    qsizetype m_position = 0;
+};
+
+QString damaged(const QString &reason) { return QStringLiteral("Файл сценария повреждён: %1.").arg(reason); }
+
+struct Decoding
+{
+    ByteReader in;
+    QString fault;
+
+    bool fail(const QString &reason)
+    {
+        if (fault.isEmpty())
+            fault = damaged(reason);
+        return false;
+    }
+
+    // Reads a list header. count receives the number of entries; it is
+    // accepted only when that many entries of at least entrySize bytes, and
+    // the reserve bytes that must still follow the list, fit into what is left.
+    bool listHeader(qsizetype entrySize, qsizetype reserve, const QString &what, qsizetype &count)
+    {
+        qint16 dimensions = 0;
+        if (!in.int16(dimensions))
+            return fail(QStringLiteral("запись обрывается (%1)").arg(what));
+        if (dimensions == 0) {
+            count = 0;
+            return true;
+        }
+        if (dimensions != 1)
+            return fail(QStringLiteral("неверный заголовок списка (%1)").arg(what));
+        qint32 entries = 0;
+        qint32 firstIndex = 0;
+        if (!in.int32(entries) || !in.int32(firstIndex))
+            return fail(QStringLiteral("запись обрывается (%1)").arg(what));
+        if (entries < 1)
+            return fail(QStringLiteral("неверное число элементов (%1)").arg(what));
+        if (firstIndex != 1)
+            return fail(QStringLiteral("список начинается не с первого элемента (%1)").arg(what));
+        const qsizetype room = in.remaining() - reserve;
+        if (room < 0 || entries > room / entrySize)
+            return fail(QStringLiteral("число элементов %1 не умещается в файле (%2)").arg(entries).arg(what));
+        count = entries;
+        return true;
+    }
+
+    bool parameters(qsizetype reserve, const QString &what, QVector<ScenarioParameter> &list)
+    {
+        qsizetype count = 0;
+        if (!listHeader(kParameterSize, reserve, what, count))
+            return false;
+        list.reserve(count);
+        for (qsizetype i = 0; i < count; ++i) {
+            ScenarioParameter p;
+            if (!in.int32(p.parameterId) || !in.float64(p.value))
+                return fail(QStringLiteral("запись обрывается (%1)").arg(what));
+            list.append(p);
+        }
+        return true;
+    }
+
+    bool modes(qsizetype reserve, const QString &what, ModeList &list)
+    {
+        qsizetype count = 0;
+        if (!listHeader(kModeSize, reserve, what, count))
+            return false;
+        list.reserve(count);
+        for (qsizetype i = 0; i < count; ++i) {
+            ModeRecord m;
+            if (!in.float64(m.Load1) || !in.float64(m.Load2) || !in.float64(m.Load3) || !in.float64(m.Load4)
+                || !in.float64(m.Speed) || !in.float64(m.Coeff))
+                return fail(QStringLiteral("запись обрывается (%1)").arg(what));
+            list.append(m);
+        }
+        return true;
+    }
+
+    bool bearing(ScenarioBearing &b)
+    {
+        if (!in.int32(b.bearingId) || !in.float32(b.Kb) || !in.float32(b.Kt) || !in.int32(b.rollRing)
+            || !in.int32(b.radial) || !in.int32(b.osev))
+            return fail(QStringLiteral("запись обрывается (подшипники)"));
+        return true;
+    }
+};
+
+bool finite(const ModeRecord &m)
+{
+    return std::isfinite(m.Load1) && std::isfinite(m.Load2) && std::isfinite(m.Load3) && std::isfinite(m.Load4)
+        && std::isfinite(m.Speed) && std::isfinite(m.Coeff);
+}
+
+bool finite(const QVector<ScenarioParameter> &parameters)
+{
+    for (const ScenarioParameter &p : parameters) {
+        if (!std::isfinite(p.value))
+            return false;
+    }
+    return true;
+}
+
+// The checks of content that a well-formed record can still fail; what the
+// open command would otherwise write would break the store's invariants
+// (points numbered 1 … n, known kinds) or be no statement at all (a number
+// that is not finite has no text a statement accepts).
+std::optional<QString> scenarioFault(const Scenario &s)
+{
+    if (!finite(s.common))
+        return damaged(QStringLiteral("недопустимое число в общих данных"));
+    for (qsizetype i = 0; i < s.points.size(); ++i) {
+        const ScenarioPoint &p = s.points.at(i);
+        const qint64 position = i + 1;
+        if (p.pointNumber != position)
+            return damaged(QStringLiteral("точка на месте %1 имеет номер %2").arg(position).arg(p.pointNumber));
+        if (p.groupId < 2 || p.groupId > 4)
+            return damaged(QStringLiteral("неизвестный вид точки %1 (%2)").arg(position).arg(p.groupId));
+        const bool freeForce = p.groupId == 2;
+        const bool knownKind
+            = freeForce ? (p.powerNumber == 1 || p.powerNumber == 5) : (p.powerNumber >= 1 && p.powerNumber <= 4);
+        if (!knownKind)
+            return damaged(QStringLiteral("неизвестный вид нагрузки точки %1 (%2)").arg(position).arg(p.powerNumber));
+        if (!finite(p.params))
+            return damaged(QStringLiteral("недопустимое число в параметрах точки %1").arg(position));
+        for (const ModeRecord &m : p.modes) {
+            if (!finite(m))
+                return damaged(QStringLiteral("недопустимое число в режимах точки %1").arg(position));
+        }
+    }
+    for (int side = 0; side < 2; ++side) {
+        const ScenarioBearing &b = s.bearings.at(side);
+        if (b.bearingId <= 0)
+            continue; // no bearing: the entry's other members are never used
+        const bool valid = std::isfinite(b.Kb) && std::isfinite(b.Kt) && b.rollRing >= 0 && b.rollRing <= 2
+            && (b.radial == 0 || b.radial == 1) && (b.osev == 0 || b.osev == 1);
+        if (!valid)
+            return damaged(side == 0 ? QStringLiteral("недопустимые настройки подшипника левой опоры")
+                                     : QStringLiteral("недопустимые настройки подшипника правой опоры"));
+    }
+    return std::nullopt;
+}
+
+// ---- the store -----------------------------------------------------------
+
+qint32 wholeField(const Recordset &rs, const QString &column) { return wholeNumber(rs.field(column).toDouble()); }
+
+QVector<ScenarioParameter> parameterRows(Recordset rs, const QString &idColumn, const QString &valueColumn)
+{
+    QVector<ScenarioParameter> list;
+    for (; !rs.isAfterLast(); rs.next())
+        list.append({ wholeField(rs, idColumn), rs.field(valueColumn).toDouble() });
+    return list;
+}
+
+// A single-precision coefficient goes into a statement with the seven digits
+// it carries, so that 1.2 is stored as 1.2 and not as 1.20000004768372.
+QString singleText(float value)
+{
+    if (value == 0.0f)
+        value = 0.0f;
+    return SqlNum(QString::asprintf("%.7G", static_cast<double>(value)));
+}
+
+} // namespace
+
+Scenario readScenarioFromStore(Database &db)
+{
+    Scenario s;
+    s.common = parameterRows(
+        db.openTable(QStringLiteral("CommonParameters")), QStringLiteral("ParameterID"), QStringLiteral("ParamValue"));
+
+    Recordset points = db.openRecordset(QStringLiteral("SELECT PointNumber, GroupID FROM Points ORDER BY PointNumber"));
+    for (; !points.isAfterLast(); points.next()) {
+        ScenarioPoint p;
+        p.pointNumber = wholeField(points, QStringLiteral("PointNumber"));
+        p.groupId = wholeField(points, QStringLiteral("GroupID"));
+        s.points.append(p);
+    }
+
+    for (qsizetype i = 1; i <= s.points.size(); ++i) {
+        ScenarioPoint &p = s.points[i - 1];
+        const Recordset id
+            = db.openRecordset(QStringLiteral("SELECT PointID FROM Points WHERE PointNumber = ") + QString::number(i));
+        if (id.isBeforeFirst())
+            continue; // only a store whose point numbers have gaps; the entry keeps no loads
+        const int pointId = wholeField(id, QStringLiteral("PointID"));
+        p.powerNumber = GatherModes(db, pointId, p.modes);
+        p.params = parameterRows(db.openRecordset(QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters "
+                                                                 "WHERE PointID = ")
+                                     + QString::number(pointId)),
+            QStringLiteral("ParameterID"), QStringLiteral("ParValue"));
+    }
+
+    // Side is read as well, so that each row lands in the entry of its own
+    // support: with only the right bearing chosen, entry 0 stays empty.
+    Recordset bearings = db.openRecordset(
+        QStringLiteral("SELECT Side, BearingID, Kb, Kt, RollRing, Radial, Osev FROM BearRep ORDER BY Side"));
+    std::array<bool, 2> filled { false, false };
+    for (; !bearings.isAfterLast(); bearings.next()) {
+        const qint32 side = wholeField(bearings, QStringLiteral("Side"));
+        if (side < 0 || side > 1 || filled.at(side))
+            continue;
+        filled[side] = true;
+        ScenarioBearing &b = s.bearings[side];
+        b.bearingId = wholeField(bearings, QStringLiteral("BearingID"));
+        b.Kb = static_cast<float>(bearings.field(QStringLiteral("Kb")).toDouble());
+        b.Kt = static_cast<float>(bearings.field(QStringLiteral("Kt")).toDouble());
+        b.rollRing = wholeField(bearings, QStringLiteral("RollRing"));
+        b.radial = wholeField(bearings, QStringLiteral("Radial"));
+        b.osev = wholeField(bearings, QStringLiteral("Osev"));
+    }
+    return s;
+}
+
+QByteArray encodeScenario(const Scenario &scenario)
+{
+    ByteWriter out;
+    writeParameters(out, scenario.common);
+    out.listHeader(scenario.points.size());
+    for (const ScenarioPoint &p : scenario.points) {
+        out.int32(p.pointNumber);
+        out.int32(p.groupId);
+        out.listHeader(p.modes.size());
+        for (const ModeRecord &m : p.modes) {
+            for (double value : { m.Load1, m.Load2, m.Load3, m.Load4, m.Speed, m.Coeff })
+                out.float64(value);
+        }
+        out.int32(p.powerNumber);
+        writeParameters(out, p.params);
+    }
+    for (const ScenarioBearing &b : scenario.bearings) {
+        out.int32(b.bearingId);
+        out.float32(b.Kb);
+        out.float32(b.Kt);
+        out.int32(b.rollRing);
+        out.int32(b.radial);
+        out.int32(b.osev);
+    }
+    return out.bytes;
+}
+
+std::optional<Scenario> decodeScenario(const QByteArray &bytes, QString *error)
+{
+    Decoding d { ByteReader(bytes), {} };
+    const auto refuse = [&](const QString &reason = {}) -> std::optional<Scenario> {
+        if (!reason.isEmpty())
+            d.fail(reason);
+        if (error)
+            *error = d.fault;
+        return std::nullopt;
+    };
+
+    if (bytes.size() < kEmptyScenarioSize)
+        return refuse(QStringLiteral("файл короче %1 байт").arg(kEmptyScenarioSize));
+
+    Scenario s;
+    if (!d.parameters(kEmptyListSize + kBearingsSize, QStringLiteral("общие данные"), s.common))
+        return refuse();
+
+    qsizetype pointCount = 0;
+    if (!d.listHeader(kSmallestPointSize, kBearingsSize, QStringLiteral("точки нагружения"), pointCount))
+        return refuse();
+    s.points.reserve(pointCount);
+    for (qsizetype i = 1; i <= pointCount; ++i) {
+        ScenarioPoint p;
+        const QString point = QStringLiteral("точка %1").arg(i);
+        if (!d.in.int32(p.pointNumber) || !d.in.int32(p.groupId))
+            return refuse(QStringLiteral("запись обрывается (%1)").arg(point));
+        // After the modes at least the load kind, an empty Params list and
+        // the bearings must follow.
+        if (!d.modes(4 + kEmptyListSize + kBearingsSize, QStringLiteral("режимы, ") + point, p.modes))
+            return refuse();
+        if (!d.in.int32(p.powerNumber))
+            return refuse(QStringLiteral("запись обрывается (%1)").arg(point));
+        if (!d.parameters(kBearingsSize, QStringLiteral("параметры, ") + point, p.params))
+            return refuse();
+        s.points.append(std::move(p));
+    }
+
+    for (ScenarioBearing &b : s.bearings) {
+        if (!d.bearing(b))
+            return refuse();
+    }
+
+    if (const std::optional<QString> fault = scenarioFault(s)) {
+        if (error)
+            *error = *fault;
+        return std::nullopt;
+    }
+    return s;
+}
+
+bool writeScenario(QIODevice &device, const Scenario &scenario)
+{
+    const QByteArray bytes = encodeScenario(scenario);
+    return device.write(bytes) == bytes.size();
+}
+
+std::optional<Scenario> readScenario(QIODevice &device, QString *error)
+{
+    const QByteArray bytes = device.read(kLargestScenarioFile + 1);
+    if (bytes.size() > kLargestScenarioFile) {
+        if (error)
+            *error = QStringLiteral("Файл слишком велик для файла сценария.");
+        return std::nullopt;
+    }
+    return decodeScenario(bytes, error);
+}
+
+void writeScenarioToStore(Database &db, const Scenario &s)
+{
+    if (const std::optional<QString> fault = scenarioFault(s))
+        throw std::invalid_argument(fault->toStdString());
+
+    const QString comma = QStringLiteral(", ");
+    Database::Transaction transaction(db);
+
+    if (!s.common.isEmpty()) {
+        db.execute(QStringLiteral("DELETE FROM CommonParameters"));
+        for (const ScenarioParameter &p : s.common) {
+            db.execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (")
+                + QString::number(p.parameterId) + comma + SqlNum(p.value) + QStringLiteral(")"));
+        }
+    }
+
+    if (!s.points.isEmpty()) {
+        db.execute(QStringLiteral("DELETE FROM Points"));
+        db.execute(QStringLiteral("DELETE FROM PointParameters"));
+        db.execute(QStringLiteral("DELETE FROM Powers"));
+        for (qsizetype i = 1; i <= s.points.size(); ++i) {
+            const ScenarioPoint &p = s.points.at(i - 1);
+            db.execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (")
+                + QString::number(p.pointNumber) + comma + QString::number(p.groupId) + QStringLiteral(")"));
+            // The store gives the point a new identifier; the file holds none.
+            const Recordset id = db.openRecordset(
+                QStringLiteral("SELECT PointID FROM Points WHERE PointNumber = ") + QString::number(i));
+            const QString pointId = QString::number(wholeField(id, QStringLiteral("PointID")));
+
+            for (const ScenarioParameter &parameter : p.params) {
+                db.execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (")
+                    + pointId + comma + QString::number(parameter.parameterId) + comma + SqlNum(parameter.value)
+                    + QStringLiteral(")"));
+            }
+
+            const bool freeForce = p.groupId == 2;
+            const QString powerNumber = QString::number(p.powerNumber);
+            for (qsizetype r = 1; r <= p.modes.size(); ++r) {
+                const ModeRecord &m = p.modes.at(r - 1);
+                // Fx, Fy, Fz of a free force are kinds 5 … 7; a gear load in
+                // its four kinds is 1 … 4.
+                const std::array<double, 4> loads { m.Load1, m.Load2, m.Load3, m.Load4 };
+                const int firstKind = freeForce ? 5 : 1;
+                const int kinds = freeForce ? 3 : 4;
+                for (int k = 0; k < kinds; ++k) {
+                    db.execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, "
+                                              "PowerNumber, RezNumber) VALUES (")
+                        + pointId + comma + SqlNum(loads.at(k)) + comma + SqlNum(m.Speed) + comma + SqlNum(m.Coeff)
+                        + comma + QString::number(firstKind + k) + comma + powerNumber + comma + QString::number(r)
+                        + QStringLiteral(")"));
+                }
+            }
+        }
+    }
+
+    db.execute(QStringLiteral("DELETE FROM BearRep"));
+    for (int side = 0; side < 2; ++side) {
+        const ScenarioBearing &b = s.bearings.at(side);
+        if (b.bearingId <= 0)
+            continue;
+        db.execute(QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, RollRing, Radial, Osev) VALUES (")
+            + QStringList { QString::number(side), QString::number(b.bearingId), singleText(b.Kb), singleText(b.Kt),
+                QString::number(b.rollRing), QString::number(b.radial), QString::number(b.osev) }
+                  .join(comma)
+            + QStringLiteral(")"));
+    }
+    transaction.commit();
+}
+
+bool saveScenarioFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+std::optional<Scenario> loadScenarioFile(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return readScenario(file, error);
+}
+
+} // namespace tarnvel

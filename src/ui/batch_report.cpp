@@ -1,0 +1,115 @@
+#include "ui/batch_report.h"
+
+#include "files/scenario_file.h"
+#include "store/store_file.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "ui/modal_dialog.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace tarnvel {
+
+namespace {
+
+void printError(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+// The user's store with its catalogue (bearings the user added included), or
+// a fresh one when there is none or it cannot be read.
+std::unique_ptr<Database> privateStore(const QString &storeDirectory, const QString &work)
+{
+    const QString own = storePath(storeDirectory);
+    if (QFileInfo::exists(own) && QFile::copy(own, storePath(work))) {
+        try {
+            return openStore(storePath(work));
+        } catch (const StoreError &error) {
+            printError(QStringLiteral("Tarnvel: %1\nРасчёт выполняется со встроенным каталогом.").arg(error.message()));
+            QFile::remove(storePath(work));
+        }
+    }
+    return openOrCreateStore(work);
+}
+
+} // namespace
+
+QString batchUsage()
+{
+    return QStringLiteral(
+        "Использование:\n"
+        "  tarnvel                                   открыть программу\n"
+        "  tarnvel --report СЦЕНАРИЙ.tvd ОТЧЁТ.htm   рассчитать сценарий и записать отчёт без окон\n"
+        "  tarnvel --help                            эта справка\n"
+        "\n"
+        "Отчёт пишется вместе с папкой рисунков эпюр <имя>.files. Расчёт идёт на копии базы данных:\n"
+        "открытый в программе сценарий не меняется. Сообщения выводятся в стандартный поток ошибок;\n"
+        "на вопросы ответ «Нет»; опора без выбранного подшипника остаётся без подшипника.\n"
+        "Код завершения: 0 - отчёт записан, 1 - расчёт остановлен из-за недостающих данных,\n"
+        "2 - файл не удалось прочитать или записать.\n");
+}
+
+int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, const QString &reportFile)
+{
+    setMessageResponder([](const ShownMessage &message) {
+        printError(message.text);
+        return message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    });
+    setModalDriver([](QDialog &dialog) { dialog.reject(); });
+
+    QTemporaryDir work;
+    if (!work.isValid()) {
+        printError(QStringLiteral("Tarnvel: нет временной папки для расчёта."));
+        return BatchFileError;
+    }
+    QString error;
+    const std::optional<Scenario> scenario = loadScenarioFile(scenarioFile, &error);
+    if (!scenario) {
+        printError(QStringLiteral("Сценарий не открыт из файла %1:\n%2").arg(QDir::toNativeSeparators(scenarioFile), error));
+        return BatchFileError;
+    }
+
+    ProgramState state;
+    try {
+        state.storeDirectory = work.path();
+        state.db = privateStore(storeDirectory, work.path());
+        newProjectStore(state.db, work.path(), [](const QString &) {});
+        writeScenarioToStore(*state.db, *scenario);
+    } catch (const std::exception &failure) {
+        printError(QString::fromUtf8(failure.what()));
+        return BatchFileError;
+    }
+
+    frmMain window(state); // never shown
+    int status = BatchFileError;
+    try {
+        QString writtenTo;
+        switch (window.writeReport(QFileInfo(reportFile).absoluteFilePath(), &writtenTo)) {
+        case frmMain::ReportOutcome::Written:
+            std::printf("%s\n", QStringLiteral("Отчёт сохранён в файле: %1").arg(writtenTo).toUtf8().constData());
+            status = BatchWritten;
+            break;
+        case frmMain::ReportOutcome::Incomplete:
+            status = BatchIncomplete;
+            break;
+        case frmMain::ReportOutcome::NotWritten:
+            status = BatchFileError;
+            break;
+        }
+    } catch (const StoreError &failure) {
+        printError(failure.message());
+    }
+    window.close();
+    return status;
+}
+
+} // namespace tarnvel

@@ -1,0 +1,173 @@
+// Saving and opening scenario files and writing the report, through the file
+// panel embedded in the main window.
+
+#include "ui/main_window.h"
+
+#include "files/file_names.h"
+#include "files/report.h"
+#include "files/scenario_file.h"
+#include "ui/diagram_picture.h"
+#include "ui/file_panel.h"
+#include "ui/message_box.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTreeWidget>
+
+namespace tarnvel {
+
+namespace {
+
+const QString kScenarioPattern = QStringLiteral("*.tvd;*.TVD");
+
+} // namespace
+
+void frmMain::mnuSave_Click()
+{
+    frFile->setPattern(kScenarioPattern);
+    frFile->refreshFiles();
+    frFile->txtFileName_Change();
+    frFile->raise();
+    m_panelMode = 1;
+    frFile->setCaption(QStringLiteral("Сохранить сценарий расчёта"));
+    frFile->show();
+}
+
+// The open project stays as it is until a file has been chosen, read and
+// found sound: cancelling the panel loses nothing.
+void frmMain::mnuFileOpen_Click()
+{
+    m_panelMode = 2;
+    frFile->setCaption(QStringLiteral("Открыть сценарий расчёта"));
+    frFile->setPattern(kScenarioPattern);
+    frFile->refreshFiles();
+    frFile->setFileNameText(QString());
+    frFile->txtFileName_Change();
+    frFile->raise();
+    frFile->show();
+}
+
+void frmMain::mnuReport_Click()
+{
+    m_panelMode = 3;
+    frFile->setCaption(QStringLiteral("Сохранение отчёта в формате HTML"));
+    frFile->setFileNameText(QString());
+    frFile->setPattern(QStringLiteral("*.htm"));
+    frFile->refreshFiles();
+    frFile->txtFileName_Change();
+    frFile->raise();
+    frFile->show();
+}
+
+void frmMain::comCancel_Click()
+{
+    frFile->hide();
+    frFile->setEnabled(true);
+    unsetCursor();
+}
+
+void frmMain::comFile_Click()
+{
+    frFile->hide();
+    frFile->setEnabled(true);
+    QCoreApplication::processEvents();
+    const QString directory = frFile->highlightedDirectory();
+    const QString typed = frFile->fileNameText();
+    switch (m_panelMode) {
+    case 1:
+        saveScenario(scenarioFileName(directory, typed));
+        break;
+    case 2:
+        openScenario(scenarioFileName(directory, typed));
+        break;
+    case 3: {
+        QString writtenTo;
+        const ReportOutcome outcome = writeReport(composeTargetName(directory, typed), &writtenTo);
+        if (outcome == ReportOutcome::Written) {
+            showMessage(QStringLiteral("Отчёт сохранён в файле: ") + writtenTo, MessageIcon::Information,
+                        MessageButtons::Ok, windowTitle(), this);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void frmMain::saveScenario(const QString &target)
+{
+    setCursor(Qt::WaitCursor);
+    const QByteArray bytes = encodeScenario(readScenarioFromStore(m_state.database()));
+    QString error;
+    const bool saved = saveScenarioFile(target, bytes, &error);
+    unsetCursor();
+    if (!saved) {
+        showMessage(QStringLiteral("Сценарий не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(target), error),
+                    MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
+    }
+}
+
+void frmMain::openScenario(const QString &target)
+{
+    setCursor(Qt::WaitCursor);
+    TV->repaint();
+    QString error;
+    const std::optional<Scenario> scenario = loadScenarioFile(target, &error);
+    if (!scenario) {
+        unsetCursor();
+        showMessage(QStringLiteral("Сценарий не открыт из файла %1:\n%2").arg(QDir::toNativeSeparators(target), error),
+                    MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
+        return;
+    }
+    // Only now is the open project given up for the file's.
+    mnuFileNew_Click();
+    setCursor(Qt::WaitCursor);
+    writeScenarioToStore(m_state.database(), *scenario);
+    unsetCursor();
+    selectAndDisplayNode(QStringLiteral("Points"));
+    selectAndDisplayNode(QStringLiteral("Shaft"));
+}
+
+frmMain::ReportOutcome frmMain::writeReport(const QString &target, QString *writtenTo)
+{
+    if (!BaseRefresh())
+        return ReportOutcome::Incomplete;
+    LV->show();
+    TV->show();
+    setCursor(Qt::WaitCursor);
+
+    const QString file = withExtension(target, QStringLiteral(".htm"));
+    const QString folder = reportPictureFolder(file);
+    if (writtenTo)
+        *writtenTo = QDir::toNativeSeparators(file);
+
+    // The pictures are the diagrams as the diagram nodes show them.
+    selectAndDisplayNode(QStringLiteral("Epur"));
+    QImage pictures[3];
+    const char *nodes[] = {"XOZ", "YOZ", "SUM"};
+    for (int i = 0; i < 3; ++i) {
+        selectAndDisplayNode(QLatin1String(nodes[i]));
+        pictures[i] = ctPicture->bitmap().copy();
+    }
+    selectAndDisplayNode(QStringLiteral("Shaft"));
+
+    QStringList problems;
+    QString error;
+    if (!saveDiagramPictures(folder, pictures[0], pictures[1], pictures[2], &error))
+        problems << error;
+    ReportSettings settings;
+    settings.reportFile = file;
+    settings.locale = QLocale();
+    const QString page = reportPage(m_state.database(), settings);
+    if (!saveReportFile(file, page, &error))
+        problems << error;
+    unsetCursor();
+    if (!problems.isEmpty()) {
+        showMessage(QStringLiteral("Отчёт не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(file), problems.join(QLatin1Char('\n'))),
+                    MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
+        return ReportOutcome::NotWritten;
+    }
+    return ReportOutcome::Written;
+}
+
+} // namespace tarnvel

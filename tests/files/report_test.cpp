@@ -1,0 +1,313 @@
+#include "files/report.h"
+
+#include "analysis/diagram_bitmap.h"
+#include "analysis/scheme_store.h"
+#include "files/file_names.h"
+#include "files/windows1251.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace tarnvel;
+
+namespace {
+
+const QLocale kRussian(QLocale::Russian, QLocale::Russia);
+const QString kCrLf = QStringLiteral("\r\n");
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(ReportNumbers, PlainAndRoundedForms)
+{
+    const struct
+    {
+        double value;
+        const char *plain; // with the Russian decimal comma
+        const char *rounded;
+    } cases[] = {
+        { 200, "200", "200" }, { 1.5, "1,5", "1,5" }, // no trailing zeros
+        { 1234.56789, "1234,56789", "1234,568" },
+        { 2.0625, "2,0625", "2,062" }, // an exact half goes to the even neighbour
+        { 0.1875, "0,1875", "0,188" }, { -7.0625, "-7,0625", "-7,062" },
+        { 1e-8, "1E-08", "0" }, // exponent form, as in statements
+        { -0.0, "0", "0" },
+        { 123456789012345678.0, "1,23456789012346E+17", "1,23456789012346E+17" }, // 15 significant digits
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(plainNumber(c.value, kRussian), QString::fromUtf8(c.plain)) << c.value;
+        EXPECT_EQ(roundedNumber(c.value, kRussian), QString::fromUtf8(c.rounded)) << c.value;
+    }
+    EXPECT_EQ(plainNumber(1.5, QLocale::c()), QStringLiteral("1.5"));
+}
+
+TEST(Windows1251, CodePageBytesAndCharacterReferences)
+{
+    const struct
+    {
+        const char16_t *text;
+        const char *bytes;
+    } cases[] = {
+        { u"<td width=500>", "<td width=500>" }, { u"Общие", "\xCE\xE1\xF9\xE8\xE5" }, { u"АЯая", "\xC0\xDF\xE0\xFF" },
+        { u"Ёё№°", "\xA8\xB8\xB9\xB0" }, { u"20\u00B0 \u2013 \u00AB\u00BB", "20\xB0 \x96 \xAB\xBB" },
+        { u"\u221E", "&#8734;" }, // ∞ has no byte
+        { u"\u00E9t\u00E9", "&#233;t&#233;" }, // é is not in the Cyrillic page
+        { u"\U0001F600", "&#128512;" }, // one reference for the surrogate pair
+        { u"a\xD800z", "a&#65533;z" }, // a lone surrogate
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(toWindows1251(QString::fromUtf16(c.text)), QByteArray(c.bytes)) << c.bytes;
+
+    // Cross-check against the system's converter where Qt has one (ICU).
+    QStringDecoder decoder("windows-1251");
+    if (!decoder.isValid())
+        GTEST_SKIP() << "no windows-1251 decoder to compare with";
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        if (byte == 0x98)
+            continue; // unassigned
+        const QString c = decoder.decode(QByteArray(1, static_cast<char>(byte)));
+        EXPECT_EQ(toWindows1251(c), QByteArray(1, static_cast<char>(byte))) << std::hex << byte;
+    }
+}
+
+// A small complete scheme, with results as the computations leave them and
+// values chosen so that every number form shows: a cylindrical gear point with
+// two modes and its mesh forces, a free force with two modes, the reactions,
+// and a bearing on the right support only.
+class ReportScheme : public test::SchemeStore
+{
+protected:
+    void SetUp() override
+    {
+        SchemeStore::SetUp();
+        setCommon(2, 200);
+        setCommon(4, 1);
+        setCommon(38, 1);
+
+        const qint64 gear = addPoint(1, 3);
+        const std::pair<int, double> gearData[] = { { 11, 2.5 }, { 12, 20 }, { 13, 60 }, { 14, 0 }, { 15, 1 },
+            { 16, 0 }, { 17, 0 }, { 18, 1 }, { 19, 2 }, { 20, 90 }, { 33, 50 } };
+        for (const auto &[id, v] : gearData)
+            insert(QStringLiteral("PointParameters (PointID, ParameterID, ParValue)"), { gear, id, v });
+        const double modes[2][3] = { { 100, 1000, 0.7 }, { 80, 1500, 0.3 } }; // N·m, rpm, share
+        for (int r = 1; r <= 2; ++r)
+            for (int kind = 1; kind <= 4; ++kind)
+                insert(QStringLiteral("Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber)"),
+                    { gear, kind == 4 ? modes[r - 1][0] : kind, modes[r - 1][1], modes[r - 1][2], kind, 4, r });
+        const double forces[2][6]
+            = { { 1234.56789, 449.35, 0, 0, 1234.56789, 0 }, { 987.6543, 359.48, 0, 0, 987.65, 0 } };
+        const int forceIds[6] = { 35, 36, 37, 8, 9, 10 };
+        for (int r = 1; r <= 2; ++r)
+            for (int k = 0; k < 6; ++k)
+                insert(QStringLiteral("PointForses (PointID, ParameterID, ParameterValue, RezNumber)"),
+                    { gear, forceIds[k], forces[r - 1][k], r });
+        addEquivalentForces(gear, 0, 25, 50, 0, 1180, 0);
+
+        const qint64 force = addFreeForce(2, 0, 40, 120, 105, -52, 17);
+        const double loads[2][5] = { { 100, -50, 20, 1000, 0.7 }, { 120, -60, 25, 1500, 0.3 } };
+        for (int r = 1; r <= 2; ++r)
+            for (int k = 0; k < 3; ++k)
+                insert(QStringLiteral("Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber)"),
+                    { force, loads[r - 1][k], loads[r - 1][3], loads[r - 1][4], 5 + k, 1, r });
+
+        const double reactions[7] = { -26.25, 2.0625, 26.33, -78.75, -1130.0625, 1132.8, -17 };
+        for (int i = 0; i < 7; ++i)
+            insert(QStringLiteral("Reakz (ParameterID, ParamValue)"), { 39 + i, reactions[i] });
+
+        db->execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, Tkah, TipID) "
+                                   "VALUES ('6205 <E> & Co', 25, 52, 15, 14000, 6950, 0, 1.1, 2)"));
+        bearingId = db->lastInsertId();
+        insert(QStringLiteral("BearRep (Side, BearingID, Kb, Kt, Pr, Lh, Kv, RollRing, Radial, Osev, e, X, Y)"),
+            { 1, bearingId, 1.2, 1, 1431.5, 10000.0625, 1, 0, 1, 0, 0.0625, 1, 0 });
+    }
+
+    void insert(const QString &into, std::initializer_list<QVariant> values)
+    {
+        QStringList texts;
+        for (const QVariant &v : values)
+            texts.append(SqlNum(v));
+        db->execute(QStringLiteral("INSERT INTO ") + into + QStringLiteral(" VALUES (")
+            + texts.join(QStringLiteral(", ")) + QStringLiteral(")"));
+    }
+
+    QString page(const QString &reportFile = QStringLiteral("C:\\My Work\\report1.htm"))
+    {
+        ReportSettings settings;
+        settings.reportFile = reportFile;
+        settings.locale = kRussian;
+        settings.timestamp = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9));
+        settings.versionText = QStringLiteral("Версия: 1.0.1");
+        return reportPage(*db, settings);
+    }
+
+    qint64 bearingId = 0;
+};
+
+TEST_F(ReportScheme, PageStructure)
+{
+    const QString text = page();
+    const QString top = QStringLiteral("<html>\r\n<head>\r\n"
+                                       "<meta http-equiv=Content-Type content='text/html; charset=windows-1251'>\r\n"
+                                       "</head>\r\n<body lang=RU>\r\n"
+                                       "<u><font size='5'>Расчёт подшипников 05.03.2024 14:07</font></u>\r\n"
+                                       "<br><br>\r\nПрограмма Tarnvel Версия: 1.0.1<br>\r\n");
+    EXPECT_TRUE(text.startsWith(top)) << text.left(400).toStdString();
+    const QString firstRow = QStringLiteral("BORDER-COLLAPSE: collapse' borderColor=gray>\r\n<tr>\r\n<td width=500>\r\n"
+                                            "<u><font size='4'>Общие данные:</font></u>\r\n</td>\r\n"
+                                            "<td width=300>\r\n &nbsp; \r\n</td>\r\n<tr>\r\n");
+    EXPECT_TRUE(text.contains(firstRow));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("</td>\r\n</tr>\r\n</table>\r\n</body>\r\n</html>\r\n")));
+    EXPECT_EQ(text.count(QStringLiteral("</tr>")), 1);
+    EXPECT_EQ(text.count(QLatin1Char('\n')), text.count(kCrLf)); // no bare line feeds
+
+    // Rows by section: general data 1 + 1 + 3 + 1; scheme heading 2; gear
+    // point 2 + 11 parameters + (2 + 2·5) loads + (2 + 2·5) forces + 1 + 1;
+    // free force 2 + 3 parameters + (2 + 2·7) + 1; reactions 4 + 3 + 2 + 3 +
+    // 1 + 1 + 1; bearings 3 + 2 + 18; diagrams 3 + 3·2 + 2.
+    const int rows = 6 + 2 + (2 + 11 + 12 + 12 + 2) + (2 + 3 + 16 + 1) + 15 + 23 + 11;
+    EXPECT_EQ(text.count(QStringLiteral("<tr>\r\n<td width=500>\r\n")), rows);
+    EXPECT_EQ(text.count(QStringLiteral("<tr>")), rows);
+
+    const QStringList sections = { QStringLiteral("Общие данные:"), QStringLiteral("Схема нагружения:"),
+        QStringLiteral("Точка 1 - Цилиндрическое зацепление:"), QStringLiteral("Нагрузки и режимы:"),
+        QStringLiteral("Силы в зацеплении:"), QStringLiteral("Точка 2 - Произвольная сила:"),
+        QStringLiteral("Силы и режимы:"), QStringLiteral("Эквивалентные реакции опор:"), QStringLiteral("Подшипники:"),
+        QStringLiteral("Эпюры изгибающих моментов:") };
+    qsizetype at = 0;
+    for (const QString &section : sections) {
+        const qsizetype next = text.indexOf(section, at);
+        EXPECT_GT(next, at) << section.toStdString();
+        at = std::max(at, next);
+    }
+
+    // No bearing on the left: its heading is followed by a blank row and the right side.
+    const QString blank = TableRow(QStringLiteral(" &nbsp; "), QStringLiteral(" &nbsp; "));
+    EXPECT_TRUE(text.contains(TableRow(QStringLiteral("<u>Левая опора:</u>"), QStringLiteral(" &nbsp; ")) + blank
+        + TableRow(QStringLiteral("<u>Правая опора:</u>"), QStringLiteral(" &nbsp; "))
+        + TableRow(QStringLiteral("Номер подшипника"), QStringLiteral("6205 &lt;E&gt; &amp; Co"))));
+}
+
+TEST_F(ReportScheme, KeyNumbersAndCaptions)
+{
+    const QString text = page();
+    const struct
+    {
+        const char *first;
+        const char *second;
+    } rows[] = {
+        { "Расстояние между опорами L, мм", "200" },
+        { "Единица силы", "Н" },
+        { "Нормальный модуль m, мм", "2,5" },
+        { "Угол профиля исходного контура, град", "20°" }, // the choice's caption
+        { "Роль колеса на валу", "2 - ведомое" },
+        { "Крутящий момент Н*м", "100" }, // the kind the loads were entered in
+        { "Коэффициент использования режима", "0,7" },
+        { "Частота вращения, об./мин.", "1500" },
+        { "   Окружная   Ft(1)", "1234,568" },
+        { "   Радиальная Fr(2)", "359,48" },
+        { "   Осевая     Fa(2)", "0" },
+        { "Координата z точки приложения силы (от левой опоры), мм", "120" },
+        { "Проекция Fx(1) = ", "100" },
+        { "Проекция Fy(2) = ", "-60" },
+        { "R1y", "2,062" }, // 2.0625: half to even
+        { "R2y", "-1130,062" },
+        { "Ra", "-17" },
+        { "Размер D x d x b, мм", "52 x 25 x 15" },
+        { "            Безопасности  Кб", "1,2" },
+        { "            Качества      Ккач", "1,1" },
+        { "                          e", "0,062" },
+        { "Расчётная нагрузка Pr, Н", "1431,5" },
+        { "<b>Долговечность, час.</b>", "<b>10000,062</b>" },
+        { "Осевая нагрузка", "не воспринимается" },
+        { "Радиальная нагрузка", "воспринимается" },
+    };
+    for (const auto &r : rows)
+        EXPECT_TRUE(text.contains(TableRow(QString::fromUtf8(r.first), QString::fromUtf8(r.second)))) << r.first;
+    // Equivalent projections of a free force are results, not parameters.
+    EXPECT_FALSE(text.contains(QStringLiteral("Проекция силы Fx")));
+
+    const QString unit = QStringLiteral("<u>В плоскости XOZ (Н*м):</u>");
+    EXPECT_TRUE(text.contains(TableRow(unit, QStringLiteral(" &nbsp; "))));
+    EXPECT_TRUE(text.contains(QStringLiteral("<img src=\"C:\\My Work\\report1.files") + QDir::separator()
+        + QStringLiteral("sum.bmp\" width='600' height='330' style='border: 1px solid #000000'>")));
+}
+
+TEST_F(ReportScheme, MissingForceUnitLeavesCaptionsBare)
+{
+    db->execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = 4"));
+    const QString text = page();
+    EXPECT_TRUE(text.contains(QStringLiteral("Расчётная нагрузка Pr, \r\n</td>")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<u>В плоскости YOZ (*м):</u>")));
+}
+
+TEST_F(ReportScheme, StoreTextsAreEscaped)
+{
+    db->execute(QStringLiteral("UPDATE `Parameters` SET Parameter = 'L <между> & \"опорами\"' WHERE ParameterID = 2"));
+    db->execute(QStringLiteral("UPDATE Groups SET `Group` = 'Сила <F>' WHERE GroupID = 2"));
+    const QString text = page(QStringLiteral("/tmp/a&b/r.htm"));
+    EXPECT_TRUE(
+        text.contains(TableRow(QStringLiteral("L &lt;между&gt; &amp; &quot;опорами&quot;"), QStringLiteral("200"))));
+    EXPECT_TRUE(text.contains(QStringLiteral("Точка 2 - Сила &lt;F&gt;:")));
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("src=\"") + QDir::toNativeSeparators(QStringLiteral("/tmp/a&amp;b/r.files/xoz.bmp"))));
+}
+
+TEST_F(ReportScheme, FileIsWindows1251WithTheFinalLineEnd)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report1.htm"));
+    QString error;
+    ASSERT_TRUE(saveReportFile(path, page(path), &error)) << error.toStdString();
+    const QByteArray bytes = fileBytes(path);
+    EXPECT_TRUE(bytes.startsWith("<html>\r\n<head>\r\n"));
+    EXPECT_TRUE(bytes.endsWith("</table>\r\n</body>\r\n</html>\r\n"));
+    EXPECT_TRUE(bytes.contains("\xCE\xE1\xF9\xE8\xE5 \xE4\xE0\xED\xED\xFB\xE5:")); // "Общие данные:"
+    EXPECT_TRUE(bytes.contains("20\xB0")); // the degree sign's own byte
+
+    EXPECT_FALSE(saveReportFile(dir.filePath(QStringLiteral("missing/r.htm")), page(path), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(DiagramPictures, ThreeBitmapsInTheFolder)
+{
+    QTemporaryDir dir;
+    const QString folder = reportPictureFolder(dir.filePath(QStringLiteral("my report.htm")));
+    QImage xoz = blankDiagramBitmap();
+    QImage yoz = blankDiagramBitmap();
+    QImage sum = blankDiagramBitmap();
+    xoz.setPixel(10, 20, 12); // blue
+    yoz.setPixel(600, 328, 9); // red, the last pixel
+    sum.setPixel(0, 0, 0);
+    QString error;
+    ASSERT_TRUE(saveDiagramPictures(folder, xoz, yoz, sum, &error)) << error.toStdString();
+
+    const QImage *pictures[] = { &xoz, &yoz, &sum };
+    for (int i = 0; i < 3; ++i) {
+        const QString path = QDir(folder).filePath(diagramPictureNames().at(i));
+        EXPECT_TRUE(fileBytes(path).startsWith("BM")) << path.toStdString();
+        const QImage back(path, "BMP");
+        ASSERT_EQ(back.size(), QSize(kDiagramWidth, kDiagramHeight));
+        EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), pictures[i]->convertToFormat(QImage::Format_RGB32));
+    }
+
+    // A folder that cannot be made, and a picture that cannot be written.
+    const QString file = dir.filePath(QStringLiteral("plain"));
+    QFile(file).open(QIODevice::WriteOnly);
+    EXPECT_FALSE(saveDiagramPictures(file + QStringLiteral("/sub"), xoz, yoz, sum, &error));
+    const QString other = dir.filePath(QStringLiteral("other.files"));
+    EXPECT_FALSE(saveDiagramPictures(other, xoz, QImage(), sum, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("yoz.bmp")));
+    EXPECT_TRUE(QFileInfo::exists(QDir(other).filePath(QStringLiteral("sum.bmp"))));
+}
+
+} // namespace

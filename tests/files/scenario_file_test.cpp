@@ -1,0 +1,297 @@
+#include "files/scenario_file.h"
+
+#include "analysis/scheme_store.h"
+#include "store/numbers.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <limits>
+
+using namespace tarnvel;
+using tarnvel::test::countRows;
+
+namespace {
+
+QByteArray golden(const char *name)
+{
+    QFile file(QStringLiteral(TARNVEL_TEST_DATA "/files/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Little-endian bytes for hand-made damaged records.
+struct Bytes
+{
+    QByteArray data;
+    template <typename T> Bytes &put(T value)
+    {
+        char buffer[sizeof(T)];
+        qToLittleEndian(value, buffer);
+        data.append(buffer, sizeof(T));
+        return *this;
+    }
+    Bytes &i16(qint16 v) { return put(v); }
+    Bytes &i32(qint32 v) { return put(v); }
+    Bytes &f64(double v) { return put(std::bit_cast<quint64>(v)); }
+    Bytes &zeros(int n)
+    {
+        data.append(QByteArray(n, '\0'));
+        return *this;
+    }
+};
+
+// The scenario the golden file two_gears_one_force.tvd holds. The golden
+// bytes were packed independently (Python struct, '<hii', '<id', '<6d',
+// '<iffiii') from these values and are 980 bytes long: Common 2+4+4+3·12,
+// Points 10 + per point 8 + (10 + 3·48) + 4 + (10 + n·12) for n = 11, 12, 6
+// parameters, Bearings 48.
+Scenario twoGearsOneForce()
+{
+    Scenario s;
+    s.common = { { 2, 200 }, { 4, 1 }, { 38, 1 } };
+    ScenarioPoint cylindrical { 1, 3,
+        { { 13.6, 10, 9.74, 95.55, 1000, 0.5 }, { 17, 12.5, 8.117, 79.63, 1500, 0.3 },
+            { 6.8, 5, 6.494, 63.71, 750, 0.2 } },
+        2,
+        { { 11, 3 }, { 12, 20 }, { 13, 60 }, { 14, 10 }, { 15, 1 }, { 16, 0 }, { 17, 0 }, { 18, 1 }, { 19, 1 },
+            { 20, 90 }, { 33, 50 } } };
+    ScenarioPoint conical { 2, 4,
+        { { 14.2329, 10.4654, 10.1937, 100, 1000, 0.5 }, { 17.0795, 12.5585, 5.43663, 80, 1500, 0.3 },
+            { 16.0121, 11.7736, 15.2911, 150, 750, 0.2 } },
+        4,
+        { { 21, 4 }, { 22, 18 }, { 23, 36 }, { 24, 0 }, { 25, 1 }, { 26, 90 }, { 27, 25 }, { 28, 1 }, { 30, 1 },
+            { 31, 1 }, { 32, 0 }, { 34, 150 } } };
+    ScenarioPoint force { 3, 2,
+        { { 100, -50, 20, 0, 1000, 0.5 }, { 120, -60, 25, 0, 1500, 0.3 }, { 80, -40, 0, 0, 750, 0.2 } }, 5,
+        { { 5, 0 }, { 6, 40 }, { 7, 120 }, { 8, 105.2 }, { 9, -52.6 }, { 10, 17.3 } } };
+    s.points = { cylindrical, conical, force };
+    s.bearings = { ScenarioBearing { 1, 1.2f, 1.0f, 0, 1, 1 }, ScenarioBearing { 2, 1.3f, 1.05f, 1, 1, 0 } };
+    return s;
+}
+
+class ScenarioStore : public test::SchemeStore
+{
+protected:
+    // Puts the scenario into the store the way the dialogs leave it: the
+    // loads of a free force in kinds 5 … 7 with PowerNumber 1.
+    void putScheme(const Scenario &s)
+    {
+        for (const ScenarioParameter &p : s.common)
+            setCommon(p.parameterId, p.value);
+        for (const ScenarioPoint &p : s.points) {
+            const qint64 id = addPoint(p.pointNumber, p.groupId);
+            for (const ScenarioParameter &parameter : p.params)
+                db->execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES "
+                                           "(%1, %2, %3)")
+                                .arg(id)
+                                .arg(parameter.parameterId)
+                                .arg(SqlNum(parameter.value)));
+            const bool freeForce = p.groupId == 2;
+            for (int r = 1; r <= p.modes.size(); ++r) {
+                const ModeRecord &m = p.modes.at(r - 1);
+                const double loads[] = { m.Load1, m.Load2, m.Load3, m.Load4 };
+                for (int k = 0; k < (freeForce ? 3 : 4); ++k)
+                    db->execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, "
+                                               "PowerNumber, RezNumber) VALUES (%1, %2, %3, %4, %5, %6, %7)")
+                                    .arg(id)
+                                    .arg(SqlNum(loads[k]), SqlNum(m.Speed), SqlNum(m.Coeff))
+                                    .arg(freeForce ? 5 + k : 1 + k)
+                                    .arg(freeForce ? 1 : p.powerNumber)
+                                    .arg(r));
+            }
+        }
+        for (int side = 0; side < 2; ++side)
+            putBearing(side, s.bearings.at(side));
+    }
+
+    void putBearing(int side, const ScenarioBearing &b)
+    {
+        if (b.bearingId == 0)
+            return;
+        db->execute(QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, Pr, Lh, RollRing, Radial, Osev) "
+                                   "VALUES (%1, %2, %3, %4, 5000, 12000, %5, %6, %7)")
+                        .arg(side)
+                        .arg(b.bearingId)
+                        .arg(QString::number(b.Kb), QString::number(b.Kt))
+                        .arg(b.rollRing)
+                        .arg(b.radial)
+                        .arg(b.osev));
+    }
+
+    // Row counts of the scenario tables, to see that a refused file changes nothing.
+    QVector<int> tableRows()
+    {
+        QVector<int> rows;
+        for (const char *table : { "CommonParameters", "Points", "PointParameters", "Powers", "BearRep" })
+            rows.append(countRows(*db, QStringLiteral("SELECT * FROM ") + QLatin1String(table)));
+        return rows;
+    }
+};
+
+TEST_F(ScenarioStore, EmptySchemeIsFiftyTwoZeroBytes)
+{
+    const Scenario s = readScenarioFromStore(*db);
+    EXPECT_EQ(s, Scenario {});
+    const QByteArray bytes = encodeScenario(s);
+    EXPECT_EQ(bytes.size(), kEmptyScenarioSize);
+    EXPECT_EQ(bytes, golden("empty.tvd"));
+    EXPECT_EQ(decodeScenario(bytes), Scenario {});
+}
+
+TEST_F(ScenarioStore, SavedSchemeMatchesGoldenBytes)
+{
+    putScheme(twoGearsOneForce());
+    const Scenario saved = readScenarioFromStore(*db);
+    // GatherModes gives the free force kind 5 although its rows carry 1.
+    EXPECT_EQ(saved.points.at(2).powerNumber, 5);
+    EXPECT_EQ(saved, twoGearsOneForce());
+    const QByteArray expected = golden("two_gears_one_force.tvd");
+    ASSERT_EQ(expected.size(), 980);
+    EXPECT_EQ(encodeScenario(saved), expected);
+
+    QBuffer buffer;
+    ASSERT_TRUE(buffer.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(writeScenario(buffer, saved));
+    buffer.seek(0);
+    EXPECT_EQ(readScenario(buffer), saved);
+}
+
+TEST_F(ScenarioStore, OpenedFileRebuildsTheScheme)
+{
+    QString error;
+    const std::optional<Scenario> file = decodeScenario(golden("two_gears_one_force.tvd"), &error);
+    ASSERT_TRUE(file) << error.toStdString();
+    writeScenarioToStore(*db, *file);
+
+    // 2 gear points × 3 modes × 4 kinds + 1 free force × 3 modes × 3 kinds.
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers")), 24 + 3 * 3);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM PointParameters")), 11 + 12 + 6);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM CommonParameters")), 3);
+    const struct
+    {
+        int pointNumber;
+        int powerNumber;
+        const char *kinds;
+    } expected[] = { { 1, 2, "1,2,3,4" }, { 2, 4, "1,2,3,4" }, { 3, 5, "5,6,7" } };
+    for (const auto &e : expected) {
+        const QString point = QStringLiteral("(SELECT PointID FROM Points WHERE PointNumber = %1)").arg(e.pointNumber);
+        for (int rez = 1; rez <= 3; ++rez)
+            EXPECT_EQ(countRows(*db,
+                          QStringLiteral("SELECT * FROM Powers WHERE PointID = %1 AND RezNumber = %2 AND PowerNumber "
+                                         "= %3 AND PowerID IN (%4)")
+                              .arg(point)
+                              .arg(rez)
+                              .arg(e.powerNumber)
+                              .arg(QLatin1String(e.kinds))),
+                QString::fromLatin1(e.kinds).count(QLatin1Char(',')) + 1)
+                << e.pointNumber << " mode " << rez;
+    }
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers WHERE RezNumber < 1 OR RezNumber > 3")), 0);
+    // The coefficients keep their single-precision digits: 1.05, not 1.04999995231628.
+    EXPECT_EQ(value(QStringLiteral("SELECT Kt FROM BearRep WHERE Side = 1"), QStringLiteral("Kt")).toDouble(), 1.05);
+    EXPECT_TRUE(value(QStringLiteral("SELECT Pr FROM BearRep WHERE Side = 0"), QStringLiteral("Pr")).isNull());
+
+    EXPECT_EQ(readScenarioFromStore(*db), *file);
+}
+
+TEST_F(ScenarioStore, LoneRightBearingStaysRight)
+{
+    putBearing(1, { 7, 1.1f, 1.0f, 2, 0, 1 });
+    const Scenario s = readScenarioFromStore(*db);
+    EXPECT_EQ(s.bearings.at(0), ScenarioBearing {});
+    EXPECT_EQ(s.bearings.at(1), (ScenarioBearing { 7, 1.1f, 1.0f, 2, 0, 1 }));
+
+    test::TempStore other;
+    auto target = other.open();
+    writeScenarioToStore(*target, *decodeScenario(encodeScenario(s)));
+    EXPECT_EQ(countRows(*target, QStringLiteral("SELECT * FROM BearRep")), 1);
+    EXPECT_EQ(countRows(*target, QStringLiteral("SELECT * FROM BearRep WHERE Side = 1 AND BearingID = 7")), 1);
+}
+
+TEST_F(ScenarioStore, EmptyListsLeaveTheirTablesButBearingsAreAlwaysReplaced)
+{
+    putScheme(twoGearsOneForce());
+    writeScenarioToStore(*db, Scenario {});
+    EXPECT_EQ(tableRows(), (QVector<int> { 3, 3, 29, 33, 0 }));
+}
+
+TEST_F(ScenarioStore, DamagedRecordsAreRefused)
+{
+    const QByteArray good = golden("two_gears_one_force.tvd");
+    const auto patched = [&](int offset, QByteArray bytes) {
+        QByteArray b = good;
+        b.replace(offset, bytes.size(), bytes);
+        return b;
+    };
+    // Offsets in the golden record: Common header 0, its entries 10 … 45;
+    // Points header 46, first point at 56: PointNumber 56, GroupID 60,
+    // Modes header 64 (count at 66), mode 1 at 74, PowerNumber 218.
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
+        { "nothing", QByteArray() },
+        { "one byte short of an empty scenario", golden("empty.tvd").left(51) },
+        { "cut in the last bearing", good.left(good.size() - 1) },
+        { "cut inside a point", good.left(300) },
+        { "common count beyond the file",
+            Bytes().i16(1).i32(std::numeric_limits<qint32>::max()).i32(1).zeros(60).data },
+        { "point count beyond the file", Bytes().i16(0).i16(1).i32(100000000).i32(1).zeros(64).data },
+        { "mode count beyond the file", patched(66, Bytes().i32(1 << 30).data) },
+        { "negative count", Bytes().i16(1).i32(-1).i32(1).zeros(60).data },
+        { "two dimensions", Bytes().i16(2).zeros(60).data },
+        { "first index 0", patched(50, Bytes().i32(0).data) },
+        { "unknown group", patched(60, Bytes().i32(5).data) },
+        { "point number 2 in first place", patched(56, Bytes().i32(2).data) },
+        { "gear load kind 5", patched(218, Bytes().i32(5).data) },
+        { "value not a number", patched(14, Bytes().f64(std::numeric_limits<double>::quiet_NaN()).data) },
+        { "roll ring 3 of a chosen bearing", patched(good.size() - 36, Bytes().i32(3).data) },
+    };
+
+    putScheme(twoGearsOneForce());
+    const QVector<int> before = tableRows();
+    for (const auto &c : cases) {
+        QString error;
+        EXPECT_FALSE(decodeScenario(c.bytes, &error)) << c.name;
+        EXPECT_FALSE(error.isEmpty()) << c.name;
+    }
+    EXPECT_EQ(tableRows(), before);
+
+    // A scenario that never came from a file is refused before any statement.
+    Scenario bad = twoGearsOneForce();
+    bad.points[1].groupId = 9;
+    EXPECT_THROW(writeScenarioToStore(*db, bad), std::invalid_argument);
+    EXPECT_EQ(tableRows(), before);
+}
+
+TEST(ScenarioFile, SavingTruncatesAndFailuresAreReported)
+{
+    const QByteArray good = golden("two_gears_one_force.tvd");
+    EXPECT_EQ(decodeScenario(good + QByteArray(100, '\x7f')), twoGearsOneForce()); // a stale tail is not read
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("plan1.tvd"));
+    QString error;
+    ASSERT_TRUE(saveScenarioFile(path, good, &error)) << error.toStdString();
+    ASSERT_TRUE(saveScenarioFile(path, golden("empty.tvd"), &error)) << error.toStdString();
+    EXPECT_EQ(QFileInfo(path).size(), kEmptyScenarioSize);
+    EXPECT_EQ(loadScenarioFile(path, &error), Scenario {});
+
+    EXPECT_FALSE(saveScenarioFile(dir.filePath(QStringLiteral("missing/plan1.tvd")), good, &error));
+    EXPECT_FALSE(error.isEmpty());
+    // Opening a name that does not exist neither creates it nor yields a scenario.
+    const QString absent = dir.filePath(QStringLiteral("absent.tvd"));
+    error.clear();
+    EXPECT_FALSE(loadScenarioFile(absent, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(absent));
+}
+
+} // namespace

@@ -1,0 +1,254 @@
+#include "workbench_fixture.h"
+
+#include "files/scenario_file.h"
+#include "store/numbers.h"
+#include "ui/file_panel.h"
+#include "ui/modal_dialog.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarnvel;
+
+namespace {
+
+class FileCommandsTest : public test::WorkbenchTest
+{
+protected:
+    void TearDown() override { setModalDriver([](QDialog &) {}); }
+
+    FilePanel *panel() { return window().filePanel(); }
+    QPushButton *ok() { return panel()->findChild<QPushButton *>(QStringLiteral("comFile")); }
+    QLineEdit *nameBox() { return panel()->findChild<QLineEdit *>(QStringLiteral("txtFileName")); }
+    QString caption() { return panel()->findChild<QLabel *>(QStringLiteral("lbCaption"))->text(); }
+
+    void confirm(const char *menu, const QString &name)
+    {
+        action(menu)->trigger();
+        ASSERT_TRUE(panel()->isVisible());
+        panel()->setDirectory(files.path());
+        nameBox()->clear();
+        QTest::keyClicks(nameBox(), name);
+        QTest::mouseClick(ok(), Qt::LeftButton);
+    }
+
+    void setCommon(int id, double value)
+    {
+        db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (%1, %2)").arg(id).arg(SqlNum(value)));
+    }
+
+    // A complete little scheme: one free force of 1000 N in the middle of a 100 mm span, one mode.
+    void completeScheme()
+    {
+        setCommon(2, 100);
+        setCommon(4, 1);
+        setCommon(38, 1);
+        db().execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (1, 2)"));
+        const qint64 id = db().lastInsertId();
+        const double values[] = {0, 0, 50, 1000, 0, 0};
+        for (int i = 0; i < 6; ++i)
+            db().execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)").arg(id).arg(5 + i).arg(SqlNum(values[i])));
+        const double loads[] = {1000, 0, 0};
+        for (int k = 0; k < 3; ++k)
+            db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, %2, 1000, 1, %3, 1, 1)").arg(id).arg(SqlNum(loads[k])).arg(5 + k));
+    }
+
+    QTemporaryDir files;
+};
+
+} // namespace
+
+TEST_F(FileCommandsTest, ThePanelShowsEachModeWithItsRules)
+{
+    action("mnuSave")->trigger();
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(caption(), QStringLiteral("Сохранить сценарий расчёта"));
+    EXPECT_EQ(panel()->pattern(), QStringLiteral("*.tvd;*.TVD"));
+    EXPECT_EQ(window().panelMode(), 1);
+    EXPECT_FALSE(ok()->isEnabled());
+    QTest::keyClicks(nameBox(), QStringLiteral("   "));
+    EXPECT_FALSE(ok()->isEnabled()); // blanks only
+    QTest::keyClicks(nameBox(), QStringLiteral("a"));
+    EXPECT_TRUE(ok()->isEnabled());
+    QTest::mouseClick(panel()->findChild<QPushButton *>(QStringLiteral("comCancel")), Qt::LeftButton);
+    EXPECT_FALSE(panel()->isVisible());
+
+    action("mnuSave")->trigger();
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("   a")); // saving keeps the last name
+    EXPECT_TRUE(ok()->isEnabled());
+
+    action("mnuReport")->trigger();
+    EXPECT_EQ(caption(), QStringLiteral("Сохранение отчёта в формате HTML"));
+    EXPECT_EQ(panel()->pattern(), QStringLiteral("*.htm"));
+    EXPECT_TRUE(nameBox()->text().isEmpty());
+    EXPECT_FALSE(ok()->isEnabled());
+
+    window().toolbarButton(QStringLiteral("Open"))->trigger();
+    EXPECT_EQ(caption(), QStringLiteral("Открыть сценарий расчёта"));
+    EXPECT_EQ(window().panelMode(), 2);
+
+    // The panel stays centred in the window.
+    EXPECT_EQ(panel()->x(), (window().width() - panel()->width()) / 2);
+    EXPECT_EQ(panel()->size(), QSize(601, 329));
+
+    // The close glyph lights up inside its square and closes the panel.
+    auto *glyph = panel()->findChild<ClosePicture *>(QStringLiteral("Picture2"));
+    QTest::mouseMove(glyph, QPoint(5, 5));
+    QMouseEvent inside(QEvent::MouseMove, QPointF(5, 5), glyph->mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(glyph, &inside);
+    EXPECT_TRUE(glyph->isHighlighted());
+    QMouseEvent outside(QEvent::MouseMove, QPointF(13, 5), glyph->mapToGlobal(QPointF(13, 5)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(glyph, &outside);
+    EXPECT_FALSE(glyph->isHighlighted());
+    QTest::mouseClick(glyph, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(panel()->isVisible());
+}
+
+TEST_F(FileCommandsTest, TheFileListFollowsThePatternAndNamesTheClickedFile)
+{
+    for (const char *name : {"a.tvd", "B.TVD", "c.htm", "d.txt"}) {
+        QFile file(files.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    action("mnuSave")->trigger();
+    panel()->setDirectory(files.path());
+    auto *list = panel()->findChild<QListWidget *>(QStringLiteral("ctFile"));
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->item(i)->text();
+    EXPECT_EQ(shown, (QStringList{"a.tvd", "B.TVD"}));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("B.TVD"));
+    EXPECT_EQ(panel()->highlightedDirectory(), QDir(files.path()).absolutePath());
+}
+
+TEST_F(FileCommandsTest, SavingAndOpeningRestoreTheScheme)
+{
+    completeScheme();
+    confirm("mnuSave", QStringLiteral("plan1"));
+    const QString path = files.filePath(QStringLiteral("plan1.tvd"));
+    ASSERT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(messages.shown().isEmpty());
+
+    action("mnuFileNew")->trigger();
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 0);
+    confirm("mnuFileOpen", QStringLiteral("plan1"));
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 1);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Powers")), 3);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 3);
+    EXPECT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 1);
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("Shaft"));
+}
+
+TEST_F(FileCommandsTest, OpeningKeepsTheProjectUntilASoundFileIsRead)
+{
+    completeScheme();
+    // Cancelling the panel loses nothing.
+    action("mnuFileOpen")->trigger();
+    QTest::mouseClick(panel()->findChild<QPushButton *>(QStringLiteral("comCancel")), Qt::LeftButton);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 1);
+
+    // A damaged file is refused and changes nothing.
+    QFile bad(files.filePath(QStringLiteral("bad.tvd")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray("\x01\x00\xff\xff\xff\x7f\x01\x00\x00\x00", 10));
+    bad.close();
+    confirm("mnuFileOpen", QStringLiteral("bad"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(messages.shown().first().text.startsWith(QStringLiteral("Сценарий не открыт из файла")));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 1);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Powers")), 3);
+
+    // So is a file that is not there (and none is created).
+    messages.clear();
+    confirm("mnuFileOpen", QStringLiteral("missing"));
+    EXPECT_EQ(messages.shown().size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("missing.tvd"))));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 1);
+}
+
+TEST_F(FileCommandsTest, TheReportIsWrittenWithItsPictures)
+{
+    completeScheme();
+    setModalDriver([](QDialog &dialog) {
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    });
+    confirm("mnuReport", QStringLiteral("report one"));
+    const QString page = files.filePath(QStringLiteral("report one.htm"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Отчёт сохранён в файле: ") + QDir::toNativeSeparators(page));
+    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Information);
+    ASSERT_TRUE(QFileInfo::exists(page));
+    for (const char *picture : {"xoz.bmp", "yoz.bmp", "sum.bmp"}) {
+        const QString path = files.filePath(QStringLiteral("report one.files/") + QLatin1String(picture));
+        ASSERT_TRUE(QFileInfo::exists(path)) << picture;
+        QImage image(path);
+        EXPECT_EQ(image.size(), QSize(601, 329)) << picture;
+    }
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("<html>\r\n"));
+    EXPECT_TRUE(bytes.endsWith("</tr>\r\n</table>\r\n</body>\r\n</html>\r\n"));
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("Shaft"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 2);
+}
+
+TEST_F(FileCommandsTest, AReportThatCannotBeWrittenSaysSo)
+{
+    completeScheme();
+    // A plain file where the report's directory should be.
+    QFile blocker(files.filePath(QStringLiteral("not a folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString target = files.filePath(QStringLiteral("not a folder/report"));
+    EXPECT_EQ(window().writeReport(target), frmMain::ReportOutcome::NotWritten);
+    ASSERT_FALSE(messages.shown().isEmpty());
+    EXPECT_TRUE(messages.shown().last().text.startsWith(QStringLiteral("Отчёт не сохранён в файле")));
+}
+
+TEST_F(FileCommandsTest, TheBatchReportRunsEndToEnd)
+{
+    completeScheme();
+    const QString scenario = files.filePath(QStringLiteral("batch.tvd"));
+    ASSERT_TRUE(saveScenarioFile(scenario, encodeScenario(readScenarioFromStore(db()))));
+
+    QProcess run;
+    run.setProcessChannelMode(QProcess::SeparateChannels);
+    run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), scenario, files.filePath(QStringLiteral("out"))});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(files.filePath(QStringLiteral("out.htm"))));
+    EXPECT_TRUE(QFileInfo::exists(files.filePath(QStringLiteral("out.files/sum.bmp"))));
+    EXPECT_TRUE(QString::fromUtf8(run.readAllStandardOutput()).contains(QStringLiteral("Отчёт сохранён в файле")));
+
+    // A scheme that stops for a missing input.
+    db().execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = 2"));
+    ASSERT_TRUE(saveScenarioFile(scenario, encodeScenario(readScenarioFromStore(db()))));
+    run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), scenario, files.filePath(QStringLiteral("stopped"))});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(run.readAllStandardError()).contains(QStringLiteral("Задайте расстояние между опорами...")));
+    EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("stopped.htm"))));
+
+    // A file that cannot be read.
+    run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), files.filePath(QStringLiteral("none.tvd")), files.filePath(QStringLiteral("x"))});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 2);
+
+    run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--help")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(run.readAllStandardOutput()).contains(QStringLiteral("--report")));
+}

@@ -8,6 +8,8 @@ namespace tarnvel {
 
 QString SqlNum(double value)
 {
+    if (!std::isfinite(value))
+        return QStringLiteral("NULL");
     if (value == 0.0)
         value = 0.0; // no "-0"
     return SqlNum(QString::asprintf("%.15G", value));
@@ -79,6 +81,12 @@ double leadingNumber(const QString &text)
         return value;
     // Out of range exponents: keep the sign, saturate.
     return text.at(start) == QLatin1Char('-') ? -HUGE_VAL : HUGE_VAL;
+}
+
+double typedNumber(const QString &text)
+{
+    const double value = leadingNumber(SqlNum(text));
+    return std::isfinite(value) ? value : 0.0;
 }
 
 double roundHalfEven(double value)

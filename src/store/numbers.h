@@ -7,7 +7,9 @@ namespace tarnvel {
 
 // Text of a number as it goes into a statement or a list cell: up to 15
 // significant digits, exponent form where the value needs it (1E-08), always
-// a decimal point. An empty text becomes one blank.
+// a decimal point. An empty text becomes one blank. A value that is not a
+// finite number becomes NULL, so that no statement is spoilt by it and the
+// store keeps an empty value instead of an infinity.
 QString SqlNum(double value);
 QString SqlNum(const QString &text);
 QString SqlNum(const QVariant &value);
@@ -16,6 +18,11 @@ QString SqlNum(const QVariant &value);
 // leading blanks skipped, point as decimal separator, optional exponent.
 // A text that does not start with a number reads as 0.
 double leadingNumber(const QString &text);
+
+// A number typed by the user into an editor or a dialog field: a comma is a
+// point, the leading number counts, and text that is no usable number
+// (nothing numeric, or beyond the range of numbers) reads as 0.
+double typedNumber(const QString &text);
 
 // Rounding with halves going to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double roundHalfEven(double value);

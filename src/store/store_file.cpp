@@ -171,19 +171,29 @@ std::unique_ptr<Database> openOrCreateStore(const QString &directory)
     return openStore(path);
 }
 
-void newProjectStore(std::unique_ptr<Database> &db, const QString &directory,
-                     const std::function<void(const QString &)> &status, const Compactor &compact)
+void emptyScenario(Database &db)
 {
-    const QString store = storePath(directory);
-    const QString temporary = temporaryPath(directory);
+    for (const QString &table : scenarioTables())
+        db.execute(QStringLiteral("DELETE FROM ") + table);
+}
 
+void newProjectStore(std::unique_ptr<Database> &db, const QString &directory, const StatusText &status,
+                     const Compactor &compact)
+{
     status(QStringLiteral("Очистка базы данных..."));
     {
         Database::Transaction transaction(*db);
-        for (const QString &table : scenarioTables())
-            db->execute(QStringLiteral("DELETE FROM ") + table);
+        emptyScenario(*db);
         transaction.commit();
     }
+    compactStore(db, directory, status, compact);
+}
+
+void compactStore(std::unique_ptr<Database> &db, const QString &directory, const StatusText &status,
+                  const Compactor &compact)
+{
+    const QString store = storePath(directory);
+    const QString temporary = temporaryPath(directory);
 
     status(QStringLiteral("Сжатие базы данных..."));
     db->close();

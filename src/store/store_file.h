@@ -31,6 +31,18 @@ std::unique_ptr<Database> openStore(const QString &path);
 std::unique_ptr<Database> openOrCreateStore(const QString &directory);
 
 using Compactor = std::function<void(const QString &source, const QString &destination)>;
+using StatusText = std::function<void(const QString &)>;
+
+// Deletes the rows of the seven scenario tables; the caller decides whether
+// that is a transaction of its own or part of a larger one.
+void emptyScenario(Database &db);
+
+// The compaction of the store file: close, copy to the temporary file,
+// delete, compact the copy into a new store, reopen. A failure after the
+// store was deleted puts it back from the copy before the error is passed
+// on; db is open again on return, also after a failure.
+void compactStore(std::unique_ptr<Database> &db, const QString &directory, const StatusText &status,
+                  const Compactor &compact = &Database::compact);
 
 // The store's part of a new project: empties the scenario tables, then copies
 // the store to the temporary file, deletes it, compacts the copy into a new
@@ -39,8 +51,7 @@ using Compactor = std::function<void(const QString &source, const QString &desti
 // the temporary copy before the error is passed on, so the user's data is
 // never left only in the temporary file. db is open again on return, also
 // after a failure.
-void newProjectStore(std::unique_ptr<Database> &db, const QString &directory,
-                     const std::function<void(const QString &)> &status,
+void newProjectStore(std::unique_ptr<Database> &db, const QString &directory, const StatusText &status,
                      const Compactor &compact = &Database::compact);
 
 } // namespace tarnvel

@@ -82,8 +82,10 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
     try {
         state.storeDirectory = work.path();
         state.db = privateStore(storeDirectory, work.path());
-        newProjectStore(state.db, work.path(), [](const QString &) {});
+        Database::Transaction transaction(*state.db);
+        emptyScenario(*state.db);
         writeScenarioToStore(*state.db, *scenario);
+        transaction.commit();
     } catch (const std::exception &failure) {
         printError(QString::fromUtf8(failure.what()));
         return BatchFileError;

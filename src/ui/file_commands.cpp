@@ -6,6 +6,7 @@
 #include "files/file_names.h"
 #include "files/report.h"
 #include "files/scenario_file.h"
+#include "store/store_file.h"
 #include "ui/diagram_picture.h"
 #include "ui/file_panel.h"
 #include "ui/message_box.h"
@@ -119,10 +120,28 @@ void frmMain::openScenario(const QString &target)
                     MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
         return;
     }
-    // Only now is the open project given up for the file's.
-    mnuFileNew_Click();
-    setCursor(Qt::WaitCursor);
-    writeScenarioToStore(m_state.database(), *scenario);
+    // Only now is the open project given up for the file's: emptied and
+    // written again in one transaction, so that a failure keeps it whole.
+    auto status = [this](const QString &text) { setStatusText(text); };
+    status(QStringLiteral("Очистка базы данных..."));
+    {
+        Database &db = m_state.database();
+        Database::Transaction transaction(db);
+        emptyScenario(db);
+        writeScenarioToStore(db, *scenario);
+        transaction.commit();
+    }
+    m_state.modes.clear();
+    try {
+        compactStore(m_state.db, m_state.storeDirectory, status);
+    } catch (const StoreError &) {
+        unsetCursor();
+        if (m_state.db && m_state.db->isOpen()) {
+            selectAndDisplayNode(QStringLiteral("Points"));
+            selectAndDisplayNode(QStringLiteral("Shaft"));
+        }
+        throw;
+    }
     unsetCursor();
     selectAndDisplayNode(QStringLiteral("Points"));
     selectAndDisplayNode(QStringLiteral("Shaft"));

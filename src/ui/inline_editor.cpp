@@ -93,7 +93,7 @@ void frmMain::commitTextEditor()
     QTreeWidgetItem *row = rowByKey(key);
     if (row == nullptr)
         return;
-    const QString text = SqlNum(leadingNumber(TextInput->text()));
+    const QString text = SqlNum(typedNumber(TextInput->text()));
     setValueCell(row, text, text);
     rewriteParameters(row, false);
 }

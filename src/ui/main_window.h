@@ -82,6 +82,8 @@ public:
     // The report of the current scheme into target (".htm" appended when
     // missing), with its picture folder.
     enum class ReportOutcome { Written, Incomplete, NotWritten };
+    void saveScenario(const QString &target);
+    void openScenario(const QString &target);
     ReportOutcome writeReport(const QString &target, QString *writtenTo = nullptr);
 
     // Navigation: the tree shows a node, the list shows a view or acts on a row.
@@ -148,8 +150,7 @@ private:
     void showBearingResult(int side);
     void comFile_Click();
     void comCancel_Click();
-    void saveScenario(const QString &target);
-    void openScenario(const QString &target);
+
     void openEditor(QTreeWidgetItem *row);
     void placeEditors();
     void rewriteParameters(QTreeWidgetItem *edited, bool fromList);

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <limits>
 
 namespace tarnvel {
 
@@ -47,6 +48,14 @@ bool isNumber(const QString &text)
     bool ok = false;
     SqlNum(text.trimmed()).toDouble(&ok);
     return ok;
+}
+
+// A coefficient as the computation takes it, in single precision; one beyond
+// that range is no coefficient at all.
+float coefficient(const QString &text)
+{
+    const double value = leadingNumber(text);
+    return std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : 0.0f;
 }
 
 QString lifeProblem(const BearingFactors &factors, double alpha)
@@ -446,9 +455,9 @@ void frmBearings::cmdOK_Click()
     settings.ringIndex = wholeNumber(leadingNumber(frRollRing->property("tag").toString()));
     settings.takesRadial = ctlOsN[1]->isChecked();
     settings.takesAxial = ctlOsN[0]->isChecked();
-    settings.Kk = static_cast<float>(leadingNumber(txtKk->text()));
-    settings.Kb = static_cast<float>(leadingNumber(txtKb->text()));
-    settings.Kt = static_cast<float>(leadingNumber(txtKt->text()));
+    settings.Kk = coefficient(txtKk->text());
+    settings.Kb = coefficient(txtKb->text());
+    settings.Kt = coefficient(txtKt->text());
 
     const std::optional<BearingResult> result = calcAndStoreBearing(m_state.database(), settings);
     if (!result) {

@@ -192,7 +192,8 @@ void frmNagrP::ComAdd_Click()
     ComAdd->setEnabled(false);
     QLineEdit *fields[] = {txtFx, txtFy, txtFz, txtSpeed, txtCoeff};
     for (int c = 0; c < 5; ++c) {
-        row->setText(c + 1, SqlNum(fields[c]->text()));
+        // The list holds numbers only: its texts go into statements as they stand.
+        row->setText(c + 1, SqlNum(typedNumber(fields[c]->text())));
         fields[c]->setText(QStringLiteral("0"));
         fields[c]->setEnabled(false);
     }

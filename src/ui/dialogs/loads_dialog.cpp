@@ -15,6 +15,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace tarnvel {
 
 namespace {
@@ -37,7 +39,7 @@ double loadOfKind(const ModeRecord &record, int kind)
 // at the start counts, anything else is 0.
 double fieldValue(const QString &text)
 {
-    return leadingNumber(SqlNum(text.isEmpty() ? QStringLiteral("0") : text));
+    return typedNumber(text);
 }
 
 } // namespace
@@ -246,7 +248,18 @@ bool frmNagr::StoreMode(int kind, int k)
         selectRow(k);
         return false;
     }
-    ConvertLoad(kind, fieldValue(row->text(1)), record.Speed, record);
+    // A load so large that one of its other forms overflows is no load.
+    ModeRecord converted = record;
+    ConvertLoad(kind, fieldValue(row->text(1)), record.Speed, converted);
+    for (double load : {converted.Load1, converted.Load2, converted.Load3, converted.Load4}) {
+        if (!std::isfinite(load)) {
+            showMessage(QStringLiteral("Задайте нагрузку на режиме %1 !").arg(k), MessageIcon::Exclamation,
+                        MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+            selectRow(k);
+            return false;
+        }
+    }
+    record = converted;
     return true;
 }
 

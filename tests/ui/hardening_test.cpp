@@ -1,0 +1,214 @@
+// Failures in the middle of a command and input from the user's side that no
+// engineer means: nothing is lost, nothing meaningless is stored, the program
+// goes on.
+
+#include "workbench_fixture.h"
+
+#include "files/scenario_file.h"
+#include "store/numbers.h"
+#include "store/store_file.h"
+#include "ui/dialogs/bearings_dialog.h"
+#include "ui/file_panel.h"
+#include "ui/modal_dialog.h"
+#include "ui/command_guard.h"
+#include "ui/startup.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+using namespace tarnvel;
+
+namespace {
+
+class HardeningTest : public test::WorkbenchTest
+{
+protected:
+    void TearDown() override { setModalDriver([](QDialog &) {}); }
+
+    void refuse(const QString &table, const QString &event, const QString &when = QStringLiteral("1"))
+    {
+        db().execute(QStringLiteral("CREATE TRIGGER refuse_%1_%2 BEFORE %2 ON %1 WHEN %3 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                         .arg(table, event, when));
+    }
+
+    int rows(const QString &statement) { return test::countRows(db(), statement); }
+
+    // A free force and two gear points (PointIDs 2 and 3) with two modes each.
+    void scheme()
+    {
+        action("mnuAddFree")->trigger();
+        action("mnuAddCill")->trigger();
+        action("mnuAddCon")->trigger();
+        for (int pid : {2, 3}) {
+            for (int r = 1; r <= 2; ++r)
+                for (int k = 1; k <= 4; ++k)
+                    db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, %2, %3, 0.5, %4, 2, %5)")
+                                     .arg(pid).arg(10 * r + k).arg(500 * r).arg(k).arg(r));
+        }
+        messages.clear();
+    }
+
+    bool refusedOnce()
+    {
+        return messages.shown().size() == 1 && messages.shown().first().text.contains(QStringLiteral("refused"));
+    }
+};
+
+} // namespace
+
+TEST_F(HardeningTest, AFailedLoadsRewriteKeepsThePointsLoads)
+{
+    scheme();
+    refuse(QStringLiteral("Powers"), QStringLiteral("INSERT"), QStringLiteral("NEW.RezNumber = 2"));
+    setModalDriver([](QDialog &dialog) {
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ctlCommand3")), Qt::LeftButton);
+    });
+    clickNode(QStringLiteral("2 N"));
+    clickRow(QStringLiteral("Power"));
+    EXPECT_TRUE(refusedOnce());
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Powers WHERE PointID = 2")), 8);
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Powers WHERE PointID = 2 AND Power = 24")), 1);
+}
+
+TEST_F(HardeningTest, AFailedPointDeleteKeepsEveryPoint)
+{
+    scheme();
+    refuse(QStringLiteral("Points"), QStringLiteral("UPDATE"));
+    clickNode(QStringLiteral("2 N"));
+    action("mnuEditDelete")->trigger();
+    EXPECT_TRUE(refusedOnce());
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Points")), 3);
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM PointParameters WHERE PointID = 2")), 11);
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Powers WHERE PointID = 2")), 8);
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Points WHERE PointNumber = 3 AND PointID = 3")), 1);
+}
+
+TEST_F(HardeningTest, AFailedNewProjectKeepsTheScheme)
+{
+    scheme();
+    refuse(QStringLiteral("Powers"), QStringLiteral("DELETE"));
+    action("mnuFileNew")->trigger();
+    EXPECT_TRUE(refusedOnce());
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Points")), 3);
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Powers")), 16);
+    EXPECT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 3);
+}
+
+TEST_F(HardeningTest, AFailedScenarioOpenKeepsTheOpenProject)
+{
+    scheme();
+    QTemporaryDir files;
+    const QString path = files.filePath(QStringLiteral("plan.tvd"));
+    ASSERT_TRUE(saveScenarioFile(path, encodeScenario(readScenarioFromStore(db()))));
+    db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 333)"));
+    refuse(QStringLiteral("PointParameters"), QStringLiteral("INSERT"), QStringLiteral("NEW.ParameterID = 34"));
+    runCommand(&window(), [&] { window().openScenario(path); });
+    EXPECT_TRUE(refusedOnce());
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM CommonParameters WHERE ParameterID = 2 AND ParamValue = 333")), 1);
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Points")), 3);
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Powers")), 16);
+    EXPECT_EQ(window().cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(HardeningTest, HugeAndNonNumericEntriesNeverReachTheStoreAsGarbage)
+{
+    scheme();
+    clickNode(QStringLiteral("2 N"));
+    typeIntoRow(QStringLiteral("11 ID"), QStringLiteral("1e999"));
+    typeIntoRow(QStringLiteral("12 ID"), QStringLiteral("12abc"));
+    typeIntoRow(QStringLiteral("13 ID"), QStringLiteral("--5"));
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_EQ(valueTexts().mid(0, 3), (QStringList{"0", "12", "0"}));
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM PointParameters WHERE PointID = 2 AND ParameterID = 11 AND ParValue = 0")), 1);
+
+    // The same in the free-force dialog: the list and the store hold numbers only.
+    setModalDriver([](QDialog &dialog) {
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ctlCommand0")), Qt::LeftButton);
+        const char *fields[] = {"txtFx", "txtFy", "txtFz", "txtSpeed", "txtCoeff"};
+        const char *texts[] = {"1e999", "7kN", "'); DROP TABLE Powers; --", "1000", "0,5"};
+        for (int i = 0; i < 5; ++i) {
+            auto *field = dialog.findChild<QLineEdit *>(QLatin1String(fields[i]));
+            field->setText(QLatin1String(texts[i]));
+        }
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ComAdd")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ctlCommand3")), Qt::LeftButton);
+    });
+    clickNode(QStringLiteral("1 N"));
+    clickRow(QStringLiteral("AddFPower"));
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.shown().value(0).text.toStdString();
+    Recordset rs = db().openRecordset(QStringLiteral("SELECT Power, Speed, Coeff FROM Powers WHERE PointID = 1 AND RezNumber = 3 ORDER BY PowerID"));
+    ASSERT_EQ(rs.rowCount(), 3);
+    EXPECT_EQ(rs.field(QStringLiteral("Power")).toDouble(), 0);
+    rs.next();
+    EXPECT_EQ(rs.field(QStringLiteral("Power")).toDouble(), 7);
+    EXPECT_EQ(rs.field(QStringLiteral("Coeff")).toDouble(), 0.5);
+    rs.next();
+    EXPECT_EQ(rs.field(QStringLiteral("Power")).toDouble(), 0);
+
+    // A huge load in the gear dialog.
+    setModalDriver([](QDialog &dialog) {
+        QTreeWidget *list = dialog.findChild<QTreeWidget *>(QStringLiteral("ctlListView"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
+        dialog.findChild<QLineEdit *>(QStringLiteral("txtPower"))->setText(QStringLiteral("1e308"));
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ComAdd")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ctlCommand3")), Qt::LeftButton);
+    });
+    clickNode(QStringLiteral("2 N"));
+    clickRow(QStringLiteral("Power"));
+    ASSERT_FALSE(messages.shown().isEmpty());
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте нагрузку на режиме 1 !"));
+    // The first point now has three modes, and so has this one; every value is a number.
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Powers WHERE PointID = 2")), 12);
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Powers WHERE Power IS NULL OR typeof(Power) <> 'real'")), 0);
+}
+
+TEST_F(HardeningTest, ABearingTypeWithoutBearingsCannotBeConfirmed)
+{
+    db().execute(QStringLiteral("DELETE FROM Bearings WHERE TipID = 3"));
+    frmBearings dialog(state, 0, 0);
+    dialog.findChild<QComboBox *>(QStringLiteral("ctlBT"))->setCurrentIndex(2);
+    EXPECT_EQ(dialog.findChild<QTreeWidget *>(QStringLiteral("LV"))->topLevelItemCount(), 0);
+    EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("cmdOK"))->isEnabled());
+    EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("cmdDel"))->isEnabled());
+    dialog.cmdOK_Click(); // nothing to compute, nothing written
+    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM BearRep")), 0);
+}
+
+TEST_F(HardeningTest, AReportOfASchemeWithoutPointsAsksForOne)
+{
+    window();
+    QTemporaryDir files;
+    EXPECT_EQ(window().writeReport(files.filePath(QStringLiteral("empty"))), frmMain::ReportOutcome::Incomplete);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Добавьте, как минимум, одну точку в схему нагружения..."));
+    EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("empty.htm"))));
+}
+
+TEST(StartUpHardening, AStoreLockedByAnotherProgramIsReportedAndLeftAlone)
+{
+    test::MessageRecorder messages;
+    QTemporaryDir dir;
+    createStore(storePath(dir.path()));
+    // Another program holds the file with an exclusive lock in the middle of a write.
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(storePath(dir.path()).toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; DELETE FROM Groups;", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    ProgramState state;
+    std::unique_ptr<frmMain> window = startUp(state, dir.path());
+    EXPECT_EQ(window, nullptr);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Critical);
+    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("locked"))) << messages.shown().first().text.toStdString();
+
+    sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    std::unique_ptr<Database> db = openStore(storePath(dir.path()));
+    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM Groups")), 8);
+}

@@ -3,11 +3,13 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
 JOBS       ?= 2
 PACKAGES   := cmake make g++ qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev \
               libgl1-mesa-dev fonts-dejavu-core
 
-.PHONY: deps configure build run test bench test-asan clean
+.PHONY: deps fuzz-deps configure build run test bench test-asan fuzz clean
 
 deps:
 	@missing=""; \
@@ -16,6 +18,11 @@ deps:
 	  echo "Installing:$$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+
+fuzz-deps:
+	@dpkg-query -W -f='$${Status}' clang 2>/dev/null | grep -q 'install ok installed' && \
+	dpkg-query -W -f='$${Status}' libclang-rt-14-dev 2>/dev/null | grep -q 'install ok installed' || \
+	(apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev)
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -39,5 +46,18 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
 
+# Each fuzzer runs FUZZ_SECONDS on a scratch corpus seeded from tests/data; what
+# it finds is left in $(FUZZ_BUILD)/ as crash-* files to be kept under tests/data/fuzz/.
+fuzz: deps fuzz-deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTARNVEL_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target scenario_fuzzer numbers_fuzzer
+	mkdir -p $(FUZZ_BUILD)/corpus/scenario $(FUZZ_BUILD)/corpus/numbers
+	cp tests/data/fuzz/scenario/* $(FUZZ_BUILD)/corpus/scenario/
+	cp tests/data/fuzz/numbers/* $(FUZZ_BUILD)/corpus/numbers/
+	$(FUZZ_BUILD)/tests/fuzz/scenario_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -artifact_prefix=$(FUZZ_BUILD)/scenario- $(FUZZ_BUILD)/corpus/scenario
+	$(FUZZ_BUILD)/tests/fuzz/numbers_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=64 \
+	  -artifact_prefix=$(FUZZ_BUILD)/numbers- $(FUZZ_BUILD)/corpus/numbers
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

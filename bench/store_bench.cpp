@@ -90,12 +90,3 @@ void BM_PointLoadCrosstab(benchmark::State &state)
 BENCHMARK(BM_PointLoadCrosstab)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,0 +1,15 @@
+#include <QApplication>
+#include <QStandardPaths>
+
+#include <benchmark/benchmark.h>
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true); // window placement kept apart from the user's
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,193 @@
+// What the engineer waits for on a large scheme: 40 loading points with 12
+// modes and both bearings chosen. The batch report is measured as a whole
+// process; the rest in-process on an offscreen window.
+
+#include "scheme_generator.h"
+
+#include "files/scenario_file.h"
+#include "store/store_file.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "ui/modal_dialog.h"
+#include "ui/startup.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+using namespace tarnvel;
+
+namespace {
+
+constexpr int kPoints = 40;
+constexpr int kModes = 12;
+
+// A store holding a scheme, and the same scheme as a scenario file.
+struct Scheme
+{
+    QTemporaryDir dir;
+    QString scenario;
+
+    explicit Scheme(int points)
+    {
+        std::unique_ptr<Database> db = openOrCreateStore(dir.path());
+        buildBenchScheme(*db, points, kModes);
+        scenario = dir.filePath(QStringLiteral("scheme.tvd"));
+        saveScenarioFile(scenario, encodeScenario(readScenarioFromStore(*db)));
+    }
+};
+
+Scheme &largeScheme()
+{
+    static Scheme scheme(kPoints);
+    return scheme;
+}
+
+Scheme &onePointScheme()
+{
+    static Scheme scheme(1);
+    return scheme;
+}
+
+void quietSeams()
+{
+    setMessageResponder([](const ShownMessage &) { return MessageAnswer::Ok; });
+    setModalDriver([](QDialog &dialog) { dialog.reject(); });
+}
+
+void batchReport(benchmark::State &state, Scheme &scheme)
+{
+    QTemporaryDir out;
+    for (auto _ : state) {
+        QProcess run;
+        run.start(QStringLiteral(TARNVEL_EXECUTABLE),
+                  {QStringLiteral("--report"), scheme.scenario, out.filePath(QStringLiteral("report.htm"))});
+        run.waitForFinished(120000);
+        if (run.exitCode() != 0)
+            state.SkipWithError("the batch report failed");
+    }
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_BatchReport_40Points(benchmark::State &state)
+{
+    batchReport(state, largeScheme());
+}
+BENCHMARK(BM_BatchReport_40Points)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BatchReport_1Point(benchmark::State &state)
+{
+    batchReport(state, onePointScheme());
+}
+BENCHMARK(BM_BatchReport_1Point)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A main window over a copy of the large scheme, computed once.
+struct Workbench
+{
+    QTemporaryDir dir;
+    ProgramState state;
+    std::unique_ptr<frmMain> window;
+
+    Workbench()
+    {
+        quietSeams();
+        QFile::copy(storePath(largeScheme().dir.path()), storePath(dir.path()));
+        state.storeDirectory = dir.path();
+        state.db = openStore(storePath(dir.path()));
+        window = std::make_unique<frmMain>(state);
+        window->resize(1000, 700);
+        window->show();
+        window->BaseRefresh();
+    }
+};
+
+Workbench &workbench()
+{
+    static Workbench bench;
+    return bench;
+}
+
+void BM_ShowSupports(benchmark::State &state)
+{
+    frmMain &window = *workbench().window;
+    for (auto _ : state)
+        window.selectAndDisplayNode(QStringLiteral("Bearings"));
+}
+BENCHMARK(BM_ShowSupports)->Unit(benchmark::kMillisecond);
+
+void BM_ShowDiagram(benchmark::State &state)
+{
+    frmMain &window = *workbench().window;
+    for (auto _ : state)
+        window.selectAndDisplayNode(QStringLiteral("SUM"));
+}
+BENCHMARK(BM_ShowDiagram)->Unit(benchmark::kMillisecond);
+
+void BM_BearingRow(benchmark::State &state)
+{
+    frmMain &window = *workbench().window;
+    for (auto _ : state) {
+        window.selectAndDisplayNode(QStringLiteral("RBearing"));
+        window.selectRowAndAct(QStringLiteral("RBear"));
+    }
+}
+BENCHMARK(BM_BearingRow)->Unit(benchmark::kMillisecond);
+
+void BM_ShowPoint(benchmark::State &state)
+{
+    frmMain &window = *workbench().window;
+    for (auto _ : state)
+        window.selectAndDisplayNode(QStringLiteral("20 N"));
+}
+BENCHMARK(BM_ShowPoint)->Unit(benchmark::kMillisecond);
+
+void BM_InlineEditCommit(benchmark::State &state)
+{
+    frmMain &window = *workbench().window;
+    auto *editor = window.findChild<QLineEdit *>(QStringLiteral("TextInput"));
+    double module = 2;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.selectAndDisplayNode(QStringLiteral("1 N"));
+        window.selectRowAndAct(QStringLiteral("11 ID"));
+        editor->setText(QString::number(module));
+        module = module == 2 ? 2.5 : 2;
+        state.ResumeTiming();
+        window.commitTextEditor();
+    }
+}
+BENCHMARK(BM_InlineEditCommit)->Unit(benchmark::kMillisecond);
+
+void BM_OpenScenario(benchmark::State &state)
+{
+    frmMain &window = *workbench().window;
+    for (auto _ : state)
+        window.openScenario(largeScheme().scenario);
+}
+BENCHMARK(BM_OpenScenario)->Unit(benchmark::kMillisecond);
+
+void BM_StartUp(benchmark::State &state)
+{
+    quietSeams();
+    QTemporaryDir dir;
+    QFile::copy(storePath(largeScheme().dir.path()), storePath(dir.path()));
+    for (auto _ : state) {
+        ProgramState program;
+        std::unique_ptr<frmMain> window = startUp(program, dir.path());
+        state.PauseTiming();
+        window->close();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+void releaseBenchFixtures();
+
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -10,6 +12,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
+    releaseBenchFixtures();
     benchmark::Shutdown();
     return 0;
 }

@@ -44,16 +44,21 @@ struct Scheme
     }
 };
 
+// Fixtures live until releaseBenchFixtures(), before the application ends.
+std::unique_ptr<Scheme> large, onePoint;
+
 Scheme &largeScheme()
 {
-    static Scheme scheme(kPoints);
-    return scheme;
+    if (!large)
+        large = std::make_unique<Scheme>(kPoints);
+    return *large;
 }
 
 Scheme &onePointScheme()
 {
-    static Scheme scheme(1);
-    return scheme;
+    if (!onePoint)
+        onePoint = std::make_unique<Scheme>(1);
+    return *onePoint;
 }
 
 void quietSeams()
@@ -110,10 +115,13 @@ struct Workbench
     }
 };
 
+std::unique_ptr<Workbench> bench;
+
 Workbench &workbench()
 {
-    static Workbench bench;
-    return bench;
+    if (!bench)
+        bench = std::make_unique<Workbench>();
+    return *bench;
 }
 
 void BM_ShowSupports(benchmark::State &state)
@@ -131,6 +139,26 @@ void BM_ShowDiagram(benchmark::State &state)
         window.selectAndDisplayNode(QStringLiteral("SUM"));
 }
 BENCHMARK(BM_ShowDiagram)->Unit(benchmark::kMillisecond);
+
+// The first diagram after an edit: the edited point's forces and everything
+// after them are computed again.
+void BM_ShowDiagramAfterEdit(benchmark::State &state)
+{
+    frmMain &window = *workbench().window;
+    auto *editor = window.findChild<QLineEdit *>(QStringLiteral("TextInput"));
+    double module = 2;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.selectAndDisplayNode(QStringLiteral("1 N"));
+        window.selectRowAndAct(QStringLiteral("11 ID"));
+        editor->setText(QString::number(module));
+        module = module == 2 ? 2.5 : 2;
+        window.commitTextEditor();
+        state.ResumeTiming();
+        window.selectAndDisplayNode(QStringLiteral("SUM"));
+    }
+}
+BENCHMARK(BM_ShowDiagramAfterEdit)->Unit(benchmark::kMillisecond);
 
 void BM_BearingRow(benchmark::State &state)
 {
@@ -191,3 +219,10 @@ void BM_StartUp(benchmark::State &state)
 BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+void releaseBenchFixtures()
+{
+    bench.reset();
+    large.reset();
+    onePoint.reset();
+}

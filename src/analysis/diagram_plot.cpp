@@ -256,11 +256,20 @@ void DrawEpur(const PlaneDiagram &diagram, const QString &caption, QImage &bitma
     const QImage canvas = paintEpur(diagram, caption);
     const int width = std::min(canvas.width(), bitmap.width());
     const int height = std::min(canvas.height(), bitmap.height());
+    // Long runs of one colour (the white background above all): look each
+    // colour up once per run.
+    QRgb runColour = canvas.pixel(0, 0) ^ 1u;
+    uchar runIndex = 0;
     for (int y = 0; y < height; ++y) {
         const auto *source = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
         uchar *target = bitmap.scanLine(y);
-        for (int x = 0; x < width; ++x)
-            target[x] = paletteIndex(source[x]);
+        for (int x = 0; x < width; ++x) {
+            if (source[x] != runColour) {
+                runColour = source[x];
+                runIndex = paletteIndex(runColour);
+            }
+            target[x] = runIndex;
+        }
     }
 }
 

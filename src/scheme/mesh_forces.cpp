@@ -460,4 +460,29 @@ MeshOutcome MeshForceCommand(Database &db, int pointId, int groupId, double *eqS
     return outcome;
 }
 
+MeshOutcome MeshForceCache::run(Database &db, int pointId, int groupId, double *eqSpeed)
+{
+    const MeshPointInputs inputs = ReadMeshInputs(db, pointId, groupId);
+    if (eqSpeed && inputs.status != MeshStatus::BadForceUnit && inputs.status != MeshStatus::NoModes)
+        *eqSpeed = inputs.eqSpeed;
+    if (inputs.status == MeshStatus::Ok) {
+        const auto last = m_inputs.constFind(pointId);
+        if (last != m_inputs.constEnd() && *last == inputs) {
+            const qsizetype modes = groupId == 3 ? inputs.cylindrical.torques.size() : inputs.conical.torques.size();
+            const Recordset stored = db.openRecordset(
+                QStringLiteral("SELECT COUNT(*) AS Rows FROM PointForses WHERE PointID = ") + number(pointId));
+            if (stored.field(QStringLiteral("Rows")).toLongLong() == 6 * modes + 6)
+                return MeshOutcome{};
+        }
+    }
+    MeshOutcome outcome = ComputeMeshForces(inputs);
+    if (outcome.status == MeshStatus::Ok) {
+        StoreMeshForces(db, pointId, outcome.forces);
+        m_inputs.insert(pointId, inputs);
+    } else {
+        m_inputs.remove(pointId);
+    }
+    return outcome;
+}
+
 } // namespace tarnvel

@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace tarnvel {
 
@@ -101,14 +102,28 @@ QVariant columnValue(sqlite3_stmt *statement, int column)
     }
 }
 
-// Key text of a value for matching crosstab rows and cells.
-QString keyText(const QVariant &value)
+// Key bytes of a value for matching crosstab rows and cells: its type and
+// its raw bytes, so that no number needs to be written out as text.
+void appendKey(QByteArray &key, const QVariant &value)
 {
-    if (value.isNull())
-        return QStringLiteral("N");
-    if (value.typeId() == QMetaType::QString)
-        return QStringLiteral("T") + value.toString();
-    return QStringLiteral("V") + SqlNum(value);
+    switch (value.typeId()) {
+    case QMetaType::LongLong: {
+        const qlonglong number = value.toLongLong();
+        key.append('I').append(reinterpret_cast<const char *>(&number), sizeof number);
+        break;
+    }
+    case QMetaType::Double: {
+        const double number = value.toDouble();
+        key.append('D').append(reinterpret_cast<const char *>(&number), sizeof number);
+        break;
+    }
+    case QMetaType::QString:
+        key.append('T').append(value.toString().toUtf8()).append('\0');
+        break;
+    default:
+        key.append(value.isNull() ? 'N' : 'B').append(value.toByteArray()).append('\0');
+        break;
+    }
 }
 
 QString pivotColumnName(const QVariant &value)
@@ -146,6 +161,8 @@ Database::Database(sqlite3 *db, QString path)
     : m_db(db)
     , m_path(std::move(path))
 {
+    static quint64 connections = 0;
+    m_identity = ++connections;
 }
 
 Database::~Database()
@@ -226,6 +243,7 @@ void Database::close()
 {
     if (m_db == nullptr)
         return;
+    forgetStatements();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
 }
@@ -236,10 +254,121 @@ void Database::fail(const QString &context) const
     throw StoreError(context.isEmpty() ? engine : engine + QLatin1Char('\n') + context);
 }
 
-void Database::run(const QString &sql)
+namespace {
+constexpr int kCachedStatements = 1024;
+
+bool onlyBlanks(const char *text, const char *end)
+{
+    for (; text < end; ++text) {
+        if (!std::isspace(static_cast<unsigned char>(*text)) && *text != ';')
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+Database::Prepared Database::prepare(const QString &sql)
 {
     if (m_db == nullptr)
         throw StoreError(QStringLiteral("База данных закрыта\n") + sql);
+
+    // The same statement with other values is prepared once and kept.
+    const std::optional<SeparatedStatement> separated = separateLiterals(sql);
+    if (separated) {
+        sqlite3_stmt *statement = m_statements.value(separated->text);
+        if (statement == nullptr) {
+            const QByteArray utf8 = separated->text.toUtf8();
+            const char *tail = nullptr;
+            if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT,
+                                   &statement, &tail)
+                    == SQLITE_OK
+                && statement != nullptr
+                && (!onlyBlanks(tail, utf8.constData() + utf8.size())
+                    || sqlite3_bind_parameter_count(statement) != separated->values.size())) {
+                sqlite3_finalize(statement);
+                statement = nullptr;
+            }
+            if (statement != nullptr) {
+                if (m_statements.size() >= kCachedStatements)
+                    forgetStatements();
+                m_statements.insert(separated->text, statement);
+            }
+        }
+        if (statement != nullptr) {
+            sqlite3_clear_bindings(statement);
+            int index = 0;
+            for (const Literal &value : separated->values) {
+                ++index;
+                if (value.whole)
+                    sqlite3_bind_int64(statement, index, value.integer);
+                else
+                    sqlite3_bind_double(statement, index, value.real);
+            }
+            return {statement, true};
+        }
+        // Whatever the engine makes of the statement, it says so about the
+        // text as the program wrote it.
+    }
+
+    if (sqlite3_stmt *cached = m_statements.value(sql))
+        return {cached, true};
+    const QByteArray utf8 = sql.toUtf8();
+    const char *tail = nullptr;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT, &statement,
+                           &tail)
+        != SQLITE_OK)
+        fail(sql);
+    if (statement == nullptr)
+        return {nullptr, true};
+    if (!onlyBlanks(tail, utf8.constData() + utf8.size())) {
+        sqlite3_finalize(statement);
+        return {nullptr, false};
+    }
+    // Only questions come back as they stand; a change carries its values in
+    // its text and is seldom written twice alike.
+    if (!sqlite3_stmt_readonly(statement))
+        return {statement, true, false};
+    if (m_statements.size() >= kCachedStatements)
+        forgetStatements();
+    m_statements.insert(sql, statement);
+    return {statement, true};
+}
+
+void Database::finished(const Prepared &prepared)
+{
+    if (prepared.cached)
+        sqlite3_reset(prepared.statement);
+    else
+        sqlite3_finalize(prepared.statement);
+}
+
+void Database::forgetStatements()
+{
+    for (sqlite3_stmt *cached : std::as_const(m_statements))
+        sqlite3_finalize(cached);
+    m_statements.clear();
+}
+
+void Database::run(const QString &sql)
+{
+    const Prepared prepared = prepare(sql);
+    if (prepared.single) {
+        if (prepared.statement == nullptr)
+            return;
+        int rc;
+        while ((rc = sqlite3_step(prepared.statement)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+            finished(prepared);
+            throw StoreError(message + QLatin1Char('\n') + sql);
+        }
+        finished(prepared);
+        return;
+    }
+
+    // A script of several statements, run one after the other.
     const QByteArray utf8 = sql.toUtf8();
     const char *tail = utf8.constData();
     const char *end = tail + utf8.size();
@@ -260,15 +389,15 @@ void Database::run(const QString &sql)
 
 Recordset Database::query(const QString &sql)
 {
-    if (m_db == nullptr)
-        throw StoreError(QStringLiteral("База данных закрыта\n") + sql);
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
-        fail(sql);
+    const Prepared prepared = prepare(sql);
+    if (!prepared.single)
+        throw StoreError(QStringLiteral("Запрос из нескольких операторов\n") + sql);
+    sqlite3_stmt *statement = prepared.statement;
     if (statement == nullptr)
         return Recordset();
     const int columnCount = sqlite3_column_count(statement);
     QStringList columns;
+    columns.reserve(columnCount);
     for (int c = 0; c < columnCount; ++c)
         columns << QString::fromUtf8(sqlite3_column_name(statement, c));
     QVector<QVector<QVariant>> rows;
@@ -280,9 +409,12 @@ Recordset Database::query(const QString &sql)
             row << columnValue(statement, c);
         rows << std::move(row);
     }
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE)
-        fail(sql);
+    if (rc != SQLITE_DONE) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+        finished(prepared);
+        throw StoreError(message + QLatin1Char('\n') + sql);
+    }
+    finished(prepared);
     return Recordset(std::move(columns), std::move(rows));
 }
 
@@ -293,7 +425,7 @@ void Database::execute(const QString &statement)
 
 Recordset Database::openRecordset(const QString &statement, bool /*forwardOnly*/)
 {
-    if (parseCrosstab(statement))
+    if (isCrosstab(statement))
         return crosstab(statement);
     return query(statement);
 }
@@ -312,6 +444,11 @@ bool Database::hasTable(const QString &table)
     return !rs.isBeforeFirst();
 }
 
+qint64 Database::changeCount() const
+{
+    return m_db ? sqlite3_total_changes64(m_db) : -1;
+}
+
 qint64 Database::lastInsertId() const
 {
     return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
@@ -323,7 +460,10 @@ qint64 Database::lastInsertId() const
 // decimal text, in ascending order.
 Recordset Database::crosstab(const QString &statement)
 {
-    const CrosstabQuery q = *parseCrosstab(statement);
+    const std::optional<CrosstabQuery> parsed = parseCrosstab(statement);
+    if (!parsed)
+        throw StoreError(QStringLiteral("Неполный перекрёстный запрос\n") + statement);
+    const CrosstabQuery &q = *parsed;
     const int keyCount = static_cast<int>(q.groupBy.size());
     QStringList keyColumns;
     QStringList keyAliases;
@@ -341,15 +481,15 @@ Recordset Database::crosstab(const QString &statement)
 
     const int headingCount = static_cast<int>(headings.columns().size()) - keyCount;
     auto rowKey = [keyCount](const Recordset &rs, int row, int firstKeyColumn) {
-        QString key;
+        QByteArray key;
         for (int i = 0; i < keyCount; ++i)
-            key += keyText(rs.m_rows.at(row).at(firstKeyColumn + i)) + QChar(0x1f);
+            appendKey(key, rs.m_rows.at(row).at(firstKeyColumn + i));
         return key;
     };
 
     QVector<QVariant> pivotValues;
     QHash<QString, QVariant> pivotByName;
-    QHash<QString, QHash<QString, QVariant>> cellByRow; // row key -> pivot name -> value
+    QHash<QByteArray, QHash<QString, QVariant>> cellByRow; // row key -> pivot name -> value
     for (int r = 0; r < cells.rowCount(); ++r) {
         const QVariant pivot = cells.m_rows.at(r).at(keyCount);
         const QString name = pivotColumnName(pivot);

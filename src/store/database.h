@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -9,6 +10,7 @@
 #include <stdexcept>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tarnvel {
 
@@ -83,6 +85,10 @@ public:
     Recordset openTable(const QString &table);
     bool hasTable(const QString &table);
     qint64 lastInsertId() const;
+    // Rows changed through this connection since it was opened: equal counts
+    // of one connection (the same identity) mean nothing was written between.
+    qint64 changeCount() const;
+    quint64 identity() const { return m_identity; }
 
     // Nestable transaction: everything done while the guard lives is undone if
     // it is destroyed before commit(), also when an exception leaves the scope.
@@ -104,6 +110,18 @@ public:
 private:
     Database(sqlite3 *db, QString path);
     void configure();
+    // A prepared statement for sql, from the cache when it was prepared
+    // before; empty for a text that holds no statement. More than one
+    // statement in the text is an error here (run() handles scripts).
+    struct Prepared
+    {
+        ::sqlite3_stmt *statement = nullptr;
+        bool single = true;
+        bool cached = true; // kept for the next use, else finalized when finished
+    };
+    Prepared prepare(const QString &sql);
+    void finished(const Prepared &prepared);
+    void forgetStatements();
     void run(const QString &sql);
     Recordset query(const QString &sql);
     Recordset crosstab(const QString &statement);
@@ -111,7 +129,11 @@ private:
 
     sqlite3 *m_db = nullptr;
     QString m_path;
+    quint64 m_identity = 0;
     int m_savepointDepth = 0;
+    // The walk-through asks the same questions over and over: read-only
+    // statements are kept prepared, all dropped when they grow too many.
+    QHash<QString, ::sqlite3_stmt *> m_statements;
 };
 
 // The workspace of the original engine interface has nothing to do here; it

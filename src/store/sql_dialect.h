@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QList>
 #include <QStringList>
+#include <QVariant>
 
 #include <optional>
 
@@ -28,6 +30,28 @@ struct CrosstabQuery
     QString pivot;        // the pivot expression
 };
 
+// Cheap test: does the statement start with TRANSFORM?
+bool isCrosstab(const QString &statement);
 std::optional<CrosstabQuery> parseCrosstab(const QString &statement);
+
+// A statement of the program carries its values as literals; the same
+// statement with other values is the same statement to the engine. The
+// numeric literals of a SELECT, INSERT, UPDATE or DELETE are taken out, in
+// order, and replaced by parameters ("... WHERE PointID = 7" becomes
+// "... WHERE PointID = ?" with 7), so that one prepared statement serves
+// every value. Literals inside quotes and digits of names stay.
+struct Literal
+{
+    bool whole = false;
+    qint64 integer = 0; // when whole
+    double real = 0;    // otherwise
+    bool operator==(const Literal &) const = default;
+};
+struct SeparatedStatement
+{
+    QString text;
+    QList<Literal> values;
+};
+std::optional<SeparatedStatement> separateLiterals(const QString &statement);
 
 } // namespace tarnvel

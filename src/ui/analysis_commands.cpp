@@ -144,14 +144,43 @@ void frmMain::epur_Click(int plane)
     ctPicture->update();
 }
 
+void frmMain::rememberWalk(WalkReached reached)
+{
+    m_walkReached = reached;
+    m_walkStore = m_state.database().identity();
+    m_walkChanges = m_state.database().changeCount();
+}
+
 bool frmMain::BaseRefresh()
 {
+    const bool toBearings = m_stopAtBearings;
+    {
+        Database &db = m_state.database();
+        const bool unchanged = m_walkStore == db.identity() && m_walkChanges == db.changeCount();
+        if (unchanged && (m_walkReached == WalkReached::End || (toBearings && m_walkReached == WalkReached::Bearings))) {
+            // Everything is as the last walk left it: its numbers stand.
+            m_state.blnIncomplete = false;
+            m_stopAtBearings = false;
+            if (toBearings)
+                return false;
+            selectAndDisplayNode(QStringLiteral("Shaft"));
+            return true;
+        }
+    }
+    m_walkReached = WalkReached::Nothing;
+
     setCursor(Qt::WaitCursor);
     struct Finish
     {
         frmMain *window;
-        ~Finish() { window->unsetCursor(); }
-    } finish{this};
+        bool walking;
+        ~Finish()
+        {
+            window->unsetCursor();
+            window->m_walking = walking;
+        }
+    } finish{this, m_walking};
+    m_walking = true;
 
     QTreeWidgetItem *points = nodeByKey(QStringLiteral("Points"));
     if (points->childCount() == 0) {
@@ -178,6 +207,8 @@ bool frmMain::BaseRefresh()
         return false;
     if (m_stopAtBearings) {
         m_stopAtBearings = false;
+        if (!m_state.blnIncomplete)
+            rememberWalk(WalkReached::Bearings);
         return false;
     }
 
@@ -193,7 +224,10 @@ bool frmMain::BaseRefresh()
         return false;
 
     selectAndDisplayNode(QStringLiteral("Shaft"));
-    return !isEditorOpen();
+    if (isEditorOpen())
+        return false;
+    rememberWalk(WalkReached::End);
+    return true;
 }
 
 void frmMain::cmdBear(int side)

@@ -1,6 +1,7 @@
 #include "ui/image_list.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -80,7 +81,12 @@ QIcon drawn(int number)
 
 QIcon imageListIcon(int number)
 {
-    return drawn(number);
+    // Drawn once: every row of every view shows one of these.
+    static QHash<int, QIcon> icons;
+    auto found = icons.constFind(number);
+    if (found == icons.constEnd())
+        found = icons.insert(number, drawn(number));
+    return *found;
 }
 
 QIcon toolbarIcon(const QString &key)

@@ -86,7 +86,7 @@ void frmMain::cmdForse()
     const int group = first ? wholeNumber(leadingNumber(first->data(0, TagRole).toString())) : 0;
 
     double eqSpeed = 0;
-    const MeshOutcome outcome = MeshForceCommand(m_state.database(), pointId, group, &eqSpeed);
+    const MeshOutcome outcome = m_state.meshForces.run(m_state.database(), pointId, group, &eqSpeed);
     m_state.dblEqSpeed = eqSpeed;
     switch (outcome.status) {
     case MeshStatus::Ok:
@@ -130,7 +130,12 @@ void frmMain::cmdForse()
         return;
     }
 
-    // The forces of every mode, as stored.
+    // The forces of every mode, as stored. The walk-through moves on at once
+    // to the next point, so the table it would pass by is not built.
+    if (m_walking) {
+        m_state.blnIncomplete = false;
+        return;
+    }
     Database &db = m_state.database();
     Recordset last = db.openRecordset(QStringLiteral("SELECT Max(PointForses.RezNumber) AS RezNumber FROM PointForses GROUP BY "
                                                      "PointForses.PointID HAVING PointForses.PointID = %1")

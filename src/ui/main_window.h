@@ -193,7 +193,16 @@ private:
     bool m_splitterDragging = false;
     bool m_closed = false;
     int m_panelMode = 1; // file panel: 1 save scenario, 2 open scenario, 3 report
-    bool m_stopAtBearings = false; // blnStopAtBearings: the walk-through ends at the supports
+    bool m_stopAtBearings = false;
+    bool m_walking = false; // BaseRefresh is running: intermediate views are never seen
+    // How far the last walk-through got without stopping, and the state of
+    // the store then: a walk asked for again with nothing written since would
+    // only compute the same numbers again.
+    enum class WalkReached { Nothing, Bearings, End };
+    WalkReached m_walkReached = WalkReached::Nothing;
+    quint64 m_walkStore = 0;
+    qint64 m_walkChanges = -1;
+    void rememberWalk(WalkReached reached); // blnStopAtBearings: the walk-through ends at the supports
 };
 
 } // namespace tarnvel

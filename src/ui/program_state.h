@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scheme/load_modes.h"
+#include "scheme/mesh_forces.h"
 #include "store/database.h"
 
 #include <QString>
@@ -22,6 +23,7 @@ struct ProgramState
     bool blnBearingDone = false;
     double dblEqSpeed = 0;      // Σ Speed·Coeff over the modes
     ModeList modes;             // the working list of modes of the load dialogs
+    MeshForceCache meshForces;  // inputs of the mesh forces last stored, per point
 
     Database &database()
     {

@@ -1,0 +1,283 @@
+// A realistic scheme computed end to end and compared with numbers worked out
+// independently of the program: the intermediate shaft of a two-stage
+// cylindrical-bevel reducer (helical wheel, spiral bevel pinion overhung
+// beyond the right support, a chain-sprocket take-off as a free force, three
+// load modes, bearings 208 and 36308).
+//
+// tests/data/golden/reducer_shaft.py works the case out by the textbook method
+// (Иванов М.Н. «Детали машин»; Дунаев П.Ф., Леликов О.П. «Конструирование
+// узлов и деталей машин»; ГОСТ 18855 / ISO 281) with the Python standard
+// library only, and writes both the scenario file reducer_shaft.tvd and the
+// expected page rows expected.txt; README.md there shows the working.
+
+#include "test_support.h"
+
+#include "analysis/moment_diagram.h"
+#include "files/report.h"
+#include "files/scenario_file.h"
+#include "store/store_file.h"
+#include "ui/main_window.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLocale>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+
+using namespace tarnvel;
+
+namespace {
+
+QString goldenFile(const char *name)
+{
+    return QStringLiteral(TARNVEL_TEST_DATA "/golden/") + QLatin1String(name);
+}
+
+// windows-1251: bytes 0x80 … 0xBF from the table (0x98 is unassigned),
+// 0xC0 … 0xFF are А … я.
+QString fromWindows1251(const QByteArray &bytes)
+{
+    static const std::array<char16_t, 64> upper {
+        u'\u0402', u'\u0403', u'\u201A', u'\u0453', u'\u201E', u'\u2026', u'\u2020', u'\u2021', //
+        u'\u20AC', u'\u2030', u'\u0409', u'\u2039', u'\u040A', u'\u040C', u'\u040B', u'\u040F', //
+        u'\u0452', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014', //
+        u'\uFFFD', u'\u2122', u'\u0459', u'\u203A', u'\u045A', u'\u045C', u'\u045B', u'\u045F', //
+        u'\u00A0', u'\u040E', u'\u045E', u'\u0408', u'\u00A4', u'\u0490', u'\u00A6', u'\u00A7', //
+        u'\u0401', u'\u00A9', u'\u0404', u'\u00AB', u'\u00AC', u'\u00AD', u'\u00AE', u'\u0407', //
+        u'\u00B0', u'\u00B1', u'\u0406', u'\u0456', u'\u0491', u'\u00B5', u'\u00B6', u'\u00B7', //
+        u'\u0451', u'\u2116', u'\u0454', u'\u00BB', u'\u0458', u'\u0405', u'\u0455', u'\u0457',
+    };
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        if (b < 0x80)
+            text.append(QChar(b));
+        else if (b < 0xC0)
+            text.append(QChar(upper.at(b - 0x80)));
+        else
+            text.append(QChar(char16_t(0x0410 + (b - 0xC0)))); // А … я
+    }
+    return text;
+}
+
+// The page body is a list of two-cell rows.
+struct PageRow
+{
+    QString first;
+    QString second;
+};
+
+QList<PageRow> pageRows(const QString &page)
+{
+    static const QRegularExpression row(
+        QStringLiteral("<tr>\r\n<td width=500>\r\n(.*?)\r\n</td>\r\n<td width=300>\r\n(.*?)\r\n</td>\r\n"));
+    QList<PageRow> rows;
+    for (auto it = row.globalMatch(page); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        rows.append({m.captured(1), m.captured(2)});
+    }
+    return rows;
+}
+
+// One line of expected.txt: an anchor row (A), an expected value (V) or the
+// largest moment of a diagram (M).
+struct Expectation
+{
+    QChar kind;
+    QStringList fields;
+    int line = 0;
+};
+
+QList<Expectation> expectations()
+{
+    QFile file(goldenFile("expected.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<Expectation> out;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        QStringList fields = line.split(QLatin1Char('\t'));
+        const QChar kind = fields.takeFirst().at(0);
+        out.append({kind, fields, i + 1});
+    }
+    return out;
+}
+
+// The program copied into a directory of its own: it then finds no store
+// beside it and works on a fresh one, whose catalogue is the shipped one, so
+// the bearing numbers in the scenario mean the bearings they were chosen for.
+QString privateProgramCopy(const QTemporaryDir &dir)
+{
+    const QString source = QStringLiteral(TARNVEL_EXECUTABLE);
+    const QString copy = QDir(dir.path()).filePath(QStringLiteral("bin/") + QFileInfo(source).fileName());
+    if (!QDir().mkpath(QFileInfo(copy).path()) || !QFile::copy(source, copy))
+        return {};
+    QFile::setPermissions(copy, QFile::permissions(source));
+    return copy;
+}
+
+class GoldenSchemeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        ASSERT_TRUE(QFileInfo::exists(goldenFile("reducer_shaft.tvd")))
+            << "run python3 tests/data/golden/reducer_shaft.py";
+        expected = expectations();
+        ASSERT_FALSE(expected.isEmpty()) << "tests/data/golden/expected.txt is missing or empty";
+    }
+
+    QTemporaryDir work;
+    QList<Expectation> expected;
+};
+
+TEST_F(GoldenSchemeTest, BatchReportShowsTheWorkedOutNumbers)
+{
+    const QString program = privateProgramCopy(work);
+    ASSERT_FALSE(program.isEmpty());
+    const QString report = QDir(work.path()).filePath(QStringLiteral("reducer_shaft.htm"));
+
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // A locale whose decimal separator is a point, as in expected.txt.
+    environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    run.setProcessEnvironment(environment);
+    run.setProcessChannelMode(QProcess::SeparateChannels);
+    run.start(program, {QStringLiteral("--report"), goldenFile("reducer_shaft.tvd"), report});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    ASSERT_EQ(run.exitStatus(), QProcess::NormalExit);
+    ASSERT_EQ(run.exitCode(), 0) << QString::fromUtf8(run.readAllStandardError()).toStdString();
+
+    // The three diagrams beside the page.
+    for (const char *name : {"xoz.bmp", "yoz.bmp", "sum.bmp"}) {
+        const QString picture = QDir(work.path()).filePath(QStringLiteral("reducer_shaft.files/") + QLatin1String(name));
+        const QImage image(picture, "BMP");
+        EXPECT_FALSE(image.isNull()) << name;
+        EXPECT_EQ(image.size(), QSize(601, 329)) << name;
+    }
+
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString page = fromWindows1251(file.readAll());
+    const QList<PageRow> rows = pageRows(page);
+    ASSERT_GT(rows.size(), 100);
+
+    // Anchors in the order of the page; each value is looked for from its
+    // anchor up to the next one.
+    QList<qsizetype> anchorAt;
+    qsizetype cursor = -1;
+    for (const Expectation &e : expected) {
+        if (e.kind != QLatin1Char('A'))
+            continue;
+        qsizetype found = -1;
+        for (qsizetype i = cursor + 1; i < rows.size(); ++i) {
+            if (rows.at(i).first == e.fields.at(0)) {
+                found = i;
+                break;
+            }
+        }
+        ASSERT_GE(found, 0) << "expected.txt line " << e.line << ": no row " << e.fields.at(0).toStdString()
+                            << " after row " << cursor;
+        anchorAt.append(found);
+        cursor = found;
+    }
+
+    int checked = 0;
+    qsizetype anchor = -1;
+    for (const Expectation &e : expected) {
+        if (e.kind == QLatin1Char('A')) {
+            ++anchor;
+            continue;
+        }
+        if (e.kind != QLatin1Char('V'))
+            continue;
+        ASSERT_EQ(e.fields.size(), 3) << "expected.txt line " << e.line;
+        const QString &caption = e.fields.at(0);
+        const QString &value = e.fields.at(1);
+        const QString &what = e.fields.at(2);
+        const qsizetype from = anchor < 0 ? 0 : anchorAt.at(anchor);
+        const qsizetype to = anchor + 1 < anchorAt.size() ? anchorAt.at(anchor + 1) : rows.size();
+        qsizetype found = -1;
+        for (qsizetype i = from; i < to; ++i) {
+            if (rows.at(i).first == caption) {
+                found = i;
+                break;
+            }
+        }
+        ++checked;
+        if (found < 0) {
+            ADD_FAILURE() << what.toStdString() << ": the page has no row \"" << caption.toStdString()
+                          << "\" where expected (expected.txt line " << e.line << ")";
+            continue;
+        }
+        EXPECT_EQ(rows.at(found).second.toStdString(), value.toStdString())
+            << what.toStdString() << " (expected.txt line " << e.line << ")";
+    }
+    EXPECT_GT(checked, 100);
+}
+
+// The diagrams are pictures; their numbers are the moments just left and
+// just right of every point of the scheme, which the picture draws the
+// outline through and labels in force unit × m. The largest of them must be
+// the worked-out largest bending moment of each plane.
+TEST_F(GoldenSchemeTest, DiagramsReachTheWorkedOutLargestMoments)
+{
+    test::MessageRecorder messages;
+    const std::optional<Scenario> scenario = loadScenarioFile(goldenFile("reducer_shaft.tvd"));
+    ASSERT_TRUE(scenario.has_value());
+
+    // As the batch report does it: a fresh store, the scenario opened into it,
+    // the report written (which computes everything), the window never shown.
+    ProgramState state;
+    state.storeDirectory = work.path();
+    state.db = openOrCreateStore(work.path());
+    newProjectStore(state.db, work.path(), [](const QString &) {});
+    writeScenarioToStore(*state.db, *scenario);
+    frmMain window(state);
+    ASSERT_EQ(window.writeReport(QDir(work.path()).filePath(QStringLiteral("in_process.htm"))),
+        frmMain::ReportOutcome::Written);
+    for (const ShownMessage &m : messages.shown())
+        EXPECT_TRUE(m.text.startsWith(QStringLiteral("Отчёт сохранён"))) << m.text.toStdString();
+
+    const DiagramRequest request = prepareEpur(*state.db);
+    ASSERT_EQ(request.status, DiagramStatus::Ready);
+    const std::map<QString, DiagramPlane> planes { { QStringLiteral("XOZ"), DiagramPlane::XOZ },
+        { QStringLiteral("YOZ"), DiagramPlane::YOZ }, { QStringLiteral("SUM"), DiagramPlane::Sum } };
+
+    int checked = 0;
+    for (const Expectation &e : expected) {
+        if (e.kind != QLatin1Char('M'))
+            continue;
+        ASSERT_EQ(e.fields.size(), 2) << "expected.txt line " << e.line;
+        const PlaneDiagram &diagram = request.diagrams.plane(planes.at(e.fields.at(0)));
+        double largest = 0;
+        for (const QVector<double> *side : { &diagram.left, &diagram.right })
+            for (const double m : *side)
+                largest = std::max(largest, std::abs(m));
+        EXPECT_EQ(roundedNumber(largest / 1000.0, QLocale::c()).toStdString(), e.fields.at(1).toStdString())
+            << "largest |M| in " << e.fields.at(0).toStdString() << ", force unit × m";
+        ++checked;
+    }
+    EXPECT_EQ(checked, 3);
+}
+
+} // namespace

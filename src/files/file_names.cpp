@@ -20,7 +20,8 @@ bool endsWithSeparator(const QString &path)
     return path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'));
 }
 
-// The file-name box drops blanks only, as the panel's OK button judges it.
+} // namespace
+
 QString withoutOuterBlanks(const QString &text)
 {
     qsizetype begin = 0;
@@ -31,8 +32,6 @@ QString withoutOuterBlanks(const QString &text)
         --end;
     return text.mid(begin, end - begin);
 }
-
-} // namespace
 
 QString composeTargetName(const QString &directory, const QString &typedName)
 {

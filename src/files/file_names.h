@@ -4,6 +4,10 @@
 
 namespace tarnvel {
 
+// The text without the blanks at its ends (blanks only: the file-name box
+// and the captions keep any other white space).
+QString withoutOuterBlanks(const QString &text);
+
 // The file the panel's confirmation aims at: the directory, a separator and
 // the typed name without its leading and trailing blanks. A directory that
 // already ends in a separator (a drive's root) gets no second one.

@@ -42,18 +42,6 @@ QString roundedField(const Recordset &rs, const QString &column, const QLocale &
     return value.isNull() ? QString() : roundedNumber(value.toDouble(), locale);
 }
 
-// The parameter captions only drop blanks at their ends.
-QString withoutOuterBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 class ReportBuilder
 {
 public:

@@ -43,10 +43,24 @@ QString shownNumber(const QVariant &value, bool rounded)
 
 } // namespace
 
+// A gear point without stored forces: its mesh force command runs first, as
+// the user would run it. False when it could not complete (it has told the
+// user why and shown the input concerned).
+bool frmMain::computeMissingForces(int pointNumber)
+{
+    m_state.blnIncomplete = false;
+    selectAndDisplayNode(QStringLiteral("Points"));
+    selectAndDisplayNode(QStringLiteral("%1 N").arg(pointNumber));
+    m_state.strViewKey = QStringLiteral("Forse");
+    LV_Click();
+    return !m_state.blnIncomplete && !isEditorOpen();
+}
+
 std::optional<ForceArrays> frmMain::gatherForces()
 {
-    qint64 lastAsked = 0;
-    for (;;) {
+    // The same point twice means its forces could not be stored: asking
+    // again would go round for ever.
+    for (qint64 lastAsked = 0;;) {
         const ForceGathering gathering = GetForseMassive(m_state.database());
         switch (gathering.status) {
         case ForceGatheringStatus::Gathered:
@@ -58,18 +72,9 @@ std::optional<ForceArrays> frmMain::gatherForces()
             selectAndDisplayNode(QStringLiteral("Points"));
             return std::nullopt;
         case ForceGatheringStatus::ForcesNotComputed:
-            // The same point twice means its forces could not be stored:
-            // asking again would go round for ever.
-            if (gathering.pointId == lastAsked)
+            if (gathering.pointId == lastAsked || !computeMissingForces(gathering.pointNumber))
                 return std::nullopt;
             lastAsked = gathering.pointId;
-            m_state.blnIncomplete = false;
-            selectAndDisplayNode(QStringLiteral("Points"));
-            selectAndDisplayNode(QStringLiteral("%1 N").arg(gathering.pointNumber));
-            m_state.strViewKey = QStringLiteral("Forse");
-            LV_Click();
-            if (m_state.blnIncomplete || isEditorOpen())
-                return std::nullopt;
             break;
         }
     }
@@ -77,21 +82,31 @@ std::optional<ForceArrays> frmMain::gatherForces()
 
 void frmMain::exReac()
 {
-    Database &db = m_state.database();
-    const double L = commonParameter(db, 2);
-    if (L == 0) {
-        selectAndDisplayNode(QStringLiteral("Common"));
-        if (QTreeWidgetItem *row = rowByKey(QStringLiteral("2 ID")))
-            LV->setCurrentItem(row);
-        inform(this, QStringLiteral("Задайте расстояние между опорами..."));
-        LV_Click();
-        return;
+    for (qint64 lastAsked = 0;;) {
+        const ReactionOutcome outcome = computeReactions(m_state.database());
+        switch (outcome.status) {
+        case ReactionStatus::Computed:
+            m_state.blnIncomplete = false;
+            return;
+        case ReactionStatus::SupportDistanceMissing:
+            selectAndDisplayNode(QStringLiteral("Common"));
+            if (QTreeWidgetItem *row = rowByKey(QStringLiteral("2 ID")))
+                LV->setCurrentItem(row);
+            inform(this, QStringLiteral("Задайте расстояние между опорами..."));
+            LV_Click();
+            return;
+        case ReactionStatus::NoPoints:
+            m_state.blnIncomplete = true;
+            inform(this, kNoPoints);
+            selectAndDisplayNode(QStringLiteral("Points"));
+            return;
+        case ReactionStatus::ForcesNotComputed:
+            if (outcome.pointId == lastAsked || !computeMissingForces(outcome.pointNumber))
+                return;
+            lastAsked = outcome.pointId;
+            break;
+        }
     }
-    const std::optional<ForceArrays> forces = gatherForces();
-    if (!forces)
-        return;
-    if (const std::optional<Reactions> reactions = CalcReakz(*forces, L))
-        writeReakz(db, *reactions);
 }
 
 void frmMain::epur_Click(int plane)

@@ -145,6 +145,7 @@ private:
     void cmdAddFPower();
     void cmdForse();
     std::optional<ForceArrays> gatherForces();
+    bool computeMissingForces(int pointNumber);
     void cmdBear(int side);
     void cmdBNum(int side);
     void showBearingResult(int side);

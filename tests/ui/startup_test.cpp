@@ -69,7 +69,8 @@ TEST(StartUp, AnUnreadableStoreIsReportedAndLeftAsItWas)
 {
     test::MessageRecorder messages;
     QTemporaryDir dir;
-    const QByteArray bytes("Standard Jet DB\0\0\0 an old file of another program", 52);
+    static const char oldFile[] = "Standard Jet DB\0\0\0 an old file of another program";
+    const QByteArray bytes(oldFile, sizeof oldFile - 1);
     {
         QFile file(storePath(dir.path()));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -261,14 +261,13 @@ void frmMain::cmdBear(int side)
     }
 
     LV->setCursor(Qt::WaitCursor);
-    {
+    if (bearingId != 0) {
+        // Computed as the dialog would on OK, without building it.
+        recomputeBearing(m_state, side, bearingId, this);
+    } else {
         frmBearings dialog(m_state, side, bearingId, this);
-        if (bearingId != 0) {
-            dialog.cmdOK_Click();
-        } else {
-            dialog.setWindowTitle(dialog.windowTitle() + (side == 0 ? QStringLiteral(" левой опоры") : QStringLiteral(" правой опоры")));
-            runModal(dialog);
-        }
+        dialog.setWindowTitle(dialog.windowTitle() + (side == 0 ? QStringLiteral(" левой опоры") : QStringLiteral(" правой опоры")));
+        runModal(dialog);
     }
     LV->unsetCursor();
     if (!m_state.blnBearingDone)

@@ -317,50 +317,94 @@ void frmBearings::fillList()
     }
 }
 
+SupportSettings supportSettings(Database &db, int side, int typeCode, const QVariant &quality)
+{
+    SupportSettings settings;
+    const QString stored = catalogueText(quality);
+    settings.quality = stored.isEmpty() ? QStringLiteral("1") : stored;
+    if (typeCode == bearingType::radialRoller) {
+        settings.takesRadial = true;
+        settings.takesAxial = false;
+        settings.loadsLocked = true;
+    } else {
+        Recordset flags = db.openRecordset(QStringLiteral("SELECT Radial, Osev, RollRing FROM BearRep WHERE Side = %1").arg(side));
+        if (!flags.isBeforeFirst()) {
+            settings.takesAxial = flags.field(QStringLiteral("Osev")).toInt() != 0;
+            settings.takesRadial = flags.field(QStringLiteral("Radial")).toInt() != 0;
+            if (!settings.takesAxial && !settings.takesRadial)
+                settings.takesRadial = true;
+        }
+    }
+    Recordset coefficients = db.openRecordset(QStringLiteral("SELECT RollRing, Kt, Kb FROM BearRep WHERE Side = %1").arg(side));
+    if (!coefficients.isBeforeFirst()) {
+        settings.Kt = coefficients.field(QStringLiteral("Kt")).toDouble();
+        settings.Kb = coefficients.field(QStringLiteral("Kb")).toDouble();
+        settings.ring = std::clamp(coefficients.field(QStringLiteral("RollRing")).toInt(), 0, 2);
+    }
+    return settings;
+}
+
+namespace {
+
+// Stores the result of the settings; false when the reactions are missing.
+bool computeAndStore(ProgramState &state, const BearingSettings &settings, QWidget *parent)
+{
+    const std::optional<BearingResult> result = calcAndStoreBearing(state.database(), settings);
+    if (!result) {
+        showMessage(QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."),
+                    MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
+        return false;
+    }
+    const QString problem = lifeProblem(result->factors, settings.alpha);
+    if (!problem.isEmpty())
+        showMessage(problem, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
+    state.blnBearingDone = true;
+    return true;
+}
+
+} // namespace
+
+bool recomputeBearing(ProgramState &state, int side, qint64 bearingId, QWidget *parent)
+{
+    Database &db = state.database();
+    Recordset bearing = db.openRecordset(
+        QStringLiteral("SELECT C, C0, Alfa, Tkah, TipID FROM Bearings WHERE BearingID = %1").arg(bearingId));
+    if (bearing.isBeforeFirst())
+        return false;
+    BearingSettings settings;
+    settings.side = side;
+    settings.bearingId = bearingId;
+    settings.typeCode = bearing.field(QStringLiteral("TipID")).toInt();
+    // The values go the way the dialog's texts would take them.
+    settings.C = leadingNumber(catalogueText(bearing.field(QStringLiteral("C"))));
+    settings.C0 = leadingNumber(catalogueText(bearing.field(QStringLiteral("C0"))));
+    settings.alpha = leadingNumber(catalogueText(bearing.field(QStringLiteral("Alfa"))));
+    const SupportSettings support = supportSettings(db, side, settings.typeCode, bearing.field(QStringLiteral("Tkah")));
+    settings.ringIndex = support.ring;
+    settings.takesRadial = support.takesRadial;
+    settings.takesAxial = support.takesAxial;
+    settings.Kk = coefficient(support.quality);
+    settings.Kb = coefficient(SqlNum(support.Kb));
+    settings.Kt = coefficient(SqlNum(support.Kt));
+    return computeAndStore(state, settings, parent);
+}
+
 void frmBearings::itemSelected()
 {
     const QTreeWidgetItem *row = LV->currentItem();
     if (row == nullptr)
         return;
     m_bearingId = static_cast<qint64>(leadingNumber(row->data(0, BearingKeyRole).toString()));
-    const QString quality = row->data(0, BearingTagRole).toString();
-    txtKk->setText(quality.isEmpty() ? QStringLiteral("1") : quality);
-
-    Database &db = m_state.database();
-    if (m_tipId == bearingType::radialRoller) {
-        // A roller bearing of this kind carries no axial load.
-        ctlOsN[0]->setChecked(false);
-        ctlOsN[1]->setChecked(true);
-        ctlOsN[0]->setEnabled(false);
-        ctlOsN[1]->setEnabled(false);
-    } else {
-        ctlOsN[0]->setEnabled(true);
-        ctlOsN[1]->setEnabled(true);
-        Recordset flags = db.openRecordset(QStringLiteral("SELECT Radial, Osev, RollRing FROM BearRep WHERE Side = %1").arg(m_side));
-        if (flags.isBeforeFirst()) {
-            ctlOsN[0]->setChecked(false);
-            ctlOsN[1]->setChecked(true);
-        } else {
-            ctlOsN[0]->setChecked(flags.field(QStringLiteral("Osev")).toInt() != 0);
-            ctlOsN[1]->setChecked(flags.field(QStringLiteral("Radial")).toInt() != 0);
-            if (!ctlOsN[0]->isChecked() && !ctlOsN[1]->isChecked())
-                ctlOsN[1]->setChecked(true);
-        }
-    }
-
-    Recordset stored = db.openRecordset(QStringLiteral("SELECT RollRing, Kt, Kb FROM BearRep WHERE Side = %1").arg(m_side));
-    int ring = 0;
-    if (stored.isBeforeFirst()) {
-        txtKt->setText(QStringLiteral("1"));
-        txtKb->setText(QStringLiteral("1.2"));
-    } else {
-        txtKt->setText(SqlNum(stored.field(QStringLiteral("Kt"))));
-        txtKb->setText(SqlNum(stored.field(QStringLiteral("Kb"))));
-        ring = stored.field(QStringLiteral("RollRing")).toInt();
-    }
-    ring = std::clamp(ring, 0, 2);
-    ctlRing[ring]->setChecked(true);
-    ctlRing_Click(ring);
+    const SupportSettings support = supportSettings(m_state.database(), m_side, m_tipId, row->data(0, BearingTagRole));
+    txtKk->setText(support.quality);
+    ctlOsN[0]->setChecked(support.takesAxial);
+    ctlOsN[1]->setChecked(support.takesRadial);
+    ctlOsN[0]->setEnabled(!support.loadsLocked);
+    ctlOsN[1]->setEnabled(!support.loadsLocked);
+    txtKt->setText(SqlNum(support.Kt));
+    txtKb->setText(SqlNum(support.Kb));
+    ctlRing[support.ring]->setChecked(true);
+    ctlRing_Click(support.ring);
 }
 
 void frmBearings::ctlRing_Click(int index)
@@ -459,16 +503,8 @@ void frmBearings::cmdOK_Click()
     settings.Kb = coefficient(txtKb->text());
     settings.Kt = coefficient(txtKt->text());
 
-    const std::optional<BearingResult> result = calcAndStoreBearing(m_state.database(), settings);
-    if (!result) {
-        showMessage(QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."),
-                    MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), this);
+    if (!computeAndStore(m_state, settings, this))
         return;
-    }
-    const QString problem = lifeProblem(result->factors, settings.alpha);
-    if (!problem.isEmpty())
-        showMessage(problem, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), this);
-    m_state.blnBearingDone = true;
     accept();
 }
 

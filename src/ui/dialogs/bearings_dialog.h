@@ -16,6 +16,26 @@ class QTreeWidget;
 
 namespace tarnvel {
 
+// What the bearing dialog shows for a support when a catalogue bearing is
+// selected: the flags, ring and coefficients stored for the side (or the
+// first-use defaults), adjusted to the bearing's type.
+struct SupportSettings
+{
+    bool takesRadial = true;
+    bool takesAxial = false;
+    bool loadsLocked = false; // a radial roller bearing takes no axial load
+    int ring = 0;
+    double Kt = 1;
+    double Kb = 1.2;
+    QString quality; // the catalogue's Tkah, "1" when it has none
+};
+SupportSettings supportSettings(Database &db, int side, int typeCode, const QVariant &quality);
+
+// The bearing already chosen for a side computed again from the current
+// reactions, as confirming its dialog unchanged would: true when its result
+// was stored (a message has said so when the life cannot be computed).
+bool recomputeBearing(ProgramState &state, int side, qint64 bearingId, QWidget *parent);
+
 // Choice of the bearing of one support from the catalogue, with the support's
 // settings; OK computes the bearing's equivalent load and life. The dialog
 // is also used without being shown, to recompute a support silently.

@@ -212,3 +212,20 @@ TEST(StartUpHardening, AStoreLockedByAnotherProgramIsReportedAndLeftAlone)
     std::unique_ptr<Database> db = openStore(storePath(dir.path()));
     EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM Groups")), 8);
 }
+
+TEST_F(HardeningTest, ImpossibleBearingCoefficientsAreExplainedNotStored)
+{
+    db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (1, 0, 1000, 1, 5, 1, 1)"));
+    for (int id = 39; id <= 45; ++id)
+        db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (%1, 100)").arg(id));
+    frmBearings dialog(state, 0, 0);
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1e99"));
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("abc"));
+    dialog.cmdOK_Click();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("коэффициенты"))) << messages.shown().first().text.toStdString();
+    Recordset rs = db().openRecordset(QStringLiteral("SELECT Pr, Lh FROM BearRep WHERE Side = 0"));
+    ASSERT_FALSE(rs.isBeforeFirst()); // the choice is kept
+    EXPECT_TRUE(rs.field(QStringLiteral("Pr")).isNull());
+    EXPECT_TRUE(rs.field(QStringLiteral("Lh")).isNull());
+}

@@ -73,7 +73,10 @@ QTreeWidgetItem *frmMain::rowByKey(const QString &key) const
 
 void frmMain::selectRowAndAct(const QString &key)
 {
-    if (QTreeWidgetItem *row = rowByKey(key))
+    // Inside the walk-through nobody sees the row selected: the pending key
+    // says the same to LV_Click without the list redrawing its selection.
+    QTreeWidgetItem *row = m_walking ? nullptr : rowByKey(key);
+    if (row)
         LV->setCurrentItem(row);
     else
         m_state.strViewKey = key;
@@ -186,7 +189,8 @@ void frmMain::showGeneralDataView()
 void frmMain::showPointsView()
 {
     DetalView(false);
-    TV->setCurrentItem(nodeByKey(QStringLiteral("Points")));
+    if (QTreeWidgetItem *node = nodeByKey(QStringLiteral("Points")); node != TV->currentItem())
+        TV->setCurrentItem(node);
     setEditCommandsEnabled(true, false);
     m_viewTag = QStringLiteral("Points");
     clearList();
@@ -213,7 +217,7 @@ void frmMain::showChoiceView()
 void frmMain::showPointView(const QString &key)
 {
     DetalView(true);
-    if (QTreeWidgetItem *node = nodeByKey(key))
+    if (QTreeWidgetItem *node = nodeByKey(key); node && node != TV->currentItem())
         TV->setCurrentItem(node);
     setEditCommandsEnabled(false, true);
 

@@ -83,7 +83,7 @@ void frmMain::addPointNodes()
 
 void frmMain::selectAndDisplayNode(const QString &key)
 {
-    if (QTreeWidgetItem *node = nodeByKey(key))
+    if (QTreeWidgetItem *node = nodeByKey(key); node && node != TV->currentItem())
         TV->setCurrentItem(node);
     TV_Click();
 }

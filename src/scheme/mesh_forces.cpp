@@ -451,13 +451,9 @@ MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs)
 
 MeshOutcome MeshForceCommand(Database &db, int pointId, int groupId, double *eqSpeed)
 {
-    const MeshPointInputs inputs = ReadMeshInputs(db, pointId, groupId);
-    if (eqSpeed && inputs.status != MeshStatus::BadForceUnit && inputs.status != MeshStatus::NoModes)
-        *eqSpeed = inputs.eqSpeed;
-    const MeshOutcome outcome = ComputeMeshForces(inputs);
-    if (outcome.status == MeshStatus::Ok)
-        StoreMeshForces(db, pointId, outcome.forces);
-    return outcome;
+    // A cache that remembers nothing computes and stores every time.
+    MeshForceCache once;
+    return once.run(db, pointId, groupId, eqSpeed);
 }
 
 MeshOutcome MeshForceCache::run(Database &db, int pointId, int groupId, double *eqSpeed)

@@ -124,6 +124,15 @@ Workbench &workbench()
     return *bench;
 }
 
+// The module of point 1 typed anew, alternating between two values.
+void openModuleEditor(frmMain &window, double &module)
+{
+    window.selectAndDisplayNode(QStringLiteral("1 N"));
+    window.selectRowAndAct(QStringLiteral("11 ID"));
+    window.findChild<QLineEdit *>(QStringLiteral("TextInput"))->setText(QString::number(module));
+    module = module == 2 ? 2.5 : 2;
+}
+
 void BM_ShowSupports(benchmark::State &state)
 {
     frmMain &window = *workbench().window;
@@ -145,14 +154,10 @@ BENCHMARK(BM_ShowDiagram)->Unit(benchmark::kMillisecond);
 void BM_ShowDiagramAfterEdit(benchmark::State &state)
 {
     frmMain &window = *workbench().window;
-    auto *editor = window.findChild<QLineEdit *>(QStringLiteral("TextInput"));
     double module = 2;
     for (auto _ : state) {
         state.PauseTiming();
-        window.selectAndDisplayNode(QStringLiteral("1 N"));
-        window.selectRowAndAct(QStringLiteral("11 ID"));
-        editor->setText(QString::number(module));
-        module = module == 2 ? 2.5 : 2;
+        openModuleEditor(window, module);
         window.commitTextEditor();
         state.ResumeTiming();
         window.selectAndDisplayNode(QStringLiteral("SUM"));
@@ -181,14 +186,10 @@ BENCHMARK(BM_ShowPoint)->Unit(benchmark::kMillisecond);
 void BM_InlineEditCommit(benchmark::State &state)
 {
     frmMain &window = *workbench().window;
-    auto *editor = window.findChild<QLineEdit *>(QStringLiteral("TextInput"));
     double module = 2;
     for (auto _ : state) {
         state.PauseTiming();
-        window.selectAndDisplayNode(QStringLiteral("1 N"));
-        window.selectRowAndAct(QStringLiteral("11 ID"));
-        editor->setText(QString::number(module));
-        module = module == 2 ? 2.5 : 2;
+        openModuleEditor(window, module);
         state.ResumeTiming();
         window.commitTextEditor();
     }

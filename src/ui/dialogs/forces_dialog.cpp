@@ -3,6 +3,7 @@
 #include "scheme/free_force.h"
 #include "store/numbers.h"
 #include "ui/command_guard.h"
+#include "ui/dialogs/mode_commands.h"
 #include "ui/message_box.h"
 
 #include <QGridLayout>
@@ -80,17 +81,7 @@ frmNagrP::frmNagrP(ProgramState &state, bool firstPointFlag, int pointId, QWidge
     edit->addWidget(ComAdd, 1, 6);
     connect(ComAdd, &QPushButton::clicked, this, [this] { runCommand(this, [this] { ComAdd_Click(); }); });
 
-    auto *commands = new QHBoxLayout;
-    const char *captions[] = {"Добавить", "Удалить", nullptr, "OK"};
-    for (int i : {0, 1, 3}) {
-        ctlCommand[i] = new QPushButton(QString::fromUtf8(captions[i]), this);
-        ctlCommand[i]->setObjectName(QStringLiteral("ctlCommand%1").arg(i));
-        ctlCommand[i]->setAutoDefault(false);
-        connect(ctlCommand[i], &QPushButton::clicked, this, [this, i] { runCommand(this, [this, i] { ctlCommand_Click(i); }); });
-        if (i == 3)
-            commands->addStretch();
-        commands->addWidget(ctlCommand[i]);
-    }
+    QHBoxLayout *commands = modeCommandButtons(this, ctlCommand, [this](int index) { ctlCommand_Click(index); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(ctlListView, 1);

@@ -2,6 +2,7 @@
 
 #include "store/numbers.h"
 #include "ui/command_guard.h"
+#include "ui/dialogs/mode_commands.h"
 #include "ui/message_box.h"
 
 #include <QGridLayout>
@@ -93,17 +94,7 @@ frmNagr::frmNagr(ProgramState &state, bool firstPointFlag, int kind, QWidget *pa
     edit->addWidget(ComAdd, 1, 3);
     connect(ComAdd, &QPushButton::clicked, this, [this] { runCommand(this, [this] { ComAdd_Click(); }); });
 
-    auto *commands = new QHBoxLayout;
-    const char *commandCaptions[] = {"Добавить", "Удалить", nullptr, "OK"};
-    for (int i : {0, 1, 3}) {
-        ctlCommand[i] = new QPushButton(QString::fromUtf8(commandCaptions[i]), this);
-        ctlCommand[i]->setObjectName(QStringLiteral("ctlCommand%1").arg(i));
-        ctlCommand[i]->setAutoDefault(false);
-        connect(ctlCommand[i], &QPushButton::clicked, this, [this, i] { runCommand(this, [this, i] { ctlCommand_Click(i); }); });
-        if (i == 3)
-            commands->addStretch();
-        commands->addWidget(ctlCommand[i]);
-    }
+    QHBoxLayout *commands = modeCommandButtons(this, ctlCommand, [this](int index) { ctlCommand_Click(index); });
     ComAdd->setAutoDefault(false);
 
     auto *layout = new QVBoxLayout(this);

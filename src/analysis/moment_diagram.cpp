@@ -289,7 +289,12 @@ DiagramRequest prepareEpur(Database &db)
     case ForceGatheringStatus::Gathered:
         break;
     }
+    return prepareEpur(db, gathered.forces);
+}
 
+DiagramRequest prepareEpur(Database &db, const ForceArrays &forces)
+{
+    DiagramRequest request;
     const std::optional<Reactions> reactions = readReakz(db);
     if (!reactions) {
         request.status = DiagramStatus::ReactionsMissing;
@@ -310,7 +315,7 @@ DiagramRequest prepareEpur(Database &db)
     }
 
     request.unit = forceUnitCaption(db);
-    request.diagrams = BuildEpur(gathered.forces, *reactions, L, P, U);
+    request.diagrams = BuildEpur(forces, *reactions, L, P, U);
     return request;
 }
 

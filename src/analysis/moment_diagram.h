@@ -115,6 +115,9 @@ struct DiagramRequest
 // rounded L when missing or 0) and the force unit caption, and builds the
 // three diagrams.
 DiagramRequest prepareEpur(Database &db);
+// The same with the forces already gathered (the window gathers them first,
+// guiding the user to any that are missing).
+DiagramRequest prepareEpur(Database &db, const ForceArrays &forces);
 
 // The caption of the force unit (general parameter 4); a missing or unknown
 // unit reads as the first choice, newtons.

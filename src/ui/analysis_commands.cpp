@@ -119,7 +119,8 @@ void frmMain::epur_Click(int plane)
         LV_Click();
         return;
     }
-    if (!gatherForces())
+    const std::optional<ForceArrays> forces = gatherForces();
+    if (!forces)
         return;
 
     selectAndDisplayNode(QStringLiteral("Epur"));
@@ -130,7 +131,7 @@ void frmMain::epur_Click(int plane)
     unsetCursor();
 
     Database &db = m_state.database();
-    const DiagramRequest request = prepareEpur(db);
+    const DiagramRequest request = prepareEpur(db, *forces);
     switch (request.status) {
     case DiagramStatus::Ready:
         break;
@@ -139,11 +140,8 @@ void frmMain::epur_Click(int plane)
         exReac();
         return;
     case DiagramStatus::NoPoints:
-        inform(this, kNoPoints);
-        selectAndDisplayNode(QStringLiteral("Points"));
-        return;
     case DiagramStatus::ForcesNotComputed:
-        return;
+        return; // the forces were gathered, with the user's help, just above
     case DiagramStatus::AxisLengthInvalid:
         inform(this, QStringLiteral("Длина оси эпюры моментов должна быть от 1 до 32767 мм. Задайте длину оси эпюры моментов..."));
         selectAndDisplayNode(QStringLiteral("Common"));

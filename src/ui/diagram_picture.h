@@ -16,7 +16,6 @@ public:
 
     const QImage &bitmap() const { return m_bitmap; }
     QImage &bitmap() { return m_bitmap; }
-    bool isDragging() const { return m_dragging; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -47,8 +47,6 @@ public:
     // preselect, 0 for none.
     frmBearings(ProgramState &state, int side, qint64 bearingId, QWidget *parent = nullptr);
 
-    int lngSide() const { return m_side; }
-    qint64 lngBearingID() const { return m_bearingId; }
     int lngTipID() const { return m_tipId; }
 
     void cmdOK_Click();

@@ -3,7 +3,6 @@
 #include "scheme/free_force.h"
 #include "store/numbers.h"
 #include "ui/command_guard.h"
-#include "ui/dialogs/mode_commands.h"
 #include "ui/message_box.h"
 
 #include <QGridLayout>
@@ -34,22 +33,14 @@ QString cellText(const Recordset &rs, const QString &column)
 } // namespace
 
 frmNagrP::frmNagrP(ProgramState &state, bool firstPointFlag, int pointId, QWidget *parent)
-    : QDialog(parent)
-    , m_state(state)
-    , m_firstPoint(firstPointFlag)
+    : ModeDialog(state, firstPointFlag, {10, 10, 10, 10, 26, 34}, parent)
     , m_pointId(pointId)
 {
     setObjectName(QStringLiteral("frmNagrP"));
     resize(640, 400);
 
-    ctlListView = new QTreeWidget(this);
-    ctlListView->setObjectName(QStringLiteral("ctlListView"));
-    ctlListView->setRootIsDecorated(false);
-    ctlListView->setColumnCount(6);
     ctlListView->setHeaderLabels({QStringLiteral("Режим"), QStringLiteral("Fx"), QStringLiteral("Fy"), QStringLiteral("Fz"),
                                   QStringLiteral("Частота вращения"), QStringLiteral("Коеффициент использования")});
-    ctlListView->header()->setStretchLastSection(false);
-    connect(ctlListView, &QTreeWidget::itemClicked, this, [this] { rowClick(); });
 
     ctlFrame = new QFrame(this);
     ctlFrame->setObjectName(QStringLiteral("ctlFrame"));
@@ -81,7 +72,7 @@ frmNagrP::frmNagrP(ProgramState &state, bool firstPointFlag, int pointId, QWidge
     edit->addWidget(ComAdd, 1, 6);
     connect(ComAdd, &QPushButton::clicked, this, [this] { runCommand(this, [this] { ComAdd_Click(); }); });
 
-    QHBoxLayout *commands = modeCommandButtons(this, ctlCommand, [this](int index) { ctlCommand_Click(index); });
+    QHBoxLayout *commands = createCommandButtons();
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(ctlListView, 1);
@@ -98,15 +89,6 @@ void frmNagrP::Form_Load()
     txtCoeff->setEnabled(false);
     ComAdd->setEnabled(false);
     FillForceList();
-}
-
-void frmNagrP::resizeEvent(QResizeEvent *event)
-{
-    QDialog::resizeEvent(event);
-    const int width = ctlListView->viewport()->width();
-    const int percents[] = {10, 10, 10, 10, 26, 34};
-    for (int c = 0; c < 6; ++c)
-        ctlListView->setColumnWidth(c, width * percents[c] / 100);
 }
 
 void frmNagrP::addListRow(const QStringList &texts)
@@ -137,20 +119,7 @@ void frmNagrP::FillForceList()
             }
         }
     }
-    if (m_firstPoint) {
-        txtSpeed->setEnabled(false);
-        txtCoeff->setEnabled(false);
-        ctlCommand[0]->setEnabled(false);
-        ctlCommand[1]->setEnabled(false);
-    }
-}
-
-void frmNagrP::selectRow(int mode)
-{
-    if (QTreeWidgetItem *row = ctlListView->topLevelItem(mode - 1)) {
-        ctlListView->setCurrentItem(row);
-        rowClick();
-    }
+    lockModesOfFollower();
 }
 
 void frmNagrP::rowClick()

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "ui/program_state.h"
-
-#include <QDialog>
+#include "ui/dialogs/mode_dialog.h"
 
 class QFrame;
 class QLineEdit;
@@ -15,43 +13,33 @@ namespace tarnvel {
 // first point the modes' speeds and coefficients. The list is written to the
 // store after every change; closing stores the equivalent projections that
 // the support reactions use.
-class frmNagrP : public QDialog
+class frmNagrP : public ModeDialog
 {
     Q_OBJECT
 public:
     frmNagrP(ProgramState &state, bool firstPointFlag, int pointId, QWidget *parent = nullptr);
 
-    void ctlCommand_Click(int index);
+    void ctlCommand_Click(int index) override;
     void ComAdd_Click();
-    void selectRow(int mode);
 
     void done(int result) override;
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void Form_Load();
     void Form_Unload();
     void FillForceList();
     bool WriteForceModes();
-    void rowClick();
+    void rowClick() override;
     void addListRow(const QStringList &texts);
 
-    ProgramState &m_state;
-    bool m_firstPoint;
     int m_pointId;
     bool m_unloaded = false;
 
-    QTreeWidget *ctlListView = nullptr;
     QFrame *ctlFrame = nullptr;
     QLineEdit *txtFx = nullptr;
     QLineEdit *txtFy = nullptr;
     QLineEdit *txtFz = nullptr;
-    QLineEdit *txtSpeed = nullptr;
-    QLineEdit *txtCoeff = nullptr;
     QPushButton *ComAdd = nullptr;
-    QPushButton *ctlCommand[4] = {};
 };
 
 } // namespace tarnvel

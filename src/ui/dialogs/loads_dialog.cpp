@@ -2,7 +2,6 @@
 
 #include "store/numbers.h"
 #include "ui/command_guard.h"
-#include "ui/dialogs/mode_commands.h"
 #include "ui/message_box.h"
 
 #include <QGridLayout>
@@ -46,9 +45,7 @@ double fieldValue(const QString &text)
 } // namespace
 
 frmNagr::frmNagr(ProgramState &state, bool firstPointFlag, int kind, QWidget *parent)
-    : QDialog(parent)
-    , m_state(state)
-    , m_firstPoint(firstPointFlag)
+    : ModeDialog(state, firstPointFlag, {10, 22, 34, 34}, parent)
     , m_kind(kind >= 1 && kind <= 4 ? kind : 1)
 {
     setObjectName(QStringLiteral("frmNagr"));
@@ -64,14 +61,8 @@ frmNagr::frmNagr(ProgramState &state, bool firstPointFlag, int kind, QWidget *pa
         connect(ctlOption[i], &QRadioButton::clicked, this, [this, i] { ctlOption_Click(i); });
     }
 
-    ctlListView = new QTreeWidget(this);
-    ctlListView->setObjectName(QStringLiteral("ctlListView"));
-    ctlListView->setRootIsDecorated(false);
-    ctlListView->setColumnCount(4);
     ctlListView->setHeaderLabels({QStringLiteral("Режим"), QStringLiteral("Нагрузка"),
                                   QStringLiteral("Частота вращения (об./мин.)"), QStringLiteral("Коэффициент использования")});
-    ctlListView->header()->setStretchLastSection(false);
-    connect(ctlListView, &QTreeWidget::itemClicked, this, [this] { rowClick(); });
 
     ctlFrame = new QFrame(this);
     ctlFrame->setObjectName(QStringLiteral("ctlFrame"));
@@ -94,7 +85,7 @@ frmNagr::frmNagr(ProgramState &state, bool firstPointFlag, int kind, QWidget *pa
     edit->addWidget(ComAdd, 1, 3);
     connect(ComAdd, &QPushButton::clicked, this, [this] { runCommand(this, [this] { ComAdd_Click(); }); });
 
-    QHBoxLayout *commands = modeCommandButtons(this, ctlCommand, [this](int index) { ctlCommand_Click(index); });
+    QHBoxLayout *commands = createCommandButtons();
     ComAdd->setAutoDefault(false);
 
     auto *layout = new QVBoxLayout(this);
@@ -115,15 +106,6 @@ void frmNagr::Form_Load()
     FillModeList(m_kind);
 }
 
-void frmNagr::resizeEvent(QResizeEvent *event)
-{
-    QDialog::resizeEvent(event);
-    const int width = ctlListView->viewport()->width();
-    const int percents[] = {10, 22, 34, 34};
-    for (int c = 0; c < 4; ++c)
-        ctlListView->setColumnWidth(c, width * percents[c] / 100);
-}
-
 void frmNagr::FillModeList(int kind)
 {
     ctlCommand[0]->setEnabled(true);
@@ -140,12 +122,7 @@ void frmNagr::FillModeList(int kind)
     }
     ctlCommand[1]->setEnabled(!modes.isEmpty());
     ctlOption[kind - 1]->setChecked(true);
-    if (m_firstPoint) {
-        txtSpeed->setEnabled(false);
-        txtCoeff->setEnabled(false);
-        ctlCommand[0]->setEnabled(false);
-        ctlCommand[1]->setEnabled(false);
-    }
+    lockModesOfFollower();
 }
 
 int frmNagr::selectedMode() const
@@ -161,14 +138,6 @@ void frmNagr::setFieldsEnabled(bool enabled)
     txtCoeff->setEnabled(enabled);
 }
 
-void frmNagr::selectRow(int mode)
-{
-    if (QTreeWidgetItem *row = ctlListView->topLevelItem(mode - 1)) {
-        ctlListView->setCurrentItem(row);
-        rowClick();
-    }
-}
-
 void frmNagr::rowClick()
 {
     const QTreeWidgetItem *row = ctlListView->currentItem();
@@ -180,12 +149,7 @@ void frmNagr::rowClick()
         txtSpeed->setText(row->text(2));
         txtCoeff->setText(row->text(3));
     }
-    if (m_firstPoint) {
-        txtSpeed->setEnabled(false);
-        txtCoeff->setEnabled(false);
-        ctlCommand[0]->setEnabled(false);
-        ctlCommand[1]->setEnabled(false);
-    }
+    lockModesOfFollower();
 }
 
 void frmNagr::ctlOption_Click(int index)

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "ui/program_state.h"
-
-#include <QDialog>
+#include "ui/dialogs/mode_dialog.h"
 
 class QFrame;
 class QLineEdit;
@@ -16,7 +14,7 @@ namespace tarnvel {
 // command that opened it writes the list to the store once it is confirmed.
 // On any point but the first only the loads can change: the first point
 // owns the modes, their speeds and coefficients.
-class frmNagr : public QDialog
+class frmNagr : public ModeDialog
 {
     Q_OBJECT
 public:
@@ -24,34 +22,24 @@ public:
 
     int kind() const { return m_kind; } // handed back when the dialog closes
 
-    void ctlCommand_Click(int index);
+    void ctlCommand_Click(int index) override;
     void ctlOption_Click(int index);
     void ComAdd_Click();
-    void selectRow(int mode); // select list row of mode (1-based) and run the row click
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void Form_Load();
     void FillModeList(int kind);
-    void rowClick();
+    void rowClick() override;
     bool StoreMode(int kind, int k);
     void setFieldsEnabled(bool enabled);
     int selectedMode() const;
 
-    ProgramState &m_state;
-    bool m_firstPoint;
     int m_kind;
 
     QRadioButton *ctlOption[4] = {};
-    QTreeWidget *ctlListView = nullptr;
     QFrame *ctlFrame = nullptr;
     QLineEdit *txtPower = nullptr;
-    QLineEdit *txtSpeed = nullptr;
-    QLineEdit *txtCoeff = nullptr;
     QPushButton *ComAdd = nullptr;
-    QPushButton *ctlCommand[4] = {};
 };
 
 } // namespace tarnvel

@@ -22,17 +22,6 @@ namespace {
 class AnalysisCommandsTest : public test::WorkbenchTest
 {
 protected:
-    void TearDown() override { setModalDriver([](QDialog &) {}); }
-
-    void whenDialogOpens(std::function<void(QDialog &)> script)
-    {
-        setModalDriver([this, script](QDialog &dialog) {
-            ++dialogsOpened;
-            captions << dialog.windowTitle();
-            script(dialog);
-        });
-    }
-
     void setCommon(int id, double value)
     {
         db().execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = %1").arg(id));
@@ -71,10 +60,7 @@ protected:
         return rs.isBeforeFirst() ? NAN : rs.field(QStringLiteral("ParamValue")).toDouble();
     }
 
-    static QPushButton *button(QDialog &dialog, const char *name) { return dialog.findChild<QPushButton *>(QLatin1String(name)); }
 
-    int dialogsOpened = 0;
-    QStringList captions;
 };
 
 } // namespace
@@ -190,7 +176,7 @@ TEST_F(AnalysisCommandsTest, FirstBearingChoiceThenSilentRecomputation)
     });
     clickRow(QStringLiteral("RBear"));
     EXPECT_EQ(dialogsOpened, 1);
-    EXPECT_EQ(captions.value(0), QStringLiteral("Подшипник правой опоры"));
+    EXPECT_EQ(dialogCaptions.value(0), QStringLiteral("Подшипник правой опоры"));
     EXPECT_TRUE(state.blnBearingDone);
     const QStringList keys = rowKeys();
     EXPECT_EQ(keys.mid(0, 7), (QStringList{"Back", "BNumr", "BTip", "BSize", "BC", "BC0", "BAlfa"}));

@@ -24,8 +24,6 @@ namespace {
 class FileCommandsTest : public test::WorkbenchTest
 {
 protected:
-    void TearDown() override { setModalDriver([](QDialog &) {}); }
-
     FilePanel *panel() { return window().filePanel(); }
     QPushButton *ok() { return panel()->findChild<QPushButton *>(QStringLiteral("comFile")); }
     QLineEdit *nameBox() { return panel()->findChild<QLineEdit *>(QStringLiteral("txtFileName")); }

@@ -29,8 +29,6 @@ namespace {
 class HardeningTest : public test::WorkbenchTest
 {
 protected:
-    void TearDown() override { setModalDriver([](QDialog &) {}); }
-
     void refuse(const QString &table, const QString &event, const QString &when = QStringLiteral("1"))
     {
         db().execute(QStringLiteral("CREATE TRIGGER refuse_%1_%2 BEFORE %2 ON %1 WHEN %3 BEGIN SELECT RAISE(ABORT, 'refused'); END")

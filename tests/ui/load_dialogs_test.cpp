@@ -20,19 +20,6 @@ namespace {
 class LoadDialogsTest : public test::WorkbenchTest
 {
 protected:
-    void TearDown() override { setModalDriver([](QDialog &) {}); }
-
-    // The next dialog is worked by script instead of the user.
-    void whenDialogOpens(std::function<void(QDialog &)> script)
-    {
-        setModalDriver([this, script](QDialog &dialog) {
-            ++dialogsOpened;
-            lastCaption = dialog.windowTitle();
-            script(dialog);
-        });
-    }
-
-    static QPushButton *button(QDialog &dialog, const char *name) { return dialog.findChild<QPushButton *>(QLatin1String(name)); }
     static QLineEdit *field(QDialog &dialog, const char *name) { return dialog.findChild<QLineEdit *>(QLatin1String(name)); }
     static QTreeWidget *modeList(QDialog &dialog) { return dialog.findChild<QTreeWidget *>(QStringLiteral("ctlListView")); }
     static QStringList listRow(QDialog &dialog, int row)
@@ -90,8 +77,6 @@ protected:
         return rs.isBeforeFirst() ? NAN : rs.field(QStringLiteral("ParValue")).toDouble();
     }
 
-    int dialogsOpened = 0;
-    QString lastCaption;
 };
 
 } // namespace
@@ -118,7 +103,7 @@ TEST_F(LoadDialogsTest, AModeEnteredInHorsepowerIsStoredInAllFourKinds)
     });
     clickRow(QStringLiteral("Power"));
     EXPECT_EQ(dialogsOpened, 1);
-    EXPECT_EQ(lastCaption, QStringLiteral("Точка 1 (Цилиндрическое зацепление) - нагрузки и режимы"));
+    EXPECT_EQ(dialogCaptions.value(0), QStringLiteral("Точка 1 (Цилиндрическое зацепление) - нагрузки и режимы"));
     EXPECT_FALSE(state.blnIncomplete);
     const auto rows = powers(pid);
     ASSERT_EQ(rows.size(), 4);
@@ -233,7 +218,7 @@ TEST_F(LoadDialogsTest, FreeForceModesAndTheirEquivalents)
         click(dialog, "ctlCommand3");
     });
     clickRow(QStringLiteral("AddFPower"));
-    EXPECT_EQ(lastCaption, QStringLiteral("Точка 1 (Произвольная сила) - Силы и режимы"));
+    EXPECT_EQ(dialogCaptions.value(0), QStringLiteral("Точка 1 (Произвольная сила) - Силы и режимы"));
     EXPECT_FALSE(state.blnIncomplete);
     const auto rows = powers(pid);
     ASSERT_EQ(rows.size(), 3);

@@ -1,5 +1,7 @@
 #include "workbench_fixture.h"
 
+#include "ui/modal_dialog.h"
+
 #include <QLineEdit>
 #include <QSettings>
 
@@ -10,6 +12,25 @@ void WorkbenchTest::SetUp()
     QSettings().clear();
     state.storeDirectory = store.directory();
     state.db = store.open();
+}
+
+void WorkbenchTest::TearDown()
+{
+    setModalDriver([](QDialog &) {});
+}
+
+void WorkbenchTest::whenDialogOpens(std::function<void(QDialog &)> script)
+{
+    setModalDriver([this, script](QDialog &dialog) {
+        ++dialogsOpened;
+        dialogCaptions << dialog.windowTitle();
+        script(dialog);
+    });
+}
+
+QPushButton *WorkbenchTest::button(QDialog &dialog, const char *name)
+{
+    return dialog.findChild<QPushButton *>(QLatin1String(name));
 }
 
 frmMain &WorkbenchTest::window()

@@ -4,10 +4,14 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace tarnvel::test {
 
@@ -16,6 +20,14 @@ class WorkbenchTest : public ::testing::Test
 {
 protected:
     void SetUp() override;
+    void TearDown() override;
+
+    // The next dialogs are worked by script instead of the user; every one
+    // opened is counted and its caption kept.
+    void whenDialogOpens(std::function<void(QDialog &)> script);
+    static QPushButton *button(QDialog &dialog, const char *name);
+    int dialogsOpened = 0;
+    QStringList dialogCaptions;
 
     frmMain &window();
     QAction *action(const char *name) { return window().findChild<QAction *>(QLatin1String(name)); }

@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/numbers.h"
+#include "store/store_file.h"
 
 #include <QFile>
 #include <QIODevice>
@@ -490,6 +491,19 @@ void writeScenarioToStore(Database &db, const Scenario &s)
             + QStringLiteral(")"));
     }
     transaction.commit();
+}
+
+void openScenarioInStore(std::unique_ptr<Database> &db, const QString &storeDirectory, const Scenario &scenario,
+                         const std::function<void(const QString &)> &status)
+{
+    status(QStringLiteral("Очистка базы данных..."));
+    {
+        Database::Transaction transaction(*db);
+        emptyScenario(*db);
+        writeScenarioToStore(*db, scenario);
+        transaction.commit();
+    }
+    compactStore(db, storeDirectory, status);
 }
 
 bool saveScenarioFile(const QString &path, const QByteArray &bytes, QString *error)

@@ -28,6 +28,8 @@
 #include <QVector>
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 
 class QIODevice;
@@ -109,6 +111,13 @@ std::optional<Scenario> readScenario(QIODevice &device, QString *error = nullptr
 // scenario (see decodeScenario) is refused with std::invalid_argument before
 // anything is written; a store failure rolls everything back.
 void writeScenarioToStore(Database &db, const Scenario &scenario);
+
+// The store's part of opening a scenario: the open project is emptied and
+// the scenario written in one transaction, then the store is compacted. A
+// crash at any moment leaves the store holding either the old project or the
+// new one. status receives the texts the user sees meanwhile.
+void openScenarioInStore(std::unique_ptr<Database> &db, const QString &storeDirectory, const Scenario &scenario,
+                         const std::function<void(const QString &)> &status);
 
 // Writes the file's bytes in place of whatever file stood at path (a longer
 // old file does not keep its tail); the old file stays untouched when the

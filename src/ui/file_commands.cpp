@@ -123,17 +123,9 @@ void frmMain::openScenario(const QString &target)
     // Only now is the open project given up for the file's: emptied and
     // written again in one transaction, so that a failure keeps it whole.
     auto status = [this](const QString &text) { setStatusText(text); };
-    status(QStringLiteral("Очистка базы данных..."));
-    {
-        Database &db = m_state.database();
-        Database::Transaction transaction(db);
-        emptyScenario(db);
-        writeScenarioToStore(db, *scenario);
-        transaction.commit();
-    }
     m_state.modes.clear();
     try {
-        compactStore(m_state.db, m_state.storeDirectory, status);
+        openScenarioInStore(m_state.db, m_state.storeDirectory, *scenario, status);
     } catch (const StoreError &) {
         unsetCursor();
         if (m_state.db && m_state.db->isOpen()) {

@@ -203,7 +203,7 @@ TEST(StartUpHardening, AStoreLockedByAnotherProgramIsReportedAndLeftAlone)
     EXPECT_EQ(window, nullptr);
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_EQ(messages.shown().first().icon, MessageIcon::Critical);
-    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("locked"))) << messages.shown().first().text.toStdString();
+    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("занята другой программой"))) << messages.shown().first().text.toStdString();
 
     sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr);
     sqlite3_close(other);

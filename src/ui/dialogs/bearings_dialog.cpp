@@ -51,10 +51,11 @@ bool isNumber(const QString &text)
 }
 
 // A coefficient as the computation takes it, in single precision; one beyond
-// that range is no coefficient at all.
+// that range is no coefficient at all. A decimal comma is a point, as in
+// every other field.
 float coefficient(const QString &text)
 {
-    const double value = leadingNumber(text);
+    const double value = leadingNumber(SqlNum(text));
     return std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : 0.0f;
 }
 
@@ -447,8 +448,8 @@ void frmBearings::cmdAddNew_Click()
     m_state.database().execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES (%1, %2, %3, %4, %5, %6, %7, %8)")
                                    .arg(quoted(designation), SqlNum(txtGab[0]->text().trimmed()), SqlNum(txtGab[1]->text().trimmed()),
                                         SqlNum(txtGab[2]->text().trimmed()), SqlNum(txtC->text().trimmed()),
-                                        SqlNum(txtC0->text().trimmed()), SqlNum(txtAlfa->text().trimmed()))
-                                   .arg(m_tipId));
+                                        SqlNum(txtC0->text().trimmed()), SqlNum(txtAlfa->text().trimmed()),
+                                        QString::number(m_tipId)));
     cmdCanselNew_Click();
     fillList();
     for (int i = 0; i < LV->topLevelItemCount(); ++i) {

@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QTreeWidget>
 
+#include <stdexcept>
+
 namespace tarnvel {
 
 namespace {
@@ -123,18 +125,17 @@ void frmMain::openScenario(const QString &target)
     // Only now is the open project given up for the file's: emptied and
     // written again in one transaction, so that a failure keeps it whole.
     auto status = [this](const QString &text) { setStatusText(text); };
-    status(QStringLiteral("Очистка базы данных..."));
-    {
-        Database &db = m_state.database();
-        Database::Transaction transaction(db);
-        emptyScenario(db);
-        writeScenarioToStore(db, *scenario);
-        transaction.commit();
-    }
-    m_state.modes.clear();
+    QStringList notes;
     try {
-        compactStore(m_state.db, m_state.storeDirectory, status);
+        notes = openScenarioInStore(m_state.db, m_state.storeDirectory, *scenario, status);
+    } catch (const std::invalid_argument &refused) {
+        unsetCursor();
+        showMessage(QStringLiteral("Сценарий не открыт из файла %1:\n%2")
+                        .arg(QDir::toNativeSeparators(target), QString::fromUtf8(refused.what())),
+                    MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
+        return;
     } catch (const StoreError &) {
+        m_state.modes.clear();
         unsetCursor();
         if (m_state.db && m_state.db->isOpen()) {
             selectAndDisplayNode(QStringLiteral("Points"));
@@ -142,9 +143,12 @@ void frmMain::openScenario(const QString &target)
         }
         throw;
     }
+    m_state.modes.clear();
     unsetCursor();
     selectAndDisplayNode(QStringLiteral("Points"));
     selectAndDisplayNode(QStringLiteral("Shaft"));
+    if (!notes.isEmpty())
+        showMessage(notes.join(QLatin1Char('\n')), MessageIcon::Information, MessageButtons::Ok, windowTitle(), this);
 }
 
 frmMain::ReportOutcome frmMain::writeReport(const QString &target, QString *writtenTo)

@@ -392,8 +392,8 @@ void frmBearings::cmdAddNew_Click()
     m_state.database().execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES (%1, %2, %3, %4, %5, %6, %7, %8)")
                                    .arg(quoted(designation), SqlNum(txtGab[0]->text().trimmed()), SqlNum(txtGab[1]->text().trimmed()),
                                         SqlNum(txtGab[2]->text().trimmed()), SqlNum(txtC->text().trimmed()),
-                                        SqlNum(txtC0->text().trimmed()), SqlNum(txtAlfa->text().trimmed()))
-                                   .arg(m_tipId));
+                                        SqlNum(txtC0->text().trimmed()), SqlNum(txtAlfa->text().trimmed()),
+                                        QString::number(m_tipId)));
     cmdCanselNew_Click();
     fillList();
     for (int i = 0; i < LV->topLevelItemCount(); ++i) {

@@ -35,11 +35,9 @@ private:
     int m_pointId;
     bool m_unloaded = false;
 
-    QFrame *ctlFrame = nullptr;
     QLineEdit *txtFx = nullptr;
     QLineEdit *txtFy = nullptr;
     QLineEdit *txtFz = nullptr;
-    QPushButton *ComAdd = nullptr;
 };
 
 } // namespace tarnvel

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,12 +31,9 @@ ModeDialog::ModeDialog(ProgramState &state, bool firstPointFlag, QList<int> colu
     ctlListView->header()->setStretchLastSection(false);
     ctlListView->viewport()->installEventFilter(this);
     connect(ctlListView, &QTreeWidget::itemClicked, this, [this] { rowClick(); });
-    // From the keyboard: the arrows make a row the selected one, Enter opens
-    // it in the edit area.
-    connect(ctlListView, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
-        if (current && !m_quietSelection && ctlListView->hasFocus())
-            rowClick();
-    });
+    // From the keyboard: the arrows make a row the selected one (see
+    // eventFilter), Enter opens it in the edit area.
+    ctlListView->installEventFilter(this);
     connect(ctlListView, &QTreeWidget::itemActivated, this, [this] {
         rowClick();
         for (QLineEdit *field : m_fields) {
@@ -83,6 +81,7 @@ QHBoxLayout *ModeDialog::createCommandButtons()
             connect(cmdGoToFirst, &QPushButton::clicked, this, [this] { goToFirstPoint(); });
             row->addWidget(lbModesAtFirst, 1);
             row->addWidget(cmdGoToFirst);
+            row->addStretch();
         }
         row->addWidget(ctlCommand[i]);
     }
@@ -117,18 +116,14 @@ void ModeDialog::applyByEnter()
     if (ComAdd->isEnabled())
         return;
     ctlListView->setFocus(Qt::OtherFocusReason);
-    m_quietSelection = true;
     if (QTreeWidgetItem *again = ctlListView->topLevelItem(row))
         ctlListView->setCurrentItem(again);
-    m_quietSelection = false;
 }
 
 void ModeDialog::selectRow(int mode)
 {
     if (QTreeWidgetItem *row = ctlListView->topLevelItem(mode - 1)) {
-        m_quietSelection = true;
         ctlListView->setCurrentItem(row);
-        m_quietSelection = false;
         rowClick();
     }
 }
@@ -177,6 +172,20 @@ bool ModeDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ctlListView->viewport() && event->type() == QEvent::Resize)
         sizeColumns();
+    if (watched == ctlListView && event->type() == QEvent::KeyRelease && ctlListView->currentItem()) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            rowClick();
+            break;
+        default:
+            break;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -64,7 +64,6 @@ private:
     QList<QLineEdit *> m_fields;
     QLabel *lbModesAtFirst = nullptr;
     QPushButton *cmdGoToFirst = nullptr;
-    bool m_quietSelection = false; // the list's current row is moved without a row click
 };
 
 } // namespace tarnvel

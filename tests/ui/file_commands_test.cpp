@@ -151,7 +151,6 @@ TEST_F(FileCommandsTest, ThePanelKeepsUpWithTheFolderAndTheKeys)
     const QPoint file = list->visualItemRect(list->findItems(QStringLiteral("plan.tvd"), Qt::MatchExactly).first()).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, file);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, file);
-    EXPECT_EQ(nameBox()->text(), QStringLiteral("plan.tvd"));
     EXPECT_FALSE(panel()->isVisible());
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 1);
 
@@ -294,7 +293,6 @@ TEST_F(FileCommandsTest, TheBatchReportRunsEndToEnd)
         run.setProcessEnvironment(environment);
         run.start(QStringLiteral(TARNVEL_EXECUTABLE), QStringList());
         ASSERT_TRUE(run.waitForFinished(60000));
-        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << display;
         EXPECT_EQ(run.exitCode(), 3) << display;
         const QString said = QString::fromUtf8(run.readAllStandardError());
         for (const char *hint : {"нужен графический дисплей", "needs a display", "--report SCENARIO.tvd REPORT.htm", "QT_QPA_PLATFORM=vnc"})

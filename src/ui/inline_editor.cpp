@@ -4,6 +4,7 @@
 // the general data or of the point is written again from the view.
 
 #include "ui/main_window.h"
+#include "ui/message_box.h"
 
 #include "store/numbers.h"
 #include "ui/command_guard.h"
@@ -83,6 +84,18 @@ void frmMain::commitTextEditor()
     if (m_textEditorKey.isEmpty())
         return;
     const QString key = m_textEditorKey;
+    // The distance between the supports is the length every position and
+    // reaction is measured on: nothing but a positive length is taken, and
+    // the editor stays on the field.
+    const QTreeWidgetItem *edited = rowByKey(key);
+    if (edited != nullptr && edited->data(0, TagRole).toString() == QLatin1String("1")
+        && wholeNumber(leadingNumber(key)) == 2 && !(typedNumber(TextInput->text()) > 0)) {
+        showMessage(QStringLiteral("Значение параметра «%1» должно быть больше нуля!").arg(edited->text(0)),
+                    MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+        TextInput->setFocus();
+        TextInput->selectAll();
+        return;
+    }
     m_textEditorKey.clear();
     struct Hide
     {
@@ -144,10 +157,6 @@ void frmMain::rewriteParameters(QTreeWidgetItem *edited, bool fromList)
             db.execute(QStringLiteral("INSERT INTO PointParameters (ParValue, ParameterID, PointID) VALUES (%1, %2, %3)")
                            .arg(value, QString::number(wholeNumber(leadingNumber(row->data(0, KeyRole).toString()))), pointId));
         }
-        // A typed gear datum changes the mesh forces: they are computed
-        // afresh before they are used again.
-        if (!fromList && rowTag != QLatin1String("2"))
-            db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = ") + pointId);
     } else {
         db.execute(fromList ? QStringLiteral("DELETE FROM CommonParameters") : QStringLiteral("DELETE  FROM CommonParameters"));
         for (int i = 0; i < LV->topLevelItemCount(); ++i) {

@@ -80,14 +80,14 @@ TEST_F(InlineEditorTest, TypedTextBecomesTheNumberAtItsStart)
     EXPECT_EQ(common(53), QStringLiteral("12"));
     EXPECT_EQ(valueTexts().at(3), QStringLiteral("12"));
 
-    clickRow(QStringLiteral("2 ID"));
-    EXPECT_EQ(textEditor()->text(), QStringLiteral("2.5"));
+    clickRow(QStringLiteral("53 ID"));
+    EXPECT_EQ(textEditor()->text(), QStringLiteral("12"));
     textEditor()->selectAll();
     QTest::keyClick(textEditor(), Qt::Key_Backspace);
     EXPECT_EQ(textEditor()->text(), QStringLiteral(" ")); // a cleared box shows one blank
     QTest::keyClick(textEditor(), Qt::Key_Up);
-    EXPECT_EQ(common(2), QStringLiteral("0"));
-    EXPECT_EQ(valueTexts().at(0), QStringLiteral("0"));
+    EXPECT_EQ(common(53), QStringLiteral("0"));
+    EXPECT_EQ(valueTexts().at(3), QStringLiteral("0"));
 }
 
 TEST_F(InlineEditorTest, TheEditorLiesOverTheValueCellAndFollowsResizes)
@@ -126,32 +126,6 @@ TEST_F(InlineEditorTest, AChoiceStoresItsPosition)
     EXPECT_EQ(valueTags().at(1), QStringLiteral("2"));
     EXPECT_EQ(common(4), QStringLiteral("2"));
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
-}
-
-TEST_F(InlineEditorTest, ATypedGearValueDropsThePointsForcesAChoiceDoesNot)
-{
-    const int pid = addCylindricalPoint();
-    auto addForce = [&] {
-        db().execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, 35, 1000, 1)").arg(pid));
-    };
-    addForce();
-    clickRow(QStringLiteral("18 ID"));
-    ASSERT_TRUE(listEditor()->isVisible());
-    QTest::keyClick(listEditor(), Qt::Key_Down);
-    QTest::keyClick(listEditor(), Qt::Key_Return);
-    EXPECT_EQ(pointValue(pid, 18), QStringLiteral("2"));
-    EXPECT_EQ(valueTexts().at(7), QStringLiteral("2 - левое"));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses")), 1);
-    // Unset numbers stay 0 when a choice is committed: a spur gear keeps a zero helix angle.
-    EXPECT_EQ(pointValue(pid, 14), QStringLiteral("0"));
-    EXPECT_EQ(pointValue(pid, 15), QStringLiteral("1"));
-
-    typeInto(QStringLiteral("11 ID"), QStringLiteral("2.5"));
-    EXPECT_EQ(pointValue(pid, 11), QStringLiteral("2.5"));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses")), 0);
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointParameters WHERE PointID = %1").arg(pid)), 11);
-    EXPECT_EQ(pointValue(pid, 18), QStringLiteral("2"));
-    EXPECT_EQ(window().rowByKey(QStringLiteral("11 ID"))->text(1), QStringLiteral("2.5"));
 }
 
 TEST_F(InlineEditorTest, AFreeForceCoordinateNeverDropsForces)
@@ -208,4 +182,25 @@ TEST_F(InlineEditorTest, ResultRowsOfTheSupportsAreNeverEdited)
     state.strViewKey = QStringLiteral("2 ID");
     window().LV_Click();
     EXPECT_FALSE(window().isEditorOpen());
+}
+
+// The distance between the supports must be a positive length: anything else
+// is refused at the field, which stays open, and the store keeps its value.
+TEST_F(InlineEditorTest, DistanceBetweenSupportsMustBePositive)
+{
+    clickNode(QStringLiteral("Common"));
+    typeIntoRow(QStringLiteral("2 ID"), QStringLiteral("250"));
+    for (const char *typed : {"0", "-5", "0,0", "abc"}) {
+        messages.clear();
+        typeIntoRow(QStringLiteral("2 ID"), QString::fromUtf8(typed));
+        ASSERT_FALSE(messages.shown().isEmpty()) << typed;
+        EXPECT_EQ(messages.shown().first().text,
+                  QStringLiteral("Значение параметра «Расстояние между опорами L, мм» должно быть больше нуля!"));
+        EXPECT_TRUE(widget("TextInput")->isVisible()) << typed;
+        Recordset rs = db().openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 2"));
+        ASSERT_FALSE(rs.isBeforeFirst());
+        EXPECT_EQ(rs.field(QStringLiteral("ParamValue")).toDouble(), 250) << typed;
+        textEditor()->setText(QStringLiteral("250"));
+        QTest::keyClick(textEditor(), Qt::Key_Return);
+    }
 }

@@ -28,6 +28,9 @@ protected:
     virtual void rowClick() = 0;
 
     QHBoxLayout *createCommandButtons();
+    // The refusal of a negative speed or coefficient of mode k, empty when
+    // both are fine.
+    static QString negativeModeValue(double speed, double coeff, int k);
     // On a point other than the first: no adding or deleting of modes, no
     // change of their speeds and coefficients.
     void lockModesOfFollower();

@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTreeWidget>
 
 #include <stdexcept>
@@ -25,8 +26,13 @@ const QString kScenarioPattern = QStringLiteral("*.tvd;*.TVD");
 
 } // namespace
 
+// The name box suggests the scenario's own file, never the report's.
 void frmMain::mnuSave_Click()
 {
+    if (!m_scenarioName.isEmpty())
+        frFile->setFileNameText(m_scenarioName);
+    else if (m_panelMode != 1)
+        frFile->setFileNameText(QString());
     frFile->setPattern(kScenarioPattern);
     frFile->refreshFiles();
     frFile->txtFileName_Change();
@@ -104,6 +110,8 @@ void frmMain::saveScenario(const QString &target)
     QString error;
     const bool saved = saveScenarioFile(target, bytes, &error);
     unsetCursor();
+    if (saved)
+        m_scenarioName = QFileInfo(target).fileName();
     if (!saved) {
         showMessage(QStringLiteral("Сценарий не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(target), error),
                     MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
@@ -145,6 +153,7 @@ void frmMain::openScenario(const QString &target)
     }
     m_state.modes.clear();
     unsetCursor();
+    m_scenarioName = QFileInfo(target).fileName();
     selectAndDisplayNode(QStringLiteral("Points"));
     selectAndDisplayNode(QStringLiteral("Shaft"));
     if (!notes.isEmpty())

@@ -119,7 +119,8 @@ PointForcesOutcome runPointForces(Database &db, qint64 pointId);
 std::optional<BearingSettings> storedBearingSettings(Database &db, int side);
 
 // A coefficient as the bearing computation takes it, in single precision; a
-// value beyond that range is no coefficient at all (0).
+// value beyond that range is no coefficient at all (0). A decimal comma is a
+// point, as in every other field.
 float bearingCoefficient(const QString &text);
 
 // Why a bearing's life could not be computed, as the user is told; empty

@@ -24,6 +24,15 @@ constexpr int kDotsPerMetre = 3780; // 96 dpi, the screen the 9 pt font was chos
 
 int px(double value) { return wholeNumber(value); }
 
+// A pen position moved by a step, kept within a range far beyond any canvas
+// so that absurd moments (a scenario file may hold any number) can neither
+// wrap the integer round nor upset the painter.
+int shifted(int from, int by)
+{
+    constexpr qint64 kFar = 1 << 24;
+    return static_cast<int>(std::clamp<qint64>(qint64{from} + by, -kFar, kFar));
+}
+
 QPen pen(const QColor &colour, int width) { return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
 
 void mark(QPainter &painter, QPoint centre, const QColor &colour, int width)
@@ -127,8 +136,8 @@ void drawOutline(QPainter &painter, const PlaneDiagram &d, const EpurLayout &lay
         const auto move = [&](int right, int up, double shown) {
             const int fromX = ax;
             const int fromY = ay;
-            ax += right;
-            ay -= up;
+            ax = shifted(ax, right);
+            ay = shifted(ay, -std::max(up, -INT_MAX));
             if (!drawn)
                 return;
             painter.setPen(pen(plotColour::outline, 2));
@@ -140,12 +149,12 @@ void drawOutline(QPainter &painter, const PlaneDiagram &d, const EpurLayout &lay
                 return;
             int labelY = fromY;
             // Keep the label off a steep line that leaves from its own corner.
-            if (up != 0 && right > lastLabel.width() && std::abs(up) > lastLabel.height()) {
-                labelY += up > 0 ? lastLabel.height() : -lastLabel.height();
+            if (up != 0 && right > lastLabel.width() && std::abs(qint64{up}) > lastLabel.height()) {
+                labelY = shifted(labelY, up > 0 ? lastLabel.height() : -lastLabel.height());
                 if (labelY < layout.y0)
-                    labelY -= lastLabel.height();
+                    labelY = shifted(labelY, -lastLabel.height());
             }
-            labels.append({shown / 1000.0, QPoint(fromX + textOffset, labelY)});
+            labels.append({shown / 1000.0, QPoint(shifted(fromX, textOffset), labelY)});
             lastLabel = labelSize(painter, shown / 1000.0);
         };
 

@@ -169,7 +169,9 @@ MeshOutcome CylindricalMeshForces(const CylindricalMeshInput &in)
         return inconsistent(11);
     if (in.teeth1 == 0)
         return inconsistent(12);
-    if (in.teeth2 == 0 || in.teeth1 + in.teeth2 == 0)
+    // Summed as wide integers: counts near the limit of int from a damaged
+    // file must not wrap round.
+    if (in.teeth2 == 0 || qint64{in.teeth1} + in.teeth2 == 0)
         return inconsistent(13);
 
     const double alpha = DegToRad(in.pressureAngle);

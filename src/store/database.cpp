@@ -204,8 +204,8 @@ QString lockedText(const QString &native)
 // The verdict on a file before anything may write to it, read through a
 // read-only connection: a database of another program, also one in
 // write-ahead-log mode, is neither checkpointed nor converted by looking.
-// A store whose log was left behind by a crash cannot be read that way (the
-// log needs recovering, which is a write); its own file is then looked at
+// A store whose log (or its index) was left behind by a crash cannot be read
+// that way (recovering them is a write); its own file is then looked at
 // alone, and true tells the caller to finish the check once it is open.
 bool inspect(const QString &path, const QStringList &requiredTables, const QHash<QString, QStringList> &requiredColumns)
 {
@@ -230,7 +230,7 @@ bool inspect(const QString &path, const QStringList &requiredTables, const QHash
     QStringList verdict;
     int rc = probe(QStringLiteral("mode=ro"), &verdict);
     const bool logLeftBehind = (rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN;
-    if (logLeftBehind && QFileInfo::exists(path + QStringLiteral("-wal")))
+    if (logLeftBehind)
         rc = probe(QStringLiteral("immutable=1"), nullptr);
     else if (rc == SQLITE_OK && verdict.value(0) != QLatin1String("ok"))
         throw StoreError(QStringLiteral("Файл %1 не является базой данных или повреждён (%2)")

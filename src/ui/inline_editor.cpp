@@ -4,6 +4,7 @@
 // the general data or of the point is written again from the view.
 
 #include "ui/main_window.h"
+#include "ui/message_box.h"
 
 #include "store/numbers.h"
 #include "ui/command_guard.h"
@@ -83,6 +84,18 @@ void frmMain::commitTextEditor()
     if (m_textEditorKey.isEmpty())
         return;
     const QString key = m_textEditorKey;
+    // The distance between the supports is the length every position and
+    // reaction is measured on: nothing but a positive length is taken, and
+    // the editor stays on the field.
+    const QTreeWidgetItem *edited = rowByKey(key);
+    if (edited != nullptr && edited->data(0, TagRole).toString() == QLatin1String("1")
+        && wholeNumber(leadingNumber(key)) == 2 && !(typedNumber(TextInput->text()) > 0)) {
+        showMessage(QStringLiteral("Значение параметра «%1» должно быть больше нуля!").arg(edited->text(0)),
+                    MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+        TextInput->setFocus();
+        TextInput->selectAll();
+        return;
+    }
     m_textEditorKey.clear();
     struct Hide
     {

@@ -1,6 +1,7 @@
 // The inputs the fuzzers kept are replayed here in every run.
 
 #include "../fuzz/fuzz_checks.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +30,15 @@ TEST(FuzzCorpus, ScenarioInputsAreRefusedOrReadBackWhole)
     EXPECT_FALSE(inputs.isEmpty());
     for (const QByteArray &bytes : inputs)
         EXPECT_TRUE(tarnvel::fuzz::scenarioBytesBehave(bytes)) << bytes.toHex().toStdString();
+}
+
+TEST(FuzzCorpus, ScenarioInputsCalculateAndReportWithoutAFault)
+{
+    tarnvel::test::TempStore store;
+    std::unique_ptr<tarnvel::Database> db = store.open();
+    for (const QByteArray &bytes : corpus(QStringLiteral("scenario")))
+        EXPECT_TRUE(tarnvel::fuzz::scenarioCalculates(*db, bytes)) << bytes.toHex().toStdString();
+    EXPECT_EQ(tarnvel::test::countRows(*db, QStringLiteral("SELECT * FROM Points")), 0);
 }
 
 TEST(FuzzCorpus, NumberTextsReadAndWriteConsistently)

@@ -3,8 +3,12 @@
 // The properties the fuzzers look for, shared with the test that replays the
 // kept corpus in the normal suite.
 
+#include "analysis/calculation.h"
+#include "analysis/diagram_plot.h"
+#include "files/report.h"
 #include "files/scenario_file.h"
 #include "store/numbers.h"
+#include "store/store_file.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,6 +23,35 @@ inline bool scenarioBytesBehave(const QByteArray &bytes)
 {
     const std::optional<Scenario> scenario = decodeScenario(bytes);
     return !scenario || bytes.startsWith(encodeScenario(*scenario));
+}
+
+// A scenario the reader takes goes on through the whole calculation, the
+// three diagrams and the report page without a fault (the sanitizers watch
+// the arithmetic); whatever it holds is rolled back out of the store again.
+inline bool scenarioCalculates(Database &db, const QByteArray &bytes)
+{
+    const std::optional<Scenario> scenario = decodeScenario(bytes);
+    if (!scenario)
+        return true;
+    Database::Transaction transaction(db);
+    emptyScenario(db);
+    try {
+        writeScenarioToStore(db, *scenario);
+    } catch (const std::invalid_argument &) {
+        return true; // refused with a message: nothing to calculate
+    }
+    CalculationRequest request;
+    request.diagrams = true;
+    const CalculationOutcome outcome = runCalculation(db, request);
+    if (outcome.results.diagrams) {
+        for (const PlaneDiagram *plane : {&outcome.results.diagrams->xoz, &outcome.results.diagrams->yoz,
+                                          &outcome.results.diagrams->sum})
+            (void)paintEpur(*plane, QStringLiteral("fuzz"));
+    }
+    ReportSettings settings;
+    settings.reportFile = QStringLiteral("fuzz.htm");
+    settings.locale = QLocale::c();
+    return !reportPage(db, settings).isEmpty();
 }
 
 // Whatever the text, the statement form of it has no comma and is never

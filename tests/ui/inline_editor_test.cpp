@@ -80,14 +80,14 @@ TEST_F(InlineEditorTest, TypedTextBecomesTheNumberAtItsStart)
     EXPECT_EQ(common(53), QStringLiteral("12"));
     EXPECT_EQ(valueTexts().at(3), QStringLiteral("12"));
 
-    clickRow(QStringLiteral("2 ID"));
-    EXPECT_EQ(textEditor()->text(), QStringLiteral("2.5"));
+    clickRow(QStringLiteral("53 ID"));
+    EXPECT_EQ(textEditor()->text(), QStringLiteral("12"));
     textEditor()->selectAll();
     QTest::keyClick(textEditor(), Qt::Key_Backspace);
     EXPECT_EQ(textEditor()->text(), QStringLiteral(" ")); // a cleared box shows one blank
     QTest::keyClick(textEditor(), Qt::Key_Up);
-    EXPECT_EQ(common(2), QStringLiteral("0"));
-    EXPECT_EQ(valueTexts().at(0), QStringLiteral("0"));
+    EXPECT_EQ(common(53), QStringLiteral("0"));
+    EXPECT_EQ(valueTexts().at(3), QStringLiteral("0"));
 }
 
 TEST_F(InlineEditorTest, TheEditorLiesOverTheValueCellAndFollowsResizes)
@@ -182,6 +182,27 @@ TEST_F(InlineEditorTest, ResultRowsOfTheSupportsAreNeverEdited)
     state.strViewKey = QStringLiteral("2 ID");
     window().LV_Click();
     EXPECT_FALSE(window().isEditorOpen());
+}
+
+// The distance between the supports must be a positive length: anything else
+// is refused at the field, which stays open, and the store keeps its value.
+TEST_F(InlineEditorTest, DistanceBetweenSupportsMustBePositive)
+{
+    clickNode(QStringLiteral("Common"));
+    typeIntoRow(QStringLiteral("2 ID"), QStringLiteral("250"));
+    for (const char *typed : {"0", "-5", "0,0", "abc"}) {
+        messages.clear();
+        typeIntoRow(QStringLiteral("2 ID"), QString::fromUtf8(typed));
+        ASSERT_FALSE(messages.shown().isEmpty()) << typed;
+        EXPECT_EQ(messages.shown().first().text,
+                  QStringLiteral("Значение параметра «Расстояние между опорами L, мм» должно быть больше нуля!"));
+        EXPECT_TRUE(widget("TextInput")->isVisible()) << typed;
+        Recordset rs = db().openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 2"));
+        ASSERT_FALSE(rs.isBeforeFirst());
+        EXPECT_EQ(rs.field(QStringLiteral("ParamValue")).toDouble(), 250) << typed;
+        textEditor()->setText(QStringLiteral("250"));
+        QTest::keyClick(textEditor(), Qt::Key_Return);
+    }
 }
 
 TEST_F(InlineEditorTest, AfterACommitTheKeysGoOnInTheList)

@@ -345,6 +345,38 @@ TEST_F(LoadDialogsTest, MissingInputsSendTheEngineerToThem)
     EXPECT_TRUE(state.blnIncomplete);
 }
 
+// A negative speed or coefficient of a mode is refused in either dialog, and
+// nothing of the row reaches the store.
+TEST_F(LoadDialogsTest, NegativeSpeedsAndCoefficientsAreRefused)
+{
+    const struct
+    {
+        const char *menu, *row, *load, *speed, *coeff, *message;
+    } cases[] = {
+        {"mnuAddCill", "Power", "txtPower", "-1000", "1", "Частота вращения на режиме 1 не может быть отрицательной!"},
+        {"mnuAddCill", "Power", "txtPower", "1000", "-0,5", "Коэффициент использования на режиме 1 не может быть отрицательным!"},
+        {"mnuAddFree", "AddFPower", "txtFx", "-1000", "1", "Частота вращения на режиме 1 не может быть отрицательной!"},
+        {"mnuAddFree", "AddFPower", "txtFx", "1000", "-1", "Коэффициент использования на режиме 1 не может быть отрицательным!"},
+    };
+    for (const auto &c : cases) {
+        const int pid = addPoint(c.menu);
+        messages.clear();
+        whenDialogOpens([&](QDialog &dialog) {
+            click(dialog, "ctlCommand0");
+            type(dialog, c.load, QStringLiteral("10"));
+            type(dialog, "txtSpeed", QString::fromUtf8(c.speed));
+            type(dialog, "txtCoeff", QString::fromUtf8(c.coeff));
+            click(dialog, "ComAdd");
+            ASSERT_EQ(messages.shown().size(), 1) << c.speed << c.coeff;
+            EXPECT_EQ(messages.shown().first().text, QString::fromUtf8(c.message));
+            dialog.reject();
+        });
+        clickRow(QString::fromUtf8(c.row));
+        EXPECT_TRUE(powers(pid).isEmpty()) << c.menu << c.speed << c.coeff;
+        for (const char *table : {"Points", "PointParameters", "Powers"})
+            db().execute(QStringLiteral("DELETE FROM ") + QLatin1String(table));
+    }
+}
 // At the default sizes every caption and every value of a realistic scheme
 // shows whole, and the columns keep their shares of the list's width, also
 // after the user resizes the dialog.

@@ -86,6 +86,10 @@ void prepareFaultyStore(const QString &directory, const char *fault)
         file.write(oldFile, sizeof oldFile - 1);
         return;
     }
+    if (name == "empty file") {
+        QFile(path).open(QIODevice::WriteOnly);
+        return;
+    }
     if (name == "foreign log") {
         // Another program's database with changes still in its write-ahead log.
         sqlite3 *other = nullptr;
@@ -101,7 +105,12 @@ void prepareFaultyStore(const QString &directory, const char *fault)
         return;
     }
     createStore(path);
-    if (name == "missing column") {
+    if (name == "damaged") {
+        QFile file(path);
+        file.open(QIODevice::ReadWrite);
+        file.seek(4096); // the pages after the first: the header still says SQLite
+        file.write(QByteArray(file.size() - 4096, '\xA5'));
+    } else if (name == "missing column") {
         std::unique_ptr<Database> db = Database::open(path);
         db->execute(QStringLiteral("ALTER TABLE BearRep DROP COLUMN Osev"));
     } else if (name == "read-only file") {
@@ -123,6 +132,8 @@ TEST(StartUp, StoreFaultsAreReportedAndTheFileLeftAsItWas)
         const char *message;
     } cases[] = {
         {"old file", "не является базой данных"},
+        {"empty file", "пуст: это не база данных"},
+        {"damaged", "повреждён"},
         {"foreign log", "не является базой данных Tarnvel"},
         {"missing column", "в таблице BearRep нет столбца Osev"},
         {"read-only file", "доступен только для чтения"},

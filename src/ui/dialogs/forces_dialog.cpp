@@ -186,6 +186,12 @@ bool frmNagrP::CheckForceModes()
             selectRow(i);
             return false;
         }
+        const QString negative = negativeModeValue(leadingNumber(row->text(4)), leadingNumber(row->text(5)), i);
+        if (!negative.isEmpty()) {
+            showMessage(negative, MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+            selectRow(i);
+            return false;
+        }
     }
     return true;
 }

@@ -206,6 +206,13 @@ bool frmNagr::StoreMode(int kind, int k)
         selectRow(k);
         return false;
     }
+    // A negative speed or share of time has no meaning and would turn the
+    // forces round.
+    if (const QString negative = negativeModeValue(record.Speed, record.Coeff, k); !negative.isEmpty()) {
+        showMessage(negative, MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+        selectRow(k);
+        return false;
+    }
     // A load so large that one of its other forms overflows is no load.
     ModeRecord converted = record;
     ConvertLoad(kind, fieldValue(row->text(1)), record.Speed, converted);

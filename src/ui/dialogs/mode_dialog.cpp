@@ -88,6 +88,15 @@ QHBoxLayout *ModeDialog::createCommandButtons()
     return row;
 }
 
+QString ModeDialog::negativeModeValue(double speed, double coeff, int k)
+{
+    if (speed < 0)
+        return QStringLiteral("Частота вращения на режиме %1 не может быть отрицательной!").arg(k);
+    if (coeff < 0)
+        return QStringLiteral("Коэффициент использования на режиме %1 не может быть отрицательным!").arg(k);
+    return QString();
+}
+
 void ModeDialog::setUpKeys(const QList<QWidget *> &before, const QList<QLineEdit *> &fields)
 {
     m_fields = fields;

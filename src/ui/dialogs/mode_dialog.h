@@ -37,6 +37,9 @@ protected:
     // to show both whole at the columns' shares of its width.
     void setColumns(const QStringList &captions, const QStringList &widestValues);
     QHBoxLayout *createCommandButtons();
+    // The refusal of a negative speed or coefficient of mode k, empty when
+    // both are fine.
+    static QString negativeModeValue(double speed, double coeff, int k);
     // Connects the keys and lays the tab order: before, the list, the edit
     // fields, ComAdd, the command buttons.
     void setUpKeys(const QList<QWidget *> &before, const QList<QLineEdit *> &fields);

@@ -138,7 +138,7 @@ const QStringList &scenarioTables()
     static const QStringList tables{QStringLiteral("CommonParameters"), QStringLiteral("Points"),
                                     QStringLiteral("PointParameters"),  QStringLiteral("PointForses"),
                                     QStringLiteral("Powers"),           QStringLiteral("Reakz"),
-                                    QStringLiteral("BearRep")};
+                                    QStringLiteral("BearRep"),          QStringLiteral("RequiredLife")};
     return tables;
 }
 
@@ -160,7 +160,10 @@ void createStore(const QString &path)
 
 std::unique_ptr<Database> openStore(const QString &path)
 {
-    return Database::open(path, storeTables());
+    std::unique_ptr<Database> db = Database::open(path, storeTables());
+    // Stores made before the required bearing life was kept lack its table.
+    db->execute(QStringLiteral("CREATE TABLE IF NOT EXISTS RequiredLife (Side INTEGER PRIMARY KEY, Lh DOUBLE)"));
+    return db;
 }
 
 std::unique_ptr<Database> openOrCreateStore(const QString &directory)

@@ -121,7 +121,7 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
 {
     setObjectName(QStringLiteral("frmBearings"));
     setWindowTitle(QStringLiteral("Подшипник"));
-    resize(700, 460);
+    resize(980, 460); // wide enough for the life and safety columns
     auto guarded = [this](void (frmBearings::*command)()) {
         return [this, command] { runCommand(this, [this, command] { (this->*command)(); }); };
     };
@@ -287,9 +287,21 @@ void frmBearings::sizeColumns()
     const int first = 110;
     LV->setColumnWidth(0, first);
     LV->setColumnWidth(5, first);
-    const int width = std::max(20, (LV->viewport()->width() - 2 * first) / 4 - 5);
+    const int assessed = assessedColumnsWidth();
+    const int width = std::max(20, (LV->viewport()->width() - 2 * first - assessed) / 4 - 5);
     for (int c = 1; c <= 4; ++c)
         LV->setColumnWidth(c, width);
+}
+
+// The life and safety columns as wide as their longest likely values.
+int frmBearings::assessedColumnsWidth()
+{
+    const QFontMetrics metrics(LV->font());
+    const int life = metrics.horizontalAdvance(QStringLiteral("99999999.999")) + 12;
+    const int safety = metrics.horizontalAdvance(QStringLiteral("999.999")) + 12;
+    LV->setColumnWidth(6, life);
+    LV->setColumnWidth(7, safety);
+    return life + safety;
 }
 
 void frmBearings::Form_Load()

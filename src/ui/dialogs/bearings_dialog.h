@@ -73,6 +73,7 @@ private:
     void fillList();
     void itemSelected();
     void sizeColumns();
+    int assessedColumnsWidth();
     void readLoads();
     BearingSettings currentSettings(const QTreeWidgetItem *row) const;
     // The life and static safety columns under the dialog's current settings,

@@ -28,13 +28,13 @@ protected:
         db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (%1, %2)").arg(id).arg(SqlNum(value)));
     }
 
-    // A free-force point with its position and projections, in one mode of 1000 rpm.
+    // A free-force point at its position with one mode of 1000 rpm carrying its projections.
     qint64 addFreeForce(int number, double x, double y, double z, double Fx, double Fy, double Fz)
     {
         db().execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (%1, 2)").arg(number));
         const qint64 id = db().lastInsertId();
         const double values[] = {x, y, z, Fx, Fy, Fz};
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < 3; ++i)
             db().execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)").arg(id).arg(5 + i).arg(SqlNum(values[i])));
         for (int k = 5; k <= 7; ++k)
             db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, %2, 1000, 1, %3, 1, 1)").arg(id).arg(SqlNum(values[k - 2])).arg(k));
@@ -348,10 +348,6 @@ TEST_F(AnalysisCommandsTest, TheWalkThroughComputesEverythingInOrder)
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 2);
     EXPECT_EQ(currentNodeKey(), QStringLiteral("Shaft"));
     EXPECT_EQ(window().cursor().shape(), Qt::ArrowCursor);
-
-    // A second walk-through recomputes silently.
-    EXPECT_TRUE(window().BaseRefresh());
-    EXPECT_EQ(dialogsOpened, 2);
 }
 
 TEST_F(AnalysisCommandsTest, TheWalkThroughStopsAtTheFirstMissingInput)

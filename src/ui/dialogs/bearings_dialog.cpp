@@ -1,8 +1,7 @@
 #include "ui/dialogs/bearings_dialog.h"
 
 #include "analysis/bearing_life.h"
-#include "analysis/reactions.h"
-#include "scheme/mesh_forces.h"
+#include "analysis/calculation.h"
 #include "store/numbers.h"
 #include "ui/command_guard.h"
 #include "ui/message_box.h"
@@ -40,26 +39,12 @@ QString quoted(const QString &text)
     return QLatin1Char('\'') + escaped + QLatin1Char('\'');
 }
 
-// A catalogue number as the list shows it.
-QString catalogueText(const QVariant &value)
-{
-    return value.isNull() ? QString() : SqlNum(value.toDouble());
-}
-
 // Is the text a number and nothing else (a decimal comma allowed)?
 bool isNumber(const QString &text)
 {
     bool ok = false;
     SqlNum(text.trimmed()).toDouble(&ok);
     return ok;
-}
-
-// A coefficient as the computation takes it, in single precision; one beyond
-// that range is no coefficient at all.
-float coefficient(const QString &text)
-{
-    const double value = leadingNumber(text);
-    return std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : 0.0f;
 }
 
 // The required life typed by the user, hours (a decimal comma allowed); 0 for none.
@@ -72,43 +57,6 @@ double requiredHours(const QString &text)
 QString assessedText(const std::optional<double> &value)
 {
     return value ? SqlNum(roundHalfEven(*value, 3)) : QString();
-}
-
-// Reactions of the stored scheme when none are stored yet, computing the
-// missing mesh forces on the way as the walk-through would. Gives up quietly:
-// the list then shows no lives.
-void computeMissingReactions(Database &db)
-{
-    for (qint64 lastAsked = 0;;) {
-        const ReactionOutcome outcome = computeReactions(db);
-        if (outcome.status != ReactionStatus::ForcesNotComputed || outcome.pointId == lastAsked)
-            return;
-        lastAsked = outcome.pointId;
-        Recordset point = db.openRecordset(QStringLiteral("SELECT GroupID FROM Points WHERE PointID = %1").arg(outcome.pointId));
-        if (point.isBeforeFirst()
-            || MeshForceCommand(db, static_cast<int>(outcome.pointId), point.field(QStringLiteral("GroupID")).toInt()).status
-                != MeshStatus::Ok)
-            return;
-    }
-}
-
-QString lifeProblem(const BearingFactors &factors, double alpha)
-{
-    switch (factors.status) {
-    case BearingLifeStatus::Computed:
-        return QString();
-    case BearingLifeStatus::UnknownType:
-        return QStringLiteral("Долговечность не рассчитана: для этого типа подшипника нет метода расчёта.");
-    case BearingLifeStatus::UnlistedAngle:
-        return QStringLiteral("Долговечность не рассчитана: для угла контакта %1 град. нет коэффициентов X и Y.").arg(SqlNum(alpha));
-    case BearingLifeStatus::InvalidRating:
-        return QStringLiteral("Долговечность не рассчитана: грузоподъёмность подшипника должна быть больше нуля.");
-    case BearingLifeStatus::NonPositiveCoefficient:
-        return QStringLiteral("Долговечность не рассчитана: коэффициенты безопасности, качества и температурный должны быть больше нуля.");
-    case BearingLifeStatus::NoSpeed:
-        return QStringLiteral("Долговечность не рассчитана: эквивалентная частота вращения равна нулю. Задайте частоты вращения и коэффициенты использования режимов.");
-    }
-    return QString();
 }
 
 } // namespace
@@ -250,9 +198,11 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
     layout->addLayout(settings, 2);
 
     connect(ctlBT, &QComboBox::currentTextChanged, this, guarded(&frmBearings::ctlBT_Click));
+    // Selecting a bearing reads the store: a failure must stop at the guard,
+    // not run through Qt's signal dispatch.
     connect(LV, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
         if (current)
-            itemSelected();
+            runCommand(this, [this] { itemSelected(); });
     });
     connect(cmdAdd, &QPushButton::clicked, this, guarded(&frmBearings::cmdAdd_Click));
     connect(cmdDel, &QPushButton::clicked, this, guarded(&frmBearings::cmdDel_Click));
@@ -393,8 +343,10 @@ void frmBearings::fillList()
 void frmBearings::readLoads()
 {
     Database &db = m_state.database();
-    if (!readReakz(db))
-        computeMissingReactions(db);
+    // The loads of the current inputs: the calculation brings the stored
+    // results up to date, or removes those an input is missing for (the
+    // columns then stay empty; the workbench asks for the input).
+    runCalculation(db);
     BearingSettings support;
     support.side = m_side;
     m_loads = readBearingInput(db, support);
@@ -415,9 +367,9 @@ BearingSettings frmBearings::currentSettings(const QTreeWidgetItem *row) const
     settings.ringIndex = wholeNumber(leadingNumber(frRollRing->property("tag").toString()));
     settings.takesRadial = ctlOsN[1]->isChecked();
     settings.takesAxial = ctlOsN[0]->isChecked();
-    settings.Kk = coefficient(txtKk->text());
-    settings.Kb = coefficient(txtKb->text());
-    settings.Kt = coefficient(txtKt->text());
+    settings.Kk = bearingCoefficient(txtKk->text());
+    settings.Kb = bearingCoefficient(txtKb->text());
+    settings.Kt = bearingCoefficient(txtKt->text());
     return settings;
 }
 
@@ -520,7 +472,7 @@ bool computeAndStore(ProgramState &state, const BearingSettings &settings, QWidg
                     MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
         return false;
     }
-    const QString problem = lifeProblem(result->factors, settings.alpha);
+    const QString problem = bearingLifeProblem(result->factors, settings.alpha);
     if (!problem.isEmpty())
         showMessage(problem, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
     state.blnBearingDone = true;
@@ -528,31 +480,6 @@ bool computeAndStore(ProgramState &state, const BearingSettings &settings, QWidg
 }
 
 } // namespace
-
-bool recomputeBearing(ProgramState &state, int side, qint64 bearingId, QWidget *parent)
-{
-    Database &db = state.database();
-    Recordset bearing = db.openRecordset(
-        QStringLiteral("SELECT C, C0, Alfa, Tkah, TipID FROM Bearings WHERE BearingID = %1").arg(bearingId));
-    if (bearing.isBeforeFirst())
-        return false;
-    BearingSettings settings;
-    settings.side = side;
-    settings.bearingId = bearingId;
-    settings.typeCode = bearing.field(QStringLiteral("TipID")).toInt();
-    // The values go the way the dialog's texts would take them.
-    settings.C = leadingNumber(catalogueText(bearing.field(QStringLiteral("C"))));
-    settings.C0 = leadingNumber(catalogueText(bearing.field(QStringLiteral("C0"))));
-    settings.alpha = leadingNumber(catalogueText(bearing.field(QStringLiteral("Alfa"))));
-    const SupportSettings support = supportSettings(db, side, settings.typeCode, bearing.field(QStringLiteral("Tkah")));
-    settings.ringIndex = support.ring;
-    settings.takesRadial = support.takesRadial;
-    settings.takesAxial = support.takesAxial;
-    settings.Kk = coefficient(support.quality);
-    settings.Kb = coefficient(SqlNum(support.Kb));
-    settings.Kt = coefficient(SqlNum(support.Kt));
-    return computeAndStore(state, settings, parent);
-}
 
 void frmBearings::itemSelected()
 {

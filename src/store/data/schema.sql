@@ -22,9 +22,3 @@ CREATE TABLE BearRep (Side INTEGER, BearingID INTEGER, Kb DOUBLE, Kt DOUBLE, Pr 
                       e DOUBLE, X DOUBLE, Y DOUBLE, RollRing INTEGER, Radial INTEGER, Osev INTEGER);
 -- The life, in hours, the bearing of a support is to reach; no row when none is set.
 CREATE TABLE RequiredLife (Side INTEGER PRIMARY KEY, Lh DOUBLE);
-
-CREATE INDEX DefaultParametersByParameter ON DefaultParameters (ParameterID, DefaultValue);
-CREATE INDEX PointParametersByPoint ON PointParameters (PointID, ParameterID);
-CREATE INDEX PowersByPoint ON Powers (PointID, RezNumber);
-CREATE INDEX PointForsesByPoint ON PointForses (PointID, RezNumber);
-CREATE INDEX BearingsByTip ON Bearings (TipID, C);

@@ -60,12 +60,14 @@ public:
     void cmdPick_Click();
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void Form_Load();
     void fillList();
     void itemSelected();
+    void designColumns();
     void sizeColumns();
     int assessedColumnsWidth();
     void readLoads();
@@ -78,6 +80,7 @@ private:
     int m_side;
     qint64 m_bearingId;
     int m_tipId = 0;
+    int m_designedWidth = 110; // of the designation and angle columns
     std::optional<BearingInput> m_loads; // reactions, modes and force unit of the support
     std::optional<StaticLoads> m_staticLoads;
     QVector<BearingCandidate> m_candidates; // the list's rows, in order

@@ -257,7 +257,8 @@ std::unique_ptr<Database> openStore(const QString &path)
     std::unique_ptr<Database> db = Database::open(path, storeTables(), storeColumns());
     db->execute(resourceText(QStringLiteral("indexes.sql")));
     // Stores made before the required bearing life was kept lack its table.
-    db->execute(QStringLiteral("CREATE TABLE IF NOT EXISTS RequiredLife (Side INTEGER PRIMARY KEY, Lh DOUBLE)"));
+    if (!db->hasTable(QStringLiteral("RequiredLife")))
+        db->execute(QStringLiteral("CREATE TABLE RequiredLife (Side INTEGER PRIMARY KEY, Lh DOUBLE)"));
     return db;
 }
 

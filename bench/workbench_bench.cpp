@@ -6,17 +6,20 @@
 
 #include "files/scenario_file.h"
 #include "store/store_file.h"
+#include "ui/dialogs/bearings_dialog.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/modal_dialog.h"
 #include "ui/startup.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -190,6 +193,30 @@ void BM_BearingRow(benchmark::State &state)
     }
 }
 BENCHMARK(BM_BearingRow)->Unit(benchmark::kMillisecond);
+
+// The bearing dialog's list refilled for the type with the most catalogue
+// rows, every row with its life and static safety on the large scheme.
+void BM_BearingListLives(benchmark::State &state)
+{
+    frmBearings dialog(workbench().state, 0, 0);
+    auto *types = dialog.findChild<QComboBox *>(QStringLiteral("ctlBT"));
+    auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("LV"));
+    int largest = 0, rows = 0;
+    for (int i = 0; i < types->count(); ++i) {
+        types->setCurrentIndex(i);
+        if (list->topLevelItemCount() > rows) {
+            rows = list->topLevelItemCount();
+            largest = i;
+        }
+    }
+    types->setCurrentIndex(largest);
+    if (list->topLevelItem(0)->text(6).isEmpty())
+        state.SkipWithError("no lives in the list");
+    for (auto _ : state)
+        dialog.ctlBT_Click();
+    state.counters["rows"] = rows;
+}
+BENCHMARK(BM_BearingListLives)->Unit(benchmark::kMillisecond);
 
 void BM_ShowPoint(benchmark::State &state)
 {

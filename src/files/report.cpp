@@ -1,5 +1,6 @@
 #include "files/report.h"
 
+#include "analysis/bearing_selection.h"
 #include "analysis/diagram_plot.h"
 #include "files/file_names.h"
 #include "files/windows1251.h"
@@ -323,6 +324,8 @@ private:
         row(QStringLiteral("Расчётная нагрузка Pr, ") + withoutOuterBlanks(m_forceUnit), rounded("Pr"));
         row(QStringLiteral("<b>Долговечность, час.</b>"),
             QStringLiteral("<b>") + rounded("Lh") + QStringLiteral("</b>"));
+        for (const StaticSafetyRow &r : staticSafetyRows(m_db, side, m_forceUnit))
+            row(r.caption, r.value ? roundedNumber(*r.value, m_locale) : QString());
     }
 
     void bearings()

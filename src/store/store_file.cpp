@@ -232,7 +232,7 @@ const QStringList &scenarioTables()
     static const QStringList tables{QStringLiteral("CommonParameters"), QStringLiteral("Points"),
                                     QStringLiteral("PointParameters"),  QStringLiteral("PointForses"),
                                     QStringLiteral("Powers"),           QStringLiteral("Reakz"),
-                                    QStringLiteral("BearRep")};
+                                    QStringLiteral("BearRep"),          QStringLiteral("RequiredLife")};
     return tables;
 }
 
@@ -256,6 +256,9 @@ std::unique_ptr<Database> openStore(const QString &path)
 {
     std::unique_ptr<Database> db = Database::open(path, storeTables(), storeColumns());
     db->execute(resourceText(QStringLiteral("indexes.sql")));
+    // Stores made before the required bearing life was kept lack its table.
+    if (!db->hasTable(QStringLiteral("RequiredLife")))
+        db->execute(QStringLiteral("CREATE TABLE RequiredLife (Side INTEGER PRIMARY KEY, Lh DOUBLE)"));
     return db;
 }
 

@@ -15,7 +15,7 @@ QString temporaryPath(const QString &directory); // <directory>/TarnvelN.tmp
 
 // The thirteen tables every store has.
 const QStringList &storeTables();
-// The seven tables of the open scenario, in the order a new project empties them.
+// The tables of the open scenario, in the order a new project empties them.
 const QStringList &scenarioTables();
 
 // Creates a store with the whole schema and the catalogue at path, which must

@@ -5,6 +5,7 @@
 #include "ui/main_window.h"
 
 #include "analysis/bearing_life.h"
+#include "analysis/bearing_selection.h"
 #include "analysis/calculation.h"
 #include "analysis/diagram_plot.h"
 #include "analysis/moment_diagram.h"
@@ -296,6 +297,8 @@ void frmMain::showBearingResult(int side)
     value(QStringLiteral("BPr"), QStringLiteral("            Расчётная  Pr"), shownNumber(field("Pr"), true));
     value(QStringLiteral("Bn"), QStringLiteral("Частота вращения (эквивалентная), об./мин."), shownNumber(eqSpeed, false));
     value(QStringLiteral("BLh"), QStringLiteral("Долговечность, час."), shownNumber(field("Lh"), true));
+    for (const StaticSafetyRow &r : staticSafetyRows(db, side, unit))
+        value(r.key, r.caption, shownNumber(r.value ? QVariant(*r.value) : QVariant(), true));
 }
 
 } // namespace tarnvel

@@ -173,8 +173,8 @@ TEST_F(ReportScheme, PageStructure)
     // Rows by section: general data 1 + 1 + 3 + 1; scheme heading 2; gear
     // point 2 + 11 parameters + (2 + 2·5) loads + (2 + 2·5) forces + 1 + 1;
     // free force 2 + 3 parameters + (2 + 2·7) + 1; reactions 4 + 3 + 2 + 3 +
-    // 1 + 1 + 1; bearings 3 + 2 + 18; diagrams 3 + 3·2 + 2.
-    const int rows = 6 + 2 + (2 + 11 + 12 + 12 + 2) + (2 + 3 + 16 + 1) + 15 + 23 + 11;
+    // 1 + 1 + 1; bearings 3 + 2 + 20; diagrams 3 + 3·2 + 2.
+    const int rows = 6 + 2 + (2 + 11 + 12 + 12 + 2) + (2 + 3 + 16 + 1) + 15 + 25 + 11;
     EXPECT_EQ(text.count(QStringLiteral("<tr>\r\n<td width=500>\r\n")), rows);
     EXPECT_EQ(text.count(QStringLiteral("<tr>")), rows);
 
@@ -230,6 +230,10 @@ TEST_F(ReportScheme, KeyNumbersAndCaptions)
         { "<b>Долговечность, час.</b>", "<b>10000,062</b>" },
         { "Осевая нагрузка", "не воспринимается" },
         { "Радиальная нагрузка", "воспринимается" },
+        // Right support, radial load only; the heavier mode 1 gives R2x = −12000/200,
+        // R2y = −(50·1234.56789 − 120·50 − 40·20)/200: P0 = R2 = 281.1196, s0 = 6950/P0.
+        { "Статическая эквивалентная нагрузка P0, Н", "281,12" },
+        { "Запас статической грузоподъёмности s0", "24,723" },
     };
     for (const auto &r : rows)
         EXPECT_TRUE(text.contains(TableRow(QString::fromUtf8(r.first), QString::fromUtf8(r.second)))) << r.first;

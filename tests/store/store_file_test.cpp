@@ -1,3 +1,4 @@
+#include "analysis/bearing_selection.h"
 #include "store/numbers.h"
 #include "store/store_file.h"
 #include "test_support.h"
@@ -47,6 +48,7 @@ void fillScenario(Database &db)
     db.execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 10)"));
     db.execute(QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, RollRing, Radial, Osev) VALUES (0, 3, 1.3, 1, 0, 1, 1)"));
     db.execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES ('7777', 35, 80, 21, 33200, 18000, 0, 2)"));
+    db.execute(QStringLiteral("INSERT INTO RequiredLife (Side, Lh) VALUES (1, 12000)"));
 }
 
 } // namespace
@@ -97,6 +99,16 @@ TEST(StoreFile, FirstStartCreatesTheStoreWithSchemaAndCatalogue)
     EXPECT_EQ(kinds.field(QStringLiteral("Group")).toString(), QStringLiteral("Цилиндрическое зацепление"));
     kinds.next();
     EXPECT_EQ(kinds.field(QStringLiteral("Group")).toString(), QStringLiteral("Коническое зацепление"));
+}
+
+TEST(StoreFile, AStoreWithoutTheRequiredLifeTableGetsItAtStartUp)
+{
+    test::TempStore store;
+    store.open()->execute(QStringLiteral("DROP TABLE RequiredLife"));
+    std::unique_ptr<Database> db = store.open();
+    writeRequiredLife(*db, 1, 12000.5);
+    EXPECT_EQ(readRequiredLife(*db, 1), 12000.5);
+    EXPECT_EQ(readRequiredLife(*db, 0), std::nullopt);
 }
 
 TEST(StoreFile, ChoicesBeginWithTheNumbersTheComputationsRead)

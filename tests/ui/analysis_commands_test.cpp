@@ -181,7 +181,7 @@ TEST_F(AnalysisCommandsTest, FirstBearingChoiceThenSilentRecomputation)
     const QStringList keys = rowKeys();
     EXPECT_EQ(keys.mid(0, 7), (QStringList{"Back", "BNumr", "BTip", "BSize", "BC", "BC0", "BAlfa"}));
     EXPECT_EQ(keys.mid(8, 7), (QStringList{"BKb", "BKk", "BKt", "BV", "Be", "BX", "BY"}));
-    EXPECT_EQ(keys.mid(16), (QStringList{"BFr", "BFa", "BPr", "Bn", "BLh"}));
+    EXPECT_EQ(keys.mid(16), (QStringList{"BFr", "BFa", "BPr", "Bn", "BLh", "BP0", "Bs0"}));
     EXPECT_EQ(rowTexts().at(7), QStringLiteral("Коэффициенты:"));
     EXPECT_EQ(rowTexts().at(15), QStringLiteral("Силы эквивалентные, Н :"));
     EXPECT_EQ(rowTexts().at(17), QStringLiteral("            Осевая     F\u0430"));
@@ -196,6 +196,9 @@ TEST_F(AnalysisCommandsTest, FirstBearingChoiceThenSilentRecomputation)
     const double lh = std::pow(12700 / pr, 3) * 1e6 / 60000;
     EXPECT_EQ(valueTexts().at(20), SqlNum(roundHalfEven(lh, 3)).replace(QLatin1Char('.'), QLocale().decimalPoint()));
     EXPECT_EQ(window().list()->topLevelItem(1)->data(0, ImageRole).toInt(), 4);
+    // Static: P0 = max(0.6·250, 250) without axial load, s0 = 6200/250.
+    EXPECT_EQ(rowTexts().at(21), QStringLiteral("Статическая эквивалентная нагрузка P0, Н"));
+    EXPECT_EQ(valueTexts().mid(21), (QStringList{QStringLiteral("250"), QStringLiteral("24") + QLocale().decimalPoint() + QStringLiteral("8")}));
 
     // Again: no dialog, the table at once.
     clickNode(QStringLiteral("RBearing"));
@@ -281,6 +284,52 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogLocksLoadsOfRollerBearingsAndEditsT
     EXPECT_EQ(messages.shown().last().icon, MessageIcon::Question);
     EXPECT_EQ(list->topLevelItemCount(), before);
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '36206 ''К'''")), 0);
+}
+
+// L = 100, one mode at 1000 rpm: Fx = 1000 at z = 25 and Fz = 2000, so R1 = 750
+// and Ra = 2000; radial ball bearings, radial load only, Kb = 1.2 at first.
+TEST_F(AnalysisCommandsTest, TheBearingListShowsLivesAndPicksByRequiredLife)
+{
+    setCommon(2, 100);
+    addFreeForce(1, 0, 0, 25, 1000, 0, 2000);
+    frmBearings dialog(state, 0, 0);
+    EXPECT_EQ(reaction(41), 750); // the reactions were missing: computed first
+    auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("LV"));
+    auto *required = dialog.findChild<QLineEdit *>(QStringLiteral("txtLh"));
+    auto cell = [list](int row, int column) { return list->topLevelItem(row)->text(column); };
+    ASSERT_EQ(list->headerItem()->text(6), QStringLiteral("Lh, ч"));
+    ASSERT_EQ(cell(0, 0), QStringLiteral("204"));
+    // Lh = (12700 / (750·1.2))³·10⁶/(60·1000); P0 = Fr = 750, s0 = 6200/750.
+    EXPECT_NEAR(cell(0, 6).toDouble(), 46830.887, 0.01);
+    EXPECT_EQ(cell(0, 7), QStringLiteral("8.267"));
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("2.4"));
+    EXPECT_NEAR(cell(0, 6).toDouble(), 46830.887 / 8, 0.01); // twice the load, an eighth of the life
+    dialog.findChild<QCheckBox *>(QStringLiteral("ctlOsN0"))->setChecked(true);
+    EXPECT_EQ(cell(0, 7), QStringLiteral("4.276")); // P0 = 0.6·750 + 0.5·2000
+
+    // Back to Kb = 1.2, radial only: 204, 205, 304 live 46 831, 62 734, 91 899 h; 206 169 522 h.
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1.2"));
+    dialog.findChild<QCheckBox *>(QStringLiteral("ctlOsN0"))->setChecked(false);
+    required->setText(QStringLiteral("100000"));
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0)); // marking chooses nothing
+    EXPECT_EQ(list->topLevelItem(2)->background(6), QBrush());
+    EXPECT_NE(list->topLevelItem(3)->background(6), QBrush());
+    button(dialog, "cmdPick")->click();
+    ASSERT_NE(list->currentItem(), nullptr);
+    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("206"));
+    EXPECT_EQ(dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->text(), QStringLiteral("1.2"));
+
+    required->setText(QStringLiteral("1e12"));
+    button(dialog, "cmdPick")->click();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("не обеспечивает"))) << messages.shown().first().text.toStdString();
+    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("206"));
+
+    // The required life is kept for the support once confirmed.
+    required->setText(QStringLiteral("20000"));
+    button(dialog, "cmdOK")->click();
+    frmBearings again(state, 0, 0);
+    EXPECT_EQ(again.findChild<QLineEdit *>(QStringLiteral("txtLh"))->text(), QStringLiteral("20000"));
 }
 
 TEST_F(AnalysisCommandsTest, TheWalkThroughComputesEverythingInOrder)

@@ -213,9 +213,10 @@ TEST(StartUpHardening, AStoreLockedByAnotherProgramIsReportedAndLeftAlone)
 
 TEST_F(HardeningTest, ImpossibleBearingCoefficientsAreExplainedNotStored)
 {
+    action("mnuAddFree")->trigger(); // the dialog computes the reactions of this scheme
+    messages.clear();
+    db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 100)"));
     db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (1, 0, 1000, 1, 5, 1, 1)"));
-    for (int id = 39; id <= 45; ++id)
-        db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (%1, 100)").arg(id));
     frmBearings dialog(state, 0, 0);
     dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1e99"));
     dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("abc"));
@@ -241,9 +242,10 @@ TEST_F(HardeningTest, BearingInputsAreTakenAsTyped)
         {"A%8B", "1,5", 1.5f},
         {"%1 x", "1.5", 1.5f},
     };
+    action("mnuAddFree")->trigger(); // the dialog computes the reactions of this scheme
+    messages.clear();
+    db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 100)"));
     db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (1, 0, 1000, 1, 5, 1, 1)"));
-    for (int id = 39; id <= 45; ++id)
-        db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (%1, 1000)").arg(id));
     for (const auto &c : cases) {
         messages.clear();
         frmBearings dialog(state, 0, 0);

@@ -389,12 +389,12 @@ TEST_F(LoadDialogsTest, ListColumnsShowRealisticValuesWhole)
     {
         QDialog *dialog;
         const char *list;
-        QList<int> percents; // none: d, D, b, C share (width − 2 × first) / 4 − 5
+        QList<int> percents; // none: d, D, b, C share (width − 2 × first − life and s0 columns) / 4 − 5
         QStringList widest;
     } cases[] = {
         {&loads, "ctlListView", {10, 22, 34, 34}, {"99", "-99999.999", "10000", "0.125"}},
         {&forces, "ctlListView", {10, 10, 10, 10, 26, 34}, {"99", "-99999.999", "-99999.999", "-99999.999", "10000", "0.125"}},
-        {&bearings, "LV", {}, {"36308", "9999", "9999", "999", "999000", "40"}},
+        {&bearings, "LV", {}, {"36308", "9999", "9999", "999", "999000", "40", "12559515.169", "999.999"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.dialog->objectName().toStdString());
@@ -412,7 +412,7 @@ TEST_F(LoadDialogsTest, ListColumnsShowRealisticValuesWhole)
                 if (!c.percents.isEmpty())
                     EXPECT_EQ(list->columnWidth(col), width * c.percents.at(col) / 100);
                 else if (col >= 1 && col <= 4)
-                    EXPECT_EQ(list->columnWidth(col), (width - 2 * list->columnWidth(0)) / 4 - 5);
+                    EXPECT_EQ(list->columnWidth(col), (width - 2 * list->columnWidth(0) - list->columnWidth(6) - list->columnWidth(7)) / 4 - 5);
                 EXPECT_LE(metrics.horizontalAdvance(c.widest.at(col)) + padding, list->columnWidth(col));
                 EXPECT_LE(list->header()->sectionSizeHint(col), list->columnWidth(col)); // the caption
             }

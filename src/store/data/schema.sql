@@ -20,3 +20,5 @@ CREATE TABLE PointForses (PointID INTEGER, ParameterID INTEGER, ParameterValue D
 CREATE TABLE Reakz (ParameterID INTEGER, ParamValue DOUBLE);
 CREATE TABLE BearRep (Side INTEGER, BearingID INTEGER, Kb DOUBLE, Kt DOUBLE, Pr DOUBLE, Lh DOUBLE, Kv DOUBLE,
                       e DOUBLE, X DOUBLE, Y DOUBLE, RollRing INTEGER, Radial INTEGER, Osev INTEGER);
+-- The life, in hours, the bearing of a support is to reach; no row when none is set.
+CREATE TABLE RequiredLife (Side INTEGER PRIMARY KEY, Lh DOUBLE);

@@ -7,7 +7,9 @@
 #include "ui/message_box.h"
 
 #include <QApplication>
+#include <QBrush>
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -47,6 +49,18 @@ bool isNumber(const QString &text)
     return ok;
 }
 
+// The required life typed by the user, hours (a decimal comma allowed); 0 for none.
+double requiredHours(const QString &text)
+{
+    return leadingNumber(SqlNum(text.trimmed()));
+}
+
+// A life or safety as the list shows it; an empty cell when it cannot be computed.
+QString assessedText(const std::optional<double> &value)
+{
+    return value ? SqlNum(roundHalfEven(*value, 3)) : QString();
+}
+
 } // namespace
 
 frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidget *parent)
@@ -57,7 +71,7 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
 {
     setObjectName(QStringLiteral("frmBearings"));
     setWindowTitle(QStringLiteral("Подшипник"));
-    resize(700, 460);
+    resize(980, 460); // wide enough for the life and safety columns
     auto guarded = [this](void (frmBearings::*command)()) {
         return [this, command] { runCommand(this, [this, command] { (this->*command)(); }); };
     };
@@ -74,6 +88,14 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
     LV->setHeaderLabels({QStringLiteral("Подшипник"), QStringLiteral("d"), QStringLiteral("D"), QStringLiteral("b"),
                          QStringLiteral("C (H)"), QStringLiteral("Угол контакта")});
     LV->header()->setStretchLastSection(false);
+    // What each candidate would do on this support.
+    LV->setColumnCount(8);
+    LV->headerItem()->setText(6, QStringLiteral("Lh, ч"));
+    LV->headerItem()->setText(7, QStringLiteral("s0"));
+    txtLh = new QLineEdit(frCatalog);
+    txtLh->setObjectName(QStringLiteral("txtLh"));
+    cmdPick = new QPushButton(QStringLiteral("Подобрать"), frCatalog);
+    cmdPick->setObjectName(QStringLiteral("cmdPick"));
     LV->viewport()->installEventFilter(this);
     cmdAdd = new QPushButton(QStringLiteral("< Добавить"), frCatalog);
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
@@ -83,6 +105,11 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
     catalogLayout->setContentsMargins(0, 0, 0, 0);
     catalogLayout->addWidget(ctlBT);
     catalogLayout->addWidget(LV, 1);
+    auto *requiredLife = new QHBoxLayout;
+    requiredLife->addWidget(new QLabel(QStringLiteral("Требуемая долговечность, ч"), frCatalog));
+    requiredLife->addWidget(txtLh);
+    requiredLife->addWidget(cmdPick);
+    catalogLayout->addLayout(requiredLife);
     auto *catalogButtons = new QHBoxLayout;
     catalogButtons->addWidget(cmdAdd);
     catalogButtons->addWidget(cmdDel);
@@ -185,6 +212,17 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
     connect(cmdAddNew, &QPushButton::clicked, this, guarded(&frmBearings::cmdAddNew_Click));
     connect(cmdCanselNew, &QPushButton::clicked, this, guarded(&frmBearings::cmdCanselNew_Click));
     connect(cmdOK, &QPushButton::clicked, this, guarded(&frmBearings::cmdOK_Click));
+    connect(cmdPick, &QPushButton::clicked, this, guarded(&frmBearings::cmdPick_Click));
+    for (QLineEdit *box : {txtKb, txtKk, txtKt, txtLh})
+        connect(box, &QLineEdit::textChanged, this, [this] { showLives(); });
+    for (QCheckBox *box : ctlOsN)
+        connect(box, &QCheckBox::toggled, this, [this] { showLives(); });
+    for (QRadioButton *option : ctlRing)
+        connect(option, &QRadioButton::clicked, this, [this] { showLives(); });
+
+    readLoads();
+    if (const std::optional<double> required = readRequiredLife(m_state.database(), m_side))
+        txtLh->setText(SqlNum(*required));
 
     // Keys: Enter confirms the page in front ("OK" of the support, or of the
     // new bearing), Esc closes the dialog without a change; the arrows in
@@ -221,16 +259,28 @@ void frmBearings::designColumns()
     for (int c = 1; c <= 4; ++c)
         shared = std::max(shared, header->sectionSizeHint(c));
     LV->setMinimumWidth(2 * m_designedWidth + 4 * (shared + 5) + 3 + 2 * LV->frameWidth()
-                        + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, LV));
+                        + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, LV) + assessedColumnsWidth());
 }
 
 void frmBearings::sizeColumns()
 {
     LV->setColumnWidth(0, m_designedWidth);
     LV->setColumnWidth(5, m_designedWidth);
-    const int width = std::max(20, (LV->viewport()->width() - 2 * m_designedWidth) / 4 - 5);
+    const int assessed = assessedColumnsWidth();
+    const int width = std::max(20, (LV->viewport()->width() - 2 * m_designedWidth - assessed) / 4 - 5);
     for (int c = 1; c <= 4; ++c)
         LV->setColumnWidth(c, width);
+}
+
+// The life and safety columns as wide as their longest likely values.
+int frmBearings::assessedColumnsWidth()
+{
+    const QFontMetrics metrics(LV->font());
+    const int life = metrics.horizontalAdvance(QStringLiteral("99999999.999")) + 12;
+    const int safety = metrics.horizontalAdvance(QStringLiteral("999.999")) + 12;
+    LV->setColumnWidth(6, life);
+    LV->setColumnWidth(7, safety);
+    return life + safety;
 }
 
 void frmBearings::Form_Load()
@@ -291,6 +341,7 @@ void frmBearings::fillList()
 {
     LV->blockSignals(true);
     LV->clear();
+    m_candidates.clear();
     Recordset rs = m_state.database().openRecordset(
         QStringLiteral("SELECT Number, di, de, b, C, C0, Alfa, Tkah, BearingID FROM Bearings WHERE TipID = %1 ORDER BY C").arg(m_tipId));
     for (; !rs.isAfterLast(); rs.next()) {
@@ -304,6 +355,8 @@ void frmBearings::fillList()
         row->setText(4, catalogueText(rs.field(QStringLiteral("C"))));
         row->setData(4, BearingTagRole, catalogueText(rs.field(QStringLiteral("C0"))));
         row->setText(5, catalogueText(rs.field(QStringLiteral("Alfa"))));
+        m_candidates.append({rs.field(QStringLiteral("BearingID")).toLongLong(), leadingNumber(row->text(4)),
+                             leadingNumber(row->data(4, BearingTagRole).toString()), leadingNumber(row->text(5))});
     }
     LV->blockSignals(false);
     // Without a bearing of the type there is nothing to compute.
@@ -315,6 +368,100 @@ void frmBearings::fillList()
     } else {
         m_bearingId = 0;
     }
+}
+
+void frmBearings::readLoads()
+{
+    Database &db = m_state.database();
+    // The loads of the current inputs: the calculation brings the stored
+    // results up to date, or removes those an input is missing for (the
+    // columns then stay empty; the workbench asks for the input).
+    runCalculation(db);
+    BearingSettings support;
+    support.side = m_side;
+    m_loads = readBearingInput(db, support);
+    m_staticLoads = readStaticLoads(db);
+}
+
+BearingSettings frmBearings::currentSettings(const QTreeWidgetItem *row) const
+{
+    BearingSettings settings;
+    settings.side = m_side;
+    settings.typeCode = m_tipId;
+    if (row != nullptr) {
+        settings.bearingId = m_bearingId;
+        settings.C = leadingNumber(row->text(4));
+        settings.C0 = leadingNumber(row->data(4, BearingTagRole).toString());
+        settings.alpha = leadingNumber(row->text(5));
+    }
+    settings.ringIndex = wholeNumber(leadingNumber(frRollRing->property("tag").toString()));
+    settings.takesRadial = ctlOsN[1]->isChecked();
+    settings.takesAxial = ctlOsN[0]->isChecked();
+    settings.Kk = bearingCoefficient(txtKk->text());
+    settings.Kb = bearingCoefficient(txtKb->text());
+    settings.Kt = bearingCoefficient(txtKt->text());
+    return settings;
+}
+
+void frmBearings::showLives()
+{
+    if (m_settling)
+        return;
+    m_assessments.clear();
+    if (m_loads) {
+        BearingInput base = *m_loads;
+        base.settings = currentSettings(nullptr);
+        m_assessments = assessCandidates(base, m_staticLoads, m_candidates);
+    }
+    const double required = requiredHours(txtLh->text());
+    // Rows that reach the required life stand out in green.
+    const QBrush meets(QColor(198, 239, 206));
+    for (int i = 0; i < LV->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = LV->topLevelItem(i);
+        const CandidateAssessment a = m_assessments.value(i);
+        row->setText(6, assessedText(a.Lh));
+        row->setText(7, assessedText(a.s0));
+        const bool reached = required > 0 && a.Lh && *a.Lh >= required;
+        for (int c = 0; c < LV->columnCount(); ++c)
+            row->setBackground(c, reached ? meets : QBrush());
+    }
+}
+
+void frmBearings::cmdPick_Click()
+{
+    const double required = requiredHours(txtLh->text());
+    if (!(required > 0)) {
+        showMessage(QStringLiteral("Задайте требуемую долговечность подшипника, ч."), MessageIcon::Exclamation,
+                    MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+        txtLh->setFocus();
+        return;
+    }
+    showLives();
+    const std::optional<qsizetype> pick = pickByLife(m_candidates, m_assessments, required);
+    if (!pick) {
+        showMessage(QStringLiteral("Ни один подшипник типа «%1» не обеспечивает долговечность %2 ч.")
+                        .arg(ctlBT->currentText(), SqlNum(required)),
+                    MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+        return;
+    }
+    // Selecting a row puts the stored settings of the support back; the pick
+    // was made under the settings on screen, so those stay.
+    const BearingSettings chosenUnder = currentSettings(nullptr);
+    const QString Kb = txtKb->text(), Kk = txtKk->text(), Kt = txtKt->text();
+    QTreeWidgetItem *row = LV->topLevelItem(static_cast<int>(*pick));
+    LV->setCurrentItem(row);
+    LV->scrollToItem(row);
+    m_settling = true;
+    txtKb->setText(Kb);
+    txtKk->setText(Kk);
+    txtKt->setText(Kt);
+    ctlOsN[0]->setChecked(chosenUnder.takesAxial);
+    ctlOsN[1]->setChecked(chosenUnder.takesRadial);
+    const int ring = std::clamp(chosenUnder.ringIndex, 0, 2);
+    ctlRing[ring]->setChecked(true);
+    ctlRing_Click(ring);
+    m_settling = false;
+    showLives();
 }
 
 SupportSettings supportSettings(Database &db, int side, int typeCode, const QVariant &quality)
@@ -370,6 +517,7 @@ void frmBearings::itemSelected()
     if (row == nullptr)
         return;
     m_bearingId = static_cast<qint64>(leadingNumber(row->data(0, BearingKeyRole).toString()));
+    m_settling = true;
     const SupportSettings support = supportSettings(m_state.database(), m_side, m_tipId, row->data(0, BearingTagRole));
     txtKk->setText(support.quality);
     ctlOsN[0]->setChecked(support.takesAxial);
@@ -380,6 +528,8 @@ void frmBearings::itemSelected()
     txtKb->setText(SqlNum(support.Kb));
     ctlRing[support.ring]->setChecked(true);
     ctlRing_Click(support.ring);
+    m_settling = false;
+    showLives();
 }
 
 void frmBearings::ctlRing_Click(int index)
@@ -475,19 +625,9 @@ void frmBearings::cmdOK_Click()
     const QTreeWidgetItem *row = LV->currentItem();
     if (row == nullptr)
         return;
-    BearingSettings settings;
-    settings.side = m_side;
-    settings.bearingId = m_bearingId;
-    settings.typeCode = m_tipId;
-    settings.C = leadingNumber(row->text(4));
-    settings.C0 = leadingNumber(row->data(4, BearingTagRole).toString());
-    settings.alpha = leadingNumber(row->text(5));
-    settings.ringIndex = wholeNumber(leadingNumber(frRollRing->property("tag").toString()));
-    settings.takesRadial = ctlOsN[1]->isChecked();
-    settings.takesAxial = ctlOsN[0]->isChecked();
-    settings.Kk = bearingCoefficient(txtKk->text());
-    settings.Kb = bearingCoefficient(txtKb->text());
-    settings.Kt = bearingCoefficient(txtKt->text());
+    const BearingSettings settings = currentSettings(row);
+    const double required = requiredHours(txtLh->text());
+    writeRequiredLife(m_state.database(), m_side, required > 0 ? std::optional<double>(required) : std::nullopt);
 
     if (!computeAndStore(m_state, settings, this))
         return;

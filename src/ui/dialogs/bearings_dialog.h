@@ -1,8 +1,11 @@
 #pragma once
 
+#include "analysis/bearing_selection.h"
 #include "ui/program_state.h"
 
 #include <QDialog>
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace tarnvel {
 
@@ -51,6 +55,9 @@ public:
     void ctlBT_Click();
     void ctlRing_Click(int index);
     void selectBearing(qint64 bearingId);
+    // Selects the bearing of the type with the smallest C whose life reaches
+    // the required one, keeping the settings the lives were computed with.
+    void cmdPick_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -62,18 +69,31 @@ private:
     void itemSelected();
     void designColumns();
     void sizeColumns();
+    int assessedColumnsWidth();
+    void readLoads();
+    BearingSettings currentSettings(const QTreeWidgetItem *row) const;
+    // The life and static safety columns under the dialog's current settings,
+    // and the marks of the rows that reach the required life.
+    void showLives();
 
     ProgramState &m_state;
     int m_side;
     qint64 m_bearingId;
     int m_tipId = 0;
     int m_designedWidth = 110; // of the designation and angle columns
+    std::optional<BearingInput> m_loads; // reactions, modes and force unit of the support
+    std::optional<StaticLoads> m_staticLoads;
+    QVector<BearingCandidate> m_candidates; // the list's rows, in order
+    QVector<CandidateAssessment> m_assessments;
+    bool m_settling = false; // the row's settings are being put in place
 
     QFrame *frCatalog = nullptr;
     QComboBox *ctlBT = nullptr;
     QTreeWidget *LV = nullptr;
     QPushButton *cmdAdd = nullptr;
     QPushButton *cmdDel = nullptr;
+    QLineEdit *txtLh = nullptr; // required life, hours
+    QPushButton *cmdPick = nullptr;
     QFrame *frNewBear = nullptr;
     QLineEdit *txtNewBear = nullptr;
     QLineEdit *txtGab[3] = {};

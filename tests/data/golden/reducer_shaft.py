@@ -361,6 +361,28 @@ def bearing_life(kind, row, Fr, Fa, n, Kb, Kt, V=1.0, Kk=1.0):
     return dict(e=e, X=X, Y=Y, Pr=Pr, Lh=Lh, Fr=Fr, Fa=Fa, n=n, p=p, ratio=Fa / (V * Fr), FaC0=Fa / C0)
 
 
+# ISO 76 (static load ratings), single-row ball bearings: radial-contact
+# X0 = 0.6, Y0 = 0.5; angular-contact X0 = 0.5 and Y0 by the contact angle,
+# linear between the listed angles; radial roller bearings: P0 = Fr.
+ISO76_ANGULAR_Y0 = [(5, 0.52), (10, 0.50), (15, 0.46), (20, 0.42), (25, 0.38), (30, 0.33), (35, 0.29),
+                    (40, 0.26), (45, 0.22)]
+
+
+def static_check(kind, row, Fr, Fa):
+    """P0 = max(X0·Fr + Y0·Fa, Fr), s0 = C0 / P0."""
+    if kind == "roller_radial":
+        P0 = Fr
+    else:
+        X0, Y0 = 0.6, 0.5
+        if kind == "ball_angular":
+            a = row["alpha"]
+            (a1, y1), (a2, y2) = next((lo, hi) for lo, hi in zip(ISO76_ANGULAR_Y0, ISO76_ANGULAR_Y0[1:])
+                                      if lo[0] <= a <= hi[0])
+            X0, Y0 = 0.5, y1 + (a - a1) * (y2 - y1) / (a2 - a1)
+        P0 = max(X0 * Fr + Y0 * Fa, Fr)
+    return dict(P0=P0, s0=row["C0"] / P0, Fr0=Fr, Fa0=Fa)
+
+
 def catalogue():
     """Catalogue rows in file order: the store numbers them 1, 2, ... (BearingID)."""
     with open(CATALOGUE, encoding="utf-8", newline="") as f:
@@ -421,6 +443,13 @@ def calculate():
              (FREE_POINT["x"], FREE_POINT["y"], FREE_POINT["z"]) + free_eq,
              bev_at + bev_eq]
     R = reactions(loads)
+    # Each mode's reactions from that mode's own forces, for the static check.
+    def projections(f):
+        return (f["Fx"], f["Fy"], f["Fz"])
+
+    free_at = (FREE_POINT["x"], FREE_POINT["y"], FREE_POINT["z"])
+    mode_R = [reactions([hel_at + projections(h), free_at + tuple(f), bev_at + projections(b)])
+              for h, f, b in zip(hel, FREE_LOADS, bev)]
     vertices = moment_diagrams(loads, R)
 
     n_eq = sum(n * k for n, k in MODES)
@@ -431,6 +460,9 @@ def calculate():
         Fr = (R["R1"] if side == 0 else R["R2"]) * b["radial"]
         Fa = abs(R["Ra"]) * b["axial"]
         res = bearing_life(row["kind"], row, Fr, Fa, n_eq, b["Kb"], b["Kt"])
+        Fr0 = max(m["R1"] if side == 0 else m["R2"] for m in mode_R) * b["radial"]
+        Fa0 = max(abs(m["Ra"]) for m in mode_R) * b["axial"]
+        res.update(static_check(row["kind"], row, Fr0, Fa0))
         bearings.append((b, row, res))
     return dict(w=w, hel_loads=hel_loads, bev_loads=bev_loads, hel_geo=hel_geo, hel_at=hel_at, hel=hel,
                 bev_geo=bev_geo, bev_at=bev_at, bev=bev, hel_eq=hel_eq, bev_eq=bev_eq, free_eq=free_eq,
@@ -607,6 +639,8 @@ def expected_lines(r):
         V("Осевая нагрузка", "воспринимается" if b["axial"] else "не воспринимается", s + " takes axial")
         V("Расчётная нагрузка Pr, Н", shown(s + " Pr", res["Pr"]), s + " Pr")
         V("<b>Долговечность, час.</b>", "<b>%s</b>" % shown(s + " Lh", res["Lh"]), s + " Lh")
+        V("Статическая эквивалентная нагрузка P0, Н", shown(s + " P0", res["P0"]), s + " P0")
+        V("Запас статической грузоподъёмности s0", shown(s + " s0", res["s0"]), s + " s0")
 
     v = r["vertices"]
     extremes = {
@@ -647,6 +681,8 @@ def report(r, extremes):
           ("Left" if side == 0 else "Right", b["designation"], row["id"], row["kind"], row["C"], row["C0"], row["alpha"]))
         p("  Fr = %.6f, Fa = %.6f, Fa/C0 = %.6f, Fa/(V·Fr) = %.6f, e = %.6f, X = %g, Y = %.6f, Pr = %.6f, Lh = %.6f"
           % (res["Fr"], res["Fa"], res["FaC0"], res["ratio"], res["e"], res["X"], res["Y"], res["Pr"], res["Lh"]))
+        p("  largest over the modes Fr = %.6f, Fa = %.6f: P0 = %.6f, s0 = %.6f"
+          % (res["Fr0"], res["Fa0"], res["P0"], res["s0"]))
 
 
 def main():

@@ -77,7 +77,7 @@ protected:
                 db->execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, "
                                            "RezNumber) VALUES (%1, %2, %3, %4, %5, %6, %7)")
                                 .arg(pid)
-                                .arg(SqlNum(kind * 10.0 + rez), SqlNum(base * rez), SqlNum(0.1 * rez))
+                                .arg(SqlNum(kind * 10.0 + rez), SqlNum(base * rez), SqlNum(rez / 10.0))
                                 .arg(kind)
                                 .arg(powerNumber)
                                 .arg(rez));

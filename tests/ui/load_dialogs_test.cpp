@@ -398,8 +398,9 @@ TEST_F(LoadDialogsTest, TheLoadDialogsWorkFromTheKeyboard)
         type(dialog, "txtSpeed", QStringLiteral("1000"));
         type(dialog, "txtCoeff", QStringLiteral("1"));
         QTest::keyClick(field(dialog, "txtFx"), Qt::Key_Return); // the small OK
-        EXPECT_EQ(powers(free).size(), 3);
+        EXPECT_TRUE(powers(free).isEmpty()); // only OK writes
         EXPECT_EQ(dialog.focusWidget(), modeList(dialog));
+        QTest::mouseClick(button(dialog, "ctlCommand3"), Qt::LeftButton);
     });
     clickRow(QStringLiteral("AddFPower"));
 

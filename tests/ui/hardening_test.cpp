@@ -260,6 +260,7 @@ TEST_F(HardeningTest, BearingInputsAreTakenAsTyped)
         dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("1"));
         dialog.findChild<QLineEdit *>(QStringLiteral("txtKk"))->setText(QStringLiteral("1"));
         dialog.cmdOK_Click();
+        messages.clear(); // the scheme has no points to compute a life for
         Recordset rs = db().openRecordset(QStringLiteral("SELECT Kb FROM BearRep WHERE Side = 0"));
         ASSERT_FALSE(rs.isBeforeFirst()) << c.designation;
         EXPECT_FLOAT_EQ(rs.field(QStringLiteral("Kb")).toFloat(), c.storedKb) << c.designation;

@@ -398,9 +398,11 @@ TEST_F(LoadDialogsTest, TheLoadDialogsWorkFromTheKeyboard)
         type(dialog, "txtSpeed", QStringLiteral("1000"));
         type(dialog, "txtCoeff", QStringLiteral("1"));
         QTest::keyClick(field(dialog, "txtFx"), Qt::Key_Return); // the small OK
+        EXPECT_EQ(listRow(dialog, 0).size(), 6);
         EXPECT_TRUE(powers(free).isEmpty()); // only OK writes
         EXPECT_EQ(dialog.focusWidget(), modeList(dialog));
-        QTest::mouseClick(button(dialog, "ctlCommand3"), Qt::LeftButton);
+        QTest::keyClick(button(dialog, "ctlCommand3"), Qt::Key_Space);
+        EXPECT_EQ(powers(free).size(), 3);
     });
     clickRow(QStringLiteral("AddFPower"));
 

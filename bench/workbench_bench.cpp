@@ -25,6 +25,8 @@
 
 #include <sys/resource.h>
 
+#include <cstdio>
+
 using namespace tarnvel;
 
 namespace {
@@ -44,6 +46,12 @@ struct Scheme
         buildBenchScheme(*db, points, kModes);
         scenario = dir.filePath(QStringLiteral("scheme.tvd"));
         saveScenarioFile(scenario, encodeScenario(readScenarioFromStore(*db)));
+        // For profiling the report process by hand (callgrind counts are
+        // repeatable where times are not): the scenario stays.
+        if (qEnvironmentVariableIsSet("TARNVEL_BENCH_KEEP")) {
+            dir.setAutoRemove(false);
+            std::fprintf(stderr, "%s\n", qPrintable(scenario));
+        }
     }
 };
 

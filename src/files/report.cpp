@@ -9,6 +9,7 @@
 #include "store/numbers.h"
 
 #include <QDir>
+#include <QHash>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -236,25 +237,29 @@ private:
         if (modeCount >= 1) {
             blank();
             heading(QStringLiteral("<u><font size='4'>Силы в зацеплении:</font></u>"));
-            for (qsizetype i = 1; i <= modeCount; ++i) {
+            // Ft, Fr, Fa of every mode (35, 36, 37), in the force unit, read at once.
+            QHash<std::pair<int, int>, QVariant> forces;
+            Recordset rs = m_db.openRecordset(QStringLiteral("SELECT RezNumber, ParameterID, ParameterValue FROM PointForses "
+                                                             "WHERE PointID = ")
+                    + QString::number(pointId) + QStringLiteral(" AND ParameterID > 34 AND ParameterID < 38"),
+                true);
+            for (; !rs.isAfterLast(); rs.next()) {
+                forces.insert({ rs.field(QStringLiteral("RezNumber")).toInt(), rs.field(QStringLiteral("ParameterID")).toInt() },
+                    rs.field(QStringLiteral("ParameterValue")));
+            }
+            auto force = [&](int mode, int parameterId) {
+                const QVariant value = forces.value({ mode, parameterId });
+                return value.isNull() ? QString() : roundedNumber(value.toDouble(), m_locale);
+            };
+            for (int i = 1; i <= modeCount; ++i) {
                 const QString mode = QString::number(i);
                 blank();
                 heading(QStringLiteral("<u>Режим ") + mode + QStringLiteral(":</u>"));
-                const Recordset rs = m_db.openRecordset(
-                    QStringLiteral("TRANSFORM FIRST(PointForses.ParameterValue) AS FPV SELECT PointForses.RezNumber "
-                                   "FROM PointForses WHERE PointForses.PointID = ")
-                        + QString::number(pointId) + QStringLiteral(" AND PointForses.RezNumber = ") + mode
-                        + QStringLiteral(" GROUP BY PointForses.RezNumber PIVOT PointForses.ParameterID"),
-                    true);
-                if (rs.isBeforeFirst())
+                if (!forces.contains({ i, 35 }) && !forces.contains({ i, 36 }) && !forces.contains({ i, 37 }))
                     continue;
-                // Ft, Fr, Fa of the mode (35, 36, 37), in the force unit.
-                row(QStringLiteral("   Окружная   Ft(") + mode + QStringLiteral(")"),
-                    roundedField(rs, QStringLiteral("35"), m_locale));
-                row(QStringLiteral("   Радиальная Fr(") + mode + QStringLiteral(")"),
-                    roundedField(rs, QStringLiteral("36"), m_locale));
-                row(QStringLiteral("   Осевая     Fa(") + mode + QStringLiteral(")"),
-                    roundedField(rs, QStringLiteral("37"), m_locale));
+                row(QStringLiteral("   Окружная   Ft(") + mode + QStringLiteral(")"), force(i, 35));
+                row(QStringLiteral("   Радиальная Fr(") + mode + QStringLiteral(")"), force(i, 36));
+                row(QStringLiteral("   Осевая     Fa(") + mode + QStringLiteral(")"), force(i, 37));
             }
         }
         blank();

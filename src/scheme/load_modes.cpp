@@ -185,8 +185,8 @@ QVector<ModeSpeed> shaftModes(Database &db)
     // disagree on a mode still gives one speed per mode: the reference's.
     QVector<ModeSpeed> modes;
     Recordset rs = db.openRecordset(QStringLiteral(
-        "SELECT Powers.RezNumber, Powers.Speed, Powers.Coeff FROM Powers, Points WHERE Powers.PointID = Points.PointID "
-        "ORDER BY Powers.RezNumber, Points.PointNumber"));
+        "SELECT Powers.RezNumber, Powers.Speed, Powers.Coeff FROM Powers LEFT JOIN Points ON Powers.PointID = "
+        "Points.PointID ORDER BY Powers.RezNumber, Points.PointNumber IS NULL, Points.PointNumber"));
     int last = 0;
     for (; !rs.isAfterLast(); rs.next()) {
         const int rez = rs.field(QStringLiteral("RezNumber")).toInt();

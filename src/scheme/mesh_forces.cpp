@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+#include <QMap>
+
 #include <cmath>
 
 namespace tarnvel {
@@ -83,11 +85,12 @@ MeshOutcome finish(MeshForces forces, const QVector<double> &weights)
 
 QString number(int value) { return QString::number(value); }
 
-void insertForce(Database &db, int pointId, const char *parameter, double value, const QString &rez)
+void insertForce(Database &db, int pointId, int parameterId, double value, int rez)
 {
-    db.execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (")
-        + number(pointId) + QStringLiteral(", ") + QLatin1String(parameter) + SqlNum(value) + QStringLiteral(", ") + rez
-        + QStringLiteral(")"));
+    // The value as a statement's text would carry it: 15 significant digits.
+    const QString text = SqlNum(value);
+    db.execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (?, ?, ?, ?)"),
+        { pointId, parameterId, text == QLatin1String("NULL") ? QVariant() : QVariant(text.toDouble()), rez });
 }
 
 // A general parameter's value; empty when it has no row or no value.
@@ -106,14 +109,21 @@ class ShownParameters
 {
 public:
     ShownParameters(Database &db, int pointId)
-        : m_db(db)
     {
-        Recordset rs = m_db.openRecordset(
+        Recordset rs = db.openRecordset(
             QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = ") + number(pointId));
         for (; !rs.isAfterLast(); rs.next()) {
             const QVariant value = rs.field(QStringLiteral("ParValue"));
             m_tags.insert(rs.field(QStringLiteral("ParameterID")).toInt(),
                 value.isNull() ? QStringLiteral("0") : SqlNum(value.toDouble()));
+        }
+        // The choices of every enumerated parameter, read at once.
+        Recordset choices = db.openRecordset(QStringLiteral("SELECT ParameterID, DefaultValue, DefaultText FROM DefaultParameters"));
+        for (; !choices.isAfterLast(); choices.next()) {
+            const std::pair<int, double> key { choices.field(QStringLiteral("ParameterID")).toInt(),
+                choices.field(QStringLiteral("DefaultValue")).toDouble() };
+            if (!m_choices.contains(key))
+                m_choices.insert(key, choices.field(QStringLiteral("DefaultText")).toString());
         }
     }
 
@@ -124,17 +134,16 @@ private:
     QString text(int parameterId) const
     {
         const QString tag = m_tags.value(parameterId, QStringLiteral("0"));
-        const QString code = tag == QLatin1String("0") ? QStringLiteral("1") : tag;
-        const Recordset choice = m_db.openRecordset(
-            QStringLiteral("SELECT DefaultText, DefaultValue FROM DefaultParameters WHERE ParameterID = ")
-            + number(parameterId) + QStringLiteral(" AND DefaultValue = ") + code);
-        if (choice.isBeforeFirst())
+        bool ok = false;
+        const double code = tag == QLatin1String("0") ? 1.0 : tag.toDouble(&ok);
+        const auto choice = m_choices.constFind({ parameterId, code });
+        if ((tag != QLatin1String("0") && !ok) || choice == m_choices.constEnd())
             return tag;
-        return choice.field(QStringLiteral("DefaultText")).toString();
+        return *choice;
     }
 
-    Database &m_db;
     QHash<int, QString> m_tags;
+    QMap<std::pair<int, double>, QString> m_choices;
 };
 
 } // namespace
@@ -319,21 +328,20 @@ void StoreMeshForces(Database &db, int pointId, const MeshForces &forces)
     if (!forces.modes.isEmpty()) {
         for (qsizetype i = 0; i < forces.modes.size(); ++i) {
             const ModeForces &m = forces.modes.at(i);
-            const QString rez = QString::number(i + 1);
-            insertForce(db, pointId, "35, ", m.Ft, rez);
-            insertForce(db, pointId, "36, ", m.Fr, rez);
-            insertForce(db, pointId, "37, ", m.Fa, rez);
-            insertForce(db, pointId, "8, ", m.Fx, rez);
-            insertForce(db, pointId, "9, ", m.Fy, rez);
-            insertForce(db, pointId, "10, ", m.Fz, rez);
+            const int rez = static_cast<int>(i) + 1;
+            insertForce(db, pointId, 35, m.Ft, rez);
+            insertForce(db, pointId, 36, m.Fr, rez);
+            insertForce(db, pointId, 37, m.Fa, rez);
+            insertForce(db, pointId, 8, m.Fx, rez);
+            insertForce(db, pointId, 9, m.Fy, rez);
+            insertForce(db, pointId, 10, m.Fz, rez);
         }
-        const QString equivalent = QStringLiteral("-1");
-        insertForce(db, pointId, "5, ", forces.x, equivalent);
-        insertForce(db, pointId, "6, ", forces.y, equivalent);
-        insertForce(db, pointId, "7, ", forces.z, equivalent);
-        insertForce(db, pointId, "46, ", forces.FxEq, equivalent);
-        insertForce(db, pointId, "47, ", forces.FyEq, equivalent);
-        insertForce(db, pointId, "48, ", forces.FzEq, equivalent);
+        insertForce(db, pointId, 5, forces.x, -1);
+        insertForce(db, pointId, 6, forces.y, -1);
+        insertForce(db, pointId, 7, forces.z, -1);
+        insertForce(db, pointId, 46, forces.FxEq, -1);
+        insertForce(db, pointId, 47, forces.FyEq, -1);
+        insertForce(db, pointId, 48, forces.FzEq, -1);
     }
     transaction.commit();
 }

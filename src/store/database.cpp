@@ -527,6 +527,39 @@ void Database::execute(const QString &statement)
     run(normalizeDelete(statement));
 }
 
+void Database::execute(const QString &statement, const QVariantList &values)
+{
+    if (m_db == nullptr)
+        throw StoreError(QStringLiteral("База данных закрыта\n") + statement);
+    sqlite3_stmt *prepared = m_statements.value(statement);
+    if (prepared == nullptr) {
+        const QByteArray utf8 = statement.toUtf8();
+        if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT, &prepared,
+                               nullptr)
+            != SQLITE_OK)
+            fail(statement);
+        if (m_statements.size() >= kCachedStatements)
+            forgetStatements();
+        m_statements.insert(statement, prepared);
+    }
+    sqlite3_clear_bindings(prepared);
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant &value = values.at(i);
+        if (value.isNull())
+            sqlite3_bind_null(prepared, i + 1);
+        else if (value.typeId() == QMetaType::Double)
+            sqlite3_bind_double(prepared, i + 1, value.toDouble());
+        else
+            sqlite3_bind_int64(prepared, i + 1, value.toLongLong());
+    }
+    int rc;
+    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+    }
+    sqlite3_reset(prepared);
+    if (rc != SQLITE_DONE)
+        throw StoreError(QString::fromUtf8(sqlite3_errmsg(m_db)) + QLatin1Char('\n') + statement);
+}
+
 Recordset Database::openRecordset(const QString &statement, bool /*forwardOnly*/)
 {
     if (isCrosstab(statement))

@@ -94,6 +94,9 @@ public:
     void close();
 
     void execute(const QString &statement);
+    // A statement with "?" parameters and their values, bound in order: a
+    // double as a real, a null as NULL, anything else as a whole number.
+    void execute(const QString &statement, const QVariantList &values);
     // Result sets are snapshots; forward-only ones behave the same.
     Recordset openRecordset(const QString &statement, bool forwardOnly = false);
     Recordset openTable(const QString &table);

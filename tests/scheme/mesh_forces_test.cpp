@@ -366,24 +366,6 @@ TEST_F(MeshStoreTest, StoresSixRowsPerModeThenTheEquivalents)
     EXPECT_TRUE(storedRows(7).isEmpty());
 }
 
-TEST_F(MeshStoreTest, CommandComputesAndStoresAPoint)
-{
-    // Two modes of T and 2T at equal Speed·Coeff (1000·0.3 = 600·0.5); the
-    // kgf·m rows are not read while the force unit is newtons.
-    const int pid = spurPoint();
-    setCommon(38, 1);
-    addTorque(pid, 1, 4, 100, 1000, 0.3);
-    addTorque(pid, 2, 4, 200, 600, 0.5);
-    addTorque(pid, 1, 3, 999, 1000, 0.3);
-    double eqSpeed = -1;
-    const MeshOutcome outcome = MeshForceCommand(*db, pid, 3, &eqSpeed);
-    ASSERT_EQ(outcome.status, MeshStatus::Ok);
-    EXPECT_DOUBLE_EQ(eqSpeed, 600);
-    // Fy = Ft at φ = 0: Fy_eq = Ft·(0.5·(1 + 2^p))^(1/p).
-    EXPECT_NEAR(outcome.forces.FyEq, 3333.333333 * std::pow(0.5 * (1 + std::pow(2, kP)), 1 / kP), 1e-5);
-    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM PointForses WHERE PointID = %1").arg(pid)), 18);
-}
-
 TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
 {
     // Choice 2 of α shows "25°", of the hand "2 - левое"; whole numbers round
@@ -427,7 +409,7 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
     EXPECT_EQ(in.conical, expected);
 }
 
-TEST_F(MeshStoreTest, StopsLeaveTheOldForces)
+TEST_F(MeshStoreTest, StopsNameTheMissingInput)
 {
     const struct
     {
@@ -461,12 +443,8 @@ TEST_F(MeshStoreTest, StopsLeaveTheOldForces)
             addTorque(pid, 1, 4, 100, c.speed, 1);
         if (!c.change.isEmpty())
             exec(QStringLiteral("UPDATE PointParameters ") + c.change);
-        exec(QStringLiteral(
-            "INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, 35, 1, 1)")
-                 .arg(pid));
-        const MeshOutcome outcome = MeshForceCommand(*db, pid, c.group);
+        const MeshOutcome outcome = ComputeMeshForces(ReadMeshInputs(*db, pid, c.group));
         EXPECT_EQ(outcome.status, c.status) << c.what;
         EXPECT_EQ(outcome.parameterId, c.parameterId) << c.what;
-        EXPECT_EQ(storedRows(pid), QStringList({ "35 1 1" })) << c.what;
     }
 }

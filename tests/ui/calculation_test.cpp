@@ -114,8 +114,9 @@ protected:
     }
 
     // Picks an entry of a parameter's list editor, n steps down (or up).
-    void choose(const QString &rowKey, int steps)
+    void choosePoint(const QString &node, const QString &rowKey, int steps)
     {
+        clickNode(node);
         clickRow(rowKey);
         auto *editor = window().findChild<QComboBox *>(QStringLiteral("ComboInput"));
         ASSERT_TRUE(editor->isVisible()) << rowKey.toStdString();
@@ -184,20 +185,10 @@ protected:
         clickRow(side[0] == 'L' ? QStringLiteral("BNuml") : QStringLiteral("BNumr"));
     }
 
-    void typeGeneral(const QString &rowKey, const QString &text)
-    {
-        clickNode(QStringLiteral("Common"));
-        typeIntoRow(rowKey, text);
-    }
     void typePoint(const QString &pointKey, const QString &rowKey, const QString &text)
     {
         clickNode(pointKey);
         typeIntoRow(rowKey, text);
-    }
-    void choosePoint(const QString &pointKey, const QString &rowKey, int steps)
-    {
-        clickNode(pointKey);
-        choose(rowKey, steps);
     }
 };
 
@@ -209,9 +200,9 @@ TEST_F(CalculationTest, EveryInputChangesTheResultsThatDependOnIt)
         const char *input;
         std::function<void()> edit;
     } cases[] = {
-        {"force unit", [this] { clickNode(QStringLiteral("Common")); choose(QStringLiteral("4 ID"), 1); }},
-        {"direction", [this] { clickNode(QStringLiteral("Common")); choose(QStringLiteral("38 ID"), 1); }},
-        {"L", [this] { typeGeneral(QStringLiteral("2 ID"), QStringLiteral("180")); }},
+        {"force unit", [this] { choosePoint(QStringLiteral("Common"), QStringLiteral("4 ID"), 1); }},
+        {"direction", [this] { choosePoint(QStringLiteral("Common"), QStringLiteral("38 ID"), 1); }},
+        {"L", [this] { typePoint(QStringLiteral("Common"), QStringLiteral("2 ID"), QStringLiteral("180")); }},
         {"typed module", [this] { typePoint(QStringLiteral("1 N"), QStringLiteral("11 ID"), QStringLiteral("3")); }},
         {"typed position", [this] { typePoint(QStringLiteral("3 N"), QStringLiteral("34 ID"), QStringLiteral("205")); }},
         {"profile angle", [this] { choosePoint(QStringLiteral("1 N"), QStringLiteral("15 ID"), 1); }},
@@ -293,8 +284,8 @@ TEST_F(CalculationTest, RandomEditsKeepTheViewsEqualToAFreshCalculation)
         const QString cylinder = anyPoint(3);
         const QString cone = anyPoint(4);
         switch (pick(0, 12)) {
-        case 0: typeGeneral(QStringLiteral("2 ID"), QString::number(pick(150, 260))); break;
-        case 1: clickNode(QStringLiteral("Common")); choose(pick(0, 1) ? QStringLiteral("4 ID") : QStringLiteral("38 ID"), pick(0, 1) ? 1 : -1); break;
+        case 0: typePoint(QStringLiteral("Common"), QStringLiteral("2 ID"), QString::number(pick(150, 260))); break;
+        case 1: choosePoint(QStringLiteral("Common"), pick(0, 1) ? QStringLiteral("4 ID") : QStringLiteral("38 ID"), pick(0, 1) ? 1 : -1); break;
         case 2: if (!cylinder.isEmpty()) typePoint(cylinder, QStringLiteral("%1 ID").arg(pick(0, 1) ? 14 : 20), QString::number(pick(0, 30))); break;
         case 3: if (!cylinder.isEmpty()) typePoint(cylinder, QStringLiteral("33 ID"), QString::number(pick(20, 240))); break;
         case 4: if (!cylinder.isEmpty()) choosePoint(cylinder, QStringLiteral("%1 ID").arg(std::array{15, 18, 19}.at(pick(0, 2))), pick(0, 1) ? 1 : -1); break;
@@ -321,7 +312,7 @@ TEST_F(CalculationTest, RandomEditsKeepTheViewsEqualToAFreshCalculation)
             }
             break;
         case 11: chooseBearing(pick(0, 1) ? "LBearing" : "RBearing", pick(0, 3), SqlNum(1 + pick(0, 5) / 10.0)); break;
-        case 12: typeGeneral(QStringLiteral("54 ID"), QString::number(pick(0, 40))); break;
+        case 12: typePoint(QStringLiteral("Common"), QStringLiteral("54 ID"), QString::number(pick(0, 40))); break;
         }
         if (!messages.shown().isEmpty() || (anyPoint(3).isEmpty() && anyPoint(4).isEmpty()))
             FAIL() << "edit left the scheme incomplete: " << (messages.shown().isEmpty() ? "" : messages.shown().first().text.toStdString());

@@ -265,15 +265,6 @@ TEST_F(FileCommandsTest, TheBatchReportRunsEndToEnd)
     EXPECT_TRUE(QFileInfo::exists(files.filePath(QStringLiteral("out.files/sum.bmp"))));
     EXPECT_TRUE(QString::fromUtf8(run.readAllStandardOutput()).contains(QStringLiteral("Отчёт сохранён в файле")));
 
-    // A scheme that stops for a missing input.
-    db().execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = 2"));
-    ASSERT_TRUE(saveScenarioFile(scenario, encodeScenario(readScenarioFromStore(db()))));
-    run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), scenario, files.filePath(QStringLiteral("stopped"))});
-    ASSERT_TRUE(run.waitForFinished(60000));
-    EXPECT_EQ(run.exitCode(), 1);
-    EXPECT_TRUE(QString::fromUtf8(run.readAllStandardError()).contains(QStringLiteral("Задайте расстояние между опорами...")));
-    EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("stopped.htm"))));
-
     // A file that cannot be read.
     run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), files.filePath(QStringLiteral("none.tvd")), files.filePath(QStringLiteral("x"))});
     ASSERT_TRUE(run.waitForFinished(60000));

@@ -133,7 +133,7 @@ BearingFactors CalcBearing(const BearingLoadCase &c)
         f.e = 0;
         f.X = 1;
         f.Y = 0;
-        p = 10.0 / 3.0;
+        p = kEquivalentLoadExponent;
     } else if (c.typeCode == bearingType::radialBall) {
         f.e = 0;
         f.X = 1;
@@ -206,14 +206,6 @@ BearingFactors CalcBearing(const BearingLoadCase &c)
     return f;
 }
 
-double equivalentSpeed(const QVector<ModeSpeed> &modes)
-{
-    double n = 0;
-    for (const ModeSpeed &m : modes)
-        n += m.speed * m.coeff;
-    return n;
-}
-
 BearingResult bearingLife(const BearingInput &input)
 {
     const BearingSettings &s = input.settings;
@@ -245,16 +237,7 @@ BearingResult bearingLife(const BearingInput &input)
     return BearingResult { c, CalcBearing(c) };
 }
 
-QVector<ModeSpeed> readModeSpeeds(Database &db)
-{
-    QVector<ModeSpeed> modes;
-    Recordset rs = db.openRecordset(QStringLiteral(
-        "TRANSFORM First(Powers.Speed) AS FSpeed SELECT Powers.RezNumber, Powers.Coeff, FIRST(Powers.Speed) AS "
-        "FFSpeed FROM Powers GROUP BY Powers.RezNumber, Powers.Coeff PIVOT Powers.PointID"));
-    for (; !rs.isAfterLast(); rs.next())
-        modes.append({ rs.field(QStringLiteral("FFSpeed")).toDouble(), rs.field(QStringLiteral("Coeff")).toDouble() });
-    return modes;
-}
+QVector<ModeSpeed> readModeSpeeds(Database &db) { return shaftModes(db); }
 
 std::optional<BearingInput> readBearingInput(Database &db, const BearingSettings &settings)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scheme/load_modes.h"
+
 #include <QVector>
 
 #include <array>
@@ -41,14 +43,6 @@ struct BearingSettings
     float Kb = 1; // safety
     float Kt = 1; // temperature
     bool operator==(const BearingSettings &) const = default;
-};
-
-// One load mode's share in the equivalent speed.
-struct ModeSpeed
-{
-    double speed = 0; // rpm
-    double coeff = 0; // usage coefficient
-    bool operator==(const ModeSpeed &) const = default;
 };
 
 struct BearingInput
@@ -116,15 +110,12 @@ double TableInterp(const std::array<double, 9> &xs, const std::array<double, 9> 
 // 10⁻⁸ so that the load ratio Fa/(V·Fr) is defined.
 BearingFactors CalcBearing(const BearingLoadCase &loadCase);
 
-// n = Σ speed·coeff over the modes (the coefficients are not normalised).
-double equivalentSpeed(const QVector<ModeSpeed> &modes);
-
 // The whole support computation: speed and rotation coefficient from the
 // rotating ring (both rings turning doubles the relative speed), loads from the
 // reactions and the support's flags, ratings in the force unit, then CalcBearing.
 BearingResult bearingLife(const BearingInput &input);
 
-// The modes' speeds and coefficients, one per mode, from the mode-speed crosstab.
+// The shaft's modes (shaftModes), whose Σ speed·coeff is the bearings' speed.
 QVector<ModeSpeed> readModeSpeeds(Database &db);
 
 // The store's inputs for the settings: reactions 41 or 44 and 45, the modes and

@@ -1,5 +1,6 @@
 #include "files/report.h"
 
+#include "analysis/diagram_plot.h"
 #include "files/file_names.h"
 #include "files/windows1251.h"
 #include "scheme/load_modes.h"
@@ -435,6 +436,24 @@ bool saveReportFile(const QString &path, const QString &page, QString *error)
         return false;
     }
     return true;
+}
+
+bool writeCalculationReport(Database &db, const MomentDiagrams &diagrams, const QString &unit,
+    const ReportSettings &settings, QString *error)
+{
+    QImage pictures[3];
+    const DiagramPlane planes[] = { DiagramPlane::XOZ, DiagramPlane::YOZ, DiagramPlane::Sum };
+    for (int i = 0; i < 3; ++i)
+        DrawEpur(diagrams.plane(planes[i]), epurCaption(planes[i], unit), pictures[i]);
+    QStringList problems;
+    QString problem;
+    if (!saveDiagramPictures(reportPictureFolder(settings.reportFile), pictures[0], pictures[1], pictures[2], &problem))
+        problems << problem;
+    if (!saveReportFile(settings.reportFile, reportPage(db, settings), &problem))
+        problems << problem;
+    if (error)
+        *error = problems.join(QLatin1Char('\n'));
+    return problems.isEmpty();
 }
 
 } // namespace tarnvel

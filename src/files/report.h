@@ -5,6 +5,8 @@
 // reactions, both bearings with their results, and the three moment diagrams
 // as Windows bitmaps in a folder beside the page.
 
+#include "analysis/moment_diagram.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QImage>
@@ -64,5 +66,12 @@ bool saveDiagramPictures(
 // Writes the page in windows-1251 (characters outside it as numeric
 // references) in place of the file at path. False, with the reason, on failure.
 bool saveReportFile(const QString &path, const QString &page, QString *error = nullptr);
+
+// The whole report of a complete calculation: the three diagrams drawn as
+// the diagram nodes show them and saved into the picture folder, then the
+// page. False, with the reasons one per line, when a picture or the page
+// could not be written.
+bool writeCalculationReport(Database &db, const MomentDiagrams &diagrams, const QString &unit,
+    const ReportSettings &settings, QString *error = nullptr);
 
 } // namespace tarnvel

@@ -1,12 +1,14 @@
 #include "scheme/free_force.h"
 
+#include "scheme/load_modes.h"
+
 #include <cmath>
 
 namespace tarnvel {
 
 double freeForceEquivalent(const QVector<double> &forces, const QVector<double> &weights)
 {
-    const double p = 10.0 / 3.0;
+    const double p = kEquivalentLoadExponent;
     double sum = 0;
     for (qsizetype i = 0; i < forces.size() && i < weights.size(); ++i) {
         const double force = forces.at(i);

@@ -3,6 +3,8 @@
 #include "store/database.h"
 #include "store/numbers.h"
 
+#include <algorithm>
+
 namespace tarnvel {
 
 namespace {
@@ -158,6 +160,111 @@ int GatherModes(Database &db, int pointId, ModeList &modes)
         }
     }
     return 1;
+}
+
+double equivalentSpeed(const QVector<ModeSpeed> &modes)
+{
+    double n = 0;
+    for (const ModeSpeed &m : modes)
+        n += m.speed * m.coeff;
+    return n;
+}
+
+QVector<double> modeWeights(const QVector<ModeSpeed> &modes)
+{
+    const double sum = equivalentSpeed(modes);
+    QVector<double> weights;
+    for (const ModeSpeed &m : modes)
+        weights.append(sum != 0 ? m.speed * m.coeff / sum : 0.0);
+    return weights;
+}
+
+QVector<ModeSpeed> shaftModes(Database &db)
+{
+    // The reference point's rows come first, so that a store whose points
+    // disagree on a mode still gives one speed per mode: the reference's.
+    QVector<ModeSpeed> modes;
+    Recordset rs = db.openRecordset(QStringLiteral(
+        "SELECT Powers.RezNumber, Powers.Speed, Powers.Coeff FROM Powers, Points WHERE Powers.PointID = Points.PointID "
+        "ORDER BY Powers.RezNumber, Points.PointNumber"));
+    int last = 0;
+    for (; !rs.isAfterLast(); rs.next()) {
+        const int rez = rs.field(QStringLiteral("RezNumber")).toInt();
+        if (!modes.isEmpty() && rez == last)
+            continue;
+        last = rez;
+        modes.append({ rs.field(QStringLiteral("Speed")).toDouble(), rs.field(QStringLiteral("Coeff")).toDouble() });
+    }
+    return modes;
+}
+
+ModeLoads pointModeLoads(Database &db, qint64 pointId)
+{
+    ModeLoads result;
+    Recordset rs = db.openRecordset(modesOfPoint(QString::number(pointId)));
+    for (; !rs.isAfterLast(); rs.next()) {
+        result.speeds.append({ rs.field(QStringLiteral("Speed")).toDouble(), rs.field(QStringLiteral("Coeff")).toDouble() });
+        for (int kind = 1; kind <= 7; ++kind)
+            result.loads[kind].append(loadCell(rs, QString::number(kind)));
+    }
+    return result;
+}
+
+namespace {
+
+void insertLoads(Database &db, qint64 pointId, int rez, const ModeRecord &mode, int kind)
+{
+    const bool freeForce = kind == 5;
+    const double loads[] = { mode.Load1, mode.Load2, mode.Load3, mode.Load4 };
+    for (int k = 0; k < (freeForce ? 3 : 4); ++k) {
+        db.execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) "
+                                  "VALUES (%1, %2, %3, %4, %5, %6, %7)")
+                       .arg(pointId)
+                       .arg(SqlNum(loads[k]), SqlNum(mode.Speed), SqlNum(mode.Coeff))
+                       .arg(freeForce ? 5 + k : 1 + k)
+                       .arg(freeForce ? 1 : kind)
+                       .arg(rez));
+    }
+}
+
+} // namespace
+
+void writePointModes(Database &db, qint64 pointId, const ModeList &modes, int kind)
+{
+    Database::Transaction transaction(db);
+    db.execute(QStringLiteral("DELETE FROM Powers WHERE PointID = %1").arg(pointId));
+    for (int i = 1; i <= ModeCount(modes); ++i)
+        insertLoads(db, pointId, i, modes.at(i - 1), kind);
+    // A free force without modes has no force: its equivalents go with them.
+    if (kind == 5 && modes.isEmpty())
+        db.execute(QStringLiteral("DELETE FROM PointParameters WHERE ParameterID > 7 AND ParameterID < 11 AND PointID = %1").arg(pointId));
+
+    const Recordset reference = db.openRecordset(QStringLiteral("SELECT PointNumber FROM Points WHERE PointID = %1").arg(pointId));
+    if (!reference.isBeforeFirst() && reference.field(QStringLiteral("PointNumber")).toInt() == 1 && ModeCount(modes) > 0) {
+        db.execute(QStringLiteral("DELETE FROM Powers WHERE RezNumber > %1").arg(ModeCount(modes)));
+        Recordset others = db.openRecordset(QStringLiteral(
+            "SELECT Powers.PointID, Points.GroupID, Max(Powers.RezNumber) AS Modes, Max(Powers.PowerNumber) AS Kind "
+            "FROM Powers, Points WHERE Powers.PointID = Points.PointID GROUP BY Powers.PointID, Points.GroupID"));
+        for (; !others.isAfterLast(); others.next()) {
+            const qint64 other = others.field(QStringLiteral("PointID")).toLongLong();
+            if (other == pointId)
+                continue;
+            const bool freeForce = others.field(QStringLiteral("GroupID")).toInt() == 2;
+            const int otherKind = freeForce ? 5 : std::clamp(others.field(QStringLiteral("Kind")).toInt(), 1, 4);
+            for (int i = others.field(QStringLiteral("Modes")).toInt() + 1; i <= ModeCount(modes); ++i) {
+                ModeRecord zero;
+                zero.Speed = modes.at(i - 1).Speed;
+                zero.Coeff = modes.at(i - 1).Coeff;
+                insertLoads(db, other, i, zero, otherKind);
+            }
+        }
+        for (int i = 1; i <= ModeCount(modes); ++i) {
+            db.execute(QStringLiteral("UPDATE Powers SET Speed = %1, Coeff = %2 WHERE RezNumber = %3")
+                           .arg(SqlNum(modes.at(i - 1).Speed), SqlNum(modes.at(i - 1).Coeff))
+                           .arg(i));
+        }
+    }
+    transaction.commit();
 }
 
 int ModeCount(const ModeList &modes) { return static_cast<int>(modes.size()); }

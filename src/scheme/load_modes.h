@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QHash>
 #include <QVector>
 
 namespace tarnvel {
+
+// Loads are averaged over the modes with the exponent of the bearing life
+// law for roller bearings, p = 10/3.
+inline constexpr double kEquivalentLoadExponent = 10.0 / 3.0;
 
 class Database;
 
@@ -21,6 +26,42 @@ struct ModeRecord
 };
 
 using ModeList = QVector<ModeRecord>;
+
+// One load mode's share of the revolutions.
+struct ModeSpeed
+{
+    double speed = 0; // rpm
+    double coeff = 0; // usage coefficient
+    bool operator==(const ModeSpeed &) const = default;
+};
+
+// n = Σ speed·coeff over the modes (the coefficients are not normalised): the
+// equivalent speed of the shaft.
+double equivalentSpeed(const QVector<ModeSpeed> &modes);
+
+// Each mode's weight speed·coeff / Σ speed·coeff; all 0 when the sum is 0.
+QVector<double> modeWeights(const QVector<ModeSpeed> &modes);
+
+// The modes of the shaft, one per mode number in order: modes are common to
+// all points, so each mode's speed and coefficient are those of its rows.
+QVector<ModeSpeed> shaftModes(Database &db);
+
+// One point's modes from the crosstab of its loads: speed and coefficient
+// per mode, and per load kind (PowerID) one load per mode, 0 where missing.
+struct ModeLoads
+{
+    QVector<ModeSpeed> speeds;
+    QHash<int, QVector<double>> loads;
+};
+ModeLoads pointModeLoads(Database &db, qint64 pointId);
+
+// Confirms a load dialog: the point's loads become those of modes, entered in
+// kind (1 … 4 for a gear point, 5 for a free force). Modes are common to all
+// points: when the point is the reference (point number 1), every other point
+// that has loads takes each mode's speed and coefficient, loses the modes
+// beyond the new count and gets the missing ones with zero loads. One
+// transaction.
+void writePointModes(Database &db, qint64 pointId, const ModeList &modes, int kind);
 
 // Fills Load1..Load4 of record from one load entered in kind 1 (hp), 2 (kW),
 // 3 (kgf·m) or 4 (N·m) at speed rpm; the entered value is kept exactly and

@@ -1,5 +1,6 @@
 #include "scheme/mesh_forces.h"
 
+#include "scheme/load_modes.h"
 #include "store/database.h"
 #include "store/numbers.h"
 
@@ -23,8 +24,6 @@ constexpr int kNewtonLimit = 200;
 // it would give forces of 1e15 and more.
 constexpr double kVanishing = 1e-9;
 
-// Equivalent load over the modes follows the roller-bearing life exponent.
-const double kLifeExponent = 10.0 / 3.0;
 
 MeshOutcome inconsistent(int parameterId)
 {
@@ -55,7 +54,7 @@ double signOf(double value) { return value < 0 ? -1.0 : 1.0; }
 // (Σ w·|F|^p)^(1/p).
 void addEquivalents(MeshForces &f, const QVector<double> &weights)
 {
-    const double p = kLifeExponent;
+    const double p = kEquivalentLoadExponent;
     double sx = 0;
     double sy = 0;
     double sz = 0;
@@ -364,21 +363,15 @@ MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId)
         return stop(MeshStatus::NoModes);
 
     QVector<double> torques;
-    QVector<double> coeffs;
-    QVector<double> speeds;
-    double sum = 0;
+    QVector<ModeSpeed> speeds;
     for (; !modes.isAfterLast(); modes.next()) {
         torques.append(modes.field(QStringLiteral("Power")).toDouble());
-        coeffs.append(modes.field(QStringLiteral("Coeff")).toDouble());
-        speeds.append(modes.field(QStringLiteral("Speed")).toDouble());
-        sum += speeds.last() * coeffs.last();
+        speeds.append({ modes.field(QStringLiteral("Speed")).toDouble(), modes.field(QStringLiteral("Coeff")).toDouble() });
     }
-    in.eqSpeed = sum;
-    if (sum == 0)
+    in.eqSpeed = equivalentSpeed(speeds);
+    if (in.eqSpeed == 0)
         return stop(MeshStatus::ZeroSpeedSum);
-    QVector<double> weights;
-    for (qsizetype i = 0; i < speeds.size(); ++i)
-        weights.append(speeds.at(i) * coeffs.at(i) / sum);
+    const QVector<double> weights = modeWeights(speeds);
 
     const std::optional<double> rotation
         = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 38"));
@@ -451,33 +444,12 @@ MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs)
 
 MeshOutcome MeshForceCommand(Database &db, int pointId, int groupId, double *eqSpeed)
 {
-    // A cache that remembers nothing computes and stores every time.
-    MeshForceCache once;
-    return once.run(db, pointId, groupId, eqSpeed);
-}
-
-MeshOutcome MeshForceCache::run(Database &db, int pointId, int groupId, double *eqSpeed)
-{
     const MeshPointInputs inputs = ReadMeshInputs(db, pointId, groupId);
     if (eqSpeed && inputs.status != MeshStatus::BadForceUnit && inputs.status != MeshStatus::NoModes)
         *eqSpeed = inputs.eqSpeed;
-    if (inputs.status == MeshStatus::Ok) {
-        const auto last = m_inputs.constFind(pointId);
-        if (last != m_inputs.constEnd() && *last == inputs) {
-            const qsizetype modes = groupId == 3 ? inputs.cylindrical.torques.size() : inputs.conical.torques.size();
-            const Recordset stored = db.openRecordset(
-                QStringLiteral("SELECT COUNT(*) AS Rows FROM PointForses WHERE PointID = ") + number(pointId));
-            if (stored.field(QStringLiteral("Rows")).toLongLong() == 6 * modes + 6)
-                return MeshOutcome{};
-        }
-    }
     MeshOutcome outcome = ComputeMeshForces(inputs);
-    if (outcome.status == MeshStatus::Ok) {
+    if (outcome.status == MeshStatus::Ok)
         StoreMeshForces(db, pointId, outcome.forces);
-        m_inputs.insert(pointId, inputs);
-    } else {
-        m_inputs.remove(pointId);
-    }
     return outcome;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QVector>
 
 #include <optional>
@@ -152,19 +151,5 @@ MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs);
 // stay when it stops. eqSpeed, when given, receives Σ Speed·Coeff as soon as
 // the modes were read.
 MeshOutcome MeshForceCommand(Database &db, int pointId, int groupId, double *eqSpeed = nullptr);
-
-// The mesh force command for a session that runs it again and again (the
-// walk-through visits every gear point each time): a point whose inputs are
-// those of its last run, and whose rows are all still stored, keeps them
-// instead of having the same numbers computed and written once more.
-class MeshForceCache
-{
-public:
-    MeshOutcome run(Database &db, int pointId, int groupId, double *eqSpeed = nullptr);
-    void clear() { m_inputs.clear(); }
-
-private:
-    QHash<int, MeshPointInputs> m_inputs;
-};
 
 } // namespace tarnvel

@@ -526,6 +526,23 @@ void Database::compact(const QString &sourcePath, const QString &destinationPath
     source->close();
 }
 
+void Database::snapshot(const QString &sourcePath, const QString &destinationPath)
+{
+    if (QFileInfo::exists(destinationPath))
+        throw StoreError(QStringLiteral("Файл уже существует: %1").arg(destinationPath));
+    if (!QFileInfo(sourcePath).isFile())
+        throw StoreError(QStringLiteral("Файл базы данных не найден: %1").arg(sourcePath));
+    // Read-only: the user's store may be a file nobody may write, and the
+    // engine reads committed rows still in its write-ahead log as well.
+    sqlite3 *handle = nullptr;
+    const int rc = sqlite3_open_v2(sourcePath.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<Database> source(new Database(handle, sourcePath));
+    if (rc != SQLITE_OK)
+        source->fail(QStringLiteral("Не удалось открыть файл %1").arg(sourcePath));
+    source->run(QStringLiteral("VACUUM INTO %1").arg(quoteLiteral(destinationPath)));
+    source->close();
+}
+
 // ---------------------------------------------------------------- Transaction
 
 Database::Transaction::Transaction(Database &db)

@@ -74,6 +74,9 @@ public:
     // Writes a compacted copy of the database at source to destination, which
     // must not exist.
     static void compact(const QString &sourcePath, const QString &destinationPath);
+    // Writes a consistent copy of the database at source, opened read-only,
+    // to destination, which must not exist.
+    static void snapshot(const QString &sourcePath, const QString &destinationPath);
 
     QString path() const { return m_path; }
     bool isOpen() const { return m_db != nullptr; }

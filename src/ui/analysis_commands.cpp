@@ -5,6 +5,7 @@
 #include "ui/main_window.h"
 
 #include "analysis/bearing_life.h"
+#include "analysis/calculation.h"
 #include "analysis/diagram_plot.h"
 #include "analysis/moment_diagram.h"
 #include "analysis/reactions.h"
@@ -29,8 +30,6 @@ void inform(QWidget *parent, const QString &text)
     showMessage(text, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
 }
 
-const QString kNoPoints = QStringLiteral("Добавьте, как минимум, одну точку в схему нагружения...");
-
 // A number as the result table shows it: the user's decimal separator; an
 // empty value (a result that could not be computed) shows nothing.
 QString shownNumber(const QVariant &value, bool rounded)
@@ -43,85 +42,106 @@ QString shownNumber(const QVariant &value, bool rounded)
 
 } // namespace
 
-// A gear point without stored forces: its mesh force command runs first, as
-// the user would run it. False when it could not complete (it has told the
-// user why and shown the input concerned).
-bool frmMain::computeMissingForces(int pointNumber)
+// Puts the question of a missing input to the user and takes them to it:
+// the message, the node, and the editor or dialog of the input.
+void frmMain::askFor(const MissingInput &missing)
 {
-    m_state.blnIncomplete = false;
-    selectAndDisplayNode(QStringLiteral("Points"));
-    selectAndDisplayNode(QStringLiteral("%1 N").arg(pointNumber));
-    m_state.strViewKey = QStringLiteral("Forse");
-    LV_Click();
-    return !m_state.blnIncomplete && !isEditorOpen();
+    auto showNode = [this](const QString &key) {
+        const QTreeWidgetItem *node = TV->currentItem();
+        if (!node || node->data(0, KeyRole).toString() != key)
+            selectAndDisplayNode(key);
+    };
+    switch (missing.kind) {
+    case MissingKind::SupportDistance:
+        // The row is chosen before the question, then acted on.
+        selectAndDisplayNode(missing.nodeKey);
+        if (QTreeWidgetItem *row = rowByKey(missing.rowKey))
+            LV->setCurrentItem(row);
+        inform(this, missing.message);
+        LV_Click();
+        return;
+    case MissingKind::Speed:
+        showNode(missing.nodeKey);
+        m_state.blnIncomplete = false;
+        inform(this, missing.message);
+        m_state.strViewKey = missing.rowKey;
+        LV_Click();
+        return;
+    case MissingKind::Loads:
+    case MissingKind::GearDatum:
+    case MissingKind::InconsistentGear:
+        m_state.blnIncomplete = true;
+        showNode(missing.nodeKey);
+        inform(this, missing.message);
+        if (!missing.rowKey.isEmpty())
+            selectRowAndAct(missing.rowKey);
+        return;
+    case MissingKind::NoPoints:
+    case MissingKind::ForceUnit:
+    case MissingKind::Direction:
+    case MissingKind::ReactionsNotFinite:
+    case MissingKind::AxisLength:
+        m_state.blnIncomplete = true;
+        inform(this, missing.message);
+        selectAndDisplayNode(missing.nodeKey);
+        if (!missing.rowKey.isEmpty())
+            selectRowAndAct(missing.rowKey);
+        return;
+    }
 }
 
-std::optional<ForceArrays> frmMain::gatherForces()
+// Runs the calculation until it completes, asking for each missing input as
+// it comes; stops when the user leaves one unanswered (an editor stays open,
+// a dialog was not confirmed) or is asked the same thing twice.
+std::optional<Calculation> frmMain::settle(const CalculationRequest &request, bool *asked)
 {
-    // The same point twice means its forces could not be stored: asking
-    // again would go round for ever.
-    for (qint64 lastAsked = 0;;) {
-        const ForceGathering gathering = GetForseMassive(m_state.database());
-        switch (gathering.status) {
-        case ForceGatheringStatus::Gathered:
+    std::optional<MissingInput> last;
+    for (;;) {
+        CalculationOutcome outcome = runCalculation(m_state.database(), request);
+        if (!outcome.missing) {
             m_state.blnIncomplete = false;
-            return gathering.forces;
-        case ForceGatheringStatus::NoPoints:
-            m_state.blnIncomplete = true;
-            inform(this, kNoPoints);
-            selectAndDisplayNode(QStringLiteral("Points"));
-            return std::nullopt;
-        case ForceGatheringStatus::ForcesNotComputed:
-            if (gathering.pointId == lastAsked || !computeMissingForces(gathering.pointNumber))
-                return std::nullopt;
-            lastAsked = gathering.pointId;
-            break;
+            return std::move(outcome.results);
         }
+        const MissingInput &missing = *outcome.missing;
+        if (last && last->kind == missing.kind && last->pointId == missing.pointId
+            && last->parameterId == missing.parameterId) {
+            m_state.blnIncomplete = true;
+            return std::nullopt;
+        }
+        last = missing;
+        if (asked)
+            *asked = true;
+        askFor(missing);
+        if (isEditorOpen() || m_state.blnIncomplete)
+            return std::nullopt;
     }
 }
 
 void frmMain::exReac()
 {
-    for (qint64 lastAsked = 0;;) {
-        const ReactionOutcome outcome = computeReactions(m_state.database());
-        switch (outcome.status) {
-        case ReactionStatus::Computed:
-            m_state.blnIncomplete = false;
-            return;
-        case ReactionStatus::SupportDistanceMissing:
-            selectAndDisplayNode(QStringLiteral("Common"));
-            if (QTreeWidgetItem *row = rowByKey(QStringLiteral("2 ID")))
-                LV->setCurrentItem(row);
-            inform(this, QStringLiteral("Задайте расстояние между опорами..."));
-            LV_Click();
-            return;
-        case ReactionStatus::NoPoints:
-            m_state.blnIncomplete = true;
-            inform(this, kNoPoints);
-            selectAndDisplayNode(QStringLiteral("Points"));
-            return;
-        case ReactionStatus::ForcesNotComputed:
-            if (outcome.pointId == lastAsked || !computeMissingForces(outcome.pointNumber))
-                return;
-            lastAsked = outcome.pointId;
-            break;
-        }
-    }
+    bool asked = false;
+    CalculationRequest request;
+    request.supportDistanceFirst = true;
+    if (!settle(request, &asked))
+        return;
+    // After the user was taken to an input, the supports are shown again.
+    const QTreeWidgetItem *node = TV->currentItem();
+    if (asked && (!node || node->data(0, KeyRole).toString() != QLatin1String("Bearings")))
+        selectAndDisplayNode(QStringLiteral("Bearings"));
 }
 
 void frmMain::epur_Click(int plane)
 {
     QTreeWidgetItem *node = TV->currentItem();
     const QString nodeKey = node ? node->data(0, KeyRole).toString() : QString();
-    m_stopAtBearings = true;
-    BaseRefresh();
-    if (!TextInput->isHidden() || m_state.blnIncomplete) {
-        LV_Click();
+    CalculationRequest request;
+    request.diagrams = true;
+    const std::optional<Calculation> results = settle(request);
+    if (!results || !results->diagrams) {
+        if (!TextInput->isHidden() || m_state.blnIncomplete)
+            LV_Click();
         return;
     }
-    const std::optional<ForceArrays> forces = gatherForces();
-    if (!forces)
-        return;
 
     selectAndDisplayNode(QStringLiteral("Epur"));
     if (QTreeWidgetItem *again = nodeByKey(nodeKey)) {
@@ -130,58 +150,16 @@ void frmMain::epur_Click(int plane)
     }
     unsetCursor();
 
-    Database &db = m_state.database();
-    const DiagramRequest request = prepareEpur(db, *forces);
-    switch (request.status) {
-    case DiagramStatus::Ready:
-        break;
-    case DiagramStatus::ReactionsMissing:
-    case DiagramStatus::SupportDistanceMissing:
-        exReac();
-        return;
-    case DiagramStatus::NoPoints:
-    case DiagramStatus::ForcesNotComputed:
-        return; // the forces were gathered, with the user's help, just above
-    case DiagramStatus::AxisLengthInvalid:
-        inform(this, QStringLiteral("Длина оси эпюры моментов должна быть от 1 до 32767 мм. Задайте длину оси эпюры моментов..."));
-        selectAndDisplayNode(QStringLiteral("Common"));
-        selectRowAndAct(QStringLiteral("53 ID"));
-        return;
-    }
-
     const auto which = static_cast<DiagramPlane>(plane);
-    DrawEpur(request.diagrams.plane(which), epurCaption(which, request.unit), ctPicture->bitmap());
+    DrawEpur(results->diagrams->plane(which), epurCaption(which, results->unit), ctPicture->bitmap());
     ctPicture->move(LV->pos());
     ctPicture->show();
     ctPicture->raise();
     ctPicture->update();
 }
 
-void frmMain::rememberWalk(WalkReached reached)
-{
-    m_walkReached = reached;
-    m_walkStore = m_state.database().identity();
-    m_walkChanges = m_state.database().changeCount();
-}
-
 bool frmMain::BaseRefresh()
 {
-    const bool toBearings = m_stopAtBearings;
-    {
-        Database &db = m_state.database();
-        const bool unchanged = m_walkStore == db.identity() && m_walkChanges == db.changeCount();
-        if (unchanged && (m_walkReached == WalkReached::End || (toBearings && m_walkReached == WalkReached::Bearings))) {
-            // Everything is as the last walk left it: its numbers stand.
-            m_state.blnIncomplete = false;
-            m_stopAtBearings = false;
-            if (toBearings)
-                return false;
-            selectAndDisplayNode(QStringLiteral("Shaft"));
-            return true;
-        }
-    }
-    m_walkReached = WalkReached::Nothing;
-
     setCursor(Qt::WaitCursor);
     struct Finish
     {
@@ -195,77 +173,55 @@ bool frmMain::BaseRefresh()
     } finish{this, m_walking};
     m_walking = true;
 
-    QTreeWidgetItem *points = nodeByKey(QStringLiteral("Points"));
-    if (points->childCount() == 0) {
-        inform(this, kNoPoints);
-        selectAndDisplayNode(QStringLiteral("Points"));
+    const std::optional<Calculation> results = settle({});
+    if (!results)
         return false;
-    }
-    selectAndDisplayNode(QStringLiteral("Points"));
-
-    QStringList pointKeys;
-    for (int i = 0; i < points->childCount(); ++i)
-        pointKeys << points->child(i)->data(0, KeyRole).toString();
-    for (const QString &key : pointKeys) {
-        selectAndDisplayNode(key);
-        const QTreeWidgetItem *first = LV->topLevelItem(0);
-        if (first && leadingNumber(first->data(0, TagRole).toString()) > 2)
-            selectRowAndAct(QStringLiteral("Forse"));
-        if (isEditorOpen() || m_state.blnIncomplete)
+    // A support without a bearing is offered the choice; the walk goes on
+    // whether or not the user makes it.
+    for (int side = 0; side < 2; ++side) {
+        const SupportResult &support = results->supports.at(static_cast<std::size_t>(side));
+        if (support.chosen) {
+            const QString problem = bearingLifeProblem(support.result.factors, support.settings.alpha);
+            if (!problem.isEmpty())
+                inform(this, problem);
+            continue;
+        }
+        selectAndDisplayNode(side == 0 ? QStringLiteral("LBearing") : QStringLiteral("RBearing"));
+        chooseBearing(side, 0);
+        if (isEditorOpen())
             return false;
     }
-
-    selectAndDisplayNode(QStringLiteral("Bearings"));
-    if (isEditorOpen())
-        return false;
-    if (m_stopAtBearings) {
-        m_stopAtBearings = false;
-        if (!m_state.blnIncomplete)
-            rememberWalk(WalkReached::Bearings);
-        return false;
-    }
-
-    selectAndDisplayNode(QStringLiteral("LBearing"));
-    selectRowAndAct(QStringLiteral("LBear"));
-    if (isEditorOpen())
-        return false;
-    selectAndDisplayNode(QStringLiteral("RBearing"));
-    if (isEditorOpen())
-        return false;
-    selectRowAndAct(QStringLiteral("RBear"));
-    if (isEditorOpen())
-        return false;
-
     selectAndDisplayNode(QStringLiteral("Shaft"));
-    if (isEditorOpen())
-        return false;
-    rememberWalk(WalkReached::End);
-    return true;
+    return !isEditorOpen();
+}
+
+void frmMain::chooseBearing(int side, qint64 bearingId)
+{
+    frmBearings dialog(m_state, side, bearingId, this);
+    dialog.setWindowTitle(dialog.windowTitle() + (side == 0 ? QStringLiteral(" левой опоры") : QStringLiteral(" правой опоры")));
+    runModal(dialog);
 }
 
 void frmMain::cmdBear(int side)
 {
     m_state.blnBearingDone = false;
     Database &db = m_state.database();
-    Recordset stored = db.openRecordset(side == 0 ? QStringLiteral("SELECT BearingID FROM BearRep WHERE Side = 0")
-                                                  : QStringLiteral("SELECT BearingID, Lh FROM BearRep WHERE Side = 1"));
-    qint64 bearingId = stored.isBeforeFirst() ? 0 : stored.field(QStringLiteral("BearingID")).toLongLong();
-    if (bearingId != 0) {
-        // A bearing deleted from the catalogue since it was chosen is no
-        // choice any more: the user picks again.
-        Recordset exists = db.openRecordset(QStringLiteral("SELECT BearingID FROM Bearings WHERE BearingID = %1").arg(bearingId));
-        if (exists.isBeforeFirst())
-            bearingId = 0;
-    }
-
     LV->setCursor(Qt::WaitCursor);
-    if (bearingId != 0) {
-        // Computed as the dialog would on OK, without building it.
-        recomputeBearing(m_state, side, bearingId, this);
+    if (storedBearingSettings(db, side)) {
+        // A bearing chosen before is computed from the current inputs, as the
+        // dialog would on OK, without building it.
+        const CalculationOutcome outcome = runCalculation(db);
+        const SupportResult &support = outcome.results.supports.at(static_cast<std::size_t>(side));
+        if (outcome.missing) {
+            inform(this, QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."));
+        } else {
+            const QString problem = bearingLifeProblem(support.result.factors, support.settings.alpha);
+            if (!problem.isEmpty())
+                inform(this, problem);
+            m_state.blnBearingDone = true;
+        }
     } else {
-        frmBearings dialog(m_state, side, bearingId, this);
-        dialog.setWindowTitle(dialog.windowTitle() + (side == 0 ? QStringLiteral(" левой опоры") : QStringLiteral(" правой опоры")));
-        runModal(dialog);
+        chooseBearing(side, 0);
     }
     LV->unsetCursor();
     if (!m_state.blnBearingDone)
@@ -277,11 +233,7 @@ void frmMain::cmdBNum(int side)
 {
     const QTreeWidgetItem *row = LV->currentItem();
     const qint64 bearingId = row ? static_cast<qint64>(leadingNumber(row->data(0, TagRole).toString())) : 0;
-    {
-        frmBearings dialog(m_state, side, bearingId, this);
-        dialog.setWindowTitle(dialog.windowTitle() + (side == 0 ? QStringLiteral(" левой опоры") : QStringLiteral(" правой опоры")));
-        runModal(dialog);
-    }
+    chooseBearing(side, bearingId);
     m_state.strViewKey = side == 0 ? QStringLiteral("LBear") : QStringLiteral("RBear");
     LV_Click();
 }
@@ -309,10 +261,8 @@ void frmMain::showBearingResult(int side)
         Recordset r = db.openRecordset(QStringLiteral("SELECT ParamValue FROM Reakz WHERE ParameterID = %1").arg(id));
         return r.isBeforeFirst() ? 0.0 : r.field(QStringLiteral("ParamValue")).toDouble();
     };
-    double eqSpeed = 0;
-    Recordset modes = db.openRecordset(QStringLiteral("SELECT First(Speed) AS Spd, First(Coeff) AS Coff FROM Powers GROUP BY RezNumber ORDER BY RezNumber"));
-    for (; !modes.isAfterLast(); modes.next())
-        eqSpeed += modes.field(QStringLiteral("Spd")).toDouble() * modes.field(QStringLiteral("Coff")).toDouble();
+    // The speed the life was computed for.
+    const double eqSpeed = equivalentSpeed(shaftModes(db));
     m_state.dblEqSpeed = eqSpeed;
 
     auto field = [&rs](const char *name) { return rs.field(QLatin1String(name)); };

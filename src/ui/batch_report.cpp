@@ -1,8 +1,10 @@
 #include "ui/batch_report.h"
 
+#include "analysis/calculation.h"
+#include "files/file_names.h"
+#include "files/report.h"
 #include "files/scenario_file.h"
 #include "store/store_file.h"
-#include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/modal_dialog.h"
 
@@ -25,13 +27,15 @@ void printError(const QString &text)
     std::fflush(stderr);
 }
 
-// The user's store with its catalogue (bearings the user added included), or
-// a fresh one when there is none or it cannot be read.
+// A consistent snapshot of the user's store with its catalogue (bearings the
+// user added included), or a fresh store when there is none or it cannot be
+// read. The user's file is only read.
 std::unique_ptr<Database> privateStore(const QString &storeDirectory, const QString &work)
 {
     const QString own = storePath(storeDirectory);
-    if (QFileInfo::exists(own) && QFile::copy(own, storePath(work))) {
+    if (QFileInfo::exists(own)) {
         try {
+            Database::snapshot(own, storePath(work));
             return openStore(storePath(work));
         } catch (const StoreError &error) {
             printError(QStringLiteral("Tarnvel: %1\nРасчёт выполняется со встроенным каталогом.").arg(error.message()));
@@ -66,6 +70,12 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
     });
     setModalDriver([](QDialog &dialog) { dialog.reject(); });
 
+    const QString file = withExtension(QFileInfo(reportFile).absoluteFilePath(), QStringLiteral(".htm"));
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        printError(QStringLiteral("Отчёт не сохранён: папка %1 не существует.").arg(QDir::toNativeSeparators(folder)));
+        return BatchFileError;
+    }
     QTemporaryDir work;
     if (!work.isValid()) {
         printError(QStringLiteral("Tarnvel: нет временной папки для расчёта."));
@@ -78,40 +88,40 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
         return BatchFileError;
     }
 
-    ProgramState state;
     try {
-        state.storeDirectory = work.path();
-        state.db = privateStore(storeDirectory, work.path());
-        Database::Transaction transaction(*state.db);
-        emptyScenario(*state.db);
-        writeScenarioToStore(*state.db, *scenario);
-        transaction.commit();
+        std::unique_ptr<Database> db = privateStore(storeDirectory, work.path());
+        {
+            Database::Transaction transaction(*db);
+            emptyScenario(*db);
+            writeScenarioToStore(*db, *scenario);
+            transaction.commit();
+        }
+        CalculationRequest request;
+        request.diagrams = true;
+        const CalculationOutcome outcome = runCalculation(*db, request);
+        if (outcome.missing) {
+            printError(outcome.missing->message);
+            return BatchIncomplete;
+        }
+        const Calculation &results = outcome.results;
+        for (const SupportResult &support : results.supports) {
+            const QString problem = support.chosen ? bearingLifeProblem(support.result.factors, support.settings.alpha) : QString();
+            if (!problem.isEmpty())
+                printError(problem);
+        }
+        ReportSettings settings;
+        settings.reportFile = file;
+        settings.locale = QLocale();
+        if (!writeCalculationReport(*db, *results.diagrams, results.unit, settings, &error)) {
+            printError(QStringLiteral("Отчёт не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(file), error));
+            return BatchFileError;
+        }
     } catch (const std::exception &failure) {
         printError(QString::fromUtf8(failure.what()));
         return BatchFileError;
     }
-
-    frmMain window(state); // never shown
-    int status = BatchFileError;
-    try {
-        QString writtenTo;
-        switch (window.writeReport(QFileInfo(reportFile).absoluteFilePath(), &writtenTo)) {
-        case frmMain::ReportOutcome::Written:
-            std::printf("%s\n", QStringLiteral("Отчёт сохранён в файле: %1").arg(writtenTo).toUtf8().constData());
-            status = BatchWritten;
-            break;
-        case frmMain::ReportOutcome::Incomplete:
-            status = BatchIncomplete;
-            break;
-        case frmMain::ReportOutcome::NotWritten:
-            status = BatchFileError;
-            break;
-        }
-    } catch (const StoreError &failure) {
-        printError(failure.message());
-    }
-    window.close();
-    return status;
+    std::printf("%s\n", QStringLiteral("Отчёт сохранён в файле: %1").arg(QDir::toNativeSeparators(file)).toUtf8().constData());
+    return BatchWritten;
 }
 
 } // namespace tarnvel

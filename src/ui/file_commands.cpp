@@ -151,38 +151,26 @@ frmMain::ReportOutcome frmMain::writeReport(const QString &target, QString *writ
 {
     if (!BaseRefresh())
         return ReportOutcome::Incomplete;
+    CalculationRequest request;
+    request.diagrams = true;
+    const std::optional<Calculation> results = settle(request);
+    if (!results || !results->diagrams)
+        return ReportOutcome::Incomplete;
     LV->show();
     TV->show();
     setCursor(Qt::WaitCursor);
 
     const QString file = withExtension(target, QStringLiteral(".htm"));
-    const QString folder = reportPictureFolder(file);
     if (writtenTo)
         *writtenTo = QDir::toNativeSeparators(file);
-
-    // The pictures are the diagrams as the diagram nodes show them.
-    selectAndDisplayNode(QStringLiteral("Epur"));
-    QImage pictures[3];
-    const char *nodes[] = {"XOZ", "YOZ", "SUM"};
-    for (int i = 0; i < 3; ++i) {
-        selectAndDisplayNode(QLatin1String(nodes[i]));
-        pictures[i] = ctPicture->bitmap().copy();
-    }
-    selectAndDisplayNode(QStringLiteral("Shaft"));
-
-    QStringList problems;
-    QString error;
-    if (!saveDiagramPictures(folder, pictures[0], pictures[1], pictures[2], &error))
-        problems << error;
     ReportSettings settings;
     settings.reportFile = file;
     settings.locale = QLocale();
-    const QString page = reportPage(m_state.database(), settings);
-    if (!saveReportFile(file, page, &error))
-        problems << error;
+    QString error;
+    const bool written = writeCalculationReport(m_state.database(), *results->diagrams, results->unit, settings, &error);
     unsetCursor();
-    if (!problems.isEmpty()) {
-        showMessage(QStringLiteral("Отчёт не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(file), problems.join(QLatin1Char('\n'))),
+    if (!written) {
+        showMessage(QStringLiteral("Отчёт не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(file), error),
                     MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
         return ReportOutcome::NotWritten;
     }

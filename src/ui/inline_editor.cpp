@@ -144,10 +144,6 @@ void frmMain::rewriteParameters(QTreeWidgetItem *edited, bool fromList)
             db.execute(QStringLiteral("INSERT INTO PointParameters (ParValue, ParameterID, PointID) VALUES (%1, %2, %3)")
                            .arg(value, QString::number(wholeNumber(leadingNumber(row->data(0, KeyRole).toString()))), pointId));
         }
-        // A typed gear datum changes the mesh forces: they are computed
-        // afresh before they are used again.
-        if (!fromList && rowTag != QLatin1String("2"))
-            db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = ") + pointId);
     } else {
         db.execute(fromList ? QStringLiteral("DELETE FROM CommonParameters") : QStringLiteral("DELETE  FROM CommonParameters"));
         for (int i = 0; i < LV->topLevelItemCount(); ++i) {

@@ -15,15 +15,6 @@
 
 namespace tarnvel {
 
-namespace {
-
-void inform(QWidget *parent, const QString &text)
-{
-    showMessage(text, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
-}
-
-} // namespace
-
 // Point 1 owns the modes; every other point may only change its loads.
 bool frmMain::isFirstPointFlag() const
 {
@@ -43,28 +34,9 @@ void frmMain::cmdPower()
     frmNagr dialog(m_state, isFirstPointFlag(), kind, this);
     dialog.setWindowTitle(TV->currentItem()->text(0) + QStringLiteral(" - нагрузки и режимы"));
     runModal(dialog);
-
-    Database::Transaction transaction(db);
-    db.execute(QStringLiteral("DELETE FROM Powers WHERE PointID = %1").arg(pointId));
-    if (!m_state.blnIncomplete) {
-        const ModeList &modes = m_state.modes;
-        for (int i = 1; i <= ModeCount(modes); ++i) {
-            const ModeRecord &mode = modes.at(i - 1);
-            const double loads[] = {mode.Load1, mode.Load2, mode.Load3, mode.Load4};
-            for (int k = 1; k <= 4; ++k) {
-                db.execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) "
-                                          "VALUES (%1, %2, %3, %4, %5, %6, %6)")
-                               .arg(pointId)
-                               .arg(SqlNum(loads[k - 1]), SqlNum(mode.Speed), SqlNum(mode.Coeff))
-                               .arg(k)
-                               .arg(i));
-            }
-            // A confirmed speed holds for the mode of every point at once.
-            db.execute(QStringLiteral("UPDATE Powers SET Speed = %1 WHERE RezNumber = %2").arg(SqlNum(mode.Speed)).arg(i));
-        }
-        db.execute(QStringLiteral("UPDATE Powers SET PowerNumber = %1 WHERE PointID = %2").arg(dialog.kind()).arg(pointId));
-    }
-    transaction.commit();
+    // Only OK writes: a dialog closed any other way leaves the loads as they were.
+    if (!m_state.blnIncomplete)
+        writePointModes(db, pointId, m_state.modes, dialog.kind());
 }
 
 void frmMain::cmdAddFPower()
@@ -72,6 +44,8 @@ void frmMain::cmdAddFPower()
     frmNagrP dialog(m_state, isFirstPointFlag(), wholeNumber(leadingNumber(m_viewTag)), this);
     dialog.setWindowTitle(TV->currentItem()->text(0) + QStringLiteral(" - Силы и режимы"));
     runModal(dialog);
+    // The point's equivalent projections follow its forces and modes at once.
+    runCalculation(m_state.database());
     LV->viewport()->update();
 }
 
@@ -81,90 +55,31 @@ void frmMain::cmdForse()
     const QTreeWidgetItem *node = TV->currentItem();
     if (node == nullptr)
         return;
-    const int pointId = wholeNumber(leadingNumber(node->data(0, TagRole).toString()));
-    const QTreeWidgetItem *first = LV->topLevelItem(0);
-    const int group = first ? wholeNumber(leadingNumber(first->data(0, TagRole).toString())) : 0;
+    const qint64 pointId = static_cast<qint64>(leadingNumber(node->data(0, TagRole).toString()));
+    const PointForcesOutcome outcome = runPointForces(m_state.database(), pointId);
+    m_state.dblEqSpeed = outcome.eqSpeed;
+    if (outcome.missing) {
+        askFor(*outcome.missing);
+        return;
+    }
+    if (outcome.point.group != 3 && outcome.point.group != 4)
+        return;
 
-    double eqSpeed = 0;
-    const MeshOutcome outcome = m_state.meshForces.run(m_state.database(), pointId, group, &eqSpeed);
-    m_state.dblEqSpeed = eqSpeed;
-    switch (outcome.status) {
-    case MeshStatus::Ok:
-        break;
-    case MeshStatus::NoModes:
-        inform(this, QStringLiteral("Задайте нагрузки и режимы..."));
-        selectRowAndAct(QStringLiteral("Power"));
-        return;
-    case MeshStatus::ZeroSpeedSum:
-        m_state.blnIncomplete = false;
-        inform(this, QStringLiteral("Задайте частоту вращения..."));
-        m_state.strViewKey = QStringLiteral("Power");
-        LV_Click();
-        return;
-    case MeshStatus::NoDirection:
-        inform(this, QStringLiteral("Задайте направление вращения..."));
-        selectAndDisplayNode(QStringLiteral("Common"));
-        selectRowAndAct(QStringLiteral("38 ID"));
-        return;
-    case MeshStatus::BadForceUnit:
-        inform(this, QStringLiteral("Задайте единицу силы..."));
-        selectAndDisplayNode(QStringLiteral("Common"));
-        selectRowAndAct(QStringLiteral("4 ID"));
-        return;
-    case MeshStatus::ZeroParameter: {
-        const QString key = QStringLiteral("%1 ID").arg(outcome.parameterId);
-        const QTreeWidgetItem *row = rowByKey(key);
-        inform(this, QStringLiteral("Задайте ") + (row ? row->text(0) : key));
-        selectRowAndAct(key);
-        return;
-    }
-    case MeshStatus::InconsistentGearData: {
-        const QTreeWidgetItem *row = rowByKey(QStringLiteral("%1 ID").arg(outcome.parameterId));
-        QString text = QStringLiteral("Данные зацепления точки «%1» несовместимы: при них зацепление невозможно.").arg(node->text(0));
-        if (row)
-            text += QStringLiteral("\nПроверьте параметр «%1».").arg(row->text(0));
-        inform(this, text);
-        return;
-    }
-    case MeshStatus::NotAGearPoint:
-        return;
-    }
-
-    // The forces of every mode, as stored. The walk-through moves on at once
-    // to the next point, so the table it would pass by is not built.
-    if (m_walking) {
-        m_state.blnIncomplete = false;
-        return;
-    }
-    Database &db = m_state.database();
-    Recordset last = db.openRecordset(QStringLiteral("SELECT Max(PointForses.RezNumber) AS RezNumber FROM PointForses GROUP BY "
-                                                     "PointForses.PointID HAVING PointForses.PointID = %1")
-                                          .arg(pointId));
-    const int modes = last.isBeforeFirst() ? 0 : last.field(QStringLiteral("RezNumber")).toInt();
+    // The forces of every mode, as stored.
     clearList();
     addRow(QStringLiteral("Back"), QStringLiteral("(Назад)"), 5);
-    for (int r = 1; r <= modes; ++r) {
+    const QVector<ModeForces> &modes = outcome.point.mesh.modes;
+    for (int r = 1; r <= modes.size(); ++r) {
         addRow(QString(), QStringLiteral("Режим %1:").arg(r), 2);
-        Recordset forces = db.openRecordset(
-            QStringLiteral("TRANSFORM FIRST(PointForses.ParameterValue) AS FPV SELECT PointForses.RezNumber FROM PointForses WHERE "
-                           "PointForses.PointID = %1 AND PointForses.RezNumber = %2 GROUP BY PointForses.RezNumber PIVOT "
-                           "PointForses.ParameterID")
-                .arg(pointId)
-                .arg(r));
-        if (forces.isBeforeFirst())
-            continue;
-        const struct
-        {
-            QString caption;
-            const char *column;
-        } rows[] = {
-            {QStringLiteral("   Окружная   Ft(%1)").arg(r), "35"},
-            {QStringLiteral("   Радиальная Fr(%1)").arg(r), "36"},
-            {QStringLiteral("   Осевая     Fa(%1)").arg(r), "37"},
+        const ModeForces &m = modes.at(r - 1);
+        const std::pair<QString, double> rows[] = {
+            {QStringLiteral("   Окружная   Ft(%1)").arg(r), m.Ft},
+            {QStringLiteral("   Радиальная Fr(%1)").arg(r), m.Fr},
+            {QStringLiteral("   Осевая     Fa(%1)").arg(r), m.Fa},
         };
-        for (const auto &force : rows) {
-            QTreeWidgetItem *row = addRow(QString(), force.caption, 0);
-            const QString value = SqlNum(roundHalfEven(forces.field(QLatin1String(force.column)).toDouble(), 3));
+        for (const auto &[caption, force] : rows) {
+            QTreeWidgetItem *row = addRow(QString(), caption, 0);
+            const QString value = SqlNum(roundHalfEven(SqlNum(force).toDouble(), 3));
             setValueCell(row, value, value);
         }
     }

@@ -5,7 +5,6 @@
 
 #include "store/numbers.h"
 
-#include <QCoreApplication>
 #include <QTreeWidget>
 
 namespace tarnvel {
@@ -23,10 +22,6 @@ const char *groupCaption(int group)
         return "Коническое зацепление";
     }
 }
-
-// The new row of Points is normally visible at once; a few rounds of pending
-// events are allowed before the insert is taken as failed.
-constexpr int kReadBackAttempts = 20;
 
 } // namespace
 
@@ -65,14 +60,12 @@ void frmMain::addPoint(int group)
         QTreeWidgetItem *row = addRow(key, caption, 4);
         db.execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (%1, %2)").arg(n).arg(group));
 
+        // The one connection reads its own insert at once: no waiting, and
+        // nothing else may run while the transaction is open.
         QString pointId;
-        for (int attempt = 0; attempt < kReadBackAttempts && pointId.isEmpty(); ++attempt) {
-            Recordset rs = db.openRecordset(QStringLiteral("SELECT PointID FROM Points WHERE PointNumber = ") + n);
-            if (!rs.isBeforeFirst())
-                pointId = QString::number(rs.field(QStringLiteral("PointID")).toLongLong());
-            else
-                QCoreApplication::processEvents();
-        }
+        Recordset rs = db.openRecordset(QStringLiteral("SELECT PointID FROM Points WHERE PointNumber = ") + n);
+        if (!rs.isBeforeFirst())
+            pointId = QString::number(rs.field(QStringLiteral("PointID")).toLongLong());
         if (pointId.isEmpty())
             throw StoreError(QStringLiteral("Точка %1 не была добавлена в базу данных.").arg(n));
 

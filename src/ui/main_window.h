@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/reactions.h"
+#include "analysis/calculation.h"
 #include "ui/program_state.h"
 
 #include <QMainWindow>
@@ -144,8 +144,9 @@ private:
     void cmdPower();
     void cmdAddFPower();
     void cmdForse();
-    std::optional<ForceArrays> gatherForces();
-    bool computeMissingForces(int pointNumber);
+    void askFor(const MissingInput &missing);
+    std::optional<Calculation> settle(const CalculationRequest &request, bool *asked = nullptr);
+    void chooseBearing(int side, qint64 bearingId);
     void cmdBear(int side);
     void cmdBNum(int side);
     void showBearingResult(int side);
@@ -194,16 +195,7 @@ private:
     bool m_splitterDragging = false;
     bool m_closed = false;
     int m_panelMode = 1; // file panel: 1 save scenario, 2 open scenario, 3 report
-    bool m_stopAtBearings = false;
     bool m_walking = false; // BaseRefresh is running: intermediate views are never seen
-    // How far the last walk-through got without stopping, and the state of
-    // the store then: a walk asked for again with nothing written since would
-    // only compute the same numbers again.
-    enum class WalkReached { Nothing, Bearings, End };
-    WalkReached m_walkReached = WalkReached::Nothing;
-    quint64 m_walkStore = 0;
-    qint64 m_walkChanges = -1;
-    void rememberWalk(WalkReached reached); // blnStopAtBearings: the walk-through ends at the supports
 };
 
 } // namespace tarnvel

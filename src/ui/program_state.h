@@ -23,7 +23,6 @@ struct ProgramState
     bool blnBearingDone = false;
     double dblEqSpeed = 0;      // Σ Speed·Coeff over the modes
     ModeList modes;             // the working list of modes of the load dialogs
-    MeshForceCache meshForces;  // inputs of the mesh forces last stored, per point
 
     Database &database()
     {

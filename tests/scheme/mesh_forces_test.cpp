@@ -386,6 +386,7 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
             { 32, 180 }, { 34, 40 } });
     addTorque(cone, 1, 4, 100, 1000, 1);
     in = ReadMeshInputs(*db, cone, 4);
+    EXPECT_EQ(MeshForceCommand(*db, cone, 4).status, MeshStatus::Ok);
     ConicalMeshInput expected = kBevel;
     expected.spiralAngle = 35;
     expected.positionAngle = 180;
@@ -409,6 +410,7 @@ TEST_F(MeshStoreTest, StopsLeaveTheOldForces)
         { "zero speed", 1, 1, 0, {}, 3, MeshStatus::ZeroSpeedSum, 0 },
         { "no direction", 1, 0, 1000, {}, 3, MeshStatus::NoDirection, 38 },
         { "no module", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 11", 3, MeshStatus::ZeroParameter, 11 },
+        { "no teeth", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 12", 3, MeshStatus::ZeroParameter, 12 },
         { "no mating teeth", 1, 2, 1000, "SET ParValue = 0 WHERE ParameterID = 13", 3, MeshStatus::ZeroParameter, 13 },
         { "shifts too negative", 1, 1, 1000, "SET ParValue = -1.5 WHERE ParameterID = 16 OR ParameterID = 17", 3,
             MeshStatus::InconsistentGearData, 0 },

@@ -1,7 +1,5 @@
 #include "workbench_fixture.h"
 
-#include "analysis/reactions.h"
-
 #include <QAction>
 #include <QTest>
 
@@ -79,11 +77,13 @@ TEST_F(DetailViewTest, ReactionViewsShowRoundedValuesAndTheBearingRow)
     EXPECT_EQ(rowKeys(), (QStringList{"LBear"}));
     EXPECT_EQ(rowTexts(), (QStringList{QStringLiteral("Подшипник...")}));
 
-    writeReakz(db(), Reactions{1234.56789, -0.0005, 2.0625, 10, 20, 30, 45.12345});
+    // A force at the left support goes to it whole: R1 = −F, Ra = −Fz.
+    setCommon(2, 100);
+    addPowers(addPoint(1, 2), 1, 100, 1, {{5, -1234.56789}, {6, 0.0005}, {7, -45.12345}}, 1);
     clickNode(QStringLiteral("LBearing"));
     EXPECT_EQ(rowKeys(), (QStringList{"R1x", "R1y", "R1", "LBear"}));
-    // 3 places, halves to even: -0.0005 -> -0 shown as 0, 2.0625 -> 2.062.
-    EXPECT_EQ(valueTexts().mid(0, 3), (QStringList{"1234.568", "0", "2.062"}));
+    // 3 places, halves to even: -0.0005 -> -0 shown as 0.
+    EXPECT_EQ(valueTexts().mid(0, 3), (QStringList{"1234.568", "0", "1234.568"}));
     EXPECT_TRUE(window().isTwoColumnLayout());
 
     clickNode(QStringLiteral("RBearing"));

@@ -104,32 +104,6 @@ TEST_F(InlineEditorTest, AChoiceStoresItsPosition)
     EXPECT_EQ(common(4), QStringLiteral("2"));
 }
 
-TEST_F(InlineEditorTest, ATypedGearValueDropsThePointsForcesAChoiceDoesNot)
-{
-    const int pid = addCylindricalPoint();
-    auto addForce = [&] {
-        db().execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, 35, 1000, 1)").arg(pid));
-    };
-    addForce();
-    clickRow(QStringLiteral("18 ID"));
-    ASSERT_TRUE(listEditor()->isVisible());
-    QTest::keyClick(listEditor(), Qt::Key_Down);
-    QTest::keyClick(listEditor(), Qt::Key_Return);
-    EXPECT_EQ(pointValue(pid, 18), QStringLiteral("2"));
-    EXPECT_EQ(valueTexts().at(7), QStringLiteral("2 - левое"));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses")), 1);
-    // Unset numbers stay 0 when a choice is committed: a spur gear keeps a zero helix angle.
-    EXPECT_EQ(pointValue(pid, 14), QStringLiteral("0"));
-    EXPECT_EQ(pointValue(pid, 15), QStringLiteral("1"));
-
-    typeInto(QStringLiteral("11 ID"), QStringLiteral("2.5"));
-    EXPECT_EQ(pointValue(pid, 11), QStringLiteral("2.5"));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses")), 0);
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointParameters WHERE PointID = %1").arg(pid)), 11);
-    EXPECT_EQ(pointValue(pid, 18), QStringLiteral("2"));
-    EXPECT_EQ(window().rowByKey(QStringLiteral("11 ID"))->text(1), QStringLiteral("2.5"));
-}
-
 TEST_F(InlineEditorTest, AFreeForceCoordinateNeverDropsForces)
 {
     action("mnuAddFree")->trigger();

@@ -130,16 +130,6 @@ TEST_F(LoadDialogsTest, DeletingModeTwoOfFourRenumbersTheRest)
     EXPECT_EQ(rows[5][3], 300);
 }
 
-TEST_F(LoadDialogsTest, ClosingByTheCloseBoxRemovesThePointsLoads)
-{
-    const int pid = addPoint("mnuAddCill");
-    storeGearModes(pid, {{{5, 1000, 1}}});
-    whenDialogOpens([](QDialog &dialog) { dialog.reject(); });
-    clickRow(QStringLiteral("Power"));
-    EXPECT_TRUE(state.blnIncomplete);
-    EXPECT_TRUE(powers(pid).isEmpty());
-}
-
 TEST_F(LoadDialogsTest, OnlyTheFirstPointOwnsTheModes)
 {
     const int first = addPoint("mnuAddCill");

@@ -1,6 +1,7 @@
 #include "ui/dialogs/bearings_dialog.h"
 
 #include "analysis/bearing_life.h"
+#include "analysis/calculation.h"
 #include "store/numbers.h"
 #include "ui/command_guard.h"
 #include "ui/message_box.h"
@@ -36,45 +37,12 @@ QString quoted(const QString &text)
     return QLatin1Char('\'') + escaped + QLatin1Char('\'');
 }
 
-// A catalogue number as the list shows it.
-QString catalogueText(const QVariant &value)
-{
-    return value.isNull() ? QString() : SqlNum(value.toDouble());
-}
-
 // Is the text a number and nothing else (a decimal comma allowed)?
 bool isNumber(const QString &text)
 {
     bool ok = false;
     SqlNum(text.trimmed()).toDouble(&ok);
     return ok;
-}
-
-// A coefficient as the computation takes it, in single precision; one beyond
-// that range is no coefficient at all.
-float coefficient(const QString &text)
-{
-    const double value = leadingNumber(text);
-    return std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : 0.0f;
-}
-
-QString lifeProblem(const BearingFactors &factors, double alpha)
-{
-    switch (factors.status) {
-    case BearingLifeStatus::Computed:
-        return QString();
-    case BearingLifeStatus::UnknownType:
-        return QStringLiteral("Долговечность не рассчитана: для этого типа подшипника нет метода расчёта.");
-    case BearingLifeStatus::UnlistedAngle:
-        return QStringLiteral("Долговечность не рассчитана: для угла контакта %1 град. нет коэффициентов X и Y.").arg(SqlNum(alpha));
-    case BearingLifeStatus::InvalidRating:
-        return QStringLiteral("Долговечность не рассчитана: грузоподъёмность подшипника должна быть больше нуля.");
-    case BearingLifeStatus::NonPositiveCoefficient:
-        return QStringLiteral("Долговечность не рассчитана: коэффициенты безопасности, качества и температурный должны быть больше нуля.");
-    case BearingLifeStatus::NoSpeed:
-        return QStringLiteral("Долговечность не рассчитана: эквивалентная частота вращения равна нулю. Задайте частоты вращения и коэффициенты использования режимов.");
-    }
-    return QString();
 }
 
 } // namespace
@@ -203,9 +171,11 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
     layout->addLayout(settings, 2);
 
     connect(ctlBT, &QComboBox::currentTextChanged, this, guarded(&frmBearings::ctlBT_Click));
+    // Selecting a bearing reads the store: a failure must stop at the guard,
+    // not run through Qt's signal dispatch.
     connect(LV, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
         if (current)
-            itemSelected();
+            runCommand(this, [this] { itemSelected(); });
     });
     connect(cmdAdd, &QPushButton::clicked, this, guarded(&frmBearings::cmdAdd_Click));
     connect(cmdDel, &QPushButton::clicked, this, guarded(&frmBearings::cmdDel_Click));
@@ -355,7 +325,7 @@ bool computeAndStore(ProgramState &state, const BearingSettings &settings, QWidg
                     MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
         return false;
     }
-    const QString problem = lifeProblem(result->factors, settings.alpha);
+    const QString problem = bearingLifeProblem(result->factors, settings.alpha);
     if (!problem.isEmpty())
         showMessage(problem, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
     state.blnBearingDone = true;
@@ -363,31 +333,6 @@ bool computeAndStore(ProgramState &state, const BearingSettings &settings, QWidg
 }
 
 } // namespace
-
-bool recomputeBearing(ProgramState &state, int side, qint64 bearingId, QWidget *parent)
-{
-    Database &db = state.database();
-    Recordset bearing = db.openRecordset(
-        QStringLiteral("SELECT C, C0, Alfa, Tkah, TipID FROM Bearings WHERE BearingID = %1").arg(bearingId));
-    if (bearing.isBeforeFirst())
-        return false;
-    BearingSettings settings;
-    settings.side = side;
-    settings.bearingId = bearingId;
-    settings.typeCode = bearing.field(QStringLiteral("TipID")).toInt();
-    // The values go the way the dialog's texts would take them.
-    settings.C = leadingNumber(catalogueText(bearing.field(QStringLiteral("C"))));
-    settings.C0 = leadingNumber(catalogueText(bearing.field(QStringLiteral("C0"))));
-    settings.alpha = leadingNumber(catalogueText(bearing.field(QStringLiteral("Alfa"))));
-    const SupportSettings support = supportSettings(db, side, settings.typeCode, bearing.field(QStringLiteral("Tkah")));
-    settings.ringIndex = support.ring;
-    settings.takesRadial = support.takesRadial;
-    settings.takesAxial = support.takesAxial;
-    settings.Kk = coefficient(support.quality);
-    settings.Kb = coefficient(SqlNum(support.Kb));
-    settings.Kt = coefficient(SqlNum(support.Kt));
-    return computeAndStore(state, settings, parent);
-}
 
 void frmBearings::itemSelected()
 {
@@ -499,9 +444,9 @@ void frmBearings::cmdOK_Click()
     settings.ringIndex = wholeNumber(leadingNumber(frRollRing->property("tag").toString()));
     settings.takesRadial = ctlOsN[1]->isChecked();
     settings.takesAxial = ctlOsN[0]->isChecked();
-    settings.Kk = coefficient(txtKk->text());
-    settings.Kb = coefficient(txtKb->text());
-    settings.Kt = coefficient(txtKt->text());
+    settings.Kk = bearingCoefficient(txtKk->text());
+    settings.Kb = bearingCoefficient(txtKb->text());
+    settings.Kt = bearingCoefficient(txtKt->text());
 
     if (!computeAndStore(m_state, settings, this))
         return;

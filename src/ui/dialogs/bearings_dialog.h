@@ -31,14 +31,8 @@ struct SupportSettings
 };
 SupportSettings supportSettings(Database &db, int side, int typeCode, const QVariant &quality);
 
-// The bearing already chosen for a side computed again from the current
-// reactions, as confirming its dialog unchanged would: true when its result
-// was stored (a message has said so when the life cannot be computed).
-bool recomputeBearing(ProgramState &state, int side, qint64 bearingId, QWidget *parent);
-
 // Choice of the bearing of one support from the catalogue, with the support's
-// settings; OK computes the bearing's equivalent load and life. The dialog
-// is also used without being shown, to recompute a support silently.
+// settings; OK computes the bearing's equivalent load and life.
 class frmBearings : public QDialog
 {
     Q_OBJECT

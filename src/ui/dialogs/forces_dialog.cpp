@@ -1,6 +1,6 @@
 #include "ui/dialogs/forces_dialog.h"
 
-#include "scheme/free_force.h"
+#include "scheme/load_modes.h"
 #include "store/numbers.h"
 #include "ui/command_guard.h"
 #include "ui/message_box.h"
@@ -152,7 +152,6 @@ void frmNagrP::ComAdd_Click()
     ComAdd->setEnabled(false);
     QLineEdit *fields[] = {txtFx, txtFy, txtFz, txtSpeed, txtCoeff};
     for (int c = 0; c < 5; ++c) {
-        // The list holds numbers only: its texts go into statements as they stand.
         row->setText(c + 1, SqlNum(typedNumber(fields[c]->text())));
         fields[c]->setText(QStringLiteral("0"));
         fields[c]->setEnabled(false);
@@ -161,13 +160,12 @@ void frmNagrP::ComAdd_Click()
         if (leadingNumber(row->text(c)) == 0)
             row->setText(c, QStringLiteral("0"));
     }
-    WriteForceModes();
+    CheckForceModes();
 }
 
-// The whole list goes to the store, or nothing does: a mode without a speed
-// or a coefficient is shown to the user first, and every row stays as it was
-// in the list and in the store.
-bool frmNagrP::WriteForceModes()
+// Every mode needs a speed and a coefficient: the first one without is
+// shown to the user.
+bool frmNagrP::CheckForceModes()
 {
     const int rows = ctlListView->topLevelItemCount();
     for (int i = 1; i <= rows; ++i) {
@@ -185,34 +183,33 @@ bool frmNagrP::WriteForceModes()
             return false;
         }
     }
-
-    Database &db = m_state.database();
-    Database::Transaction transaction(db);
-    db.execute(QStringLiteral("DELETE FROM Powers WHERE PointID = %1").arg(m_pointId));
-    for (int i = 1; i <= rows; ++i) {
-        const QTreeWidgetItem *row = ctlListView->topLevelItem(i - 1);
-        for (int axis = 0; axis < 3; ++axis) {
-            db.execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) "
-                                      "VALUES (%1, %2, %3, %4, %5, 1, %6)")
-                           .arg(m_pointId)
-                           .arg(SqlNum(row->text(axis + 1)), SqlNum(row->text(4)), SqlNum(row->text(5)))
-                           .arg(5 + axis)
-                           .arg(i));
-        }
-    }
-    transaction.commit();
     return true;
+}
+
+// The list as the point's modes: Fx, Fy, Fz in the first three loads.
+ModeList frmNagrP::ListedModes() const
+{
+    ModeList modes;
+    for (int i = 0; i < ctlListView->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = ctlListView->topLevelItem(i);
+        ModeRecord mode;
+        mode.Load1 = leadingNumber(row->text(1));
+        mode.Load2 = leadingNumber(row->text(2));
+        mode.Load3 = leadingNumber(row->text(3));
+        mode.Speed = leadingNumber(row->text(4));
+        mode.Coeff = leadingNumber(row->text(5));
+        modes.append(mode);
+    }
+    return modes;
 }
 
 void frmNagrP::ctlCommand_Click(int index)
 {
     switch (index) {
-    case 0: {
-        FillForceList();
+    case 0:
         addListRow({});
         selectRow(ctlListView->topLevelItemCount());
         break;
-    }
     case 1: {
         QTreeWidgetItem *row = ctlListView->currentItem();
         if (row == nullptr)
@@ -220,15 +217,16 @@ void frmNagrP::ctlCommand_Click(int index)
         delete row;
         for (int i = 0; i < ctlListView->topLevelItemCount(); ++i)
             ctlListView->topLevelItem(i)->setText(0, QString::number(i + 1));
-        if (WriteForceModes()) {
-            FillForceList();
-            selectRow(1);
-        }
+        selectRow(1);
         break;
     }
     case 3:
+        // Only here does the list reach the store.
         if (ComAdd->isEnabled())
             ComAdd_Click();
+        if (!CheckForceModes())
+            return;
+        writePointModes(m_state.database(), m_pointId, ListedModes(), 5);
         if (ctlListView->topLevelItemCount() > 0)
             m_state.blnIncomplete = false;
         accept();
@@ -236,50 +234,6 @@ void frmNagrP::ctlCommand_Click(int index)
     default:
         break;
     }
-}
-
-void frmNagrP::done(int result)
-{
-    if (!m_unloaded) {
-        m_unloaded = true;
-        runCommand(this, [this] { Form_Unload(); });
-    }
-    QDialog::done(result);
-}
-
-// The support reactions see a free force through its equivalent projections
-// over all modes, parameters 8, 9 and 10 of the point.
-void frmNagrP::Form_Unload()
-{
-    Database &db = m_state.database();
-    Recordset rs = db.openRecordset(kPointModes.arg(m_pointId));
-    if (rs.isBeforeFirst())
-        return;
-    QVector<double> weights, fx, fy, fz;
-    double total = 0;
-    for (; !rs.isAfterLast(); rs.next()) {
-        const double share = rs.field(QStringLiteral("Speed")).toDouble() * rs.field(QStringLiteral("Coeff")).toDouble();
-        weights << share;
-        total += share;
-        fx << (rs.hasField(QStringLiteral("5")) ? rs.field(QStringLiteral("5")).toDouble() : 0.0);
-        fy << (rs.hasField(QStringLiteral("6")) ? rs.field(QStringLiteral("6")).toDouble() : 0.0);
-        fz << (rs.hasField(QStringLiteral("7")) ? rs.field(QStringLiteral("7")).toDouble() : 0.0);
-    }
-    for (double &weight : weights)
-        weight = total != 0 ? weight / total : 0.0;
-
-    Database::Transaction transaction(db);
-    db.execute(QStringLiteral("DELETE PointID, ParameterID, ParValue FROM PointParameters WHERE ParameterID > 7 And ParameterID < 11 AND PointID = %1")
-                   .arg(m_pointId));
-    const double equivalents[] = {freeForceEquivalent(fx, weights), freeForceEquivalent(fy, weights),
-                                  freeForceEquivalent(fz, weights)};
-    for (int axis = 0; axis < 3; ++axis) {
-        db.execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)")
-                       .arg(m_pointId)
-                       .arg(8 + axis)
-                       .arg(SqlNum(equivalents[axis])));
-    }
-    transaction.commit();
 }
 
 } // namespace tarnvel

@@ -10,9 +10,8 @@ class QTreeWidget;
 namespace tarnvel {
 
 // Forces and modes of a free-force point: Fx, Fy, Fz per mode, and on the
-// first point the modes' speeds and coefficients. The list is written to the
-// store after every change; closing stores the equivalent projections that
-// the support reactions use.
+// first point the modes' speeds and coefficients. The list reaches the store
+// only by OK; any other way of closing leaves the point's loads as they were.
 class frmNagrP : public ModeDialog
 {
     Q_OBJECT
@@ -22,18 +21,15 @@ public:
     void ctlCommand_Click(int index) override;
     void ComAdd_Click();
 
-    void done(int result) override;
-
 private:
     void Form_Load();
-    void Form_Unload();
     void FillForceList();
-    bool WriteForceModes();
+    bool CheckForceModes();
+    ModeList ListedModes() const;
     void rowClick() override;
     void addListRow(const QStringList &texts);
 
     int m_pointId;
-    bool m_unloaded = false;
 
     QFrame *ctlFrame = nullptr;
     QLineEdit *txtFx = nullptr;

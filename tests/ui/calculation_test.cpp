@@ -1,0 +1,362 @@
+// Results follow the inputs: whatever the engineer edits, and in whatever
+// order, the numbers the workbench shows are those a fresh calculation of the
+// stored inputs gives, and its report is the batch report of the same scheme.
+
+#include "workbench_fixture.h"
+
+#include "analysis/calculation.h"
+#include "files/scenario_file.h"
+#include "store/numbers.h"
+#include "store/store_file.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <array>
+#include <random>
+
+using namespace tarnvel;
+
+namespace {
+
+QString rounded(double value) { return SqlNum(roundHalfEven(SqlNum(value).toDouble(), 3)); }
+
+class CalculationTest : public test::WorkbenchTest
+{
+protected:
+    // The reducer shaft of the golden case: helical wheel, free force, bevel
+    // pinion, three modes, bearings on both supports.
+    void SetUp() override
+    {
+        WorkbenchTest::SetUp();
+        const std::optional<Scenario> golden = loadScenarioFile(QStringLiteral(TARNVEL_TEST_DATA "/golden/reducer_shaft.tvd"));
+        ASSERT_TRUE(golden.has_value());
+        emptyScenario(db());
+        writeScenarioToStore(db(), *golden);
+        whenDialogOpens([](QDialog &dialog) { dialog.reject(); });
+    }
+
+    QStringList pointKeys()
+    {
+        QStringList keys;
+        const QTreeWidgetItem *points = window().nodeByKey(QStringLiteral("Points"));
+        for (int i = 0; i < points->childCount(); ++i)
+            keys << points->child(i)->data(0, KeyRole).toString();
+        return keys;
+    }
+    int groupOf(const QString &pointKey)
+    {
+        Recordset rs = db().openRecordset(QStringLiteral("SELECT GroupID FROM Points WHERE PointNumber = %1").arg(leadingNumber(pointKey)));
+        return rs.isBeforeFirst() ? 0 : rs.field(QStringLiteral("GroupID")).toInt();
+    }
+
+    // The numbers as the views show them: both reaction views, each gear
+    // point's force table, both bearing result tables.
+    std::string shown()
+    {
+        QStringList texts;
+        for (const char *side : {"LBearing", "RBearing"}) {
+            clickNode(QLatin1String(side));
+            texts << valueTexts().mid(0, 3);
+        }
+        for (const QString &key : pointKeys()) {
+            if (groupOf(key) == 2)
+                continue;
+            clickNode(key);
+            clickRow(QStringLiteral("Forse"));
+            texts << valueTexts().filter(QRegularExpression(QStringLiteral("\\d")));
+        }
+        for (const char *side : {"LBearing", "RBearing"}) {
+            clickNode(QLatin1String(side));
+            clickRow(side[0] == 'L' ? QStringLiteral("LBear") : QStringLiteral("RBear"));
+            const QStringList keys = rowKeys();
+            for (const char *key : {"BFr", "BFa", "BPr", "Bn", "BLh"})
+                texts << valueTexts().value(keys.indexOf(QLatin1String(key)));
+        }
+        return texts.join(QLatin1Char(' ')).toStdString();
+    }
+
+    // The same numbers from the pipeline run on a copy of the store whose
+    // results were all thrown away.
+    std::string expected()
+    {
+        QTemporaryDir copy;
+        const QString path = QDir(copy.path()).filePath(QStringLiteral("copy.db"));
+        Database::snapshot(db().path(), path);
+        std::unique_ptr<Database> fresh = openStore(path);
+        fresh->execute(QStringLiteral("DELETE FROM PointForses"));
+        fresh->execute(QStringLiteral("DELETE FROM Reakz"));
+        fresh->execute(QStringLiteral("UPDATE BearRep SET Pr = NULL, Lh = NULL, e = NULL, X = NULL, Y = NULL"));
+        const CalculationOutcome outcome = runCalculation(*fresh);
+        EXPECT_FALSE(outcome.missing.has_value()) << (outcome.missing ? outcome.missing->message.toStdString() : "");
+        const Calculation &c = outcome.results;
+        QStringList texts{rounded(c.reactions.R1x), rounded(c.reactions.R1y), rounded(c.reactions.R1),
+                          rounded(c.reactions.R2x), rounded(c.reactions.R2y), rounded(c.reactions.R2)};
+        for (const PointResult &point : c.points) {
+            for (const ModeForces &m : point.mesh.modes)
+                texts << rounded(m.Ft) << rounded(m.Fr) << rounded(m.Fa);
+        }
+        // The bearing tables show the user's decimal separator.
+        for (const SupportResult &s : c.supports) {
+            for (QString text : {rounded(s.result.loadCase.Fr), rounded(s.result.loadCase.Fa), rounded(*s.result.factors.Pr),
+                                 SqlNum(c.eqSpeed), rounded(*s.result.factors.Lh)})
+                texts << text.replace(QLatin1Char('.'), QLocale().decimalPoint());
+        }
+        return texts.join(QLatin1Char(' ')).toStdString();
+    }
+
+    // Picks an entry of a parameter's list editor, n steps down (or up).
+    void choose(const QString &rowKey, int steps)
+    {
+        clickRow(rowKey);
+        auto *editor = window().findChild<QComboBox *>(QStringLiteral("ComboInput"));
+        ASSERT_TRUE(editor->isVisible()) << rowKey.toStdString();
+        for (int i = 0; i < std::abs(steps); ++i)
+            QTest::keyClick(editor, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+    // Confirms a load dialog after changing one mode: its load (or Fx) and,
+    // where the dialog lets it, its speed and coefficient.
+    void editMode(const QString &pointKey, int mode, const QString &load, const QString &speed, const QString &coeff)
+    {
+        clickNode(pointKey);
+        const bool free = groupOf(pointKey) == 2;
+        whenDialogOpens([&](QDialog &dialog) {
+            auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("ctlListView"));
+            ASSERT_GT(list->topLevelItemCount(), 0);
+            QTreeWidgetItem *row = list->topLevelItem(std::min(mode, list->topLevelItemCount()) - 1);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+            dialog.findChild<QLineEdit *>(QLatin1String(free ? "txtFx" : "txtPower"))->setText(load);
+            for (const auto &[name, text] : {std::pair{"txtSpeed", speed}, std::pair{"txtCoeff", coeff}}) {
+                if (auto *field = dialog.findChild<QLineEdit *>(QLatin1String(name)); field->isEnabled())
+                    field->setText(text);
+            }
+            QTest::mouseClick(button(dialog, "ComAdd"), Qt::LeftButton);
+            QTest::mouseClick(button(dialog, "ctlCommand3"), Qt::LeftButton);
+        });
+        clickRow(free ? QStringLiteral("AddFPower") : QStringLiteral("Power"));
+    }
+
+    // Point 1's dialog with one mode more (copied from mode 1) or one less.
+    void changeModeCount(bool more)
+    {
+        clickNode(pointKeys().first());
+        whenDialogOpens([more](QDialog &dialog) {
+            auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("ctlListView"));
+            if (!more && list->topLevelItemCount() < 2)
+                return dialog.reject();
+            const QStringList first{list->topLevelItem(0)->text(1), list->topLevelItem(0)->text(2), list->topLevelItem(0)->text(3)};
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(list->topLevelItemCount() - 1)).center());
+            QTest::mouseClick(button(dialog, more ? "ctlCommand0" : "ctlCommand1"), Qt::LeftButton);
+            if (more) {
+                const bool free = dialog.findChild<QLineEdit *>(QStringLiteral("txtFx")) != nullptr;
+                dialog.findChild<QLineEdit *>(QLatin1String(free ? "txtFx" : "txtPower"))->setText(first.at(0));
+                dialog.findChild<QLineEdit *>(QStringLiteral("txtSpeed"))->setText(free ? QStringLiteral("300") : first.at(1));
+                dialog.findChild<QLineEdit *>(QStringLiteral("txtCoeff"))->setText(QStringLiteral("0.1"));
+                QTest::mouseClick(button(dialog, "ComAdd"), Qt::LeftButton);
+            }
+            QTest::mouseClick(button(dialog, "ctlCommand3"), Qt::LeftButton);
+        });
+        clickRow(groupOf(pointKeys().first()) == 2 ? QStringLiteral("AddFPower") : QStringLiteral("Power"));
+    }
+
+    // Another bearing of the same type for a support, with a new Kb.
+    void chooseBearing(const char *side, int offset, const QString &kb)
+    {
+        clickNode(QLatin1String(side));
+        clickRow(side[0] == 'L' ? QStringLiteral("LBear") : QStringLiteral("RBear"));
+        whenDialogOpens([&](QDialog &dialog) {
+            auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("LV"));
+            const int index = (list->indexOfTopLevelItem(list->currentItem()) + offset) % list->topLevelItemCount();
+            list->setCurrentItem(list->topLevelItem(index));
+            dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(kb);
+            QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton);
+        });
+        clickRow(side[0] == 'L' ? QStringLiteral("BNuml") : QStringLiteral("BNumr"));
+    }
+
+    void typeGeneral(const QString &rowKey, const QString &text)
+    {
+        clickNode(QStringLiteral("Common"));
+        typeIntoRow(rowKey, text);
+    }
+    void typePoint(const QString &pointKey, const QString &rowKey, const QString &text)
+    {
+        clickNode(pointKey);
+        typeIntoRow(rowKey, text);
+    }
+    void choosePoint(const QString &pointKey, const QString &rowKey, int steps)
+    {
+        clickNode(pointKey);
+        choose(rowKey, steps);
+    }
+};
+
+// Every kind of input, edited once: the result that depends on it changes.
+TEST_F(CalculationTest, EveryInputChangesTheResultsThatDependOnIt)
+{
+    const struct
+    {
+        const char *input;
+        std::function<void()> edit;
+    } cases[] = {
+        {"force unit", [this] { clickNode(QStringLiteral("Common")); choose(QStringLiteral("4 ID"), 1); }},
+        {"direction", [this] { clickNode(QStringLiteral("Common")); choose(QStringLiteral("38 ID"), 1); }},
+        {"L", [this] { typeGeneral(QStringLiteral("2 ID"), QStringLiteral("180")); }},
+        {"typed module", [this] { typePoint(QStringLiteral("1 N"), QStringLiteral("11 ID"), QStringLiteral("3")); }},
+        {"typed position", [this] { typePoint(QStringLiteral("3 N"), QStringLiteral("34 ID"), QStringLiteral("205")); }},
+        {"profile angle", [this] { choosePoint(QStringLiteral("1 N"), QStringLiteral("15 ID"), 1); }},
+        {"helix hand", [this] { choosePoint(QStringLiteral("1 N"), QStringLiteral("18 ID"), -1); }},
+        {"role", [this] { choosePoint(QStringLiteral("3 N"), QStringLiteral("31 ID"), 1); }},
+        {"cone orientation", [this] { choosePoint(QStringLiteral("3 N"), QStringLiteral("28 ID"), 1); }},
+        {"gear load", [this] { editMode(QStringLiteral("3 N"), 2, QStringLiteral("150"), {}, {}); }},
+        {"free force", [this] { editMode(QStringLiteral("2 N"), 1, QStringLiteral("900"), {}, {}); }},
+        {"mode coefficient", [this] { editMode(QStringLiteral("1 N"), 1, QStringLiteral("7.5"), QStringLiteral("365"), QStringLiteral("0.35")); }},
+        {"mode count", [this] { changeModeCount(false); }},
+        {"bearing", [this] { chooseBearing("RBearing", 1, QStringLiteral("1.5")); }},
+        {"bearing coefficient", [this] { chooseBearing("LBearing", 0, QStringLiteral("1.3")); }},
+    };
+    const std::string before = shown();
+    ASSERT_TRUE(messages.shown().isEmpty()) << messages.shown().first().text.toStdString();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.input);
+        m_window.reset();
+        SetUp();
+        messages.clear();
+        c.edit();
+        const std::string after = shown();
+        EXPECT_NE(after, before);
+        EXPECT_EQ(after, expected());
+        EXPECT_TRUE(messages.shown().isEmpty()) << (messages.shown().isEmpty() ? "" : messages.shown().first().text.toStdString());
+    }
+}
+
+// Mode 1's coefficient changed at the reference point holds for every point
+// at once, and the bearing table's speed is the one its life was computed for.
+TEST_F(CalculationTest, AModeConfirmedAtTheReferencePointHoldsForEveryPoint)
+{
+    editMode(QStringLiteral("1 N"), 1, QStringLiteral("7.5"), QStringLiteral("365"), QStringLiteral("0.6"));
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Powers WHERE RezNumber = 1 AND Coeff <> 0.6")), 0);
+    const std::string numbers = shown();
+    // Σ n·k = 365·0.6 + 365·0.55 + 240·0.20 on both supports.
+    const QString speed = SqlNum(365 * 0.6 + 365 * 0.55 + 240 * 0.2).replace(QLatin1Char('.'), QLocale().decimalPoint());
+    EXPECT_EQ(QString::fromStdString(numbers).split(QLatin1Char(' ')).count(speed), 2);
+    EXPECT_EQ(numbers, expected());
+
+    // Two modes at the reference: every point drops its third.
+    changeModeCount(false);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Powers WHERE RezNumber = 3")), 0);
+    EXPECT_EQ(shown(), expected());
+}
+
+TEST_F(CalculationTest, ClosingALoadDialogWithoutOkKeepsTheLoads)
+{
+    const int before = test::countRows(db(), QStringLiteral("SELECT * FROM Powers"));
+    for (const char *point : {"1 N", "2 N"}) {
+        clickNode(QLatin1String(point));
+        whenDialogOpens([](QDialog &dialog) {
+            auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("ctlListView"));
+            list->setCurrentItem(list->topLevelItem(0));
+            QTest::mouseClick(button(dialog, "ctlCommand1"), Qt::LeftButton);
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        clickRow(QLatin1String(point) == QLatin1String("1 N") ? QStringLiteral("Power") : QStringLiteral("AddFPower"));
+    }
+    EXPECT_EQ(dialogsOpened, 2);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Powers")), before);
+}
+
+// 300 edits drawn at random from every kind of input edit; after each the
+// views agree with a fresh calculation, and now and then the report written
+// by the workbench is the batch report of the scenario saved then.
+TEST_F(CalculationTest, RandomEditsKeepTheViewsEqualToAFreshCalculation)
+{
+    std::mt19937 random(20261206);
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    auto anyPoint = [&](int group) {
+        QStringList keys = pointKeys();
+        keys.erase(std::remove_if(keys.begin(), keys.end(), [&](const QString &k) { return group != 0 && groupOf(k) != group; }), keys.end());
+        return keys.isEmpty() ? QString() : keys.at(pick(0, static_cast<int>(keys.size()) - 1));
+    };
+    QTemporaryDir files;
+    for (int step = 1; step <= 300; ++step) {
+        SCOPED_TRACE(step);
+        const QString cylinder = anyPoint(3);
+        const QString cone = anyPoint(4);
+        switch (pick(0, 12)) {
+        case 0: typeGeneral(QStringLiteral("2 ID"), QString::number(pick(150, 260))); break;
+        case 1: clickNode(QStringLiteral("Common")); choose(pick(0, 1) ? QStringLiteral("4 ID") : QStringLiteral("38 ID"), pick(0, 1) ? 1 : -1); break;
+        case 2: if (!cylinder.isEmpty()) typePoint(cylinder, QStringLiteral("%1 ID").arg(pick(0, 1) ? 14 : 20), QString::number(pick(0, 30))); break;
+        case 3: if (!cylinder.isEmpty()) typePoint(cylinder, QStringLiteral("33 ID"), QString::number(pick(20, 240))); break;
+        case 4: if (!cylinder.isEmpty()) choosePoint(cylinder, QStringLiteral("%1 ID").arg(std::array{15, 18, 19}.at(pick(0, 2))), pick(0, 1) ? 1 : -1); break;
+        case 5: if (!cone.isEmpty()) typePoint(cone, QStringLiteral("%1 ID").arg(pick(0, 1) ? 24 : 32), QString::number(pick(5, 35))); break;
+        case 6: if (!cone.isEmpty()) choosePoint(cone, QStringLiteral("%1 ID").arg(pick(0, 2) == 0 ? 28 : 30 + pick(0, 1)), pick(0, 1) ? 1 : -1); break;
+        case 7: {
+            const QString point = anyPoint(0);
+            editMode(point, pick(1, 4), QString::number(pick(1, 200)), QString::number(pick(100, 900)), SqlNum(pick(1, 9) / 10.0));
+            break;
+        }
+        case 8: changeModeCount(pick(0, 1) == 1); break;
+        case 9:
+            if (pointKeys().size() < 6) {
+                action("mnuAddFree")->trigger();
+                const QString point = pointKeys().last();
+                typePoint(point, QStringLiteral("7 ID"), QString::number(pick(0, 260)));
+                editMode(point, 1, QString::number(pick(-500, 500)), {}, {});
+            }
+            break;
+        case 10:
+            if (pointKeys().size() > 3) {
+                clickNode(anyPoint(2));
+                action("mnuEditDelete")->trigger();
+            }
+            break;
+        case 11: chooseBearing(pick(0, 1) ? "LBearing" : "RBearing", pick(0, 3), SqlNum(1 + pick(0, 5) / 10.0)); break;
+        case 12: typeGeneral(QStringLiteral("54 ID"), QString::number(pick(0, 40))); break;
+        }
+        if (!messages.shown().isEmpty() || pointKeys().isEmpty() || anyPoint(3).isEmpty() && anyPoint(4).isEmpty())
+            FAIL() << "edit left the scheme incomplete: " << (messages.shown().isEmpty() ? "" : messages.shown().first().text.toStdString());
+        ASSERT_EQ(shown(), expected());
+
+        if (step % 30 != 0)
+            continue;
+        const QString page = files.filePath(QStringLiteral("workbench%1.htm").arg(step));
+        const QString batch = files.filePath(QStringLiteral("batch%1.htm").arg(step));
+        const QString scenario = files.filePath(QStringLiteral("scheme%1.tvd").arg(step));
+        ASSERT_EQ(window().writeReport(page), frmMain::ReportOutcome::Written);
+        window().saveScenario(scenario);
+        QProcess run;
+        // The batch report writes numbers in the locale the tests use.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
+        run.setProcessEnvironment(environment);
+        run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), scenario, batch});
+        ASSERT_TRUE(run.waitForFinished(60000));
+        ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+        auto body = [](const QString &path) {
+            QFile file(path);
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+            QList<QByteArray> lines = file.readAll().split('\n');
+            // The time stamp and the picture paths differ by nature.
+            lines.removeIf([](const QByteArray &line) { return line.contains("<img") || line.contains("<u><font size='5'>"); });
+            return lines.join('\n').toStdString();
+        };
+        EXPECT_EQ(body(page), body(batch));
+        for (const char *picture : {"xoz.bmp", "yoz.bmp", "sum.bmp"}) {
+            QFile a(files.filePath(QStringLiteral("workbench%1.files/").arg(step) + QLatin1String(picture)));
+            QFile b(files.filePath(QStringLiteral("batch%1.files/").arg(step) + QLatin1String(picture)));
+            ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly)) << picture;
+            EXPECT_EQ(a.readAll(), b.readAll()) << picture;
+        }
+    }
+}
+
+} // namespace

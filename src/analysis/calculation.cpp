@@ -357,7 +357,7 @@ MissingInput reactionsNotFinite(Database &db, double L)
 
 float bearingCoefficient(const QString &text)
 {
-    const double value = leadingNumber(text);
+    const double value = leadingNumber(SqlNum(text)); // a decimal comma is a point, as in every other field
     return std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : 0.0f;
 }
 

@@ -48,11 +48,39 @@ bool isDiagramBitmap(const QImage &bitmap)
         && bitmap.height() == kDiagramHeight && bitmap.colorTable() == diagramPalette();
 }
 
+// A value label waits until every line is drawn: it then goes on top, on a
+// patch of the canvas colour, so that no outline or hatching crosses its digits.
+struct ValueLabel
+{
+    double value;
+    QPoint at; // top-left corner of the text
+};
+
+QSize labelSize(const QPainter &painter, double value)
+{
+    const QFontMetrics metrics(painter.font(), painter.device());
+    return QSize(metrics.horizontalAdvance(SqlNum(roundHalfEven(value, 3))), metrics.height());
+}
+
+constexpr int kHalo = 1; // pixels of canvas colour around a label's text
+
+void printLabels(QPainter &painter, const QVector<ValueLabel> &labels, QVector<QRect> *boxes)
+{
+    for (const ValueLabel &label : labels) {
+        const QRect box = QRect(label.at, labelSize(painter, label.value)).adjusted(-kHalo, -kHalo, kHalo, kHalo);
+        painter.fillRect(box, Qt::white);
+        PrintValue(painter, label.value, label.at.x(), label.at.y());
+        if (boxes)
+            boxes->append(box);
+    }
+}
+
 // The outline through the moments left and right of every entry, with the
 // value labels, after the classic plotter: each move is rounded to whole
 // pixels and accumulated; moves towards entries at the axis start are walked
 // but not drawn.
-void drawOutline(QPainter &painter, const PlaneDiagram &d, const EpurLayout &layout, QSize lastLabel)
+void drawOutline(QPainter &painter, const PlaneDiagram &d, const EpurLayout &layout, QSize lastLabel,
+                 QVector<ValueLabel> &labels)
 {
     const double Wp = kCanvasWidth - 2 * kMargin;
     const int textOffset = px(Wp > d.U ? 5 + Wp / d.U : 5 + d.U / Wp);
@@ -86,7 +114,8 @@ void drawOutline(QPainter &painter, const PlaneDiagram &d, const EpurLayout &lay
                 if (labelY < layout.y0)
                     labelY -= lastLabel.height();
             }
-            lastLabel = PrintValue(painter, shown / 1000.0, fromX + textOffset, labelY);
+            labels.append({shown / 1000.0, QPoint(fromX + textOffset, labelY)});
+            lastLabel = labelSize(painter, shown / 1000.0);
         };
 
         move(0, px((d.right[j] - d.left[j]) * layout.ky), d.left[j]);
@@ -167,7 +196,7 @@ QSize PrintValue(QPainter &painter, double value, int x, int y)
     return QSize(metrics.horizontalAdvance(text), metrics.height());
 }
 
-QImage paintEpur(const PlaneDiagram &d, const QString &caption)
+QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<QRect> *labelBoxes)
 {
     const int W = kCanvasWidth;
     const int H = kCanvasHeight;
@@ -189,15 +218,19 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption)
         painter.setPen(pen(plotColour::axis, 3));
         painter.drawLine(kMargin, y0, W - kMargin, y0);
 
+        QVector<ValueLabel> labels;
         QSize lastLabel;
         for (qsizetype i = 0; i < d.position.size(); ++i) {
             const int xi = px(kMargin + layout.kx * d.position[i]);
             mark(painter, QPoint(xi, y0), plotColour::axis, 3);
             painter.setPen(pen(plotColour::dimension, 1));
             painter.drawLine(xi, y0, xi, H - kMargin);
-            lastLabel = PrintValue(painter, 0, kMargin, H - kLabelRow);
-            if (i > 0 && d.position[i] != d.position[i - 1])
-                lastLabel = PrintValue(painter, d.position[i], xi, H - kLabelRow);
+            labels.append({0, QPoint(kMargin, H - kLabelRow)});
+            lastLabel = labelSize(painter, 0);
+            if (i > 0 && d.position[i] != d.position[i - 1]) {
+                labels.append({d.position[i], QPoint(xi, H - kLabelRow)});
+                lastLabel = labelSize(painter, d.position[i]);
+            }
         }
 
         painter.setPen(pen(plotColour::hatching, 1));
@@ -208,7 +241,8 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption)
                 painter.drawLine(x, y0, x, y);
         }
 
-        drawOutline(painter, d, layout, lastLabel);
+        drawOutline(painter, d, layout, lastLabel, labels);
+        printLabels(painter, labels, labelBoxes);
     }
 
     const QFontMetrics metrics(painter.font(), painter.device());

@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QRect>
+#include <QVector>
 #include <QSize>
 #include <QString>
 
@@ -52,8 +54,10 @@ QFont diagramFont();
 // size the text takes, which the label placement measures against.
 QSize PrintValue(QPainter &painter, double value, int x, int y);
 
-// Paints the diagram of one plane onto a fresh white 600 × 330 canvas.
-QImage paintEpur(const PlaneDiagram &diagram, const QString &caption);
+// Paints the diagram of one plane onto a fresh white 600 × 330 canvas. The
+// value labels go on top of the lines, each on its own white box; labelBoxes,
+// when given, receives those boxes.
+QImage paintEpur(const PlaneDiagram &diagram, const QString &caption, QVector<QRect> *labelBoxes = nullptr);
 
 // Paints the diagram and copies the canvas into the diagram bitmap (601 × 329,
 // 16 colours) with the top-left corners together: the canvas row beyond 329

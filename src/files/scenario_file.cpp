@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/numbers.h"
+#include "store/store_file.h"
 
 #include <QFile>
 #include <QIODevice>
@@ -423,10 +424,89 @@ std::optional<Scenario> readScenario(QIODevice &device, QString *error)
     return decodeScenario(bytes, error);
 }
 
-void writeScenarioToStore(Database &db, const Scenario &s)
+namespace {
+
+// A parameter with a list of choices holds one of them: any other code (a
+// direction of rotation of 0) would compute as none of the cases.
+void checkChoices(Database &db, const QVector<ScenarioParameter> &parameters, const QString &where)
+{
+    for (const ScenarioParameter &p : parameters) {
+        const QString id = QString::number(p.parameterId);
+        const Recordset choices = db.openRecordset(QStringLiteral("SELECT DefaultValue FROM DefaultParameters WHERE ParameterID = ") + id);
+        if (choices.isBeforeFirst())
+            continue;
+        const Recordset chosen = db.openRecordset(QStringLiteral("SELECT DefaultValue FROM DefaultParameters WHERE ParameterID = ")
+                                                  + id + QStringLiteral(" AND DefaultValue = ") + SqlNum(p.value));
+        if (!chosen.isBeforeFirst())
+            continue;
+        const Recordset caption = db.openRecordset(QStringLiteral("SELECT Parameter FROM `Parameters` WHERE ParameterID = ") + id);
+        const QString name = caption.isBeforeFirst() ? id : caption.field(QStringLiteral("Parameter")).toString();
+        throw std::invalid_argument(QStringLiteral("В файле сценария недопустимое значение %1 параметра «%2» (%3).")
+                                        .arg(SqlNum(p.value), name, where)
+                                        .toStdString());
+    }
+}
+
+// All points have the modes of point 1, as in the workbench: the same number,
+// speeds and coefficients; a surplus mode goes, a missing one comes with no load.
+bool alignModes(Scenario &s)
+{
+    if (s.points.isEmpty() || s.points.first().modes.isEmpty())
+        return false;
+    const ModeList &reference = s.points.first().modes;
+    bool changed = false;
+    for (qsizetype i = 1; i < s.points.size(); ++i) {
+        ModeList &modes = s.points[i].modes;
+        if (modes.size() != reference.size()) {
+            changed = true;
+            modes.resize(reference.size());
+        }
+        for (qsizetype r = 0; r < modes.size(); ++r) {
+            if (modes[r].Speed != reference[r].Speed || modes[r].Coeff != reference[r].Coeff) {
+                changed = true;
+                modes[r].Speed = reference[r].Speed;
+                modes[r].Coeff = reference[r].Coeff;
+            }
+        }
+    }
+    return changed;
+}
+
+} // namespace
+
+QStringList fitScenarioToStore(Database &db, Scenario &s)
 {
     if (const std::optional<QString> fault = scenarioFault(s))
         throw std::invalid_argument(fault->toStdString());
+    checkChoices(db, s.common, QStringLiteral("общие данные"));
+    for (const ScenarioPoint &p : s.points)
+        checkChoices(db, p.params, QStringLiteral("точка ") + QString::number(p.pointNumber));
+
+    QStringList notes;
+    if (alignModes(s))
+        notes << QStringLiteral("Режимы точек сценария расходились с режимами точки 1 (частоты вращения, коэффициенты "
+                                "использования или число режимов); они приведены к режимам точки 1.");
+    for (int side = 0; side < 2; ++side) {
+        ScenarioBearing &b = s.bearings[side];
+        if (b.bearingId <= 0)
+            continue;
+        const Recordset known = db.openRecordset(QStringLiteral("SELECT BearingID FROM Bearings WHERE BearingID = ")
+                                                 + QString::number(b.bearingId));
+        if (!known.isBeforeFirst())
+            continue;
+        notes << QStringLiteral("Подшипника с кодом %1 (%2 опора) нет в каталоге; опора оставлена без подшипника.")
+                     .arg(QString::number(b.bearingId), side == 0 ? QStringLiteral("левая") : QStringLiteral("правая"));
+        b = ScenarioBearing{};
+    }
+    return notes;
+}
+
+void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *notes)
+{
+    Scenario s = scenario;
+    const QStringList fitted = fitScenarioToStore(db, s);
+    if (notes)
+        *notes = fitted;
 
     const QString comma = QStringLiteral(", ");
     Database::Transaction transaction(db);
@@ -490,6 +570,22 @@ void writeScenarioToStore(Database &db, const Scenario &s)
             + QStringLiteral(")"));
     }
     transaction.commit();
+}
+
+QStringList openScenarioInStore(std::unique_ptr<Database> &db, const QString &storeDirectory, const Scenario &scenario,
+                                const std::function<void(const QString &)> &status)
+{
+    Scenario fitted = scenario;
+    const QStringList notes = fitScenarioToStore(*db, fitted);
+    status(QStringLiteral("Очистка базы данных..."));
+    {
+        Database::Transaction transaction(*db);
+        emptyScenario(*db);
+        writeScenarioToStore(*db, fitted);
+        transaction.commit();
+    }
+    compactStore(db, storeDirectory, status);
+    return notes;
 }
 
 bool saveScenarioFile(const QString &path, const QByteArray &bytes, QString *error)

@@ -25,9 +25,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 
 class QIODevice;
@@ -108,7 +111,25 @@ std::optional<Scenario> readScenario(QIODevice &device, QString *error = nullptr
 // bearing rows (emptied, then one row per chosen bearing). An inconsistent
 // scenario (see decodeScenario) is refused with std::invalid_argument before
 // anything is written; a store failure rolls everything back.
-void writeScenarioToStore(Database &db, const Scenario &scenario);
+// Before anything is written the scenario is fitted to the store (see
+// fitScenarioToStore); notes receives what was changed.
+void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *notes = nullptr);
+
+// Fits a decoded scenario to the store it goes into. A parameter with a list
+// of choices whose code is none of them is refused with std::invalid_argument
+// naming the parameter by its caption. Points whose modes disagree with point
+// 1's are given point 1's modes; a bearing the catalogue does not have is
+// dropped, so that its support stays without one. Returns a note for the
+// user for each such change.
+QStringList fitScenarioToStore(Database &db, Scenario &scenario);
+
+// The store's part of opening a scenario: the open project is emptied and
+// the scenario written in one transaction, then the store is compacted. A
+// crash at any moment leaves the store holding either the old project or the
+// new one. status receives the texts the user sees meanwhile. Returns the
+// notes of fitScenarioToStore, whose refusal leaves the store untouched.
+QStringList openScenarioInStore(std::unique_ptr<Database> &db, const QString &storeDirectory, const Scenario &scenario,
+                         const std::function<void(const QString &)> &status);
 
 // Writes the file's bytes in place of whatever file stood at path (a longer
 // old file does not keep its tail); the old file stays untouched when the

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
+#include <QScopeGuard>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -15,8 +17,9 @@
 
 namespace tarnvel {
 
-StoreError::StoreError(const QString &message)
+StoreError::StoreError(const QString &message, Fault fault)
     : std::runtime_error(message.toStdString())
+    , m_fault(fault)
 {
 }
 
@@ -170,43 +173,138 @@ Database::~Database()
     close();
 }
 
-std::unique_ptr<Database> Database::open(const QString &path, const QStringList &requiredTables)
+namespace {
+
+// Runs one question on a bare connection; the first column of every row.
+int probeRows(sqlite3 *handle, const char *sql, QStringList *rows)
+{
+    sqlite3_stmt *statement = nullptr;
+    int rc = sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr);
+    if (rc != SQLITE_OK)
+        return rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        const unsigned char *text = sqlite3_column_text(statement, 0);
+        if (rows)
+            *rows << QString::fromUtf8(text ? reinterpret_cast<const char *>(text) : "");
+    }
+    sqlite3_finalize(statement);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+bool isBusy(int rc)
+{
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
+
+QString lockedText(const QString &native)
+{
+    return QStringLiteral("База данных %1 занята другой программой. Закройте её и запустите Tarnvel снова.").arg(native);
+}
+
+// The verdict on a file before anything may write to it, read through a
+// read-only connection: a database of another program, also one in
+// write-ahead-log mode, is neither checkpointed nor converted by looking.
+// A store whose log was left behind by a crash cannot be read that way (the
+// log needs recovering, which is a write); its own file is then looked at
+// alone, and true tells the caller to finish the check once it is open.
+bool inspect(const QString &path, const QStringList &requiredTables, const QHash<QString, QStringList> &requiredColumns)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    if (QFileInfo(path).size() == 0)
+        throw StoreError(QStringLiteral("Файл %1 пуст: это не база данных").arg(native), StoreError::Fault::NotAStore);
+    sqlite3 *handle = nullptr;
+    const auto closeProbe = qScopeGuard([&handle] { sqlite3_close_v2(handle); });
+    const auto probe = [&](const QString &mode, QStringList *verdict) {
+        sqlite3_close_v2(handle);
+        handle = nullptr;
+        QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+        url.setQuery(mode);
+        int rc = sqlite3_open_v2(url.toString(QUrl::FullyEncoded).toUtf8().constData(), &handle,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_busy_timeout(handle, 300);
+            rc = probeRows(handle, "PRAGMA quick_check", verdict);
+        }
+        return rc;
+    };
+    QStringList verdict;
+    int rc = probe(QStringLiteral("mode=ro"), &verdict);
+    const bool logLeftBehind = (rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN;
+    if (logLeftBehind && QFileInfo::exists(path + QStringLiteral("-wal")))
+        rc = probe(QStringLiteral("immutable=1"), nullptr);
+    else if (rc == SQLITE_OK && verdict.value(0) != QLatin1String("ok"))
+        throw StoreError(QStringLiteral("Файл %1 не является базой данных или повреждён (%2)")
+                             .arg(native, verdict.join(QLatin1Char(' '))),
+                         StoreError::Fault::NotAStore);
+    if (isBusy(rc))
+        throw StoreError(lockedText(native), StoreError::Fault::Locked);
+    if (rc != SQLITE_OK) {
+        const QString engine = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
+        throw StoreError(QStringLiteral("Файл %1 не является базой данных или повреждён (%2)").arg(native, engine),
+                         StoreError::Fault::NotAStore);
+    }
+
+    QStringList missing;
+    for (const QString &table : requiredTables) {
+        QStringList found;
+        const QString sql = QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = %1 COLLATE NOCASE")
+                                .arg(quoteLiteral(table));
+        if (probeRows(handle, sql.toUtf8().constData(), &found) != SQLITE_OK || found.isEmpty())
+            missing << table;
+    }
+    if (!missing.isEmpty())
+        throw StoreError(QStringLiteral("Файл %1 не является базой данных Tarnvel (нет таблиц: %2)")
+                             .arg(native, missing.join(QStringLiteral(", "))),
+                         StoreError::Fault::NotAStore);
+    for (auto table = requiredColumns.cbegin(); table != requiredColumns.cend(); ++table) {
+        QStringList names;
+        QString quoted = table.key();
+        quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+        const QString sql = QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(quoted);
+        probeRows(handle, sql.toUtf8().constData(), &names);
+        for (const QString &column : table.value()) {
+            if (!names.contains(column, Qt::CaseInsensitive))
+                throw StoreError(QStringLiteral("Файл %1 не подходит этой версии Tarnvel: в таблице %2 нет столбца %3")
+                                     .arg(native, table.key(), column),
+                                 StoreError::Fault::NotAStore);
+        }
+    }
+    return logLeftBehind;
+}
+
+} // namespace
+
+std::unique_ptr<Database> Database::open(const QString &path, const QStringList &requiredTables,
+                                         const QHash<QString, QStringList> &requiredColumns)
 {
     if (!QFileInfo(path).isFile())
-        throw StoreError(QStringLiteral("Файл базы данных не найден: %1").arg(path));
+        throw StoreError(QStringLiteral("Файл базы данных не найден: %1").arg(QDir::toNativeSeparators(path)),
+                         StoreError::Fault::NotAStore);
+    const bool checkWhenOpen = inspect(path, requiredTables, requiredColumns);
+
     sqlite3 *handle = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
     std::unique_ptr<Database> db(new Database(handle, path));
     if (rc != SQLITE_OK)
-        db->fail(QStringLiteral("Не удалось открыть файл %1").arg(path));
-
-    // Read before anything is written: a file that is not a database, or a
-    // damaged one, is refused untouched.
-    const QString native = QDir::toNativeSeparators(path);
-    QString problem;
+        db->fail(QStringLiteral("Не удалось открыть файл %1").arg(QDir::toNativeSeparators(path)));
     try {
-        Recordset check = db->query(QStringLiteral("PRAGMA quick_check"));
-        const QString verdict = check.isBeforeFirst() ? QString() : check.m_rows.first().value(0).toString();
-        if (verdict != QLatin1String("ok"))
-            problem = verdict;
+        db->configure();
     } catch (const StoreError &) {
-        problem = QString::fromUtf8(sqlite3_errmsg(db->m_db));
-    }
-    if (!problem.isEmpty()) {
+        const int code = sqlite3_extended_errcode(db->m_db);
         db->close();
-        throw StoreError(QStringLiteral("Файл %1 не является базой данных или повреждён (%2)").arg(native, problem));
+        if (isBusy(code))
+            throw StoreError(lockedText(QDir::toNativeSeparators(path)), StoreError::Fault::Locked);
+        throw;
     }
-    QStringList missing;
-    for (const QString &table : requiredTables) {
-        if (!db->hasTable(table))
-            missing << table;
+    if (checkWhenOpen) {
+        const Recordset check = db->query(QStringLiteral("PRAGMA quick_check"));
+        const QString verdict = check.isBeforeFirst() ? QString() : check.m_rows.first().value(0).toString();
+        if (verdict != QLatin1String("ok")) {
+            db->close();
+            throw StoreError(QStringLiteral("Файл %1 повреждён (%2)").arg(QDir::toNativeSeparators(path), verdict),
+                             StoreError::Fault::NotAStore);
+        }
     }
-    if (!missing.isEmpty()) {
-        db->close();
-        throw StoreError(QStringLiteral("Файл %1 не является базой данных Tarnvel (нет таблиц: %2)")
-                             .arg(native, missing.join(QStringLiteral(", "))));
-    }
-    db->configure();
     return db;
 }
 
@@ -226,12 +324,18 @@ std::unique_ptr<Database> Database::create(const QString &path)
 
 void Database::configure()
 {
+    // Another program in the middle of writing is not waited for long: the
+    // user is told at once that the file is taken.
+    sqlite3_busy_timeout(m_db, 300);
     // The write-ahead log with normal syncing commits without waiting for the
     // disk and still never leaves a damaged file after a crash: an edit costs
     // well under a millisecond. Closing the store folds the log back in, so
     // between runs the store is the one file.
     run(QStringLiteral("PRAGMA journal_mode=WAL"));
     run(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    // A write lock held elsewhere shows now rather than at the first edit.
+    run(QStringLiteral("BEGIN IMMEDIATE"));
+    run(QStringLiteral("ROLLBACK"));
     sqlite3_busy_timeout(m_db, 2000);
     const int rc = sqlite3_create_function_v2(m_db, "First", 1, SQLITE_UTF8, nullptr, nullptr,
                                               firstStep, firstFinal, nullptr);
@@ -469,7 +573,7 @@ Recordset Database::crosstab(const QString &statement)
     QStringList keyAliases;
     for (int i = 0; i < keyCount; ++i) {
         keyAliases << QStringLiteral("__key%1").arg(i);
-        keyColumns << QStringLiteral("%1 AS __key%2").arg(q.groupBy.at(i)).arg(i);
+        keyColumns << QStringLiteral("%1 AS __key%2").arg(q.groupBy.at(i), QString::number(i));
     }
     const QString groupBy = q.groupBy.join(QStringLiteral(", "));
 

@@ -19,8 +19,16 @@ namespace tarnvel {
 class StoreError : public std::runtime_error
 {
 public:
-    explicit StoreError(const QString &message);
+    // NotAStore: the file is missing, empty, not a database, damaged or not
+    // of the expected make, so nothing of it can be used. Locked: another
+    // program holds it.
+    enum class Fault { Other, NotAStore, Locked };
+    explicit StoreError(const QString &message, Fault fault = Fault::Other);
     QString message() const { return QString::fromUtf8(what()); }
+    Fault fault() const { return m_fault; }
+
+private:
+    Fault m_fault;
 };
 
 // A read-only, fully materialised result set: the rows are fetched when it is
@@ -67,8 +75,11 @@ public:
 
     // Opens an existing database. A file that is missing, is not a database,
     // is damaged, or lacks one of the required tables is refused with
-    // StoreError, and nothing is written to it.
-    static std::unique_ptr<Database> open(const QString &path, const QStringList &requiredTables = {});
+    // StoreError, and nothing is written to it: the file is looked at through
+    // a read-only connection first. So is a file another program holds
+    // locked, and one whose tables lack a required column.
+    static std::unique_ptr<Database> open(const QString &path, const QStringList &requiredTables = {},
+                                          const QHash<QString, QStringList> &requiredColumns = {});
     // Creates a new database file (which must not exist) with no tables.
     static std::unique_ptr<Database> create(const QString &path);
     // Writes a compacted copy of the database at source to destination, which

@@ -12,7 +12,16 @@ QString SqlNum(double value)
         return QStringLiteral("NULL");
     if (value == 0.0)
         value = 0.0; // no "-0"
-    return SqlNum(QString::asprintf("%.15G", value));
+    // Fifteen digits as a rule; more only where fifteen would not read back
+    // as the same number (1.7976931348623157E+308 rounded to fifteen digits
+    // is beyond the largest double and would come back as infinity).
+    QString text;
+    for (int digits = 15; digits <= 17; ++digits) {
+        text = QString::asprintf("%.*G", digits, value);
+        if (text.toDouble() == value)
+            break;
+    }
+    return SqlNum(text);
 }
 
 QString SqlNum(const QString &text)

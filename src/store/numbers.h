@@ -5,8 +5,9 @@
 
 namespace tarnvel {
 
-// Text of a number as it goes into a statement or a list cell: up to 15
-// significant digits, exponent form where the value needs it (1E-08), always
+// Text of a number as it goes into a statement or a list cell: 15
+// significant digits, or up to 17 where fewer would not read back as the
+// very same number, exponent form where the value needs it (1E-08), always
 // a decimal point. An empty text becomes one blank. A value that is not a
 // finite number becomes NULL, so that no statement is spoilt by it and the
 // store keeps an empty value instead of an infinity.

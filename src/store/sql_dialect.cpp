@@ -170,8 +170,36 @@ std::optional<SeparatedStatement> separateLiterals(const QString &statement)
     qsizetype copied = 0; // text before this is already in separated.text
     qsizetype i = start;
     char literal[64];
+    // A whole number that is an item of ORDER BY or GROUP BY names a column
+    // by its position; bound as a value it would sort or group by a constant.
+    bool byList = false;
+    QString lastWord;
+    auto isPosition = [&](qsizetype at) {
+        if (!byList)
+            return false;
+        qsizetype k = at - 1;
+        while (k >= start && data[k].isSpace())
+            --k;
+        return k >= start && (data[k].unicode() == u',' || (word(data[k].unicode()) && lastWord == QLatin1String("BY")));
+    };
     while (i < n) {
         const char16_t u = data[i].unicode();
+        if (word(u) && !digit(u) && (i == start || !word(data[i - 1].unicode()))) {
+            qsizetype j = i;
+            while (j < n && word(data[j].unicode()))
+                ++j;
+            const QString current = QStringView(data + i, j - i).toString().toUpper();
+            static const QStringList kClauses{QStringLiteral("SELECT"), QStringLiteral("FROM"), QStringLiteral("WHERE"),
+                QStringLiteral("HAVING"), QStringLiteral("LIMIT"), QStringLiteral("OFFSET"), QStringLiteral("VALUES"),
+                QStringLiteral("SET"), QStringLiteral("PIVOT"), QStringLiteral("UNION")};
+            if (current == QLatin1String("BY"))
+                byList = lastWord == QLatin1String("ORDER") || lastWord == QLatin1String("GROUP");
+            else if (kClauses.contains(current))
+                byList = false;
+            lastWord = current;
+            i = j;
+            continue;
+        }
         char16_t closing = 0;
         if (u == u'\'' || u == u'"' || u == u'`')
             closing = u;
@@ -210,7 +238,7 @@ std::optional<SeparatedStatement> separateLiterals(const QString &statement)
                     ++j;
             }
         }
-        if ((j < n && word(data[j].unicode())) || j - i >= qsizetype(sizeof literal)) {
+        if ((j < n && word(data[j].unicode())) || j - i >= qsizetype(sizeof literal) || (!real && isPosition(i))) {
             i = j; // not a number after all ("2abc"): the engine judges the text
             continue;
         }

@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 // The catalogue is compiled into the static core library; its resources
 // must be registered by hand.
 static void registerCatalogue()
@@ -110,6 +114,96 @@ void removeStoreFiles(const QString &path)
     QFile::remove(path + QStringLiteral("-shm"));
 }
 
+// The columns of every table as the schema makes them: a store of an older
+// or foreign make that lacks one is refused when it is opened, not at the
+// first statement that needs the column.
+const QHash<QString, QStringList> &storeColumns()
+{
+    static const QHash<QString, QStringList> columns = [] {
+        QHash<QString, QStringList> result;
+        std::unique_ptr<Database> db = Database::create(QStringLiteral(":memory:"));
+        db->execute(resourceText(QStringLiteral("schema.sql")));
+        for (const QString &table : storeTables()) {
+            Recordset rs = db->openRecordset(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
+            for (; !rs.isAfterLast(); rs.next())
+                result[table] << rs.field(QStringLiteral("name")).toString();
+        }
+        return result;
+    }();
+    return columns;
+}
+
+// Pushes a file's bytes (or a directory's entries) to the disk, so that a
+// rename that follows can never expose a file whose contents are still only
+// in the cache.
+bool flushToDisk(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    ::close(fd);
+    return flushed;
+}
+
+// rename() replaces the destination in one step: at every moment the path
+// names either the old file or the new one.
+bool replaceFile(const QString &from, const QString &to)
+{
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return false;
+    flushToDisk(QFileInfo(to).absolutePath());
+    return true;
+}
+
+// Write permission as the user set it: the bits count, not only what the
+// system would allow (an administrator may write anywhere, but a file
+// marked read-only is meant to stay as it is).
+bool writable(const QFileInfo &info)
+{
+    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.isWritable() && (info.permissions() & anyWrite);
+}
+
+// A store that cannot serve: missing, empty, not a database, damaged or
+// without the store's tables. One that is merely locked or read-only can.
+bool unusableStore(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return true;
+    try {
+        Database::open(path, storeTables(), storeColumns())->close();
+        return false;
+    } catch (const StoreError &error) {
+        return error.fault() == StoreError::Fault::NotAStore;
+    }
+}
+
+// A temporary file left by a compaction that was interrupted. It is the only
+// sound copy when the store itself did not survive; otherwise it is stale.
+QString recoverFromTemporary(const QString &store, const QString &temporary)
+{
+    if (!QFileInfo::exists(temporary))
+        return QString();
+    if (unusableStore(store) && !unusableStore(temporary)) {
+        // Whatever stood at the path is kept aside, not deleted: it may be
+        // a file of the user's that only happened to bear the store's name.
+        if (QFileInfo(store).size() > 0)
+            replaceFile(store, store + QStringLiteral(".lost"));
+        else
+            QFile::remove(store);
+        QFile::remove(store + QStringLiteral("-wal"));
+        QFile::remove(store + QStringLiteral("-shm"));
+        if (replaceFile(temporary, store)) {
+            return QStringLiteral("Работа программы была прервана во время сжатия базы данных, и файл %1 оказался "
+                                  "неполным или отсутствовал. База данных восстановлена из временной копии %2.")
+                .arg(QDir::toNativeSeparators(store), QFileInfo(temporary).fileName());
+        }
+    }
+    removeStoreFiles(temporary);
+    return QString();
+}
+
 } // namespace
 
 QString storePath(const QString &directory)
@@ -160,14 +254,28 @@ void createStore(const QString &path)
 
 std::unique_ptr<Database> openStore(const QString &path)
 {
-    return Database::open(path, storeTables());
+    std::unique_ptr<Database> db = Database::open(path, storeTables(), storeColumns());
+    db->execute(resourceText(QStringLiteral("indexes.sql")));
+    return db;
 }
 
-std::unique_ptr<Database> openOrCreateStore(const QString &directory)
+std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice)
 {
     const QString path = storePath(directory);
+    // The store lives beside its write-ahead log, so the folder must take new
+    // files as well as the store itself taking changes.
+    if (!writable(QFileInfo(directory)))
+        throw StoreError(QStringLiteral("Папка %1 доступна только для чтения. Tarnvel хранит в ней базу данных и "
+                                        "её рабочие файлы; разрешите запись в эту папку.")
+                             .arg(QDir::toNativeSeparators(QDir(directory).absolutePath())));
+    const QString recovered = recoverFromTemporary(path, temporaryPath(directory));
+    if (notice)
+        *notice = recovered;
     if (!QFileInfo::exists(path))
         createStore(path);
+    if (!writable(QFileInfo(path)))
+        throw StoreError(QStringLiteral("Файл базы данных %1 доступен только для чтения. Разрешите запись в него.")
+                             .arg(QDir::toNativeSeparators(path)));
     return openStore(path);
 }
 
@@ -195,40 +303,32 @@ void compactStore(std::unique_ptr<Database> &db, const QString &directory, const
     const QString store = storePath(directory);
     const QString temporary = temporaryPath(directory);
 
+    // The store file stays whole throughout: the compacted copy is written
+    // beside it, flushed to the disk and only then renamed over it, so that
+    // whenever the program is stopped the path holds either the old store
+    // or the new one, and the copy is never the only one.
     status(QStringLiteral("Сжатие базы данных..."));
-    db->close();
-
-    // Until the store file is deleted a failure only needs the store reopened.
-    if (QFileInfo::exists(temporary))
-        removeStoreFiles(temporary);
-    if (!QFile::copy(store, temporary)) {
-        db = openStore(store);
-        throw StoreError(QStringLiteral("Не удалось скопировать базу данных в %1").arg(QDir::toNativeSeparators(temporary)));
-    }
-    if (!QFile::remove(store)) {
-        removeStoreFiles(temporary);
-        db = openStore(store);
-        throw StoreError(QStringLiteral("Не удалось удалить файл %1 для сжатия").arg(QDir::toNativeSeparators(store)));
-    }
-
-    // From here on the temporary copy is the only copy until the compacted
-    // store has been opened successfully.
-    try {
-        compact(temporary, store);
-        status(QStringLiteral("Открытие базы данных..."));
-        db = openStore(store);
-    } catch (const StoreError &error) {
-        removeStoreFiles(store);
-        if (!QFile::rename(temporary, store) && !QFile::copy(temporary, store)) {
-            throw StoreError(QStringLiteral("%1\nНе удалось восстановить базу данных. Её копия сохранена в файле %2")
-                                 .arg(error.message(), QDir::toNativeSeparators(temporary)));
-        }
-        removeStoreFiles(temporary);
-        db = openStore(store);
-        throw StoreError(QStringLiteral("Не удалось сжать базу данных:\n%1\nБаза данных восстановлена из временной копии.")
-                             .arg(error.message()));
-    }
     removeStoreFiles(temporary);
+    try {
+        compact(store, temporary);
+        if (!flushToDisk(temporary))
+            throw StoreError(QStringLiteral("Не удалось записать на диск файл %1").arg(QDir::toNativeSeparators(temporary)));
+    } catch (const StoreError &error) {
+        removeStoreFiles(temporary);
+        throw StoreError(QStringLiteral("Не удалось сжать базу данных:\n%1\nБаза данных осталась прежней.").arg(error.message()));
+    }
+
+    db->close();
+    // A log the engine could not fold back into the store belongs to the old
+    // file; the new one must not be paired with it.
+    if (QFileInfo::exists(store + QStringLiteral("-wal")) || !replaceFile(temporary, store)) {
+        removeStoreFiles(temporary);
+        db = openStore(store);
+        throw StoreError(QStringLiteral("Не удалось заменить файл %1 сжатой копией. База данных осталась прежней.")
+                             .arg(QDir::toNativeSeparators(store)));
+    }
+    status(QStringLiteral("Открытие базы данных..."));
+    db = openStore(store);
 }
 
 } // namespace tarnvel

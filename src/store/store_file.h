@@ -27,8 +27,12 @@ void createStore(const QString &path);
 std::unique_ptr<Database> openStore(const QString &path);
 
 // Start-up: opens the store of the directory, creating it first when the file
-// does not exist yet.
-std::unique_ptr<Database> openOrCreateStore(const QString &directory);
+// does not exist yet. A compaction that was interrupted may have left the
+// temporary file: when the store did not survive and the copy is sound, the
+// store is taken back from it and notice tells the user so; otherwise the
+// copy is removed. A read-only folder or store file is refused with a
+// message saying so.
+std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice = nullptr);
 
 using Compactor = std::function<void(const QString &source, const QString &destination)>;
 using StatusText = std::function<void(const QString &)>;
@@ -37,20 +41,15 @@ using StatusText = std::function<void(const QString &)>;
 // that is a transaction of its own or part of a larger one.
 void emptyScenario(Database &db);
 
-// The compaction of the store file: close, copy to the temporary file,
-// delete, compact the copy into a new store, reopen. A failure after the
-// store was deleted puts it back from the copy before the error is passed
-// on; db is open again on return, also after a failure.
+// The compaction of the store file: compact into the temporary file, flush
+// it, close the store, rename the copy over it, reopen. A failure leaves the
+// store as it was; db is open again on return, also after a failure.
 void compactStore(std::unique_ptr<Database> &db, const QString &directory, const StatusText &status,
                   const Compactor &compact = &Database::compact);
 
-// The store's part of a new project: empties the scenario tables, then copies
-// the store to the temporary file, deletes it, compacts the copy into a new
-// store and reopens it. status receives the texts the user sees meanwhile.
-// When anything fails after the store was deleted, the store is put back from
-// the temporary copy before the error is passed on, so the user's data is
-// never left only in the temporary file. db is open again on return, also
-// after a failure.
+// The store's part of a new project: empties the scenario tables, then
+// compacts the store. status receives the texts the user sees meanwhile.
+// db is open again on return, also after a failure.
 void newProjectStore(std::unique_ptr<Database> &db, const QString &directory, const StatusText &status,
                      const Compactor &compact = &Database::compact);
 

@@ -62,6 +62,25 @@ QString batchUsage()
         "2 - файл не удалось прочитать или записать.\n");
 }
 
+QString noDisplayNotice(const QString &program)
+{
+    return QStringLiteral(
+               "Tarnvel: окну программы нужен графический дисплей, а он недоступен.\n"
+               "Расчёт можно сделать и без окна:\n"
+               "  %1 --report СЦЕНАРИЙ.tvd ОТЧЁТ.htm\n"
+               "или показать окно через VNC:\n"
+               "  QT_QPA_PLATFORM=vnc %1\n"
+               "и подключиться к этому компьютеру VNC-клиентом (порт 5900).\n"
+               "\n"
+               "Tarnvel: the window needs a display, and none is available.\n"
+               "Work without the window:\n"
+               "  %1 --report SCENARIO.tvd REPORT.htm\n"
+               "or show the window over VNC:\n"
+               "  QT_QPA_PLATFORM=vnc %1\n"
+               "and connect a VNC viewer to this machine (port 5900).\n")
+        .arg(program);
+}
+
 int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, const QString &reportFile)
 {
     setMessageResponder([](const ShownMessage &message) {

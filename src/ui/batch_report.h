@@ -17,4 +17,11 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
 // The text of --help.
 QString batchUsage();
 
+// Exit code of the program when its window has no display to appear on.
+constexpr int kNoDisplayStatus = 3;
+
+// Said instead of Qt's platform-plugin failure when there is no display: in
+// Russian and English, with the two ways to get the work done anyway.
+QString noDisplayNotice(const QString &program);
+
 } // namespace tarnvel

@@ -13,7 +13,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTreeWidget>
+
+#include <stdexcept>
 
 namespace tarnvel {
 
@@ -23,8 +26,13 @@ const QString kScenarioPattern = QStringLiteral("*.tvd;*.TVD");
 
 } // namespace
 
+// The name box suggests the scenario's own file, never the report's.
 void frmMain::mnuSave_Click()
 {
+    if (!m_scenarioName.isEmpty())
+        frFile->setFileNameText(m_scenarioName);
+    else if (m_panelMode != 1)
+        frFile->setFileNameText(QString());
     frFile->setPattern(kScenarioPattern);
     frFile->refreshFiles();
     frFile->txtFileName_Change();
@@ -102,6 +110,8 @@ void frmMain::saveScenario(const QString &target)
     QString error;
     const bool saved = saveScenarioFile(target, bytes, &error);
     unsetCursor();
+    if (saved)
+        m_scenarioName = QFileInfo(target).fileName();
     if (!saved) {
         showMessage(QStringLiteral("Сценарий не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(target), error),
                     MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
@@ -123,18 +133,17 @@ void frmMain::openScenario(const QString &target)
     // Only now is the open project given up for the file's: emptied and
     // written again in one transaction, so that a failure keeps it whole.
     auto status = [this](const QString &text) { setStatusText(text); };
-    status(QStringLiteral("Очистка базы данных..."));
-    {
-        Database &db = m_state.database();
-        Database::Transaction transaction(db);
-        emptyScenario(db);
-        writeScenarioToStore(db, *scenario);
-        transaction.commit();
-    }
-    m_state.modes.clear();
+    QStringList notes;
     try {
-        compactStore(m_state.db, m_state.storeDirectory, status);
+        notes = openScenarioInStore(m_state.db, m_state.storeDirectory, *scenario, status);
+    } catch (const std::invalid_argument &refused) {
+        unsetCursor();
+        showMessage(QStringLiteral("Сценарий не открыт из файла %1:\n%2")
+                        .arg(QDir::toNativeSeparators(target), QString::fromUtf8(refused.what())),
+                    MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
+        return;
     } catch (const StoreError &) {
+        m_state.modes.clear();
         unsetCursor();
         if (m_state.db && m_state.db->isOpen()) {
             selectAndDisplayNode(QStringLiteral("Points"));
@@ -142,9 +151,13 @@ void frmMain::openScenario(const QString &target)
         }
         throw;
     }
+    m_state.modes.clear();
     unsetCursor();
+    m_scenarioName = QFileInfo(target).fileName();
     selectAndDisplayNode(QStringLiteral("Points"));
     selectAndDisplayNode(QStringLiteral("Shaft"));
+    if (!notes.isEmpty())
+        showMessage(notes.join(QLatin1Char('\n')), MessageIcon::Information, MessageButtons::Ok, windowTitle(), this);
 }
 
 frmMain::ReportOutcome frmMain::writeReport(const QString &target, QString *writtenTo)

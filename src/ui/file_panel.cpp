@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QKeyEvent>
 #include <QStorageInfo>
 
 #include <cmath>
@@ -69,6 +72,9 @@ namespace {
 
 enum { PathRole = Qt::UserRole };
 
+// The folder the panel was last confirmed in, kept across runs.
+const QString kLastFolderKey = QStringLiteral("Settings/FileFolder");
+
 QString nativePath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -116,17 +122,65 @@ FilePanel::FilePanel(QWidget *parent)
     connect(ctDir, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *item) { setDirectory(item->data(PathRole).toString()); });
     connect(ctFile, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { txtFileName->setText(item->text()); });
+    connect(ctFile, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
+        txtFileName->setText(item->text());
+        if (comFile->isEnabled())
+            comFile->click();
+    });
     connect(txtFileName, &QLineEdit::textChanged, this, [this] { txtFileName_Change(); });
     connect(txtFileName, &QLineEdit::returnPressed, this, [this] {
         if (comFile->isEnabled())
             comFile->click();
     });
-    connect(comFile, &QPushButton::clicked, this, &FilePanel::confirmed);
+    connect(comFile, &QPushButton::clicked, this, [this] { confirm(); });
     connect(comCancel, &QPushButton::clicked, this, &FilePanel::cancelled);
 
+    // Folders and files made by other programs while the panel is open.
+    m_watcher = new QFileSystemWatcher(this);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { refresh(); });
+
     fillDrives();
-    setDirectory(QDir::currentPath());
+    const QString lastFolder = QSettings().value(kLastFolderKey).toString();
+    setDirectory(!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir() ? lastFolder : QDir::currentPath());
     txtFileName_Change();
+}
+
+void FilePanel::confirm()
+{
+    QSettings().setValue(kLastFolderKey, highlightedDirectory());
+    Q_EMIT confirmed();
+}
+
+// Each showing lists the folder as it is now, and the name box takes the keys.
+void FilePanel::showEvent(QShowEvent *event)
+{
+    QFrame::showEvent(event);
+    refresh();
+    txtFileName->setFocus(Qt::OtherFocusReason);
+    txtFileName->selectAll();
+}
+
+// Esc in any of the panel's controls is "Отмена".
+void FilePanel::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        comCancel->click();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void FilePanel::refresh()
+{
+    const QString highlighted = highlightedDirectory();
+    if (!QFileInfo(m_directory).isDir())
+        return;
+    fillDirectoryList();
+    for (int i = 0; i < ctDir->count(); ++i) {
+        if (ctDir->item(i)->data(PathRole).toString() == highlighted)
+            ctDir->setCurrentRow(i);
+    }
+    refreshFiles();
 }
 
 // Positions and sizes in twips, as the panel was drawn.
@@ -217,6 +271,9 @@ void FilePanel::setDirectory(const QString &path)
     if (!info.isDir())
         return;
     m_directory = QDir::cleanPath(info.absoluteFilePath());
+    if (!m_watcher->directories().isEmpty())
+        m_watcher->removePaths(m_watcher->directories());
+    m_watcher->addPath(m_directory);
     fillDirectoryList();
     refreshFiles();
 }

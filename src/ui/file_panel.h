@@ -4,6 +4,7 @@
 #include <QString>
 
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -63,12 +64,19 @@ Q_SIGNALS:
     void cancelled(); // comCancel
     void closed();    // the close glyph
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void layoutControls();
     void fillDirectoryList();
     void fillDrives();
+    void confirm();
+    void refresh();
 
     QString m_directory;
+    QFileSystemWatcher *m_watcher = nullptr;
     QString m_pattern;
     QLabel *lbCaption = nullptr;
     ClosePicture *Picture2 = nullptr;

@@ -164,9 +164,11 @@ bool frmMain::editorEvent(QObject *watched, QEvent *event)
 
     if (event->type() == QEvent::FocusOut) {
         // Leaving the editor commits; switching to another program or
-        // opening the list of choices does not leave it.
+        // opening the list of choices does not leave it. The first opening
+        // of the list also moves the focus into it, for another reason.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        const bool intoOwnList = !text && ComboInput->view()->isVisible();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !intoOwnList)
             runCommand(this, [this, text] { text ? commitTextEditor() : commitListEditor(); });
         return false;
     }
@@ -180,10 +182,25 @@ bool frmMain::editorEvent(QObject *watched, QEvent *event)
         return false;
     // The commit keys belong to the editor alone: the list under it must not
     // act on them as well.
-    if (event->type() == QEvent::KeyRelease)
+    if (event->type() == QEvent::KeyRelease) {
+        const QString edited = text ? m_textEditorKey : m_listEditorKey;
         runCommand(this, [this, text] { text ? commitTextEditor() : commitListEditor(); });
+        returnToList(edited, key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0);
+    }
     event->accept();
     return true;
+}
+
+// After a commit from the keyboard the keys go on in the list: on the edited
+// row, or the one above or below it for the arrow that committed.
+void frmMain::returnToList(const QString &key, int step)
+{
+    QTreeWidgetItem *row = key.isEmpty() ? nullptr : rowByKey(key);
+    if (row == nullptr || !LV->isVisible())
+        return;
+    QTreeWidgetItem *next = step > 0 ? LV->itemBelow(row) : step < 0 ? LV->itemAbove(row) : row;
+    LV->setCurrentItem(next ? next : row);
+    LV->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace tarnvel

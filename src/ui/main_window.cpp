@@ -8,6 +8,7 @@
 #include "ui/image_list.h"
 #include "ui/splash_window.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -136,6 +137,18 @@ void frmMain::createControls()
     ComboInput->setEditable(false);
     ComboInput->hide();
     ComboInput->installEventFilter(this);
+    // A choice picked in the open list is committed at once, as Enter would
+    // commit it; the mouse's pick is taken in eventFilter.
+    ComboInput->view()->installEventFilter(this);
+    ComboInput->view()->viewport()->installEventFilter(this);
+    connect(ComboInput, &QComboBox::activated, this, [this] {
+        if (!m_pickedInList)
+            return;
+        m_pickedInList = false;
+        const QString key = m_listEditorKey;
+        runCommand(this, [this] { commitListEditor(); });
+        returnToList(key, 0);
+    });
 
     ctPicture = new DiagramPicture(m_workArea);
     ctPicture->hide();
@@ -395,8 +408,32 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == imgSplitter)
         return splitterEvent(event);
+    if (watched == ComboInput && (event->type() == QEvent::KeyPress || event->type() == QEvent::Wheel))
+        m_pickedInList = false;
     if (watched == TextInput || watched == ComboInput)
         return editorEvent(watched, event);
+    // A click on an entry of the open list picks it and commits at once: a
+    // press there first, not the release of the click that opened the list.
+    if (ComboInput && watched == ComboInput->view()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_pickedInList = true;
+        if (event->type() == QEvent::MouseButtonRelease && m_pickedInList) {
+            m_pickedInList = false;
+            const QModelIndex entry = ComboInput->view()->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint());
+            if (entry.isValid()) {
+                ComboInput->setCurrentIndex(entry.row());
+                ComboInput->hidePopup();
+                const QString key = m_listEditorKey;
+                runCommand(this, [this] { commitListEditor(); });
+                returnToList(key, 0);
+                return true;
+            }
+        }
+    }
+    if (ComboInput && watched == ComboInput->view() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        m_pickedInList = key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
     if (watched == TV && event->type() == QEvent::KeyRelease) {
         runCommand(this, [this] { TV_Click(); });
         return false;
@@ -474,6 +511,7 @@ void frmMain::mnuFileNew_Click()
         throw;
     }
     m_state.modes.clear();
+    m_scenarioName.clear();
     selectAndDisplayNode(QStringLiteral("Points"));
     selectAndDisplayNode(QStringLiteral("Shaft"));
     unsetCursor();

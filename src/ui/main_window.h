@@ -157,6 +157,7 @@ private:
     void placeEditors();
     void rewriteParameters(QTreeWidgetItem *edited, bool fromList);
     bool editorEvent(QObject *watched, QEvent *event);
+    void returnToList(const QString &key, int step);
     QTreeWidgetItem *addRow(const QString &key, const QString &text, int image, const QString &tag = QString());
     void connectCommand(QAction *action, void (frmMain::*command)());
     bool splitterEvent(QEvent *event);
@@ -191,10 +192,12 @@ private:
     QString m_viewTag;
     QString m_textEditorKey; // key of the row each editor edits
     QString m_listEditorKey;
+    bool m_pickedInList = false; // the list editor's open list was clicked or took Enter
     bool m_twoColumns = false;
     bool m_splitterDragging = false;
     bool m_closed = false;
     int m_panelMode = 1; // file panel: 1 save scenario, 2 open scenario, 3 report
+    QString m_scenarioName; // file name of the scenario last opened or saved; empty for a new project
     bool m_walking = false; // BaseRefresh is running: intermediate views are never seen
 };
 

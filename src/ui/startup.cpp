@@ -16,14 +16,18 @@ std::unique_ptr<frmMain> startUp(ProgramState &state, const QString &storeDirect
 
     state.storeDirectory = storeDirectory;
     state.workspace = Workspace{};
+    QString recovered;
     try {
-        state.db = openOrCreateStore(storeDirectory);
+        state.db = openOrCreateStore(storeDirectory, &recovered);
     } catch (const StoreError &error) {
         splash->close();
         showMessage(QStringLiteral("Не удалось открыть базу данных.\n%1").arg(error.message()), MessageIcon::Critical,
                     MessageButtons::Ok, QStringLiteral("Tarnvel"));
         return nullptr;
     }
+
+    if (!recovered.isEmpty())
+        showMessage(recovered, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"));
 
     std::unique_ptr<frmMain> window;
     try {

@@ -287,3 +287,53 @@ TEST(ScenarioFile, SavingTruncatesAndFailuresAreReported)
 }
 
 } // namespace
+
+// A well-formed file that does not fit the store: refused with the
+// parameter's caption, or fitted with a note the user sees.
+TEST_F(ScenarioStore, OpenedScenarioIsFittedToTheStoreOrRefused)
+{
+    const struct
+    {
+        const char *name;
+        std::function<void(Scenario &)> change;
+        const char *message; // the refusal or the note
+        bool refused;
+    } cases[] = {
+        {"rotation 0", [](Scenario &s) { s.common[2].value = 0; }, "«Направление вращения вала»", true},
+        {"force unit 3", [](Scenario &s) { s.common[1].value = 3; }, "«Единица силы»", true},
+        {"teeth direction 2.5", [](Scenario &s) { s.points[0].params[7].value = 2.5; },
+         "«Направление зубьев колеса на валу» (точка 1)", true},
+        {"another speed", [](Scenario &s) { s.points[1].modes[2].Speed = 700; }, "приведены к режимам точки 1", false},
+        {"a surplus mode", [](Scenario &s) { s.points[2].modes.append({1, 2, 3, 0, 9, 9}); }, "приведены к режимам точки 1", false},
+        {"a missing mode", [](Scenario &s) { s.points[1].modes.removeLast(); }, "приведены к режимам точки 1", false},
+        {"unknown right bearing", [](Scenario &s) { s.bearings[1].bearingId = 99999; }, "99999 (правая опора)", false},
+    };
+    putScheme(twoGearsOneForce());
+    const QVector<int> before = tableRows();
+    for (const auto &c : cases) {
+        Scenario s = twoGearsOneForce();
+        c.change(s);
+        QStringList notes;
+        try {
+            writeScenarioToStore(*db, s, &notes);
+            EXPECT_FALSE(c.refused) << c.name;
+        } catch (const std::invalid_argument &refusal) {
+            EXPECT_TRUE(c.refused) << c.name;
+            notes << QString::fromUtf8(refusal.what());
+            EXPECT_EQ(tableRows(), before) << c.name;
+        }
+        EXPECT_TRUE(notes.join(QLatin1Char(' ')).contains(QString::fromUtf8(c.message))) << c.name << notes.join(' ').toStdString();
+        if (!c.refused) {
+            // Every point now has point 1's three modes; the dropped bearing's support has none.
+            EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers WHERE RezNumber > 3 OR Speed <> 1000 AND RezNumber = 1 "
+                                                    "OR Speed <> 1500 AND RezNumber = 2 OR Speed <> 750 AND RezNumber = 3")), 0) << c.name;
+            EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers")), 33) << c.name;
+            EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM BearRep WHERE BearingID = 99999")), 0);
+        }
+    }
+    // The largest number there is reaches the store and comes back whole.
+    Scenario huge = twoGearsOneForce();
+    huge.common[0].value = std::numeric_limits<double>::max();
+    writeScenarioToStore(*db, huge);
+    EXPECT_EQ(readScenarioFromStore(*db).common.value(0).value, std::numeric_limits<double>::max());
+}

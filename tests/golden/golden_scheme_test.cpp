@@ -12,6 +12,7 @@
 
 #include "test_support.h"
 
+#include "analysis/diagram_plot.h"
 #include "analysis/moment_diagram.h"
 #include "files/report.h"
 #include "files/scenario_file.h"
@@ -140,6 +141,13 @@ protected:
         ASSERT_TRUE(work.isValid());
         ASSERT_TRUE(QFileInfo::exists(goldenFile("reducer_shaft.tvd")))
             << "run python3 tests/data/golden/reducer_shaft.py";
+        const auto bytes = [](const QString &path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        // The worked example beside the program is this scheme.
+        const QString example = QFileInfo(QStringLiteral(TARNVEL_EXECUTABLE)).dir().filePath(QStringLiteral("examples/reducer_shaft.tvd"));
+        ASSERT_EQ(bytes(goldenFile("reducer_shaft.tvd")), bytes(example)) << "run python3 tests/data/golden/reducer_shaft.py";
         expected = expectations();
         ASSERT_FALSE(expected.isEmpty()) << "tests/data/golden/expected.txt is missing or empty";
     }
@@ -276,6 +284,23 @@ TEST_F(GoldenSchemeTest, DiagramsReachTheWorkedOutLargestMoments)
         EXPECT_EQ(roundedNumber(largest / 1000.0, QLocale::c()).toStdString(), e.fields.at(1).toStdString())
             << "largest |M| in " << e.fields.at(0).toStdString() << ", force unit × m";
         ++checked;
+
+        // Every label is legible where it stands: its box holds black digits
+        // on white, and no outline, hatching or mark pixel.
+        QVector<QRect> boxes;
+        const QImage picture = paintEpur(diagram, QString(), &boxes);
+        EXPECT_GE(boxes.size(), 6) << e.fields.at(0).toStdString();
+        for (const QRect &box : boxes) {
+            int black = 0;
+            for (int y = box.top(); y <= box.bottom(); ++y)
+                for (int x = box.left(); x <= box.right(); ++x) {
+                    const QRgb colour = picture.pixel(x, y);
+                    black += colour == qRgb(0, 0, 0);
+                    ASSERT_TRUE(colour == qRgb(0, 0, 0) || colour == qRgb(255, 255, 255))
+                        << e.fields.at(0).toStdString() << " label at " << box.x() << ", " << box.y();
+                }
+            EXPECT_GT(black, 0);
+        }
     }
     EXPECT_EQ(checked, 3);
 }

@@ -93,7 +93,7 @@ protected:
     {
         for (int rez = 1; rez <= count; ++rez) {
             for (int kind : kinds)
-                addPowers(pid, rez, base * rez, 0.1 * rez, { { kind, kind * 10.0 + rez } }, powerNumber);
+                addPowers(pid, rez, base * rez, rez / 10.0, { { kind, kind * 10.0 + rez } }, powerNumber);
         }
     }
 

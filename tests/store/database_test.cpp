@@ -262,3 +262,17 @@ TEST_F(StoreTest, TransactionsNestAndRollBackWhatTheyDidNotCommit)
     ASSERT_FALSE(rs.isBeforeFirst());
     EXPECT_EQ(rs.field(QStringLiteral("ParamValue")).toDouble(), 100.0);
 }
+
+// The program's statements go to the engine with their numbers bound; the
+// positions of ORDER BY and GROUP BY must still sort and group.
+TEST_F(StoreTest, ColumnPositionsStillSortAndGroup)
+{
+    db->execute(QStringLiteral("CREATE TABLE Sample (v INTEGER)"));
+    for (int v : {3, 1, 3, 2})
+        db->execute(QStringLiteral("INSERT INTO Sample (v) VALUES (%1)").arg(v));
+    Recordset rs = db->openRecordset(QStringLiteral("SELECT v, COUNT(*) AS n FROM Sample WHERE v > 0 GROUP BY 1 ORDER BY 1 DESC"));
+    QStringList rows;
+    for (; !rs.isAfterLast(); rs.next())
+        rows << rs.field(QStringLiteral("v")).toString() + QLatin1Char(':') + rs.field(QStringLiteral("n")).toString();
+    EXPECT_EQ(rows, (QStringList{"3:2", "2:1", "1:1"}));
+}

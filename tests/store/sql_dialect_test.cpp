@@ -32,6 +32,11 @@ TEST(SeparateLiterals, TakesOutTheNumbersOfDataStatementsOnly)
     EXPECT_EQ(select->values.at(1).real, 0.5);
     EXPECT_EQ(select->values.at(2).real, 1000.0);
 
+    // Column positions of ORDER BY and GROUP BY stay: a bound value would
+    // sort and group by a constant. Other numbers there are values.
+    EXPECT_EQ(separateLiterals(QStringLiteral("SELECT a, COUNT(*) FROM t WHERE b > 2 GROUP BY 1 HAVING COUNT(*) > 1 ORDER BY 2 DESC, a + 3, 1"))->text,
+              QStringLiteral("SELECT a, COUNT(*) FROM t WHERE b > ? GROUP BY 1 HAVING COUNT(*) > ? ORDER BY 2 DESC, a + ?, 1"));
+
     // Not a number: left for the engine to judge.
     EXPECT_EQ(separateLiterals(QStringLiteral("UPDATE t SET v = 12abc"))->text, QStringLiteral("UPDATE t SET v = 12abc"));
     EXPECT_FALSE(separateLiterals(QStringLiteral("PRAGMA journal_mode=WAL")).has_value());

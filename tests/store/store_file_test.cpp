@@ -208,7 +208,7 @@ TEST(StoreFile, NewProjectEmptiesTheScenarioAndKeepsTheCatalogue)
     EXPECT_EQ(countRows(*again, QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '7777'")), 1);
 }
 
-TEST(StoreFile, FailedCompactionPutsTheStoreBackFromTheTemporaryCopy)
+TEST(StoreFile, FailedCompactionLeavesTheStoreAsItWas)
 {
     test::TempStore store;
     std::unique_ptr<Database> db = store.open();
@@ -224,11 +224,54 @@ TEST(StoreFile, FailedCompactionPutsTheStoreBackFromTheTemporaryCopy)
         FAIL() << "the failure was not reported";
     } catch (const StoreError &error) {
         EXPECT_TRUE(error.message().contains(QStringLiteral("disk full")));
-        EXPECT_TRUE(error.message().contains(QStringLiteral("восстановлена")));
+        EXPECT_TRUE(error.message().contains(QStringLiteral("осталась прежней")));
     }
     ASSERT_TRUE(db && db->isOpen());
     EXPECT_EQ(db->path(), store.path());
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings")), bearings);
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Points")), 0); // emptied before the compaction
     EXPECT_FALSE(QFileInfo::exists(temporaryPath(store.directory())));
+}
+
+// What an interrupted compaction may leave beside the store, and what the
+// next start makes of it.
+TEST(StoreFile, StartUpTakesTheStoreBackFromASoundTemporaryCopyOnly)
+{
+    enum Store { Missing, Empty, Foreign, Sound };
+    const struct
+    {
+        Store store;
+        bool soundCopy;
+        bool recovered;
+    } cases[] = {
+        {Missing, true, true},   {Empty, true, true},    {Foreign, true, true},
+        {Sound, true, false},    {Missing, false, false},
+    };
+    for (const auto &c : cases) {
+        test::TempStore store;
+        const QString temporary = temporaryPath(store.directory());
+        {
+            std::unique_ptr<Database> db = store.open();
+            db->execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (1, 2)"));
+        }
+        if (c.soundCopy)
+            QFile::copy(store.path(), temporary);
+        else
+            writeAll(temporary, QByteArray("half-written"));
+        if (c.store != Sound)
+            QFile::remove(store.path());
+        if (c.store == Empty)
+            writeAll(store.path(), QByteArray());
+        if (c.store == Foreign)
+            writeAll(store.path(), QByteArray("notes of another program"));
+
+        QString notice;
+        std::unique_ptr<Database> db = openOrCreateStore(store.directory(), &notice);
+        const int points = countRows(*db, QStringLiteral("SELECT * FROM Points"));
+        EXPECT_EQ(points, c.recovered || c.store == Sound ? 1 : 0) << c.store << c.soundCopy;
+        EXPECT_EQ(notice.contains(QStringLiteral("восстановлена из временной копии TarnvelN.tmp")), c.recovered);
+        EXPECT_FALSE(QFileInfo::exists(temporary));
+        // A file of the user's that stood at the path is kept aside.
+        EXPECT_EQ(QFileInfo::exists(store.path() + QStringLiteral(".lost")), c.store == Foreign);
+    }
 }

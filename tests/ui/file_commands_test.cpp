@@ -109,6 +109,36 @@ TEST_F(FileCommandsTest, TheFileListFollowsThePatternAndNamesTheClickedFile)
     EXPECT_EQ(panel()->highlightedDirectory(), QDir(files.path()).absolutePath());
 }
 
+TEST_F(FileCommandsTest, ThePanelKeepsUpWithTheFolderAndTheKeys)
+{
+    completeScheme();
+    confirm("mnuSave", QStringLiteral("plan"));
+    confirm("mnuReport", QStringLiteral("report"));
+    action("mnuSave")->trigger();
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("plan.tvd")); // the scenario's name, not the report's
+    QTest::keyClick(nameBox(), Qt::Key_Escape);
+    EXPECT_FALSE(panel()->isVisible());
+
+    // A folder made while the program runs is there at the next showing.
+    ASSERT_TRUE(QDir(files.path()).mkdir(QStringLiteral("made later")));
+    action("mnuFileNew")->trigger();
+    action("mnuFileOpen")->trigger();
+    EXPECT_EQ(panel()->findChild<QListWidget *>(QStringLiteral("ctDir"))->findItems(QStringLiteral("made later"), Qt::MatchEndsWith).size(), 1);
+
+    // A double click on a file confirms it.
+    auto *list = panel()->findChild<QListWidget *>(QStringLiteral("ctFile"));
+    ASSERT_EQ(list->findItems(QStringLiteral("plan.tvd"), Qt::MatchExactly).size(), 1);
+    const QPoint file = list->visualItemRect(list->findItems(QStringLiteral("plan.tvd"), Qt::MatchExactly).first()).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, file);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, file);
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("plan.tvd"));
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 1);
+
+    // The next run's panel opens in the folder used last.
+    EXPECT_EQ(FilePanel().currentDirectory(), QDir(files.path()).absolutePath());
+}
+
 TEST_F(FileCommandsTest, SavingAndOpeningRestoreTheScheme)
 {
     completeScheme();
@@ -196,7 +226,12 @@ TEST_F(FileCommandsTest, TheBatchReportStopsWithAnExitCode)
     completeScheme();
     const QString scenario = files.filePath(QStringLiteral("batch.tvd"));
 
+    // All of it on a machine without a display.
+    QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        headless.remove(QLatin1String(name));
     QProcess run;
+    run.setProcessEnvironment(headless);
     run.setProcessChannelMode(QProcess::SeparateChannels);
     // A scheme that stops for a missing input.
     db().execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = 2"));
@@ -216,4 +251,20 @@ TEST_F(FileCommandsTest, TheBatchReportStopsWithAnExitCode)
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_EQ(run.exitCode(), 0);
     EXPECT_TRUE(QString::fromUtf8(run.readAllStandardOutput()).contains(QStringLiteral("--report")));
+
+    // The window itself says what to do instead of aborting, with no display
+    // at all and with one that cannot be reached.
+    for (const char *display : {"", ":79"}) {
+        QProcessEnvironment environment = headless;
+        if (*display)
+            environment.insert(QStringLiteral("DISPLAY"), QLatin1String(display));
+        run.setProcessEnvironment(environment);
+        run.start(QStringLiteral(TARNVEL_EXECUTABLE), QStringList());
+        ASSERT_TRUE(run.waitForFinished(60000));
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << display;
+        EXPECT_EQ(run.exitCode(), 3) << display;
+        const QString said = QString::fromUtf8(run.readAllStandardError());
+        for (const char *hint : {"нужен графический дисплей", "needs a display", "--report SCENARIO.tvd REPORT.htm", "QT_QPA_PLATFORM=vnc"})
+            EXPECT_TRUE(said.contains(QString::fromUtf8(hint))) << display << said.toStdString();
+    }
 }

@@ -150,3 +150,52 @@ TEST_F(InlineEditorTest, AFailedRewriteKeepsTheOldParameters)
     EXPECT_EQ(common(2), QStringLiteral("250"));
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
 }
+
+TEST_F(InlineEditorTest, AfterACommitTheKeysGoOnInTheList)
+{
+    clickNode(QStringLiteral("Common"));
+    QTreeWidget *lv = window().list();
+    auto currentKey = [lv] { return lv->currentItem() ? lv->currentItem()->data(0, KeyRole).toString() : QString(); };
+    const struct
+    {
+        const char *row;
+        Qt::Key leaveWith;
+        const char *rowAfter;
+    } cases[] = {
+        {"2 ID", Qt::Key_Return, "2 ID"}, // on the edited row
+        {"2 ID", Qt::Key_Escape, "2 ID"},
+        {"53 ID", Qt::Key_Down, "54 ID"}, // the arrow that committed moves on
+        {"54 ID", Qt::Key_Up, "53 ID"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.row);
+        typeInto(QLatin1String(c.row), QStringLiteral("170"), c.leaveWith);
+        EXPECT_FALSE(textEditor()->isVisible());
+        EXPECT_EQ(common(wholeNumber(leadingNumber(QLatin1String(c.row)))), QStringLiteral("170"));
+        EXPECT_EQ(window().focusWidget(), lv); // not the navigator
+        EXPECT_EQ(currentKey(), QLatin1String(c.rowAfter));
+    }
+    window().list()->setCurrentItem(window().rowByKey(QStringLiteral("2 ID")));
+
+    // Down and Enter in the list open the next parameter's editor.
+    QTest::keyClick(lv, Qt::Key_Down);
+    EXPECT_EQ(currentKey(), QStringLiteral("4 ID"));
+    QTest::keyClick(lv, Qt::Key_Return);
+    ASSERT_TRUE(listEditor()->isVisible());
+
+    // The first click on the list editor's arrow opens its list ...
+    QTest::mouseClick(listEditor(), Qt::LeftButton, {}, QPoint(listEditor()->width() - 5, listEditor()->height() / 2));
+    EXPECT_TRUE(listEditor()->view()->isVisible());
+    EXPECT_TRUE(listEditor()->isVisible());
+    listEditor()->hidePopup();
+    // ... and an entry picked there with the mouse is committed at once.
+    listEditor()->showPopup();
+    QAbstractItemView *choices = listEditor()->view();
+    const QPoint second = choices->visualRect(choices->model()->index(1, 0)).center();
+    QTest::mousePress(choices->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseRelease(choices->viewport(), Qt::LeftButton, {}, second);
+    EXPECT_FALSE(listEditor()->isVisible());
+    EXPECT_EQ(common(4), QStringLiteral("2"));
+    EXPECT_EQ(window().focusWidget(), lv);
+    EXPECT_EQ(currentKey(), QStringLiteral("4 ID"));
+}

@@ -1,11 +1,16 @@
 #include "workbench_fixture.h"
 
+#include "store/numbers.h"
+#include "ui/dialogs/bearings_dialog.h"
 #include "ui/dialogs/forces_dialog.h"
 #include "ui/dialogs/loads_dialog.h"
 #include "ui/modal_dialog.h"
 
 #include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -141,6 +146,8 @@ TEST_F(LoadDialogsTest, OnlyTheFirstPointOwnsTheModes)
         EXPECT_EQ(listRow(dialog, 1), (QStringList{"2", "0", "500", "0.4"}));
         EXPECT_FALSE(button(dialog, "ctlCommand0")->isEnabled());
         EXPECT_FALSE(button(dialog, "ctlCommand1")->isEnabled());
+        EXPECT_TRUE(dialog.findChild<QLabel *>(QStringLiteral("lbModesAtFirst"))->text().contains(QStringLiteral("задаются в точке 1")));
+        EXPECT_FALSE(button(dialog, "cmdGoToFirst")->isVisible()); // point 1 has its modes
         QTreeWidget *list = modeList(dialog);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
         EXPECT_TRUE(field(dialog, "txtPower")->isEnabled());
@@ -302,4 +309,110 @@ TEST_F(LoadDialogsTest, MissingInputsSendTheEngineerToThem)
     EXPECT_TRUE(window().findChild<QLineEdit *>(QStringLiteral("TextInput"))->isVisible());
     EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("11 ID"));
     EXPECT_TRUE(state.blnIncomplete);
+}
+
+// At the default sizes every caption and every value of a realistic scheme
+// shows whole, and the columns keep their shares of the list's width, also
+// after the user resizes the dialog.
+TEST_F(LoadDialogsTest, ListColumnsShowRealisticValuesWhole)
+{
+    frmNagr loads(state, false, 1, &window());
+    frmNagrP forces(state, false, 0, &window());
+    frmBearings bearings(state, 0, 0, &window());
+    const struct
+    {
+        QDialog *dialog;
+        const char *list;
+        QList<int> percents; // none: d, D, b, C share (width − 2 × first) / 4 − 5
+        QStringList widest;
+    } cases[] = {
+        {&loads, "ctlListView", {10, 22, 34, 34}, {"99", "-99999.999", "10000", "0.125"}},
+        {&forces, "ctlListView", {10, 10, 10, 10, 26, 34}, {"99", "-99999.999", "-99999.999", "-99999.999", "10000", "0.125"}},
+        {&bearings, "LV", {}, {"36308", "9999", "9999", "999", "999000", "40"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dialog->objectName().toStdString());
+        c.dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(c.dialog));
+        auto *list = c.dialog->findChild<QTreeWidget *>(QLatin1String(c.list));
+        const QFontMetrics metrics(list->font());
+        const int padding = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+        for (int widen : {0, 150}) {
+            c.dialog->resize(c.dialog->width() + widen, c.dialog->height());
+            QApplication::processEvents();
+            const int width = list->viewport()->width();
+            for (int col = 0; col < list->columnCount(); ++col) {
+                SCOPED_TRACE(col);
+                if (!c.percents.isEmpty())
+                    EXPECT_EQ(list->columnWidth(col), width * c.percents.at(col) / 100);
+                else if (col >= 1 && col <= 4)
+                    EXPECT_EQ(list->columnWidth(col), (width - 2 * list->columnWidth(0)) / 4 - 5);
+                EXPECT_LE(metrics.horizontalAdvance(c.widest.at(col)) + padding, list->columnWidth(col));
+                EXPECT_LE(list->header()->sectionSizeHint(col), list->columnWidth(col)); // the caption
+            }
+        }
+        c.dialog->hide();
+    }
+}
+
+TEST_F(LoadDialogsTest, TheLoadDialogsWorkFromTheKeyboard)
+{
+    const int free = addPoint("mnuAddFree");
+    whenDialogOpens([this, free](QDialog &dialog) {
+        QTest::keyClick(button(dialog, "ctlCommand0"), Qt::Key_Space); // "Добавить": mode 1 opens
+        type(dialog, "txtFx", QStringLiteral("100"));
+        type(dialog, "txtSpeed", QStringLiteral("1000"));
+        type(dialog, "txtCoeff", QStringLiteral("1"));
+        QTest::keyClick(field(dialog, "txtFx"), Qt::Key_Return); // the small OK
+        EXPECT_EQ(listRow(dialog, 0).size(), 6);
+        EXPECT_TRUE(powers(free).isEmpty()); // only OK writes
+        EXPECT_EQ(dialog.focusWidget(), modeList(dialog));
+        QTest::keyClick(button(dialog, "ctlCommand3"), Qt::Key_Space);
+        EXPECT_EQ(powers(free).size(), 3);
+    });
+    clickRow(QStringLiteral("AddFPower"));
+
+    addPoint("mnuAddCill");
+    whenDialogOpens([](QDialog &dialog) {
+        QTreeWidget *list = modeList(dialog);
+        EXPECT_EQ(dialog.focusWidget(), list);
+        QStringList order;
+        const QStringList names {"ctlListView", "txtPower", "txtSpeed", "txtCoeff", "ComAdd", "ctlCommand0", "ctlCommand1", "ctlCommand3"};
+        for (QWidget *w = list->nextInFocusChain(); w != list; w = w->nextInFocusChain())
+            if (names.contains(w->objectName()))
+                order << w->objectName();
+        EXPECT_EQ(order, names.mid(1));
+
+        list->setCurrentItem(list->topLevelItem(0));
+        QTest::keyClick(list, Qt::Key_Return); // Enter on a row opens it
+        EXPECT_EQ(dialog.focusWidget(), field(dialog, "txtPower"));
+        type(dialog, "txtPower", QStringLiteral("7"));
+        QTest::keyClick(field(dialog, "txtPower"), Qt::Key_Return);
+        EXPECT_EQ(listRow(dialog, 0), (QStringList{"1", "7", "1000", "1"}));
+        EXPECT_EQ(dialog.focusWidget(), list);
+        EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+        QTest::keyClick(list, Qt::Key_Escape);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    clickRow(QStringLiteral("Power"));
+    EXPECT_TRUE(state.blnIncomplete); // Esc is the close box
+}
+
+TEST_F(LoadDialogsTest, APointWithoutModesIsSentToPointOne)
+{
+    addPoint("mnuAddFree");
+    addPoint("mnuAddFree");
+    whenDialogOpens([](QDialog &dialog) {
+        auto *note = dialog.findChild<QLabel *>(QStringLiteral("lbModesAtFirst"));
+        EXPECT_TRUE(note->isVisible());
+        EXPECT_TRUE(note->text().contains(QStringLiteral("задаются в точке 1"))) << note->text().toStdString();
+        EXPECT_FALSE(field(dialog, "txtFx")->isEnabled());
+        QTest::mouseClick(button(dialog, "cmdGoToFirst"), Qt::LeftButton);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    clickRow(QStringLiteral("AddFPower"));
+    QApplication::processEvents();
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("1 N"));
+    ASSERT_NE(window().list()->currentItem(), nullptr);
+    EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("AddFPower"));
 }

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 using namespace tarnvel;
 
 namespace {
@@ -51,28 +53,86 @@ TEST(StartUp, RestartShowsTheScenarioOfTheLastRun)
     window->close();
 }
 
-TEST(StartUp, AnUnreadableStoreIsReportedAndLeftAsItWas)
-{
-    test::MessageRecorder messages;
-    QTemporaryDir dir;
-    static const char oldFile[] = "Standard Jet DB\0\0\0 an old file of another program";
-    const QByteArray bytes(oldFile, sizeof oldFile - 1);
-    {
-        QFile file(storePath(dir.path()));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    ProgramState state;
-    std::unique_ptr<frmMain> window = startUp(state, dir.path());
-    EXPECT_EQ(window, nullptr);
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Critical);
-    EXPECT_EQ(messages.shown().first().title, QStringLiteral("Tarnvel"));
-    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("TarnvelN.mdb")));
-    EXPECT_FALSE(anySplashVisible());
+namespace {
 
-    QFile file(storePath(dir.path()));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), bytes);
-    EXPECT_FALSE(QFileInfo::exists(storePath(dir.path()) + QStringLiteral("-wal")));
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void prepareFaultyStore(const QString &directory, const char *fault)
+{
+    const QString path = storePath(directory);
+    const QByteArray name(fault);
+    if (name == "old file") {
+        static const char oldFile[] = "Standard Jet DB\0\0\0 an old file of another program";
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(oldFile, sizeof oldFile - 1);
+        return;
+    }
+    if (name == "foreign log") {
+        // Another program's database with changes still in its write-ahead log.
+        sqlite3 *other = nullptr;
+        sqlite3_open(path.toUtf8().constData(), &other);
+        sqlite3_exec(other, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; CREATE TABLE Notes (Body TEXT);"
+                            "INSERT INTO Notes VALUES ('keep');", nullptr, nullptr, nullptr);
+        QFile::copy(path, path + QStringLiteral(".main"));
+        QFile::copy(path + QStringLiteral("-wal"), path + QStringLiteral(".log"));
+        sqlite3_close(other); // would fold the log in: put the crashed state back
+        QFile::remove(path);
+        QFile::copy(path + QStringLiteral(".main"), path);
+        QFile::copy(path + QStringLiteral(".log"), path + QStringLiteral("-wal"));
+        return;
+    }
+    createStore(path);
+    if (name == "missing column") {
+        std::unique_ptr<Database> db = Database::open(path);
+        db->execute(QStringLiteral("ALTER TABLE BearRep DROP COLUMN Osev"));
+    } else if (name == "read-only file") {
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    } else if (name == "read-only folder") {
+        QFile::setPermissions(directory, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+    }
+}
+
+} // namespace
+
+// Every fault of the store is told before the window is used, in words the
+// user can act on, and the file is left exactly as it was.
+TEST(StartUp, StoreFaultsAreReportedAndTheFileLeftAsItWas)
+{
+    const struct
+    {
+        const char *fault;
+        const char *message;
+    } cases[] = {
+        {"old file", "не является базой данных"},
+        {"foreign log", "не является базой данных Tarnvel"},
+        {"missing column", "в таблице BearRep нет столбца Osev"},
+        {"read-only file", "доступен только для чтения"},
+        {"read-only folder", "доступна только для чтения"},
+    };
+    for (const auto &c : cases) {
+        test::MessageRecorder messages;
+        QTemporaryDir dir;
+        prepareFaultyStore(dir.path(), c.fault);
+        const QString path = storePath(dir.path());
+        const QByteArray store = bytesOf(path), log = bytesOf(path + QStringLiteral("-wal"));
+        EXPECT_EQ(log.isEmpty(), QByteArray(c.fault) != "foreign log");
+
+        ProgramState state;
+        std::unique_ptr<frmMain> window = startUp(state, dir.path());
+        EXPECT_EQ(window, nullptr) << c.fault;
+        ASSERT_EQ(messages.shown().size(), 1) << c.fault;
+        EXPECT_EQ(messages.shown().first().icon, MessageIcon::Critical);
+        EXPECT_EQ(messages.shown().first().title, QStringLiteral("Tarnvel"));
+        EXPECT_TRUE(messages.shown().first().text.contains(QString::fromUtf8(c.message)))
+            << c.fault << messages.shown().first().text.toStdString();
+        EXPECT_FALSE(anySplashVisible());
+        EXPECT_EQ(bytesOf(path), store) << c.fault;
+        EXPECT_EQ(bytesOf(path + QStringLiteral("-wal")), log) << c.fault;
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
 }

@@ -20,9 +20,3 @@ CREATE TABLE PointForses (PointID INTEGER, ParameterID INTEGER, ParameterValue D
 CREATE TABLE Reakz (ParameterID INTEGER, ParamValue DOUBLE);
 CREATE TABLE BearRep (Side INTEGER, BearingID INTEGER, Kb DOUBLE, Kt DOUBLE, Pr DOUBLE, Lh DOUBLE, Kv DOUBLE,
                       e DOUBLE, X DOUBLE, Y DOUBLE, RollRing INTEGER, Radial INTEGER, Osev INTEGER);
-
-CREATE INDEX DefaultParametersByParameter ON DefaultParameters (ParameterID, DefaultValue);
-CREATE INDEX PointParametersByPoint ON PointParameters (PointID, ParameterID);
-CREATE INDEX PowersByPoint ON Powers (PointID, RezNumber);
-CREATE INDEX PointForsesByPoint ON PointForses (PointID, RezNumber);
-CREATE INDEX BearingsByTip ON Bearings (TipID, C);

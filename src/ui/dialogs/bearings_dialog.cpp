@@ -14,10 +14,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -72,6 +74,7 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
     LV->setHeaderLabels({QStringLiteral("Подшипник"), QStringLiteral("d"), QStringLiteral("D"), QStringLiteral("b"),
                          QStringLiteral("C (H)"), QStringLiteral("Угол контакта")});
     LV->header()->setStretchLastSection(false);
+    LV->viewport()->installEventFilter(this);
     cmdAdd = new QPushButton(QStringLiteral("< Добавить"), frCatalog);
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
     cmdDel = new QPushButton(QStringLiteral("> Удалить"), frCatalog);
@@ -183,29 +186,56 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
     connect(cmdCanselNew, &QPushButton::clicked, this, guarded(&frmBearings::cmdCanselNew_Click));
     connect(cmdOK, &QPushButton::clicked, this, guarded(&frmBearings::cmdOK_Click));
 
+    // Keys: Enter confirms the page in front ("OK" of the support, or of the
+    // new bearing), Esc closes the dialog without a change; the arrows in
+    // the list choose the bearing.
+    cmdOK->setDefault(true);
+    for (QLineEdit *box : frNewBear->findChildren<QLineEdit *>())
+        connect(box, &QLineEdit::returnPressed, cmdAddNew, &QPushButton::click);
+    LV->setFocus();
+
     frNewBear->hide();
     Form_Load();
 }
 
-void frmBearings::resizeEvent(QResizeEvent *event)
+bool frmBearings::eventFilter(QObject *watched, QEvent *event)
 {
-    QDialog::resizeEvent(event);
-    sizeColumns();
+    if (watched == LV->viewport() && event->type() == QEvent::Resize)
+        sizeColumns();
+    return QDialog::eventFilter(watched, event);
 }
 
-// The size and rating columns share what the designation and angle columns leave.
+// The designation and angle columns are as wide as their captions and a long
+// designation need; the size and rating columns share the rest of the list's
+// visible width. The list is never so narrow that a size up to 9999 mm or a
+// rating up to 999 000 N would not show whole.
+void frmBearings::designColumns()
+{
+    const QFontMetrics metrics(LV->font());
+    QStyle *style = LV->style();
+    const int padding = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, LV) + 1);
+    QHeaderView *header = LV->header();
+    m_designedWidth = std::max({header->sectionSizeHint(0), header->sectionSizeHint(5),
+                                metrics.horizontalAdvance(QStringLiteral("7000108Ш")) + padding});
+    int shared = metrics.horizontalAdvance(QStringLiteral("999000")) + padding;
+    for (int c = 1; c <= 4; ++c)
+        shared = std::max(shared, header->sectionSizeHint(c));
+    LV->setMinimumWidth(2 * m_designedWidth + 4 * (shared + 5) + 3 + 2 * LV->frameWidth()
+                        + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, LV));
+}
+
 void frmBearings::sizeColumns()
 {
-    const int first = 110;
-    LV->setColumnWidth(0, first);
-    LV->setColumnWidth(5, first);
-    const int width = std::max(20, (LV->viewport()->width() - 2 * first) / 4 - 5);
+    LV->setColumnWidth(0, m_designedWidth);
+    LV->setColumnWidth(5, m_designedWidth);
+    const int width = std::max(20, (LV->viewport()->width() - 2 * m_designedWidth) / 4 - 5);
     for (int c = 1; c <= 4; ++c)
         LV->setColumnWidth(c, width);
 }
 
 void frmBearings::Form_Load()
 {
+    designColumns();
     sizeColumns();
     Database &db = m_state.database();
     ctlBT->blockSignals(true);
@@ -392,8 +422,8 @@ void frmBearings::cmdAddNew_Click()
     m_state.database().execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES (%1, %2, %3, %4, %5, %6, %7, %8)")
                                    .arg(quoted(designation), SqlNum(txtGab[0]->text().trimmed()), SqlNum(txtGab[1]->text().trimmed()),
                                         SqlNum(txtGab[2]->text().trimmed()), SqlNum(txtC->text().trimmed()),
-                                        SqlNum(txtC0->text().trimmed()), SqlNum(txtAlfa->text().trimmed()))
-                                   .arg(m_tipId));
+                                        SqlNum(txtC0->text().trimmed()), SqlNum(txtAlfa->text().trimmed()),
+                                        QString::number(m_tipId)));
     cmdCanselNew_Click();
     fillList();
     for (int i = 0; i < LV->topLevelItemCount(); ++i) {
@@ -412,6 +442,17 @@ void frmBearings::cmdCanselNew_Click()
     frCatalog->show();
     frCatalog->raise();
     cmdOK->setEnabled(LV->topLevelItemCount() > 0);
+    LV->setFocus();
+}
+
+// Esc on the new-bearing page leaves the page, not the dialog.
+void frmBearings::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && !frNewBear->isHidden()) {
+        cmdCanselNew_Click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmBearings::cmdDel_Click()

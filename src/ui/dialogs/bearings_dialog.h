@@ -53,18 +53,21 @@ public:
     void selectBearing(qint64 bearingId);
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void Form_Load();
     void fillList();
     void itemSelected();
+    void designColumns();
     void sizeColumns();
 
     ProgramState &m_state;
     int m_side;
     qint64 m_bearingId;
     int m_tipId = 0;
+    int m_designedWidth = 110; // of the designation and angle columns
 
     QFrame *frCatalog = nullptr;
     QComboBox *ctlBT = nullptr;

@@ -39,8 +39,11 @@ frmNagrP::frmNagrP(ProgramState &state, bool firstPointFlag, int pointId, QWidge
     setObjectName(QStringLiteral("frmNagrP"));
     resize(640, 400);
 
-    ctlListView->setHeaderLabels({QStringLiteral("Режим"), QStringLiteral("Fx"), QStringLiteral("Fy"), QStringLiteral("Fz"),
-                                  QStringLiteral("Частота вращения"), QStringLiteral("Коеффициент использования")});
+    // Projections up to ±99 999.999 in the force unit, speeds up to 10 000 rpm.
+    setColumns({QStringLiteral("Режим"), QStringLiteral("Fx"), QStringLiteral("Fy"), QStringLiteral("Fz"),
+                QStringLiteral("Частота вращения"), QStringLiteral("Коеффициент использования")},
+               {QStringLiteral("99"), QStringLiteral("-99999.999"), QStringLiteral("-99999.999"), QStringLiteral("-99999.999"),
+                QStringLiteral("10000.5"), QStringLiteral("0.125")});
 
     ctlFrame = new QFrame(this);
     ctlFrame->setObjectName(QStringLiteral("ctlFrame"));
@@ -78,6 +81,7 @@ frmNagrP::frmNagrP(ProgramState &state, bool firstPointFlag, int pointId, QWidge
     layout->addWidget(ctlListView, 1);
     layout->addWidget(ctlFrame);
     layout->addLayout(commands);
+    setUpKeys({}, {txtFx, txtFy, txtFz, txtSpeed, txtCoeff});
 
     Form_Load();
 }

@@ -31,11 +31,9 @@ private:
 
     int m_pointId;
 
-    QFrame *ctlFrame = nullptr;
     QLineEdit *txtFx = nullptr;
     QLineEdit *txtFy = nullptr;
     QLineEdit *txtFz = nullptr;
-    QPushButton *ComAdd = nullptr;
 };
 
 } // namespace tarnvel

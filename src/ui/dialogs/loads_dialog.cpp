@@ -61,8 +61,10 @@ frmNagr::frmNagr(ProgramState &state, bool firstPointFlag, int kind, QWidget *pa
         connect(ctlOption[i], &QRadioButton::clicked, this, [this, i] { ctlOption_Click(i); });
     }
 
-    ctlListView->setHeaderLabels({QStringLiteral("Режим"), QStringLiteral("Нагрузка"),
-                                  QStringLiteral("Частота вращения (об./мин.)"), QStringLiteral("Коэффициент использования")});
+    // Loads up to 99 999.999 in any unit, speeds up to 10 000 rpm.
+    setColumns({QStringLiteral("Режим"), QStringLiteral("Нагрузка"), QStringLiteral("Частота вращения (об./мин.)"),
+                QStringLiteral("Коэффициент использования")},
+               {QStringLiteral("99"), QStringLiteral("-99999.999"), QStringLiteral("10000.5"), QStringLiteral("0.125")});
 
     ctlFrame = new QFrame(this);
     ctlFrame->setObjectName(QStringLiteral("ctlFrame"));
@@ -93,6 +95,7 @@ frmNagr::frmNagr(ProgramState &state, bool firstPointFlag, int kind, QWidget *pa
     layout->addWidget(ctlListView, 1);
     layout->addWidget(ctlFrame);
     layout->addLayout(commands);
+    setUpKeys({ctlOption[0], ctlOption[1], ctlOption[2], ctlOption[3]}, {txtPower, txtSpeed, txtCoeff});
 
     Form_Load();
 }

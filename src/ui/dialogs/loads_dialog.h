@@ -37,9 +37,7 @@ private:
     int m_kind;
 
     QRadioButton *ctlOption[4] = {};
-    QFrame *ctlFrame = nullptr;
     QLineEdit *txtPower = nullptr;
-    QPushButton *ComAdd = nullptr;
 };
 
 } // namespace tarnvel

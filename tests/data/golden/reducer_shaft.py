@@ -653,8 +653,10 @@ def main():
     r = calculate()
     lines, extremes = expected_lines(r)
     report(r, extremes)
-    with open(os.path.join(HERE, "reducer_shaft.tvd"), "wb") as f:
-        f.write(scenario_bytes(r))
+    # The same scenario is shipped as the program's worked example.
+    for folder in (HERE, os.path.join(HERE, "..", "..", "..", "examples")):
+        with open(os.path.join(folder, "reducer_shaft.tvd"), "wb") as f:
+            f.write(scenario_bytes(r))
     with open(os.path.join(HERE, "expected.txt"), "w", encoding="utf-8", newline="\n") as f:
         f.write("# Written by reducer_shaft.py; see README.md. Tab-separated.\n")
         f.write("\n".join(lines) + "\n")

@@ -5,11 +5,9 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QHash>
 #include <QPainter>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace tarnvel {
@@ -47,35 +45,6 @@ bool isDrawable(const PlaneDiagram &d)
     const qsizetype k = d.position.size();
     return d.U >= 1 && k >= 1 && d.left.size() == k && d.right.size() == k && d.step.size() == k
         && d.curve.size() == d.U + 1;
-}
-
-uchar paletteIndex(QRgb colour)
-{
-    static const QHash<QRgb, uchar> exact = [] {
-        QHash<QRgb, uchar> map;
-        const QList<QRgb> &palette = diagramPalette();
-        for (int i = 0; i < palette.size(); ++i)
-            map.insert(palette.at(i) | 0xff000000u, static_cast<uchar>(i));
-        return map;
-    }();
-    const auto it = exact.constFind(colour | 0xff000000u);
-    if (it != exact.constEnd())
-        return it.value();
-
-    const QList<QRgb> &palette = diagramPalette();
-    int best = 0;
-    int bestDistance = INT_MAX;
-    for (int i = 0; i < palette.size(); ++i) {
-        const int dr = qRed(colour) - qRed(palette.at(i));
-        const int dg = qGreen(colour) - qGreen(palette.at(i));
-        const int db = qBlue(colour) - qBlue(palette.at(i));
-        const int distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = i;
-        }
-    }
-    return static_cast<uchar>(best);
 }
 
 // Moments are labelled in thousandths to three decimals; a rounding residue
@@ -309,7 +278,7 @@ void DrawEpur(const PlaneDiagram &diagram, const QString &caption, QImage &bitma
         for (int x = 0; x < width; ++x) {
             if (source[x] != runColour) {
                 runColour = source[x];
-                runIndex = paletteIndex(runColour);
+                runIndex = nearestPaletteIndex(runColour);
             }
             target[x] = runIndex;
         }

@@ -18,8 +18,8 @@
 // 1: entries follow) then, for 1, the int32 entry count n and the int32 index
 // of the first entry (always 1), then the n entries. A scenario without
 // general parameters and points is therefore 2 + 2 + 2·24 = 52 bytes.
-// Bytes after the record are never read: files written over a longer old file
-// by earlier versions keep a stale tail.
+// Bytes after the record are never read: a file saved over a longer one may
+// keep the longer one's stale tail.
 
 #include "scheme/load_modes.h"
 

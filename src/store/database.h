@@ -153,8 +153,9 @@ private:
     QHash<QString, ::sqlite3_stmt *> m_statements;
 };
 
-// The workspace of the original engine interface has nothing to do here; it
-// is kept as an object so that start-up and shutdown read as the design does.
+// The session the start-up opens and the shutdown closes: a name and a user
+// for the log, and whether it is still open. SQLite needs no such session; the
+// object keeps start-up and shutdown symmetric and testable.
 struct Workspace
 {
     QString name = QStringLiteral("TarnvelWorkSpace");

@@ -9,9 +9,9 @@
 
 namespace tarnvel {
 
-// The program writes its statements in the desktop-database dialect it was
-// designed with. SQLite already accepts backtick and bracket quoting; these
-// helpers cover the rest.
+// The program's statements use a desktop-database dialect ("DELETE * FROM",
+// TRANSFORM … PIVOT crosstabs). SQLite already accepts backtick and bracket
+// quoting; these helpers translate the rest.
 
 // "DELETE * FROM t …" and "DELETE a, b FROM t …" delete whole rows: both
 // become "DELETE FROM t …". Any other statement is returned unchanged.

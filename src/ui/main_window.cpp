@@ -183,7 +183,8 @@ void frmMain::createMenus()
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFileNew = named(mnuFile->addAction(QStringLiteral("Новый...")), "mnuFileNew");
     mnuFileOpen = named(mnuFile->addAction(QStringLiteral("Открыть...")), "mnuFileOpen");
-    // The caption starts with a Latin C, as it always has.
+    // The caption's first letter is a Latin C, not a Cyrillic one; retyping the
+    // line would lose it, hence the split literal.
     mnuSave = named(mnuFile->addAction(QStringLiteral("C") + QStringLiteral("охранить...")), "mnuSave");
     mnuFile->addSeparator();
     mnuReport = named(mnuFile->addAction(QStringLiteral("Отчёт...")), "mnuReport");

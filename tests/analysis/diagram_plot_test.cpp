@@ -88,15 +88,67 @@ TEST(DrawEpur, PositiveDiagramPixels)
     EXPECT_TRUE(anyInRect(bitmap, QRect(103, 206, 5, 9), rgb(plotColour::outline)));
     // Dimension line of the load, below the axis.
     EXPECT_EQ(pixel(bitmap, 300, 280), rgb(plotColour::dimension));
-    // Caption and dimension labels are black text.
+    // The caption is black text.
     EXPECT_TRUE(anyInRect(bitmap, QRect(20, 12, 300, 25), qRgb(0, 0, 0)));
-    EXPECT_TRUE(anyInRect(bitmap, QRect(300, 305, 30, 18), qRgb(0, 0, 0))); // "50"
-    // Peak label "25" right of the vertex at the load.
-    EXPECT_TRUE(anyInRect(bitmap, QRect(305, 60, 40, 35), qRgb(0, 0, 0)));
     // White elsewhere: above the diagram, beside the caption, right margin.
     EXPECT_EQ(pixel(bitmap, 500, 60), qRgb(255, 255, 255));
     EXPECT_EQ(pixel(bitmap, 590, 200), qRgb(255, 255, 255));
     EXPECT_EQ(pixel(bitmap, 5, 5), qRgb(255, 255, 255));
+}
+
+TEST(DrawEpur, LabelsSitWhereTheLayoutPutsThem)
+{
+    // Centre load −1000 on 100 mm: the peak vertex at (40 + 50·5.2, 255 − 180) =
+    // (300, 75). Its value labels start 5 + 520/100 px right of it: the value
+    // left of the load at the vertex's height, the one right of it, whose line
+    // leaves steeply downwards, two label heights higher. Dimension labels sit
+    // 25 px above the bottom at their mark: "0" at 40, "50" at 300, "100" at 560.
+    QImage bitmap = blankDiagramBitmap();
+    DrawEpur(centreLoad(-1000), QString(), bitmap);
+
+    QImage expected(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
+    expected.setDotsPerMeterX(3780);
+    expected.setDotsPerMeterY(3780);
+    expected.fill(Qt::white);
+    QPainter painter(&expected);
+    painter.setFont(diagramFont());
+    const int h = PrintValue(painter, 25, 310, 75).height();
+    PrintValue(painter, 25, 310, 75 - 2 * h);
+    for (const auto &[value, x] : { std::pair { 0, 40 }, { 50, 300 }, { 100, 560 } })
+        PrintValue(painter, value, x, 305);
+    painter.end();
+
+    // Every black pixel belongs to a label; lines drawn later may cover a few of them.
+    int drawn = 0, labelled = 0;
+    for (int y = 0; y < kCanvasHeight - 1; ++y) {
+        for (int x = 0; x < kCanvasWidth; ++x) {
+            const bool black = pixel(bitmap, x, y) == qRgb(0, 0, 0);
+            const bool label = pixel(expected, x, y) == qRgb(0, 0, 0);
+            EXPECT_TRUE(!black || label) << x << ", " << y;
+            drawn += black;
+            labelled += label;
+        }
+    }
+    EXPECT_GT(drawn, labelled * 9 / 10);
+}
+
+TEST(DiagramPalette, ColoursOffThePaletteTakeTheNearest)
+{
+    const struct
+    {
+        QRgb colour;
+        int index;
+    } cases[] = {
+        { qRgb(0, 0, 128), 4 }, // navy itself
+        { qRgb(250, 10, 5), 9 }, // red
+        { qRgb(100, 100, 100), 7 }, // gray 128: 3·28² against black's 3·100²
+        { qRgb(170, 170, 170), 8 }, // silver 192: 3·22² against gray's 3·42²
+        { qRgb(20, 200, 30), 10 }, // lime
+        { qRgb(64, 0, 0), 0 }, // halfway between black and maroon: the first
+        { qRgb(255, 255, 250), 15 }, // white
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(nearestPaletteIndex(c.colour), c.index) << std::hex << c.colour;
 }
 
 TEST(DrawEpur, NegativeDiagramHangsBelowTheAxis)

@@ -79,6 +79,10 @@ TEST(BuildEpur, OffAxisAxialForceJumps)
     EXPECT_NEAR(d.xoz.curve[70], 3000, 1e-9);
     EXPECT_NEAR(d.xoz.curve[100], 0, 1e-9);
     EXPECT_EQ(ArrayMaxAbs(d.yoz.curve), 0); // y = 0: nothing in YOZ
+    // The same force off the axis along y jumps the YOZ diagram alike.
+    const DiagramEntry &alongY = build({ { 0, 20, 40, 0, 0, 500 } }, 100, 0, 100).entries[2];
+    EXPECT_NEAR(alongY.MyL, -4000, 1e-9);
+    EXPECT_NEAR(alongY.MyR, 6000, 1e-9);
 
     // On the axis the same force bends nothing.
     EXPECT_EQ(ArrayMaxAbs(build({ { 0, 0, 40, 0, 0, 500 } }, 100, 0, 100).xoz.curve), 0);

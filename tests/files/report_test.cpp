@@ -4,6 +4,7 @@
 #include "analysis/scheme_store.h"
 #include "files/file_names.h"
 #include "files/windows1251.h"
+#include "store/numbers.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,16 +95,12 @@ protected:
         setCommon(4, 1);
         setCommon(38, 1);
 
-        const qint64 gear = addPoint(1, 3);
-        const std::pair<int, double> gearData[] = { { 11, 2.5 }, { 12, 20 }, { 13, 60 }, { 14, 0 }, { 15, 1 },
-            { 16, 0 }, { 17, 0 }, { 18, 1 }, { 19, 2 }, { 20, 90 }, { 33, 50 } };
-        for (const auto &[id, v] : gearData)
-            insert(QStringLiteral("PointParameters (PointID, ParameterID, ParValue)"), { gear, id, v });
-        const double modes[2][3] = { { 100, 1000, 0.7 }, { 80, 1500, 0.3 } }; // N·m, rpm, share
-        for (int r = 1; r <= 2; ++r)
-            for (int kind = 1; kind <= 4; ++kind)
-                insert(QStringLiteral("Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber)"),
-                    { gear, kind == 4 ? modes[r - 1][0] : kind, modes[r - 1][1], modes[r - 1][2], kind, 4, r });
+        const qint64 gear = addPoint(1, 3,
+            { { 11, 2.5 }, { 12, 20 }, { 13, 60 }, { 14, 0 }, { 15, 1 }, { 16, 0 }, { 17, 0 }, { 18, 1 }, { 19, 2 },
+                { 20, 90 }, { 33, 50 } });
+        // N·m, rpm, share; kinds 1 … 3 hold placeholders.
+        addPowers(gear, 1, 1000, 0.7, { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 4, 100 } });
+        addPowers(gear, 2, 1500, 0.3, { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 4, 80 } });
         const double forces[2][6]
             = { { 1234.56789, 449.35, 0, 0, 1234.56789, 0 }, { 987.6543, 359.48, 0, 0, 987.65, 0 } };
         const int forceIds[6] = { 35, 36, 37, 8, 9, 10 };
@@ -114,11 +111,8 @@ protected:
         addEquivalentForces(gear, 0, 25, 50, 0, 1180, 0);
 
         const qint64 force = addFreeForce(2, 0, 40, 120, 105, -52, 17);
-        const double loads[2][5] = { { 100, -50, 20, 1000, 0.7 }, { 120, -60, 25, 1500, 0.3 } };
-        for (int r = 1; r <= 2; ++r)
-            for (int k = 0; k < 3; ++k)
-                insert(QStringLiteral("Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber)"),
-                    { force, loads[r - 1][k], loads[r - 1][3], loads[r - 1][4], 5 + k, 1, r });
+        addPowers(force, 1, 1000, 0.7, { { 5, 100 }, { 6, -50 }, { 7, 20 } }, 1);
+        addPowers(force, 2, 1500, 0.3, { { 5, 120 }, { 6, -60 }, { 7, 25 } }, 1);
 
         const double reactions[7] = { -26.25, 2.0625, 26.33, -78.75, -1130.0625, 1132.8, -17 };
         for (int i = 0; i < 7; ++i)

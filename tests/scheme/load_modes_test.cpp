@@ -1,9 +1,12 @@
+#include "scheme/free_force.h"
 #include "scheme/load_modes.h"
 #include "store/database.h"
 #include "store/numbers.h"
-#include "test_support.h"
+#include "analysis/scheme_store.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace tarnvel;
 using tarnvel::test::countRows;
@@ -54,18 +57,34 @@ TEST(ConvertLoad, WorkedExamplesAndRoundTrips)
     EXPECT_EQ(untouched, (ModeRecord { 1, 2, 3, 4, 5, 6 }));
 }
 
+TEST(FreeForceEquivalent, SignedPowerMeanOverTheModes)
+{
+    // F = sign(S)·|S|^(1/p), S = Σ w·sign(F)·|F|^p, p = 10/3: opposite loads
+    // of equal weight cancel, a missing weight ends the sum.
+    const auto mean = [](double s) { return std::copysign(std::pow(std::fabs(s), 0.3), s); };
+    const double p = 10.0 / 3.0;
+    const struct
+    {
+        QVector<double> forces, weights;
+        double expected;
+    } cases[] = {
+        { { 100 }, { 1 }, 100 },
+        { { -200 }, { 1 }, -200 },
+        { { 100, -100 }, { 0.5, 0.5 }, 0 },
+        { { 0, 50 }, { 0.5, 0.5 }, mean(0.5 * std::pow(50, p)) },
+        { { 100, -50 }, { 0.7, 0.3 }, mean(0.7 * std::pow(100, p) - 0.3 * std::pow(50, p)) },
+        { { -100, 50 }, { 0.7, 0.3 }, mean(-0.7 * std::pow(100, p) + 0.3 * std::pow(50, p)) },
+        { { 100, 200 }, { 1 }, 100 },
+    };
+    for (const auto &c : cases)
+        EXPECT_NEAR(freeForceEquivalent(c.forces, c.weights), c.expected, 1e-9) << c.forces.value(0);
+}
+
 namespace {
 
-class ModesTest : public ::testing::Test
+class ModesTest : public test::SchemeStore
 {
 protected:
-    void SetUp() override { db = store.open(); }
-
-    int addPoint(int number, int group)
-    {
-        db->execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (%1, %2)").arg(number).arg(group));
-        return int(db->lastInsertId());
-    }
 
     // Modes 1..count, each with the given kinds: speed base·r, coefficient 0.1·r,
     // load 10·kind + r.
@@ -73,15 +92,8 @@ protected:
         int pid, int count, double base, std::initializer_list<int> kinds = { 1, 2, 3, 4 }, int powerNumber = 1)
     {
         for (int rez = 1; rez <= count; ++rez) {
-            for (int kind : kinds) {
-                db->execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, "
-                                           "RezNumber) VALUES (%1, %2, %3, %4, %5, %6, %7)")
-                                .arg(pid)
-                                .arg(SqlNum(kind * 10.0 + rez), SqlNum(base * rez), SqlNum(rez / 10.0))
-                                .arg(kind)
-                                .arg(powerNumber)
-                                .arg(rez));
-            }
+            for (int kind : kinds)
+                addPowers(pid, rez, base * rez, rez / 10.0, { { kind, kind * 10.0 + rez } }, powerNumber);
         }
     }
 
@@ -101,9 +113,6 @@ protected:
         }
         return rows;
     }
-
-    test::TempStore store;
-    std::unique_ptr<Database> db;
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "scheme/mesh_forces.h"
 #include "store/database.h"
 #include "store/numbers.h"
-#include "test_support.h"
+#include "analysis/scheme_store.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +77,8 @@ TEST(Involute, MatchesTheTablesBothWays)
         EXPECT_NEAR(Involute(DegToRad(degrees)), involute, 5e-7) << degrees;
         EXPECT_NEAR(InverseInvolute(Involute(DegToRad(degrees))).value_or(0) / kDeg, degrees, 1e-6) << degrees;
     }
+    // Steep angles too: inv 80° = tan 80° − 80·π/180 = 4.275018.
+    EXPECT_NEAR(InverseInvolute(4.275018).value_or(0) / kDeg, 80, 1e-5);
     // Above inv ≈ 1e4 (the start just below 90°) Newton's steps jump across the
     // poles of tan θ; far up the 1e-11 test is finer than the doubles.
     EXPECT_FALSE(InverseInvolute(1e6).has_value());
@@ -279,48 +281,14 @@ TEST(MeshGeometry, ImpossibleGearDataAreReported)
 
 namespace {
 
-class MeshStoreTest : public ::testing::Test
+class MeshStoreTest : public test::SchemeStore
 {
 protected:
-    void SetUp() override { db = store.open(); }
-
     void exec(const QString &statement) { db->execute(statement); }
-
-    // A point with the given gear data; choices by their code.
-    int addPoint(int group, std::initializer_list<std::pair<int, double>> values)
+    int spurPoint() { return int(addSpurGear(1, 75)); }
+    void addTorque(qint64 pid, int rez, int powerId, double torque, double speed, double coeff)
     {
-        exec(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (1, %1)").arg(group));
-        const int pid = int(db->lastInsertId());
-        for (const auto &[id, value] : values)
-            exec(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)")
-                     .arg(pid)
-                     .arg(id)
-                     .arg(SqlNum(value)));
-        return pid;
-    }
-
-    int spurPoint()
-    {
-        return addPoint(3,
-            { { 11, 3 }, { 12, 20 }, { 13, 40 }, { 14, 0 }, { 15, 1 }, { 16, 0 }, { 17, 0 }, { 18, 1 }, { 19, 1 },
-                { 20, 0 }, { 33, 75 } });
-    }
-
-    void setCommon(int id, double value)
-    {
-        exec(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (%1, %2)")
-                 .arg(id)
-                 .arg(SqlNum(value)));
-    }
-
-    void addTorque(int pid, int rez, int powerId, double torque, double speed, double coeff)
-    {
-        exec(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES "
-                            "(%1, %2, %3, %4, %5, 4, %6)")
-                 .arg(pid)
-                 .arg(SqlNum(torque), SqlNum(speed), SqlNum(coeff))
-                 .arg(powerId)
-                 .arg(rez));
+        addPowers(pid, rez, speed, coeff, { { powerId, torque } });
     }
 
     // "ParameterID value RezNumber" in the order the rows were written.
@@ -337,9 +305,6 @@ protected:
                         .arg(rs.field(QStringLiteral("RezNumber")).toInt());
         return rows;
     }
-
-    test::TempStore store;
-    std::unique_ptr<Database> db;
 };
 
 } // namespace
@@ -370,7 +335,7 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
 {
     // Choice 2 of α shows "25°", of the hand "2 - левое"; whole numbers round
     // halves to even (20.5 teeth → 20); torques in kgf·m with force unit 2.
-    const int cylinder = addPoint(3,
+    const int cylinder = addPoint(1, 3,
         { { 11, 2.5 }, { 12, 20.5 }, { 13, 41 }, { 14, 8 }, { 15, 2 }, { 16, 0.25 }, { 17, -0.1 }, { 18, 2 }, { 19, 2 },
             { 20, 45 }, { 33, 12.5 } });
     setCommon(4, 2);
@@ -398,11 +363,12 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
     // An enumerated datum without a row shows its choice 1: α = 20°.
     exec(QStringLiteral("DELETE FROM CommonParameters"));
     setCommon(38, 1);
-    const int cone = addPoint(4,
+    const int cone = addPoint(1, 4,
         { { 21, 4 }, { 22, 20 }, { 23, 40 }, { 24, 35 }, { 26, 90 }, { 27, 20 }, { 28, 2 }, { 30, 1 }, { 31, 1 },
             { 32, 180 }, { 34, 40 } });
     addTorque(cone, 1, 4, 100, 1000, 1);
     in = ReadMeshInputs(*db, cone, 4);
+    EXPECT_EQ(MeshForceCommand(*db, cone, 4).status, MeshStatus::Ok);
     ConicalMeshInput expected = kBevel;
     expected.spiralAngle = 35;
     expected.positionAngle = 180;
@@ -426,6 +392,7 @@ TEST_F(MeshStoreTest, StopsNameTheMissingInput)
         { "zero speed", 1, 1, 0, {}, 3, MeshStatus::ZeroSpeedSum, 0 },
         { "no direction", 1, 0, 1000, {}, 3, MeshStatus::NoDirection, 38 },
         { "no module", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 11", 3, MeshStatus::ZeroParameter, 11 },
+        { "no teeth", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 12", 3, MeshStatus::ZeroParameter, 12 },
         { "no mating teeth", 1, 2, 1000, "SET ParValue = 0 WHERE ParameterID = 13", 3, MeshStatus::ZeroParameter, 13 },
         { "shifts too negative", 1, 1, 1000, "SET ParValue = -1.5 WHERE ParameterID = 16 OR ParameterID = 17", 3,
             MeshStatus::InconsistentGearData, 0 },

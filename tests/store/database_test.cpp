@@ -1,7 +1,7 @@
 #include "store/database.h"
 #include "store/numbers.h"
 #include "store/store_file.h"
-#include "test_support.h"
+#include "analysis/scheme_store.h"
 
 #include <gtest/gtest.h>
 
@@ -10,49 +10,26 @@ using tarnvel::test::countRows;
 
 namespace {
 
-class StoreTest : public ::testing::Test
+class StoreTest : public test::SchemeStore
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(store.dir.isValid());
-        db = store.open();
-    }
-
-    void addPowers(int pointId, int rez, double speed, double coeff, std::initializer_list<std::pair<int, double>> loads,
-                   int powerNumber = 1)
-    {
-        for (const auto &[powerId, power] : loads) {
-            db->execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) "
-                                       "VALUES (%1, %2, %3, %4, %5, %6, %7)")
-                            .arg(pointId)
-                            .arg(SqlNum(power), SqlNum(speed), SqlNum(coeff))
-                            .arg(powerId)
-                            .arg(powerNumber)
-                            .arg(rez));
-        }
-    }
-
     // Two points sharing two modes: gear point 1 (loads in kW, kind 2) and
     // free-force point 2.
     void addTwoPointScheme()
     {
         addPowers(1, 1, 1000, 0.7, {{1, 13.596}, {2, 10}, {3, 9.7371}, {4, 95.4930}}, 2);
         addPowers(1, 2, 500, 0.3, {{1, 6.798}, {2, 5}, {3, 9.7371}, {4, 95.4930}}, 2);
-        addPowers(2, 1, 1000, 0.7, {{5, 100}, {6, -200}, {7, 0}});
-        addPowers(2, 2, 500, 0.3, {{5, 50}, {6, -100}, {7, 10}});
+        addPowers(2, 1, 1000, 0.7, {{5, 100}, {6, -200}, {7, 0}}, 1);
+        addPowers(2, 2, 500, 0.3, {{5, 50}, {6, -100}, {7, 10}}, 1);
     }
 
     static QStringList text(const Recordset &rs, const QStringList &columns)
     {
         QStringList row;
         for (const QString &column : columns)
-            row << (rs.field(column).isNull() ? QStringLiteral("<empty>") : SqlNum(rs.field(column)));
+            row << (rs.field(column).isNull() ? QStringLiteral("-") : SqlNum(rs.field(column)));
         return row;
     }
-
-    test::TempStore store;
-    std::unique_ptr<Database> db;
 };
 
 const QString kModeSpeeds = QStringLiteral(
@@ -93,71 +70,47 @@ QString meshForces(int pid, int r)
 
 } // namespace
 
-TEST_F(StoreTest, ModeSpeedsCrosstabHasOneRowPerModeAndAColumnPerPoint)
+TEST_F(StoreTest, CrosstabsOfTheModesAndLoads)
 {
-    addTwoPointScheme();
-    Recordset rs = db->openRecordset(kModeSpeeds);
-    EXPECT_EQ(rs.columns(), (QStringList{"RezNumber", "Coeff", "FFSpeed", "1", "2"}));
-    ASSERT_EQ(rs.rowCount(), 2);
-    const QStringList columns{"RezNumber", "Coeff", "FFSpeed", "1", "2"};
-    EXPECT_EQ(text(rs, columns), (QStringList{"1", "0.7", "1000", "1000", "1000"}));
-    rs.next();
-    EXPECT_EQ(text(rs, columns), (QStringList{"2", "0.3", "500", "500", "500"}));
-    rs.next();
-    EXPECT_TRUE(rs.isAfterLast());
-}
-
-TEST_F(StoreTest, ModeSpeedsCrosstabSplitsAModeWhosePointsDisagreeOnTheCoefficient)
-{
-    addTwoPointScheme();
-    db->execute(QStringLiteral("UPDATE Powers SET Coeff = 0.4 WHERE PointID = 2 AND RezNumber = 2"));
-    Recordset rs = db->openRecordset(kModeSpeeds);
-    const QStringList columns{"RezNumber", "Coeff", "FFSpeed", "1", "2"};
-    ASSERT_EQ(rs.rowCount(), 3);
-    EXPECT_EQ(text(rs, columns), (QStringList{"1", "0.7", "1000", "1000", "1000"}));
-    rs.next();
-    // Ascending by mode, then coefficient; a point without rows in the group leaves its cell empty.
-    EXPECT_EQ(text(rs, columns), (QStringList{"2", "0.3", "500", "500", "<empty>"}));
-    rs.next();
-    EXPECT_EQ(text(rs, columns), (QStringList{"2", "0.4", "500", "<empty>", "500"}));
-}
-
-TEST_F(StoreTest, PointLoadCrosstabsGiveTheFourGearKindsOrTheThreeProjections)
-{
-    addTwoPointScheme();
-    db->execute(QStringLiteral("DELETE FROM Powers WHERE PointID = 1 AND RezNumber = 2 AND PowerID = 3"));
-
-    for (const QString &statement : {loadsByMode(1), loadsForReport(1)}) {
-        Recordset gear = db->openRecordset(statement);
-        EXPECT_EQ(gear.columns(), (QStringList{"RezNumber", "Speed", "Coeff", "1", "2", "3", "4"}));
-        ASSERT_EQ(gear.rowCount(), 2);
-        const QStringList columns{"RezNumber", "Speed", "Coeff", "1", "2", "3", "4"};
-        EXPECT_EQ(text(gear, columns), (QStringList{"1", "1000", "0.7", "13.596", "10", "9.7371", "95.493"}));
-        gear.next();
-        EXPECT_EQ(text(gear, columns), (QStringList{"2", "500", "0.3", "6.798", "5", "<empty>", "95.493"}));
+    // Rows ascending by the row headings; a pivot value without rows in a group
+    // leaves its cell empty ("-").
+    const struct
+    {
+        const char *name;
+        QString change, statement;
+        QStringList rows; // the column names first
+    } cases[] = {
+        { "one row per mode, a column per point", {}, kModeSpeeds,
+            { "RezNumber Coeff FFSpeed 1 2", "1 0.7 1000 1000 1000", "2 0.3 500 500 500" } },
+        { "points that disagree on a coefficient split a mode",
+            QStringLiteral("UPDATE Powers SET Coeff = 0.4 WHERE PointID = 2 AND RezNumber = 2"), kModeSpeeds,
+            { "RezNumber Coeff FFSpeed 1 2", "1 0.7 1000 1000 1000", "2 0.3 500 500 -", "2 0.4 500 - 500" } },
+        { "the four gear kinds", QStringLiteral("DELETE FROM Powers WHERE PointID = 1 AND RezNumber = 2 AND PowerID = 3"),
+            loadsByMode(1),
+            { "RezNumber Speed Coeff 1 2 3 4", "1 1000 0.7 13.596 10 9.7371 95.493", "2 500 0.3 6.798 5 - 95.493" } },
+        { "the report's form", {}, loadsForReport(1),
+            { "RezNumber Speed Coeff 1 2 3 4", "1 1000 0.7 13.596 10 9.7371 95.493",
+                "2 500 0.3 6.798 5 9.7371 95.493" } },
+        { "the three projections", {}, loadsByMode(2),
+            { "RezNumber Speed Coeff 5 6 7", "1 1000 0.7 100 -200 0", "2 500 0.3 50 -100 10" } },
+        { "by the kind entered, then speed", {}, loadsByKind(1),
+            { "PowerNumber Speed Coeff 1 2 3 4", "2 500 0.3 6.798 5 9.7371 95.493",
+                "2 1000 0.7 13.596 10 9.7371 95.493" } },
+    };
+    for (const auto &c : cases) {
+        db->execute(QStringLiteral("DELETE FROM Powers"));
+        addTwoPointScheme();
+        if (!c.change.isEmpty())
+            db->execute(c.change);
+        Recordset rs = db->openRecordset(c.statement);
+        QStringList rows { rs.columns().join(QLatin1Char(' ')) };
+        for (; !rs.isAfterLast(); rs.next())
+            rows << text(rs, rs.columns()).join(QLatin1Char(' '));
+        EXPECT_EQ(rows, c.rows) << c.name;
     }
-
-    Recordset free = db->openRecordset(loadsByMode(2));
-    EXPECT_EQ(free.columns(), (QStringList{"RezNumber", "Speed", "Coeff", "5", "6", "7"}));
-    ASSERT_EQ(free.rowCount(), 2);
-    free.last();
-    EXPECT_EQ(text(free, {"5", "6", "7"}), (QStringList{"50", "-100", "10"}));
-
     Recordset none = db->openRecordset(loadsByMode(99));
     EXPECT_TRUE(none.isBeforeFirst());
     EXPECT_TRUE(none.isAfterLast());
-}
-
-TEST_F(StoreTest, LoadKindCrosstabGroupsByEnteredKindSpeedAndCoefficient)
-{
-    addTwoPointScheme();
-    Recordset rs = db->openRecordset(loadsByKind(1));
-    EXPECT_EQ(rs.columns(), (QStringList{"PowerNumber", "Speed", "Coeff", "1", "2", "3", "4"}));
-    ASSERT_EQ(rs.rowCount(), 2);
-    // Ascending by PowerNumber, then Speed: the 500 rpm mode comes first.
-    EXPECT_EQ(text(rs, {"PowerNumber", "Speed", "Coeff", "2"}), (QStringList{"2", "500", "0.3", "5"}));
-    rs.next();
-    EXPECT_EQ(text(rs, {"PowerNumber", "Speed", "Coeff", "2"}), (QStringList{"2", "1000", "0.7", "10"}));
 }
 
 TEST_F(StoreTest, MeshForceCrosstabNamesColumnsByParameterNumber)

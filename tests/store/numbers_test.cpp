@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace tarnvel;
 
 TEST(SqlNum, WritesStatementForm)
@@ -66,6 +68,8 @@ TEST(RoundHalfEven, WholeNumbersAndThreePlaces)
     EXPECT_EQ(wholeNumber(0.5), 0);
     EXPECT_EQ(wholeNumber(1.5), 2);
     EXPECT_EQ(wholeNumber(1e12), INT_MAX);
+    EXPECT_EQ(wholeNumber(-1e12), INT_MIN);
+    EXPECT_EQ(wholeNumber(std::nan("")), 0);
     // 0.0125 is stored a little below the half; 1.2345 a little below too.
     EXPECT_DOUBLE_EQ(roundHalfEven(0.0125, 3), 0.012);
     EXPECT_DOUBLE_EQ(roundHalfEven(2.0625, 3), 2.062); // exact binary half: to even

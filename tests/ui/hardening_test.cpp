@@ -5,7 +5,6 @@
 #include "workbench_fixture.h"
 
 #include "files/scenario_file.h"
-#include "store/numbers.h"
 #include "store/store_file.h"
 #include "ui/dialogs/bearings_dialog.h"
 #include "ui/file_panel.h"
@@ -43,12 +42,9 @@ protected:
         action("mnuAddFree")->trigger();
         action("mnuAddCill")->trigger();
         action("mnuAddCon")->trigger();
-        for (int pid : {2, 3}) {
+        for (int pid : {2, 3})
             for (int r = 1; r <= 2; ++r)
-                for (int k = 1; k <= 4; ++k)
-                    db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, %2, %3, 0.5, %4, 2, %5)")
-                                     .arg(pid).arg(10 * r + k).arg(500 * r).arg(k).arg(r));
-        }
+                addPowers(pid, r, 500 * r, 0.5, {{1, 10 * r + 1.0}, {2, 10 * r + 2.0}, {3, 10 * r + 3.0}, {4, 10 * r + 4.0}}, 2);
         messages.clear();
     }
 
@@ -148,22 +144,6 @@ TEST_F(HardeningTest, HugeAndNonNumericEntriesNeverReachTheStoreAsGarbage)
     EXPECT_EQ(rs.field(QStringLiteral("Coeff")).toDouble(), 0.5);
     rs.next();
     EXPECT_EQ(rs.field(QStringLiteral("Power")).toDouble(), 0);
-
-    // A huge load in the gear dialog.
-    setModalDriver([](QDialog &dialog) {
-        QTreeWidget *list = dialog.findChild<QTreeWidget *>(QStringLiteral("ctlListView"));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
-        dialog.findChild<QLineEdit *>(QStringLiteral("txtPower"))->setText(QStringLiteral("1e308"));
-        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ComAdd")), Qt::LeftButton);
-        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ctlCommand3")), Qt::LeftButton);
-    });
-    clickNode(QStringLiteral("2 N"));
-    clickRow(QStringLiteral("Power"));
-    ASSERT_FALSE(messages.shown().isEmpty());
-    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте нагрузку на режиме 1 !"));
-    // The first point now has three modes, and so has this one; every value is a number.
-    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Powers WHERE PointID = 2")), 12);
-    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM Powers WHERE Power IS NULL OR typeof(Power) <> 'real'")), 0);
 }
 
 TEST_F(HardeningTest, ABearingTypeWithoutBearingsCannotBeConfirmed)

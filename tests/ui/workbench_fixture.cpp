@@ -44,49 +44,13 @@ frmMain &WorkbenchTest::window()
     return *m_window;
 }
 
-QStringList WorkbenchTest::rowKeys()
+QStringList WorkbenchTest::rowData(int column, int role)
 {
-    QStringList keys;
+    QStringList data;
     QTreeWidget *lv = window().list();
     for (int i = 0; i < lv->topLevelItemCount(); ++i)
-        keys << lv->topLevelItem(i)->data(0, KeyRole).toString();
-    return keys;
-}
-
-QStringList WorkbenchTest::rowTexts()
-{
-    QStringList texts;
-    QTreeWidget *lv = window().list();
-    for (int i = 0; i < lv->topLevelItemCount(); ++i)
-        texts << lv->topLevelItem(i)->text(0);
-    return texts;
-}
-
-QStringList WorkbenchTest::valueTexts()
-{
-    QStringList texts;
-    QTreeWidget *lv = window().list();
-    for (int i = 0; i < lv->topLevelItemCount(); ++i)
-        texts << lv->topLevelItem(i)->text(1);
-    return texts;
-}
-
-QStringList WorkbenchTest::valueTags()
-{
-    QStringList tags;
-    QTreeWidget *lv = window().list();
-    for (int i = 0; i < lv->topLevelItemCount(); ++i)
-        tags << lv->topLevelItem(i)->data(1, TagRole).toString();
-    return tags;
-}
-
-QList<int> WorkbenchTest::rowImages()
-{
-    QList<int> images;
-    QTreeWidget *lv = window().list();
-    for (int i = 0; i < lv->topLevelItemCount(); ++i)
-        images << lv->topLevelItem(i)->data(0, ImageRole).toInt();
-    return images;
+        data << lv->topLevelItem(i)->data(column, role).toString();
+    return data;
 }
 
 QString WorkbenchTest::currentNodeKey()

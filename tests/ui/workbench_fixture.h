@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scheme_builder.h"
 #include "test_support.h"
 #include "ui/main_window.h"
 
@@ -16,9 +17,10 @@
 namespace tarnvel::test {
 
 // A main window over a fresh temporary store, driven as the engineer drives it.
-class WorkbenchTest : public ::testing::Test
+class WorkbenchTest : public ::testing::Test, public SchemeBuilder
 {
 protected:
+    Database &schemeStore() override { return *state.db; }
     void SetUp() override;
     void TearDown() override;
 
@@ -35,11 +37,12 @@ protected:
     Database &db() { return *state.db; }
 
     // What the detail view shows, column by column.
-    QStringList rowKeys();
-    QStringList rowTexts();
-    QStringList valueTexts();
-    QStringList valueTags();
-    QList<int> rowImages();
+    QStringList rowData(int column, int role);
+    QStringList rowKeys() { return rowData(0, KeyRole); }
+    QStringList rowTexts() { return rowData(0, Qt::DisplayRole); }
+    QStringList valueTexts() { return rowData(1, Qt::DisplayRole); }
+    QStringList valueTags() { return rowData(1, TagRole); }
+    QStringList rowImages() { return rowData(0, ImageRole); }
     QString currentNodeKey();
 
     void clickNode(const QString &key);

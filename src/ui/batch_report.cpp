@@ -109,11 +109,20 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
 
     try {
         std::unique_ptr<Database> db = privateStore(storeDirectory, work.path());
+        QStringList notes;
         {
             Database::Transaction transaction(*db);
             emptyScenario(*db);
-            writeScenarioToStore(*db, *scenario);
+            writeScenarioToStore(*db, *scenario, &notes);
             transaction.commit();
+        }
+        for (const QString &note : std::as_const(notes))
+            printError(note);
+        // A support whose bearing this installation's catalogue lacks would
+        // be reported without its life, as if none had been chosen.
+        for (int side = 0; side < 2; ++side) {
+            if (scenario->bearings[side].bearingId > 0 && !storedBearingSettings(*db, side))
+                return BatchIncomplete;
         }
         CalculationRequest request;
         request.diagrams = true;

@@ -418,6 +418,19 @@ TEST_F(CalculationTest, TheBatchReportRefusesWhatItCannotUse)
         EXPECT_FALSE(QFileInfo::exists(files.filePath(QLatin1String(c.target))));
     }
     EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("missing"))));
+
+    // A file from an installation whose catalogue has a bearing this one lacks.
+    Scenario foreign = readScenarioFromStore(db());
+    foreign.bearings[1] = ScenarioBearing {999999, 1, 1, 0, 1, 1};
+    const QString scenario = files.filePath(QStringLiteral("foreign.tvd"));
+    ASSERT_TRUE(saveScenarioFile(scenario, encodeScenario(foreign)));
+    QProcess run;
+    run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), scenario, files.filePath(QStringLiteral("foreign.htm"))});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 1);
+    const QString said = QString::fromUtf8(run.readAllStandardError());
+    EXPECT_TRUE(said.contains(QStringLiteral("999999")) && said.contains(QStringLiteral("правая"))) << said.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("foreign.htm"))));
 }
 
 // The batch report's store is the open store as committed, rows still in

@@ -174,7 +174,7 @@ std::optional<double> InverseInvolute(double value)
 
 MeshOutcome CylindricalMeshForces(const CylindricalMeshInput &in)
 {
-    if (in.module == 0)
+    if (!(in.module > 0)) // a negative module would turn the forces round
         return inconsistent(11);
     if (in.teeth1 == 0)
         return inconsistent(12);
@@ -243,7 +243,7 @@ MeshOutcome CylindricalMeshForces(const CylindricalMeshInput &in)
 
 MeshOutcome ConicalMeshForces(const ConicalMeshInput &in)
 {
-    if (in.module == 0)
+    if (!(in.module > 0))
         return inconsistent(21);
     if (in.teeth1 == 0)
         return inconsistent(22);

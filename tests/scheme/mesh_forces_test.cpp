@@ -275,6 +275,9 @@ TEST(MeshGeometry, ImpossibleGearDataAreReported)
     EXPECT_EQ(conical([](ConicalMeshInput &in) { in.shaftAngle = 0; }), 26);
     EXPECT_EQ(conical([](ConicalMeshInput &in) { in.spiralAngle = 90; }), 24);
     EXPECT_EQ(conical([](ConicalMeshInput &in) { in.teeth2 = 0; }), 23);
+    // A negative module is the module's fault, not the face width's or the forces' sign.
+    EXPECT_EQ(cylindrical([](CylindricalMeshInput &in) { in.module = -3; }), 11);
+    EXPECT_EQ(conical([](ConicalMeshInput &in) { in.module = -4; }), 21);
     // Re = (4/2)·√(20² + 40²): a face of 2·Re leaves no mean cone.
     EXPECT_EQ(conical([](ConicalMeshInput &in) { in.faceWidth = 4 * std::sqrt(2000.0); }), 27);
 }

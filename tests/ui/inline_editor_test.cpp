@@ -89,21 +89,6 @@ TEST_F(InlineEditorTest, TypedTextBecomesTheNumberAtItsStart)
     EXPECT_EQ(valueTexts().at(3), QStringLiteral("0"));
 }
 
-TEST_F(InlineEditorTest, AChoiceStoresItsPosition)
-{
-    clickNode(QStringLiteral("Common"));
-    clickRow(QStringLiteral("4 ID"));
-    ASSERT_TRUE(listEditor()->isVisible());
-    EXPECT_FALSE(textEditor()->isVisible());
-    EXPECT_EQ(listEditor()->currentText(), QStringLiteral("Н"));
-    QTest::keyClick(listEditor(), Qt::Key_Down);
-    EXPECT_EQ(listEditor()->currentText(), QStringLiteral("кГс"));
-    QTest::keyClick(listEditor(), Qt::Key_Return);
-    EXPECT_FALSE(listEditor()->isVisible());
-    EXPECT_EQ(valueTexts().at(1), QStringLiteral("кГс"));
-    EXPECT_EQ(common(4), QStringLiteral("2"));
-}
-
 TEST_F(InlineEditorTest, AFreeForceCoordinateNeverDropsForces)
 {
     action("mnuAddFree")->trigger();

@@ -48,18 +48,6 @@ protected:
 
 } // namespace
 
-TEST_F(AnalysisCommandsTest, ShowingTheSupportsComputesTheReactions)
-{
-    setCommon(2, 100);
-    addFreeForce(1, 0, 50, 25, 1000, 0, 200);
-    clickNode(QStringLiteral("Bearings"));
-    EXPECT_TRUE(messages.shown().isEmpty());
-    EXPECT_EQ(rowKeys(), (QStringList{"LBearing", "RBearing", "Osevaya"}));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 7);
-    clickNode(QStringLiteral("Osevaya"));
-    EXPECT_EQ(valueTexts(), (QStringList{"-200"}));
-}
-
 TEST_F(AnalysisCommandsTest, AMissingSupportDistanceOpensItsEditor)
 {
     addFreeForce(1, 0, 0, 25, 1000, 0, 0);

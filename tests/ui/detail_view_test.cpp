@@ -62,15 +62,6 @@ TEST_F(DetailViewTest, ANewGearPointBeforeAnyValueListsItsCatalogueParameters)
     EXPECT_TRUE(action("mnuEditDelete")->isEnabled());
 }
 
-TEST_F(DetailViewTest, TheFreeForceViewNeverListsTheEquivalentForces)
-{
-    addFreeForce(1, 7.5, 9, 10.5, 12, 13.5, 15);
-    clickNode(QStringLiteral("1 N"));
-    EXPECT_EQ(rowKeys(), (QStringList{"5 ID", "6 ID", "7 ID", "AddFPower"}));
-    EXPECT_EQ(valueTexts().mid(0, 3), (QStringList{"7.5", "9", "10.5"}));
-    EXPECT_EQ(rowTexts().at(3), QStringLiteral("Силы и режимы..."));
-}
-
 TEST_F(DetailViewTest, ReactionViewsShowRoundedValuesAndTheBearingRow)
 {
     clickNode(QStringLiteral("LBearing"));

@@ -138,25 +138,6 @@ TEST_F(FileCommandsTest, ThePanelKeepsUpWithTheFolderAndTheKeys)
     EXPECT_EQ(FilePanel().currentDirectory(), QDir(files.path()).absolutePath());
 }
 
-TEST_F(FileCommandsTest, SavingAndOpeningRestoreTheScheme)
-{
-    completeScheme();
-    confirm("mnuSave", QStringLiteral("plan1"));
-    const QString path = files.filePath(QStringLiteral("plan1.tvd"));
-    ASSERT_TRUE(QFileInfo::exists(path));
-    EXPECT_TRUE(messages.shown().isEmpty());
-
-    action("mnuFileNew")->trigger();
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 0);
-    confirm("mnuFileOpen", QStringLiteral("plan1"));
-    EXPECT_TRUE(messages.shown().isEmpty());
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 1);
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Powers")), 3);
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 3);
-    EXPECT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 1);
-    EXPECT_EQ(currentNodeKey(), QStringLiteral("Shaft"));
-}
-
 TEST_F(FileCommandsTest, OpeningKeepsTheProjectUntilASoundFileIsRead)
 {
     completeScheme();

@@ -72,21 +72,6 @@ TEST_F(MainWindowTest, UnreadableSettingsFallBackToTheDefaults)
     EXPECT_EQ(window().pos(), QPoint(67, 200));
 }
 
-TEST_F(MainWindowTest, NodesWithChildrenListThem)
-{
-    clickNode(QStringLiteral("Epur"));
-    EXPECT_EQ(rowKeys(), (QStringList{"XOZ", "YOZ", "SUM"}));
-    EXPECT_EQ(window().statusText(), QStringLiteral("Эпюры моментов"));
-
-    // A row of a list of children shows the child's node.
-    clickNode(QStringLiteral("Shaft"));
-    QTreeWidget *lv = window().list();
-    QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, lv->visualItemRect(lv->topLevelItem(3)).center());
-    EXPECT_EQ(window().tree()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("Epur"));
-    EXPECT_EQ(rowKeys(), (QStringList{"XOZ", "YOZ", "SUM"}));
-    EXPECT_FALSE(action("mnuEditPaste")->isEnabled());
-}
-
 TEST_F(MainWindowTest, SplitterIsClampedWhileDraggedAndWhenPlaced)
 {
     frmMain &w = window();

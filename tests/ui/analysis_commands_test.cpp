@@ -4,6 +4,7 @@
 #include "ui/diagram_picture.h"
 #include "ui/dialogs/bearings_dialog.h"
 #include "ui/modal_dialog.h"
+#include "store/store_file.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,28 +49,58 @@ protected:
 
 } // namespace
 
-TEST_F(AnalysisCommandsTest, AMissingSupportDistanceOpensItsEditor)
+// A command that lacks an input says which, leaves no results behind and
+// opens the view (and the editor) where that input is entered.
+TEST_F(AnalysisCommandsTest, MissingInputsSendTheEngineerToThem)
 {
-    addFreeForce(1, 0, 0, 25, 1000, 0, 0);
-    clickNode(QStringLiteral("Bearings"));
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте расстояние между опорами..."));
-    EXPECT_EQ(currentNodeKey(), QStringLiteral("Common"));
-    EXPECT_TRUE(window().findChild<QLineEdit *>(QStringLiteral("TextInput"))->isVisible());
-    EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("2 ID"));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 0);
-}
-
-TEST_F(AnalysisCommandsTest, NoPointsEmptiesTheResultsAndAsksForOne)
-{
-    setCommon(2, 100);
-    db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 1)"));
-    clickNode(QStringLiteral("Bearings"));
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Добавьте, как минимум, одну точку в схему нагружения..."));
-    EXPECT_EQ(currentNodeKey(), QStringLiteral("Points"));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 0);
-    EXPECT_TRUE(state.blnIncomplete);
+    const auto gearWithModes = [this] {
+        action("mnuAddCill")->trigger();
+        addPowers(window().viewTag().toInt(), 1, 1000, 1, {{1, 10}, {2, 10}, {3, 10}, {4, 10}});
+    };
+    const auto clickForces = [this] {
+        clickNode(QStringLiteral("1 N"));
+        clickRow(QStringLiteral("Forse"));
+    };
+    const auto showSupports = [this] { clickNode(QStringLiteral("Bearings")); };
+    const struct
+    {
+        const char *name;
+        std::function<void()> scheme, command;
+        const char *message, *node, *editorRow; // editorRow: the row whose editor opens, if any
+        bool incomplete; // the scheme is marked for the walk-through
+    } cases[] = {
+        {"span", [this] { addFreeForce(1, 0, 0, 25, 1000, 0, 0); }, showSupports, "Задайте расстояние между опорами...", "Common", "2 ID", false},
+        {"points", [this] { setCommon(2, 100); db().execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 1)")); },
+         showSupports, "Добавьте, как минимум, одну точку в схему нагружения...", "Points", "", true},
+        {"gear loads", [this] { action("mnuAddCill")->trigger(); }, clickForces, "Задайте нагрузки и режимы...", "1 N", "", true},
+        {"direction", gearWithModes, clickForces, "Задайте направление вращения...", "Common", "38 ID", true},
+        {"module", [&] { gearWithModes(); setCommon(38, 1); }, clickForces, "Задайте Нормальный модуль m, мм", "1 N", "11 ID", true},
+        {"direction, walk-through",
+         [this] {
+             setCommon(2, 120);
+             addFreeForce(1, 0, 0, 30, 500, -300, 50);
+             addSpurGear(2);
+         },
+         [this] { EXPECT_FALSE(window().BaseRefresh()); }, "Задайте направление вращения...", "Common", "38 ID", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        m_window.reset();
+        emptyScenario(db());
+        c.scheme();
+        messages.clear();
+        state.blnIncomplete = false;
+        c.command();
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.shown().first().text, QString::fromUtf8(c.message));
+        EXPECT_EQ(messages.shown().first().title, QStringLiteral("Tarnvel"));
+        EXPECT_EQ(currentNodeKey(), QLatin1String(c.node));
+        EXPECT_EQ(window().isEditorOpen(), *c.editorRow != 0);
+        if (*c.editorRow)
+            EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QLatin1String(c.editorRow));
+        EXPECT_EQ(state.blnIncomplete, c.incomplete);
+        EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 0);
+    }
 }
 
 TEST_F(AnalysisCommandsTest, ADiagramNodeDrawsIntoThePicture)
@@ -284,16 +315,4 @@ TEST_F(AnalysisCommandsTest, TheWalkThroughComputesEverythingInOrder)
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 2);
     EXPECT_EQ(currentNodeKey(), QStringLiteral("Shaft"));
     EXPECT_EQ(window().cursor().shape(), Qt::ArrowCursor);
-}
-
-TEST_F(AnalysisCommandsTest, TheWalkThroughStopsAtTheFirstMissingInput)
-{
-    setCommon(2, 120);
-    addFreeForce(1, 0, 0, 30, 500, -300, 50);
-    addSpurGear(2); // the direction of rotation is missing
-    EXPECT_FALSE(window().BaseRefresh());
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте направление вращения..."));
-    EXPECT_EQ(currentNodeKey(), QStringLiteral("Common"));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 0);
 }

@@ -162,40 +162,6 @@ TEST_F(LoadDialogsTest, MeshForcesOfASpurGearAreShownPerMode)
     EXPECT_EQ(rowKeys().first(), QStringLiteral("11 ID"));
 }
 
-TEST_F(LoadDialogsTest, MissingInputsSendTheEngineerToThem)
-{
-    addPoint("mnuAddCill");
-    // No modes: the loads dialog opens (and is closed unconfirmed).
-    clickRow(QStringLiteral("Forse"));
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте нагрузки и режимы..."));
-    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Information);
-    EXPECT_EQ(messages.shown().first().title, QStringLiteral("Tarnvel"));
-    EXPECT_TRUE(state.blnIncomplete);
-
-    // Modes, but no direction of rotation: the general data open on it.
-    const int pid = window().viewTag().toInt();
-    addPowers(pid, 1, 1000, 1, {{1, 10}, {2, 10}, {3, 10}, {4, 10}});
-    messages.clear();
-    clickRow(QStringLiteral("Forse"));
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте направление вращения..."));
-    EXPECT_EQ(currentNodeKey(), QStringLiteral("Common"));
-    EXPECT_TRUE(window().findChild<QComboBox *>(QStringLiteral("ComboInput"))->isVisible());
-    EXPECT_TRUE(state.blnIncomplete);
-    QTest::keyClick(window().findChild<QComboBox *>(QStringLiteral("ComboInput")), Qt::Key_Return);
-
-    // A zero module: its editor opens.
-    clickNode(QStringLiteral("1 N"));
-    messages.clear();
-    clickRow(QStringLiteral("Forse"));
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте Нормальный модуль m, мм"));
-    EXPECT_TRUE(window().findChild<QLineEdit *>(QStringLiteral("TextInput"))->isVisible());
-    EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("11 ID"));
-    EXPECT_TRUE(state.blnIncomplete);
-}
-
 // A missing or negative speed or coefficient of a mode is refused in either
 // dialog, the row stays open, and nothing of it reaches the store.
 TEST_F(LoadDialogsTest, MissingOrNegativeSpeedsAndCoefficientsAreRefused)

@@ -223,12 +223,12 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogLocksLoadsOfRollerBearingsAndEditsT
     types->setCurrentIndex(2);
     EXPECT_TRUE(axial->isEnabled());
 
-    // A new angular-contact bearing; sizes must be numbers, a quote is kept.
+    // A new angular-contact bearing; sizes must be numbers, quotes and per cent signs are kept.
     auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("LV"));
     const int before = list->topLevelItemCount();
     dialog.cmdAdd_Click();
     EXPECT_FALSE(button(dialog, "cmdOK")->isEnabled());
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtNewBear"))->setText(QStringLiteral("36206 'К'"));
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtNewBear"))->setText(QStringLiteral("36206 '%1 К%8'"));
     const char *boxes[] = {"txtGab0", "txtGab1", "txtGab2", "txtC", "txtC0", "txtAlfa"};
     const char *texts[] = {"30", "62", "16", "22000", "12000", "1x"};
     for (int i = 0; i < 6; ++i)
@@ -241,16 +241,17 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogLocksLoadsOfRollerBearingsAndEditsT
     dialog.cmdAddNew_Click();
     EXPECT_EQ(list->topLevelItemCount(), before + 1);
     ASSERT_NE(list->currentItem(), nullptr);
-    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("36206 'К'"));
+    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("36206 '%1 К%8'"));
     EXPECT_EQ(list->currentItem()->text(5), QStringLiteral("12"));
     EXPECT_TRUE(button(dialog, "cmdOK")->isEnabled());
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '36206 ''%1 К%8'''")), 1);
 
     messages.answerNext(MessageAnswer::Yes);
     dialog.cmdDel_Click();
-    EXPECT_EQ(messages.shown().last().text, QStringLiteral("Вы дейcтвительно хотите удалить подшипник 36206 'К' ?"));
+    EXPECT_EQ(messages.shown().last().text, QStringLiteral("Вы дейcтвительно хотите удалить подшипник 36206 '%1 К%8' ?"));
     EXPECT_EQ(messages.shown().last().icon, MessageIcon::Question);
     EXPECT_EQ(list->topLevelItemCount(), before);
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '36206 ''К'''")), 0);
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '36206 ''%1 К%8'''")), 0);
 }
 
 // L = 100, one mode at 1000 rpm: Fx = 1000 at z = 25 and Fz = 2000, so R1 = 750

@@ -121,21 +121,6 @@ TEST_F(InlineEditorTest, LeavingTheEditorCommitsAndASecondCommitIsHarmless)
     EXPECT_TRUE(messages.shown().isEmpty());
 }
 
-TEST_F(InlineEditorTest, AFailedRewriteKeepsTheOldParameters)
-{
-    clickNode(QStringLiteral("Common"));
-    typeInto(QStringLiteral("2 ID"), QStringLiteral("250"));
-    // The engine refuses one of the rows of the next rewrite.
-    db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CommonParameters WHEN NEW.ParameterID = 54 "
-                                "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    typeInto(QStringLiteral("2 ID"), QStringLiteral("999"));
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("refused")));
-    EXPECT_FALSE(textEditor()->isVisible());
-    EXPECT_EQ(common(2), QStringLiteral("250"));
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
-}
-
 // The distance between the supports must be a positive length: anything else
 // is refused at the field, which stays open, and the store keeps its value.
 TEST_F(InlineEditorTest, DistanceBetweenSupportsMustBePositive)

@@ -133,16 +133,3 @@ TEST_F(LoadingPointsTest, DeletingFromThePointsListAndWithNothingSelected)
     window().mnuEditDelete_Click();
     EXPECT_EQ(points().size(), 1);
 }
-
-TEST_F(LoadingPointsTest, AFailedAddIsReportedAndLeavesNoHalfPoint)
-{
-    window();
-    db().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON PointParameters BEGIN SELECT RAISE(ABORT, 'no room'); END"));
-    action("mnuAddCill")->trigger();
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Critical);
-    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("no room")));
-    EXPECT_TRUE(points().isEmpty());
-    EXPECT_TRUE(pointNodes().isEmpty());
-    EXPECT_EQ(rowKeys(), (QStringList{"PointWizard"}));
-}

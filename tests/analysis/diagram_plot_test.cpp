@@ -63,6 +63,7 @@ TEST(EpurLayout, PlacesTheAxisByTheSignsOfTheDiagram)
         EXPECT_DOUBLE_EQ(layout.ky, c.ky);
         EXPECT_DOUBLE_EQ(layout.kx, 520.0 / 200);
     }
+    EXPECT_DOUBLE_EQ(epurLayout({ 0, 100 }, 1).kx, 520); // a 1 mm axis still spans the plot
 }
 
 TEST(DrawEpur, PositiveDiagramPixels)
@@ -146,6 +147,9 @@ TEST(DiagramPalette, ColoursOffThePaletteTakeTheNearest)
         { qRgb(20, 200, 30), 10 }, // lime
         { qRgb(64, 0, 0), 0 }, // halfway between black and maroon: the first
         { qRgb(255, 255, 250), 15 }, // white
+        { qRgb(10, 10, 240), 12 }, // blue
+        { qRgb(240, 10, 240), 13 }, // fuchsia
+        { qRgb(10, 240, 240), 14 }, // aqua
     };
     for (const auto &c : cases)
         EXPECT_EQ(nearestPaletteIndex(c.colour), c.index) << std::hex << c.colour;

@@ -75,6 +75,7 @@ TEST(FreeForceEquivalent, SignedPowerMeanOverTheModes)
         { { 100, -50 }, { 0.7, 0.3 }, mean(0.7 * std::pow(100, p) - 0.3 * std::pow(50, p)) },
         { { -100, 50 }, { 0.7, 0.3 }, mean(-0.7 * std::pow(100, p) + 0.3 * std::pow(50, p)) },
         { { 100, 200 }, { 1 }, 100 },
+        { { 1 }, { 1 }, 1 },
     };
     for (const auto &c : cases)
         EXPECT_NEAR(freeForceEquivalent(c.forces, c.weights), c.expected, 1e-9) << c.forces.value(0);
@@ -197,4 +198,17 @@ TEST_F(ModesTest, GatherAPointWithoutLoads)
     EXPECT_EQ(GatherModes(*db, gear, modes), 1);
     EXPECT_EQ(modes, ModeList({ { 0, 0, 0, 0, 1000, 0.1 }, { 0, 0, 0, 0, 2000, 0.2 } }));
     EXPECT_EQ(ModeCount(ModeList {}), 0);
+}
+
+TEST_F(ModesTest, AFreeForceWithoutModesLosesItsEquivalents)
+{
+    // Its place stays; the equivalent projections (8 … 10) go with the last mode.
+    const qint64 free = addFreeForce(1, 0, 0, 50, 100, 200, 300);
+    const qint64 gear = addPoint(2, 3, { { 11, 3 } });
+    const QString equivalents = QStringLiteral("SELECT * FROM PointParameters WHERE ParameterID > 7 AND ParameterID < 11");
+    writePointModes(*db, gear, {}, 4);
+    EXPECT_EQ(countRows(*db, equivalents), 3);
+    writePointModes(*db, free, {}, 5);
+    EXPECT_EQ(countRows(*db, equivalents), 0);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM PointParameters WHERE PointID = %1").arg(free)), 3);
 }

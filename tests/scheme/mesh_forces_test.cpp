@@ -284,6 +284,7 @@ TEST(MeshGeometry, ImpossibleGearDataAreReported)
     EXPECT_EQ(conical([](ConicalMeshInput &in) { in.module = -4; }), 21);
     // Re = (4/2)·√(20² + 40²): a face of 2·Re leaves no mean cone.
     EXPECT_EQ(conical([](ConicalMeshInput &in) { in.faceWidth = 4 * std::sqrt(2000.0); }), 27);
+    EXPECT_EQ(conical([](ConicalMeshInput &in) { in.faceWidth = 4 * std::sqrt(2000.0) * (1 - 1e-11); }), 27); // rounding's worth short
 }
 
 namespace {

@@ -100,6 +100,9 @@ enum class MeshStatus {
     // The geometry has no solution: no working pressure angle, a 180° shaft
     // angle, a 90° helix, a face reaching the cone apex …
     InconsistentGearData,
+    // The geometry is sound but the torques or the modes' speeds and
+    // coefficients drive the forces beyond the range of numbers.
+    LoadsOutOfRange,
     NotAGearPoint, // the point is neither a cylindrical nor a conical mesh
 };
 

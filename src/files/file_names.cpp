@@ -1,6 +1,8 @@
 #include "files/file_names.h"
 
 #include <QDir>
+#include <QFileDevice>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -62,6 +64,41 @@ QString reportPictureFolder(const QString &reportFile)
 {
     const qsizetype cut = reportFile.indexOf(QStringLiteral(".htm"), fileNameStart(reportFile), Qt::CaseInsensitive);
     return (cut >= 0 ? reportFile.left(cut) : reportFile) + QStringLiteral(".files");
+}
+
+QString fileErrorText(const QFileDevice &file, const QString &path, bool writing)
+{
+    const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+    const QString native = QDir::toNativeSeparators(path);
+    const QString folderName = QDir::toNativeSeparators(info.absolutePath());
+    if (info.isDir())
+        return QStringLiteral("%1 — это папка, а не файл.").arg(native);
+    if (!folder.isDir())
+        return QStringLiteral("Папка %1 не существует.").arg(folderName);
+    if (!writing && !info.exists())
+        return QStringLiteral("Файл %1 не найден.").arg(native);
+    switch (file.error()) {
+    case QFileDevice::OpenError:
+    case QFileDevice::PermissionsError:
+    case QFileDevice::RenameError:
+    case QFileDevice::RemoveError:
+        if (!writing)
+            return QStringLiteral("Нет прав на чтение файла %1.").arg(native);
+        if (info.exists() && !info.isWritable())
+            return QStringLiteral("Файл %1 защищён от записи.").arg(native);
+        return QStringLiteral("Нет прав на запись в папку %1.").arg(folderName);
+    case QFileDevice::ResourceError:
+    case QFileDevice::WriteError:
+        if (writing)
+            return QStringLiteral("Не удалось записать файл %1: на диске нет места или он недоступен.").arg(native);
+        break;
+    case QFileDevice::ReadError:
+        return QStringLiteral("Не удалось прочитать файл %1: диск недоступен или файл повреждён.").arg(native);
+    default:
+        break;
+    }
+    return QStringLiteral("Ошибка файла %1: %2").arg(native, file.errorString());
 }
 
 } // namespace tarnvel

@@ -149,14 +149,14 @@ bool pivotLess(const QVariant &a, const QVariant &b)
     return a.toDouble() < b.toDouble();
 }
 
+} // namespace
+
 QString quoteLiteral(const QString &text)
 {
     QString quoted = text;
     quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
-
-} // namespace
 
 // ---------------------------------------------------------------- Database
 
@@ -258,9 +258,7 @@ bool inspect(const QString &path, const QStringList &requiredTables, const QHash
                          StoreError::Fault::NotAStore);
     for (auto table = requiredColumns.cbegin(); table != requiredColumns.cend(); ++table) {
         QStringList names;
-        QString quoted = table.key();
-        quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-        const QString sql = QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(quoted);
+        const QString sql = QStringLiteral("SELECT name FROM pragma_table_info(%1)").arg(quoteLiteral(table.key()));
         probeRows(handle, sql.toUtf8().constData(), &names);
         for (const QString &column : table.value()) {
             if (!names.contains(column, Qt::CaseInsensitive))

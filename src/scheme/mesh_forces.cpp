@@ -472,15 +472,4 @@ MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs)
     return outcome;
 }
 
-MeshOutcome MeshForceCommand(Database &db, int pointId, int groupId, double *eqSpeed)
-{
-    const MeshPointInputs inputs = ReadMeshInputs(db, pointId, groupId);
-    if (eqSpeed && inputs.status != MeshStatus::BadForceUnit && inputs.status != MeshStatus::NoModes)
-        *eqSpeed = inputs.eqSpeed;
-    MeshOutcome outcome = ComputeMeshForces(inputs);
-    if (outcome.status == MeshStatus::Ok)
-        StoreMeshForces(db, pointId, outcome.forces);
-    return outcome;
-}
-
 } // namespace tarnvel

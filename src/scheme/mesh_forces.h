@@ -149,10 +149,4 @@ MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId);
 // Computes the mesh of the inputs' kind; a stopped read passes through.
 MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs);
 
-// The whole mesh force command short of messages and navigation: reads,
-// computes and, when everything was in place, stores. The point's old forces
-// stay when it stops. eqSpeed, when given, receives Σ Speed·Coeff as soon as
-// the modes were read.
-MeshOutcome MeshForceCommand(Database &db, int pointId, int groupId, double *eqSpeed = nullptr);
-
 } // namespace tarnvel

@@ -383,7 +383,7 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
             { 32, 180 }, { 34, 40 } });
     addTorque(cone, 1, 4, 100, 1000, 1);
     in = ReadMeshInputs(*db, cone, 4);
-    EXPECT_EQ(MeshForceCommand(*db, cone, 4).status, MeshStatus::Ok);
+    EXPECT_EQ(ComputeMeshForces(in).status, MeshStatus::Ok);
     ConicalMeshInput expected = kBevel;
     expected.spiralAngle = 35;
     expected.positionAngle = 180;

@@ -70,35 +70,34 @@ QString fileErrorText(const QFileDevice &file, const QString &path, bool writing
 {
     const QFileInfo info(path);
     const QFileInfo folder(info.absolutePath());
-    const QString native = QDir::toNativeSeparators(path);
     const QString folderName = QDir::toNativeSeparators(info.absolutePath());
     if (info.isDir())
-        return QStringLiteral("%1 — это папка, а не файл.").arg(native);
+        return QStringLiteral("Это папка, а не файл.");
     if (!folder.isDir())
         return QStringLiteral("Папка %1 не существует.").arg(folderName);
     if (!writing && !info.exists())
-        return QStringLiteral("Файл %1 не найден.").arg(native);
+        return QStringLiteral("Файл не найден.");
     switch (file.error()) {
     case QFileDevice::OpenError:
     case QFileDevice::PermissionsError:
     case QFileDevice::RenameError:
     case QFileDevice::RemoveError:
         if (!writing)
-            return QStringLiteral("Нет прав на чтение файла %1.").arg(native);
+            return QStringLiteral("Нет прав на чтение файла.");
         if (info.exists() && !info.isWritable())
-            return QStringLiteral("Файл %1 защищён от записи.").arg(native);
+            return QStringLiteral("Файл защищён от записи.");
         return QStringLiteral("Нет прав на запись в папку %1.").arg(folderName);
     case QFileDevice::ResourceError:
     case QFileDevice::WriteError:
         if (writing)
-            return QStringLiteral("Не удалось записать файл %1: на диске нет места или он недоступен.").arg(native);
+            return QStringLiteral("Не удалось записать файл: на диске нет места или он недоступен.");
         break;
     case QFileDevice::ReadError:
-        return QStringLiteral("Не удалось прочитать файл %1: диск недоступен или файл повреждён.").arg(native);
+        return QStringLiteral("Не удалось прочитать файл: диск недоступен или файл повреждён.");
     default:
         break;
     }
-    return QStringLiteral("Ошибка файла %1: %2").arg(native, file.errorString());
+    return QStringLiteral("Ошибка файла: ") + file.errorString();
 }
 
 } // namespace tarnvel

@@ -281,11 +281,11 @@ TEST(ScenarioFile, SavingTruncatesAndFailuresAreReported)
     EXPECT_FALSE(saveScenarioFile(dir.filePath(QStringLiteral("missing/plan1.tvd")), good, &error));
     EXPECT_EQ(error, QStringLiteral("Папка %1 не существует.").arg(folder));
     EXPECT_FALSE(saveScenarioFile(dir.path(), good, &error));
-    EXPECT_EQ(error, QStringLiteral("%1 — это папка, а не файл.").arg(QDir::toNativeSeparators(dir.path())));
+    EXPECT_EQ(error, QStringLiteral("Это папка, а не файл."));
     // Opening a name that does not exist neither creates it nor yields a scenario.
     const QString absent = dir.filePath(QStringLiteral("absent.tvd"));
     EXPECT_FALSE(loadScenarioFile(absent, &error));
-    EXPECT_EQ(error, QStringLiteral("Файл %1 не найден.").arg(QDir::toNativeSeparators(absent)));
+    EXPECT_EQ(error, QStringLiteral("Файл не найден."));
     EXPECT_FALSE(QFileInfo::exists(absent));
 }
 

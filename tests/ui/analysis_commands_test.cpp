@@ -96,8 +96,9 @@ TEST_F(AnalysisCommandsTest, MissingInputsSendTheEngineerToThem)
         EXPECT_EQ(messages.shown().first().title, QStringLiteral("Tarnvel"));
         EXPECT_EQ(currentNodeKey(), QLatin1String(c.node));
         EXPECT_EQ(window().isEditorOpen(), *c.editorRow != 0);
-        if (*c.editorRow)
+        if (*c.editorRow) {
             EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QLatin1String(c.editorRow));
+        }
         EXPECT_EQ(state.blnIncomplete, c.incomplete);
         EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Reakz")), 0);
     }

@@ -1,7 +1,6 @@
 #include "workbench_fixture.h"
 
 #include "files/scenario_file.h"
-#include "store/numbers.h"
 #include "ui/file_panel.h"
 #include "ui/modal_dialog.h"
 

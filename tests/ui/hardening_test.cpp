@@ -7,7 +7,6 @@
 #include "files/scenario_file.h"
 #include "store/store_file.h"
 #include "ui/dialogs/bearings_dialog.h"
-#include "ui/file_panel.h"
 #include "ui/modal_dialog.h"
 #include "ui/command_guard.h"
 #include "ui/startup.h"

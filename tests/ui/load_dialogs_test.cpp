@@ -6,7 +6,6 @@
 #include "ui/dialogs/loads_dialog.h"
 #include "ui/modal_dialog.h"
 
-#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +14,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include <cmath>
+#include <array>
+
 
 using namespace tarnvel;
 

@@ -99,38 +99,44 @@ TEST(DrawEpur, PositiveDiagramPixels)
 
 TEST(DrawEpur, LabelsSitWhereTheLayoutPutsThem)
 {
-    // Centre load −1000 on 100 mm: the peak vertex at (40 + 50·5.2, 255 − 180) =
-    // (300, 75). Its value labels start 5 + 520/100 px right of it: the value
+    // Centre load −1000 on L: the peak vertex at (40 + 260, 255 − 180) =
+    // (300, 75). Its value labels start 5 + 520/L px right of it on an axis
+    // shorter than the 520 px plot, 5 + L/520 px on a longer one: the value
     // left of the load at the vertex's height, the one right of it, whose line
     // leaves steeply downwards, two label heights higher. Dimension labels sit
-    // 25 px above the bottom at their mark: "0" at 40, "50" at 300, "100" at 560.
-    QImage bitmap = blankDiagramBitmap();
-    DrawEpur(centreLoad(-1000), QString(), bitmap);
+    // 25 px above the bottom at their mark: 0 at 40, L/2 at 300, L at 560.
+    for (const int L : { 100, 1040 }) {
+        SCOPED_TRACE(L);
+        const ForceArrays forces { { 0, 0, L / 2.0, -1000, 0, 0 } };
+        QImage bitmap = blankDiagramBitmap();
+        DrawEpur(BuildEpur(forces, *CalcReakz(forces, L), L, 0, L).xoz, QString(), bitmap);
 
-    QImage expected(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
-    expected.setDotsPerMeterX(3780);
-    expected.setDotsPerMeterY(3780);
-    expected.fill(Qt::white);
-    QPainter painter(&expected);
-    painter.setFont(diagramFont());
-    const int h = PrintValue(painter, 25, 310, 75).height();
-    PrintValue(painter, 25, 310, 75 - 2 * h);
-    for (const auto &[value, x] : { std::pair { 0, 40 }, { 50, 300 }, { 100, 560 } })
-        PrintValue(painter, value, x, 305);
-    painter.end();
+        QImage expected(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
+        expected.setDotsPerMeterX(3780);
+        expected.setDotsPerMeterY(3780);
+        expected.fill(Qt::white);
+        QPainter painter(&expected);
+        painter.setFont(diagramFont());
+        const int labelX = 300 + (L < 520 ? 5 + 520 / L : 5 + L / 520);
+        const int h = PrintValue(painter, L / 4.0, labelX, 75).height(); // F·L/4 in N·m
+        PrintValue(painter, L / 4.0, labelX, 75 - 2 * h);
+        for (const auto &[value, at] : { std::pair { 0, 40 }, { L / 2, 300 }, { L, 560 } })
+            PrintValue(painter, value, at, 305);
+        painter.end();
 
-    // Every black pixel belongs to a label; lines drawn later may cover a few of them.
-    int drawn = 0, labelled = 0;
-    for (int y = 0; y < kCanvasHeight - 1; ++y) {
-        for (int x = 0; x < kCanvasWidth; ++x) {
-            const bool black = pixel(bitmap, x, y) == qRgb(0, 0, 0);
-            const bool label = pixel(expected, x, y) == qRgb(0, 0, 0);
-            EXPECT_TRUE(!black || label) << x << ", " << y;
-            drawn += black;
-            labelled += label;
+        // Every black pixel belongs to a label; lines drawn later may cover a few of them.
+        int drawn = 0, labelled = 0;
+        for (int y = 0; y < kCanvasHeight - 1; ++y) {
+            for (int x = 0; x < kCanvasWidth; ++x) {
+                const bool black = pixel(bitmap, x, y) == qRgb(0, 0, 0);
+                const bool label = pixel(expected, x, y) == qRgb(0, 0, 0);
+                EXPECT_TRUE(!black || label) << x << ", " << y;
+                drawn += black;
+                labelled += label;
+            }
         }
+        EXPECT_GT(drawn, labelled * 9 / 10);
     }
-    EXPECT_GT(drawn, labelled * 9 / 10);
 }
 
 TEST(DiagramPalette, ColoursOffThePaletteTakeTheNearest)

@@ -37,7 +37,7 @@ TEST(ReportNumbers, PlainAndRoundedForms)
         const char *plain; // with the Russian decimal comma
         const char *rounded;
     } cases[] = {
-        { 200, "200", "200" }, { 1.5, "1,5", "1,5" }, // no trailing zeros
+        { 200, "200", "200" }, { 1.5, "1,5", "1,5" }, { 0.01, "0,01", "0,01" }, // no trailing zeros
         { 1234.56789, "1234,56789", "1234,568" },
         { 2.0625, "2,0625", "2,062" }, // an exact half goes to the even neighbour
         { 0.1875, "0,1875", "0,188" }, { -7.0625, "-7,0625", "-7,062" },

@@ -81,6 +81,14 @@ std::optional<MissingInput> meshMissing(Database &db, const PointResult &point, 
         missing.rowKey = QStringLiteral("%1 ID").arg(outcome.parameterId);
         missing.editor = InputEditor::InlineEditor;
         return missing;
+    case MeshStatus::LoadsOutOfRange:
+        missing.kind = MissingKind::LoadsOutOfRange;
+        missing.message = QStringLiteral("Нагрузки точки «%1» слишком велики: силы в зацеплении не вычисляются. "
+                                         "Проверьте нагрузки и режимы точки.")
+                              .arg(pointNodeCaption(db, point));
+        missing.rowKey = QStringLiteral("Power");
+        missing.editor = InputEditor::LoadsDialog;
+        return missing;
     case MeshStatus::InconsistentGearData:
         missing.kind = MissingKind::InconsistentGear;
         missing.message = QStringLiteral("Данные зацепления точки «%1» несовместимы: при них зацепление невозможно.")

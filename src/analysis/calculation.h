@@ -35,6 +35,7 @@ enum class MissingKind {
     Direction, // general parameter 38 has no value
     GearDatum, // a required gear datum is 0
     InconsistentGear, // the gear data of a point cannot mesh
+    LoadsOutOfRange, // a gear point's loads drive its forces beyond the range of numbers
     SupportDistance, // general parameter 2 is missing or 0
     ReactionsNotFinite, // the reactions overflow: the inputs are out of range
     AxisLength, // the diagram axis (53, or L standing in) is not 1 … 32767 mm

@@ -1,6 +1,8 @@
 #include "files/file_names.h"
 
 #include <QDir>
+#include <QFileDevice>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -62,6 +64,40 @@ QString reportPictureFolder(const QString &reportFile)
 {
     const qsizetype cut = reportFile.indexOf(QStringLiteral(".htm"), fileNameStart(reportFile), Qt::CaseInsensitive);
     return (cut >= 0 ? reportFile.left(cut) : reportFile) + QStringLiteral(".files");
+}
+
+QString fileErrorText(const QFileDevice &file, const QString &path, bool writing)
+{
+    const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+    const QString folderName = QDir::toNativeSeparators(info.absolutePath());
+    if (info.isDir())
+        return QStringLiteral("Это папка, а не файл.");
+    if (!folder.isDir())
+        return QStringLiteral("Папка %1 не существует.").arg(folderName);
+    if (!writing && !info.exists())
+        return QStringLiteral("Файл не найден.");
+    switch (file.error()) {
+    case QFileDevice::OpenError:
+    case QFileDevice::PermissionsError:
+    case QFileDevice::RenameError:
+    case QFileDevice::RemoveError:
+        if (!writing)
+            return QStringLiteral("Нет прав на чтение файла.");
+        if (info.exists() && !info.isWritable())
+            return QStringLiteral("Файл защищён от записи.");
+        return QStringLiteral("Нет прав на запись в папку %1.").arg(folderName);
+    case QFileDevice::ResourceError:
+    case QFileDevice::WriteError:
+        if (writing)
+            return QStringLiteral("Не удалось записать файл: на диске нет места или он недоступен.");
+        break;
+    case QFileDevice::ReadError:
+        return QStringLiteral("Не удалось прочитать файл: диск недоступен или файл повреждён.");
+    default:
+        break;
+    }
+    return QStringLiteral("Ошибка файла: ") + file.errorString();
 }
 
 } // namespace tarnvel

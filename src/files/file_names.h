@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QFileDevice;
+
 namespace tarnvel {
 
 // The text without the blanks at its ends (blanks only: the file-name box
@@ -27,5 +29,11 @@ QString reportFileName(const QString &directory, const QString &typedName);
 // then ".files". "C:\Work\report1.htm" has "C:\Work\report1.files",
 // "a.html" has "a.files".
 QString reportPictureFolder(const QString &reportFile);
+
+// Why reading or writing `path` through `file` failed, in words the user
+// can act on: the missing file or folder, the missing rights, a full disk.
+// The system's own text (in English) only where none of these fits. The
+// caller's message names the file; only a folder is named here.
+QString fileErrorText(const QFileDevice &file, const QString &path, bool writing);
 
 } // namespace tarnvel

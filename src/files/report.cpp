@@ -531,7 +531,7 @@ bool saveReportFile(const QString &path, const QString &page, QString *error)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
-            *error = file.errorString();
+            *error = fileErrorText(file, path, true);
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "files/scenario_file.h"
 
+#include "files/file_names.h"
+
 #include "store/database.h"
 #include "store/numbers.h"
 #include "store/store_file.h"
@@ -604,7 +606,7 @@ bool saveScenarioFile(const QString &path, const QByteArray &bytes, QString *err
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
-            *error = file.errorString();
+            *error = fileErrorText(file, path, true);
         return false;
     }
     return true;
@@ -615,7 +617,7 @@ std::optional<Scenario> loadScenarioFile(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = file.errorString();
+            *error = fileErrorText(file, path, false);
         return std::nullopt;
     }
     return readScenario(file, error);

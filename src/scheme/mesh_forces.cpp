@@ -35,12 +35,13 @@ MeshOutcome inconsistent(int parameterId)
     return outcome;
 }
 
+bool finite(const ModeForces &m);
+
 bool finite(const MeshForces &f)
 {
     for (const ModeForces &m : f.modes) {
-        for (double v : { m.Ft, m.Fr, m.Fa, m.Fx, m.Fy, m.Fz })
-            if (!std::isfinite(v))
-                return false;
+        if (!finite(m))
+            return false;
     }
     for (double v : { f.x, f.y, f.z, f.FxEq, f.FyEq, f.FzEq })
         if (!std::isfinite(v))
@@ -73,11 +74,26 @@ void addEquivalents(MeshForces &f, const QVector<double> &weights)
     f.FzEq = signOf(last.Fz) * std::pow(sz, 1.0 / p);
 }
 
-MeshOutcome finish(MeshForces forces, const QVector<double> &weights)
+bool finite(const ModeForces &m)
+{
+    for (double v : { m.Ft, m.Fr, m.Fa, m.Fx, m.Fy, m.Fz })
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
+
+// `unit` is the mode a torque of 1 N·m gives: when it is finite the geometry
+// is sound, and forces out of range come from the loads and modes.
+MeshOutcome finish(MeshForces forces, const QVector<double> &weights, const ModeForces &unit)
 {
     addEquivalents(forces, weights);
-    if (!finite(forces))
-        return inconsistent(0);
+    if (!finite(forces)) {
+        if (!finite(unit))
+            return inconsistent(0);
+        MeshOutcome outcome;
+        outcome.status = MeshStatus::LoadsOutOfRange;
+        return outcome;
+    }
     MeshOutcome outcome;
     outcome.forces = std::move(forces);
     return outcome;
@@ -211,7 +227,7 @@ MeshOutcome CylindricalMeshForces(const CylindricalMeshInput &in)
         c = -1;
     const int a = in.hand == 1 ? c : -c;
 
-    for (double torque : in.torques) {
+    const auto mode = [&](double torque) {
         ModeForces m;
         m.Ft = torque * 2000 / d; // N·m over mm: the 2000 is 2 × 1000 mm/m
         m.Fr = m.Ft * std::tan(alphaTw);
@@ -219,9 +235,11 @@ MeshOutcome CylindricalMeshForces(const CylindricalMeshInput &in)
         m.Fx = -c * m.Ft * std::sin(phi) - m.Fr * std::cos(phi);
         m.Fy = c * m.Ft * std::cos(phi) - m.Fr * std::sin(phi);
         m.Fz = a * m.Fa;
-        forces.modes.append(m);
-    }
-    return finish(std::move(forces), in.weights);
+        return m;
+    };
+    for (double torque : in.torques)
+        forces.modes.append(mode(torque));
+    return finish(std::move(forces), in.weights, mode(1));
 }
 
 MeshOutcome ConicalMeshForces(const ConicalMeshInput &in)
@@ -289,7 +307,7 @@ MeshOutcome ConicalMeshForces(const ConicalMeshInput &in)
     const double tanB = std::tan(beta);
     const double tanA = std::tan(alpha);
     const double cosB = std::cos(beta);
-    for (double torque : in.torques) {
+    const auto mode = [&](double torque) {
         ModeForces m;
         m.Ft = torque * 2000 / d;
         // Fa and Fr keep their sign: a spiral can pull the gear into mesh.
@@ -299,9 +317,11 @@ MeshOutcome ConicalMeshForces(const ConicalMeshInput &in)
         m.Fy = c * m.Ft * std::cos(phi) - m.Fr * std::sin(phi);
         // The axial force points from the apex to the back of the cone.
         m.Fz = in.orientation == 2 ? m.Fa : -m.Fa;
-        forces.modes.append(m);
-    }
-    return finish(std::move(forces), in.weights);
+        return m;
+    };
+    for (double torque : in.torques)
+        forces.modes.append(mode(torque));
+    return finish(std::move(forces), in.weights, mode(1));
 }
 
 void StoreMeshForces(Database &db, int pointId, const MeshForces &forces)
@@ -464,17 +484,6 @@ MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs)
         return ConicalMeshForces(inputs.conical);
     MeshOutcome outcome;
     outcome.status = MeshStatus::NotAGearPoint;
-    return outcome;
-}
-
-MeshOutcome MeshForceCommand(Database &db, int pointId, int groupId, double *eqSpeed)
-{
-    const MeshPointInputs inputs = ReadMeshInputs(db, pointId, groupId);
-    if (eqSpeed && inputs.status != MeshStatus::BadForceUnit && inputs.status != MeshStatus::NoModes)
-        *eqSpeed = inputs.eqSpeed;
-    MeshOutcome outcome = ComputeMeshForces(inputs);
-    if (outcome.status == MeshStatus::Ok)
-        StoreMeshForces(db, pointId, outcome.forces);
     return outcome;
 }
 

@@ -105,6 +105,9 @@ enum class MeshStatus {
     // The geometry has no solution: no working pressure angle, a 180° shaft
     // angle, a 90° helix, a face reaching the cone apex …
     InconsistentGearData,
+    // The geometry is sound but the torques or the modes' speeds and
+    // coefficients drive the forces beyond the range of numbers.
+    LoadsOutOfRange,
     NotAGearPoint, // the point is neither a cylindrical nor a conical mesh
 };
 
@@ -172,11 +175,5 @@ private:
 
 // Computes the mesh of the inputs' kind; a stopped read passes through.
 MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs);
-
-// The whole mesh force command short of messages and navigation: reads,
-// computes and, when everything was in place, stores. The point's old forces
-// stay when it stops. eqSpeed, when given, receives Σ Speed·Coeff as soon as
-// the modes were read.
-MeshOutcome MeshForceCommand(Database &db, int pointId, int groupId, double *eqSpeed = nullptr);
 
 } // namespace tarnvel

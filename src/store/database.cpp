@@ -149,14 +149,14 @@ bool pivotLess(const QVariant &a, const QVariant &b)
     return a.toDouble() < b.toDouble();
 }
 
+} // namespace
+
 QString quoteLiteral(const QString &text)
 {
     QString quoted = text;
     quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
-
-} // namespace
 
 // ---------------------------------------------------------------- Database
 
@@ -258,9 +258,7 @@ bool inspect(const QString &path, const QStringList &requiredTables, const QHash
                          StoreError::Fault::NotAStore);
     for (auto table = requiredColumns.cbegin(); table != requiredColumns.cend(); ++table) {
         QStringList names;
-        QString quoted = table.key();
-        quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-        const QString sql = QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(quoted);
+        const QString sql = QStringLiteral("SELECT name FROM pragma_table_info(%1)").arg(quoteLiteral(table.key()));
         probeRows(handle, sql.toUtf8().constData(), &names);
         for (const QString &column : table.value()) {
             if (!names.contains(column, Qt::CaseInsensitive))
@@ -352,9 +350,52 @@ void Database::close()
     m_db = nullptr;
 }
 
+namespace {
+
+// The engine's text of the last failure, led by Russian words for the faults
+// a user can do something about; the engine's own words stay for the record.
+QString engineErrorText(sqlite3 *db)
+{
+    if (!db)
+        return QStringLiteral("нет соединения");
+    const QString engine = QString::fromUtf8(sqlite3_errmsg(db));
+    QString reason;
+    switch (sqlite3_errcode(db) & 0xff) {
+    case SQLITE_FULL:
+        reason = QStringLiteral("Недостаточно места на диске");
+        break;
+    case SQLITE_READONLY:
+        reason = QStringLiteral("Файл хранилища доступен только для чтения");
+        break;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        reason = QStringLiteral("Нет прав доступа к файлу хранилища");
+        break;
+    case SQLITE_IOERR:
+        reason = QStringLiteral("Ошибка чтения или записи диска");
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        reason = QStringLiteral("Хранилище занято другой программой");
+        break;
+    case SQLITE_CANTOPEN:
+        reason = QStringLiteral("Не удалось открыть файл хранилища");
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        reason = QStringLiteral("Файл хранилища повреждён");
+        break;
+    default:
+        return engine;
+    }
+    return reason + QStringLiteral(" (") + engine + QLatin1Char(')');
+}
+
+} // namespace
+
 void Database::fail(const QString &context) const
 {
-    const QString engine = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("нет соединения");
+    const QString engine = engineErrorText(m_db);
     throw StoreError(context.isEmpty() ? engine : engine + QLatin1Char('\n') + context);
 }
 
@@ -464,7 +505,7 @@ void Database::run(const QString &sql)
         while ((rc = sqlite3_step(prepared.statement)) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) {
-            const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+            const QString message = engineErrorText(m_db);
             finished(prepared);
             throw StoreError(message + QLatin1Char('\n') + sql);
         }
@@ -514,7 +555,7 @@ Recordset Database::query(const QString &sql)
         rows << std::move(row);
     }
     if (rc != SQLITE_DONE) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+        const QString message = engineErrorText(m_db);
         finished(prepared);
         throw StoreError(message + QLatin1Char('\n') + sql);
     }
@@ -555,9 +596,10 @@ void Database::execute(const QString &statement, const QVariantList &values)
     int rc;
     while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
     }
+    const QString failure = rc == SQLITE_DONE ? QString() : engineErrorText(m_db);
     sqlite3_reset(prepared);
     if (rc != SQLITE_DONE)
-        throw StoreError(QString::fromUtf8(sqlite3_errmsg(m_db)) + QLatin1Char('\n') + statement);
+        throw StoreError(failure + QLatin1Char('\n') + statement);
 }
 
 Recordset Database::openRecordset(const QString &statement, bool /*forwardOnly*/)

@@ -31,6 +31,10 @@ private:
     Fault m_fault;
 };
 
+// Text as an SQL string literal: in single quotes, each quote doubled. The
+// one way user text (a designation, a path) enters a statement it cannot bind.
+QString quoteLiteral(const QString &text);
+
 // A read-only, fully materialised result set: the rows are fetched when it is
 // opened, so it stays valid whatever statements run afterwards (a snapshot).
 class Recordset

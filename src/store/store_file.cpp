@@ -74,13 +74,6 @@ int bearingTip(const QString &kind)
     throw StoreError(QStringLiteral("Неизвестный тип подшипника в каталоге: %1").arg(kind));
 }
 
-QString sqlText(const QString &text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 void loadBearings(Database &db)
 {
     const QStringList lines = resourceText(QStringLiteral("bearings.csv")).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -101,7 +94,7 @@ void loadBearings(Database &db)
         // have a quality coefficient of 1.
         db.execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, Tkah, TipID) "
                                   "VALUES (%1, %2, %3, %4, %5, %6, %7, 1, %8)")
-                       .arg(sqlText(f.at(designation)), SqlNum(f.at(d)), SqlNum(f.at(D)), SqlNum(f.at(B)),
+                       .arg(quoteLiteral(f.at(designation)), SqlNum(f.at(d)), SqlNum(f.at(D)), SqlNum(f.at(B)),
                             SqlNum(f.at(C)), SqlNum(f.at(C0)), SqlNum(f.at(alpha)))
                        .arg(bearingTip(f.at(kind))));
     }

@@ -69,6 +69,7 @@ void frmMain::askFor(const MissingInput &missing)
         LV_Click();
         return;
     case MissingKind::Loads:
+    case MissingKind::LoadsOutOfRange:
     case MissingKind::GearDatum:
     case MissingKind::InconsistentGear:
         m_state.blnIncomplete = true;

@@ -276,13 +276,16 @@ TEST(ScenarioFile, SavingTruncatesAndFailuresAreReported)
     EXPECT_EQ(QFileInfo(path).size(), kEmptyScenarioSize);
     EXPECT_EQ(loadScenarioFile(path, &error), Scenario {});
 
+    // Failures are told in the user's words, naming what is missing.
+    const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("missing")));
     EXPECT_FALSE(saveScenarioFile(dir.filePath(QStringLiteral("missing/plan1.tvd")), good, &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error, QStringLiteral("Папка %1 не существует.").arg(folder));
+    EXPECT_FALSE(saveScenarioFile(dir.path(), good, &error));
+    EXPECT_EQ(error, QStringLiteral("Это папка, а не файл."));
     // Opening a name that does not exist neither creates it nor yields a scenario.
     const QString absent = dir.filePath(QStringLiteral("absent.tvd"));
-    error.clear();
     EXPECT_FALSE(loadScenarioFile(absent, &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error, QStringLiteral("Файл не найден."));
     EXPECT_FALSE(QFileInfo::exists(absent));
 }
 

@@ -280,6 +280,18 @@ TEST(MeshGeometry, ImpossibleGearDataAreReported)
     EXPECT_EQ(conical([](ConicalMeshInput &in) { in.module = -4; }), 21);
     // Re = (4/2)·√(20² + 40²): a face of 2·Re leaves no mean cone.
     EXPECT_EQ(conical([](ConicalMeshInput &in) { in.faceWidth = 4 * std::sqrt(2000.0); }), 27);
+    // A module so small that 2000/d overflows is the gear data's fault even
+    // with a modest torque; forces beyond range from sound gears are the loads'.
+    EXPECT_EQ(cylindrical([](CylindricalMeshInput &in) { in.module = 1e-320; }), 0);
+    for (const double torque : { 1e306, -1e306 }) {
+        CylindricalMeshInput spur = kSpur;
+        spur.torques = { 100, torque };
+        spur.weights = { 0.5, 0.5 };
+        EXPECT_EQ(CylindricalMeshForces(spur).status, MeshStatus::LoadsOutOfRange) << torque;
+        ConicalMeshInput bevel = kBevel;
+        bevel.torques = { torque };
+        EXPECT_EQ(ConicalMeshForces(bevel).status, MeshStatus::LoadsOutOfRange) << torque;
+    }
 }
 
 namespace {
@@ -371,7 +383,7 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
             { 32, 180 }, { 34, 40 } });
     addTorque(cone, 1, 4, 100, 1000, 1);
     in = ReadMeshInputs(*db, cone, 4);
-    EXPECT_EQ(MeshForceCommand(*db, cone, 4).status, MeshStatus::Ok);
+    EXPECT_EQ(ComputeMeshForces(in).status, MeshStatus::Ok);
     ConicalMeshInput expected = kBevel;
     expected.spiralAngle = 35;
     expected.positionAngle = 180;

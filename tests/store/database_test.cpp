@@ -231,6 +231,16 @@ TEST_F(StoreTest, RejectedStatementIsAnErrorAndTheStoreGoesOn)
         EXPECT_TRUE(error.message().contains(QStringLiteral("syntax error"))) << error.message().toStdString();
     }
     EXPECT_THROW(db->openRecordset(QStringLiteral("SELECT Nothing FROM Nowhere")), StoreError);
+    // A fault the user can act on leads with Russian words.
+    db->execute(QStringLiteral("PRAGMA query_only = 1"));
+    try {
+        db->execute(QStringLiteral("INSERT INTO CommonParameters (ParamValue, ParameterID) VALUES (1, 2)"));
+        FAIL() << "a read-only store took a row";
+    } catch (const StoreError &error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Файл хранилища доступен только для чтения")))
+            << error.message().toStdString();
+    }
+    db->execute(QStringLiteral("PRAGMA query_only = 0"));
     db->execute(QStringLiteral("INSERT INTO CommonParameters (ParamValue, ParameterID) VALUES (1, 2)"));
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM CommonParameters")), 1);
 }

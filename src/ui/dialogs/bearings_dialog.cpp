@@ -34,13 +34,6 @@ namespace {
 
 enum BearingRole { BearingKeyRole = Qt::UserRole, BearingTagRole };
 
-QString quoted(const QString &text)
-{
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
-}
-
 // Is the text a number and nothing else (a decimal comma allowed)?
 bool isNumber(const QString &text)
 {
@@ -570,7 +563,7 @@ void frmBearings::cmdAddNew_Click()
 
     const QString designation = txtNewBear->text().trimmed();
     m_state.database().execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES (%1, %2, %3, %4, %5, %6, %7, %8)")
-                                   .arg(quoted(designation), SqlNum(txtGab[0]->text().trimmed()), SqlNum(txtGab[1]->text().trimmed()),
+                                   .arg(quoteLiteral(designation), SqlNum(txtGab[0]->text().trimmed()), SqlNum(txtGab[1]->text().trimmed()),
                                         SqlNum(txtGab[2]->text().trimmed()), SqlNum(txtC->text().trimmed()),
                                         SqlNum(txtC0->text().trimmed()), SqlNum(txtAlfa->text().trimmed()),
                                         QString::number(m_tipId)));

@@ -111,7 +111,7 @@ std::optional<QVector<ForceArrays>> modeForceArrays(Database &db)
     QSet<qint64> computed; // points with their equivalent (RezNumber -1) rows
     Recordset forces = db.openRecordset(
         QStringLiteral("SELECT PointID, ParameterID, ParameterValue, RezNumber FROM PointForses WHERE RezNumber = -1 OR "
-                       "RezNumber > 0 ORDER BY PointID, RezNumber, rowid"));
+                       "(RezNumber > 0 AND ParameterID > 7 AND ParameterID < 11) ORDER BY PointID, RezNumber, rowid"));
     for (; !forces.isAfterLast(); forces.next()) {
         const qint64 point = forces.value(0).toLongLong();
         const int rez = forces.value(3).toInt();

@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -539,6 +540,18 @@ void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *n
         }
     }
 
+    // Rows of one table go in a few dozen per statement.
+    const auto insertRows = [&db](const QString &head, const QString &row, qsizetype columns, const QVariantList &values) {
+        constexpr qsizetype kRowsPerStatement = 64;
+        const qsizetype count = values.size() / columns;
+        for (qsizetype first = 0; first < count; first += kRowsPerStatement) {
+            const qsizetype n = std::min(kRowsPerStatement, count - first);
+            QString statement = head + row;
+            for (qsizetype i = 1; i < n; ++i)
+                statement += QStringLiteral(", ") + row;
+            db.execute(statement, values.mid(first * columns, n * columns));
+        }
+    };
     if (!s.points.isEmpty()) {
         db.execute(QStringLiteral("DELETE FROM Points"));
         db.execute(QStringLiteral("DELETE FROM PointParameters"));
@@ -548,12 +561,14 @@ void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *n
             // The store gives the point a new identifier; the file holds none.
             const qint64 pointId = db.lastInsertId();
 
-            for (const ScenarioParameter &parameter : p.params) {
-                db.execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (?, ?, ?)"),
-                    { pointId, parameter.parameterId, stored(parameter.value) });
-            }
+            QVariantList parameters;
+            for (const ScenarioParameter &parameter : p.params)
+                parameters << pointId << parameter.parameterId << stored(parameter.value);
+            insertRows(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES "),
+                QStringLiteral("(?, ?, ?)"), 3, parameters);
 
             const bool freeForce = p.groupId == 2;
+            QVariantList powers;
             for (qsizetype r = 1; r <= p.modes.size(); ++r) {
                 const ModeRecord &m = p.modes.at(r - 1);
                 // Fx, Fy, Fz of a free force are kinds 5 … 7; a gear load in
@@ -562,12 +577,12 @@ void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *n
                 const int firstKind = freeForce ? 5 : 1;
                 const int kinds = freeForce ? 3 : 4;
                 for (int k = 0; k < kinds; ++k) {
-                    db.execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, "
-                                              "RezNumber) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                        { pointId, stored(loads.at(k)), stored(m.Speed), stored(m.Coeff), firstKind + k, p.powerNumber,
-                            static_cast<qint64>(r) });
+                    powers << pointId << stored(loads.at(k)) << stored(m.Speed) << stored(m.Coeff) << firstKind + k
+                           << p.powerNumber << static_cast<qint64>(r);
                 }
             }
+            insertRows(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES "),
+                QStringLiteral("(?, ?, ?, ?, ?, ?, ?)"), 7, powers);
         }
     }
 

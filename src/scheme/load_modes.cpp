@@ -182,12 +182,15 @@ QVector<double> modeWeights(const QVector<ModeSpeed> &modes)
 
 QVector<ModeSpeed> shaftModes(Database &db)
 {
-    // The reference point's rows come first, so that a store whose points
-    // disagree on a mode still gives one speed per mode: the reference's.
+    // Each mode's speed and coefficient are those of its row of the lowest
+    // point number, the reference's (a row of no point counts last), so that a
+    // store whose points disagree on a mode still gives one speed per mode. The
+    // engine takes a bare column's value from the row that holds the minimum.
     QVector<ModeSpeed> modes;
     Recordset rs = db.openRecordset(QStringLiteral(
-        "SELECT Powers.RezNumber, Powers.Speed, Powers.Coeff FROM Powers LEFT JOIN Points ON Powers.PointID = "
-        "Points.PointID ORDER BY Powers.RezNumber, Points.PointNumber IS NULL, Points.PointNumber"));
+        "SELECT Powers.RezNumber AS RezNumber, Powers.Speed AS Speed, Powers.Coeff AS Coeff, Min(CASE WHEN "
+        "Points.PointNumber IS NULL THEN 9E300 ELSE Points.PointNumber END) AS Reference FROM Powers LEFT JOIN Points "
+        "ON Powers.PointID = Points.PointID GROUP BY Powers.RezNumber ORDER BY Powers.RezNumber"));
     int last = 0;
     for (; !rs.isAfterLast(); rs.next()) {
         const int rez = rs.field(QStringLiteral("RezNumber")).toInt();

@@ -8,6 +8,7 @@
 
 #include <QMap>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarnvel {
@@ -101,11 +102,27 @@ MeshOutcome finish(MeshForces forces, const QVector<double> &weights, const Mode
 
 QString number(int value) { return QString::number(value); }
 
-void insertForce(Database &db, int pointId, int parameterId, double value, int rez)
+// One PointForses row: the value as a statement's text would carry it, 15
+// significant digits.
+void addForce(QVariantList &rows, int pointId, int parameterId, double value, int rez)
 {
-    // The value as a statement's text would carry it: 15 significant digits.
-    db.execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (?, ?, ?, ?)"),
-        { pointId, parameterId, std::isfinite(value) ? QVariant(storedNumber(value)) : QVariant(), rez });
+    rows << pointId << parameterId << (std::isfinite(value) ? QVariant(storedNumber(value)) : QVariant()) << rez;
+}
+
+// A point's rows go in a few dozen per statement: one statement per row costs
+// more than the row.
+void insertForces(Database &db, const QVariantList &rows)
+{
+    constexpr qsizetype kColumns = 4;
+    constexpr qsizetype kRowsPerStatement = 64;
+    const qsizetype count = rows.size() / kColumns;
+    for (qsizetype first = 0; first < count; first += kRowsPerStatement) {
+        const qsizetype n = std::min(kRowsPerStatement, count - first);
+        QString statement = QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (?, ?, ?, ?)");
+        for (qsizetype i = 1; i < n; ++i)
+            statement += QStringLiteral(", (?, ?, ?, ?)");
+        db.execute(statement, rows.mid(first * kColumns, n * kColumns));
+    }
 }
 
 // A general parameter's value; empty when it has no row or no value.
@@ -329,22 +346,24 @@ void StoreMeshForces(Database &db, int pointId, const MeshForces &forces)
     Database::Transaction transaction(db);
     db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = ") + number(pointId));
     if (!forces.modes.isEmpty()) {
+        QVariantList rows;
         for (qsizetype i = 0; i < forces.modes.size(); ++i) {
             const ModeForces &m = forces.modes.at(i);
             const int rez = static_cast<int>(i) + 1;
-            insertForce(db, pointId, 35, m.Ft, rez);
-            insertForce(db, pointId, 36, m.Fr, rez);
-            insertForce(db, pointId, 37, m.Fa, rez);
-            insertForce(db, pointId, 8, m.Fx, rez);
-            insertForce(db, pointId, 9, m.Fy, rez);
-            insertForce(db, pointId, 10, m.Fz, rez);
+            addForce(rows, pointId, 35, m.Ft, rez);
+            addForce(rows, pointId, 36, m.Fr, rez);
+            addForce(rows, pointId, 37, m.Fa, rez);
+            addForce(rows, pointId, 8, m.Fx, rez);
+            addForce(rows, pointId, 9, m.Fy, rez);
+            addForce(rows, pointId, 10, m.Fz, rez);
         }
-        insertForce(db, pointId, 5, forces.x, -1);
-        insertForce(db, pointId, 6, forces.y, -1);
-        insertForce(db, pointId, 7, forces.z, -1);
-        insertForce(db, pointId, 46, forces.FxEq, -1);
-        insertForce(db, pointId, 47, forces.FyEq, -1);
-        insertForce(db, pointId, 48, forces.FzEq, -1);
+        addForce(rows, pointId, 5, forces.x, -1);
+        addForce(rows, pointId, 6, forces.y, -1);
+        addForce(rows, pointId, 7, forces.z, -1);
+        addForce(rows, pointId, 46, forces.FxEq, -1);
+        addForce(rows, pointId, 47, forces.FyEq, -1);
+        addForce(rows, pointId, 48, forces.FzEq, -1);
+        insertForces(db, rows);
     }
     transaction.commit();
 }

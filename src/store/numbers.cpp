@@ -39,6 +39,9 @@ double storedNumber(double value)
 {
     if (!std::isfinite(value) || value == 0)
         return value == 0 ? 0.0 : value;
+    // A whole number below 10^15 has at most 15 digits: it reads back as it is.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return value;
     // The digits of "%.15G" without the locale or a string; correctly
     // rounded both ways, as printf and the statement's literal are.
     char text[40];

@@ -4,6 +4,7 @@
 
 #include "scheme_generator.h"
 
+#include "analysis/calculation.h"
 #include "files/scenario_file.h"
 #include "store/store_file.h"
 #include "ui/dialogs/bearings_dialog.h"
@@ -160,6 +161,21 @@ void openModuleEditor(frmMain &window, double &module)
     module = module == 2 ? 2.5 : 2;
 }
 
+// The whole calculation from the stored inputs, diagrams included, on a
+// store whose results are already those of its inputs (nothing is written).
+void BM_Calculation(benchmark::State &state)
+{
+    Database &db = workbench().state.database();
+    CalculationRequest request;
+    request.diagrams = true;
+    for (auto _ : state) {
+        if (runCalculation(db, request).missing)
+            state.SkipWithError("the calculation stopped");
+    }
+}
+BENCHMARK(BM_Calculation)->Unit(benchmark::kMillisecond);
+
+// Nothing was edited since the last calculation: its outcome is shown.
 void BM_ShowSupports(benchmark::State &state)
 {
     frmMain &window = *workbench().window;

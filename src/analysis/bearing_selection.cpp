@@ -3,7 +3,9 @@
 #include "store/database.h"
 #include "store/numbers.h"
 
+#include <QHash>
 #include <QMap>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -85,49 +87,49 @@ std::optional<QVector<ForceArrays>> modeForceArrays(Database &db)
     QVector<PointRow> points;
     Recordset rs = db.openRecordset(QStringLiteral("SELECT PointID, PointNumber, GroupID FROM Points"), true);
     for (; !rs.isAfterLast(); rs.next())
-        points.append({ rs.field(QStringLiteral("PointID")).toLongLong(),
-            rs.field(QStringLiteral("PointNumber")).toInt(), rs.field(QStringLiteral("GroupID")).toInt() });
+        points.append({ rs.value(0).toLongLong(), rs.value(1).toInt(), rs.value(2).toInt() });
     std::stable_sort(
         points.begin(), points.end(), [](const PointRow &a, const PointRow &b) { return a.number < b.number; });
+
+    // Each table is read once for all points, each point's rows in the order
+    // a question about that point alone would give them.
+    QHash<qint64, PointModes> byPoint; // free-force points
+    Recordset positions = db.openRecordset(QStringLiteral(
+        "SELECT PointParameters.PointID, PointParameters.ParameterID, PointParameters.ParValue FROM PointParameters, Points "
+        "WHERE PointParameters.PointID = Points.PointID AND Points.GroupID = 2 AND PointParameters.ParameterID > 4 AND "
+        "PointParameters.ParameterID < 8 ORDER BY PointParameters.PointID, PointParameters.ParameterID, PointParameters.rowid"));
+    for (; !positions.isAfterLast(); positions.next())
+        assignPosition(byPoint[positions.value(0).toLongLong()].position, positions.value(1).toInt(), numberOf(positions.value(2)));
+    Recordset loads = db.openRecordset(
+        QStringLiteral("SELECT Powers.PointID, Powers.PowerID, Powers.Power, Powers.RezNumber FROM Powers, Points WHERE "
+                       "Powers.PointID = Points.PointID AND Points.GroupID = 2 AND Powers.RezNumber > 0 ORDER BY "
+                       "Powers.PointID, Powers.RezNumber, Powers.rowid"));
+    for (; !loads.isAfterLast(); loads.next())
+        assignLoad(byPoint[loads.value(0).toLongLong()].modes[loads.value(3).toInt()], loads.value(1).toInt(),
+            numberOf(loads.value(2)), 5);
+    QHash<qint64, PointModes> gearByPoint;
+    QSet<qint64> computed; // points with their equivalent (RezNumber -1) rows
+    Recordset forces = db.openRecordset(
+        QStringLiteral("SELECT PointID, ParameterID, ParameterValue, RezNumber FROM PointForses WHERE RezNumber = -1 OR "
+                       "(RezNumber > 0 AND ParameterID > 7 AND ParameterID < 11) ORDER BY PointID, RezNumber, rowid"));
+    for (; !forces.isAfterLast(); forces.next()) {
+        const qint64 point = forces.value(0).toLongLong();
+        const int rez = forces.value(3).toInt();
+        if (rez == -1) {
+            computed.insert(point);
+            assignPosition(gearByPoint[point].position, forces.value(1).toInt(), numberOf(forces.value(2)));
+        } else {
+            assignLoad(gearByPoint[point].modes[rez], forces.value(1).toInt(), numberOf(forces.value(2)), 8);
+        }
+    }
 
     QVector<PointModes> gathered;
     int modeCount = 0;
     for (const PointRow &point : points) {
-        PointModes p;
-        if (point.group == kFreeForcePoint) {
-            Recordset position = db.openRecordset(
-                QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = %1").arg(point.id));
-            for (; !position.isAfterLast(); position.next())
-                assignPosition(p.position, position.field(QStringLiteral("ParameterID")).toInt(),
-                    numberOf(position.field(QStringLiteral("ParValue"))));
-            Recordset loads = db.openRecordset(
-                QStringLiteral("SELECT PowerID, Power, RezNumber FROM Powers WHERE PointID = %1").arg(point.id));
-            for (; !loads.isAfterLast(); loads.next()) {
-                const int rez = loads.field(QStringLiteral("RezNumber")).toInt();
-                if (rez < 1)
-                    continue;
-                assignLoad(p.modes[rez], loads.field(QStringLiteral("PowerID")).toInt(),
-                    numberOf(loads.field(QStringLiteral("Power"))), 5);
-            }
-        } else {
-            Recordset forces = db.openRecordset(
-                QStringLiteral("SELECT ParameterID, ParameterValue, RezNumber FROM PointForses WHERE PointID = %1")
-                    .arg(point.id));
-            bool equivalent = false;
-            for (; !forces.isAfterLast(); forces.next()) {
-                const int rez = forces.field(QStringLiteral("RezNumber")).toInt();
-                const int id = forces.field(QStringLiteral("ParameterID")).toInt();
-                const double value = numberOf(forces.field(QStringLiteral("ParameterValue")));
-                if (rez == -1) {
-                    equivalent = true;
-                    assignPosition(p.position, id, value);
-                } else if (rez >= 1) {
-                    assignLoad(p.modes[rez], id, value, 8);
-                }
-            }
-            if (!equivalent)
-                return std::nullopt;
-        }
+        const bool freeForce = point.group == kFreeForcePoint;
+        if (!freeForce && !computed.contains(point.id))
+            return std::nullopt; // the gear's forces are not computed
+        const PointModes p = (freeForce ? byPoint : gearByPoint).value(point.id);
         if (!p.modes.isEmpty())
             modeCount = std::max(modeCount, p.modes.lastKey());
         gathered.append(p);
@@ -252,7 +254,12 @@ std::optional<qsizetype> pickByLife(
     return best;
 }
 
-std::optional<StaticSafety> storedStaticSafety(Database &db, int side)
+namespace {
+
+// The static check of the bearing stored for a side; the loads are read (by
+// loads()) only when the side has a bearing.
+template <typename ReadLoads>
+std::optional<StaticSafety> staticSafetyOfStored(Database &db, int side, ReadLoads loads)
 {
     Recordset rs = db.openRecordset(
         QStringLiteral("SELECT Bearings.C0, Bearings.Alfa, Bearings.TipID, BearRep.Radial, BearRep.Osev FROM Bearings, "
@@ -260,8 +267,8 @@ std::optional<StaticSafety> storedStaticSafety(Database &db, int side)
             .arg(side));
     if (rs.isBeforeFirst())
         return std::nullopt;
-    const std::optional<StaticLoads> loads = readStaticLoads(db);
-    if (!loads)
+    const std::optional<StaticLoads> largest = loads();
+    if (!largest)
         return std::nullopt;
     BearingSettings settings;
     settings.side = side;
@@ -270,18 +277,40 @@ std::optional<StaticSafety> storedStaticSafety(Database &db, int side)
     settings.alpha = numberOf(rs.field(QStringLiteral("Alfa")));
     settings.takesRadial = rs.field(QStringLiteral("Radial")).toInt() != 0;
     settings.takesAxial = rs.field(QStringLiteral("Osev")).toInt() != 0;
-    return supportStaticSafety(settings, *loads, wholeNumber(commonParameter(db, 4)) == 2 ? 2 : 1);
+    return supportStaticSafety(settings, *largest, wholeNumber(commonParameter(db, 4)) == 2 ? 2 : 1);
 }
 
-QVector<StaticSafetyRow> staticSafetyRows(Database &db, int side, const QString &forceUnit)
+QVector<StaticSafetyRow> safetyRows(const std::optional<StaticSafety> &safety, const QString &forceUnit)
 {
-    const std::optional<StaticSafety> safety = storedStaticSafety(db, side);
     return {
         { QStringLiteral("BP0"), QStringLiteral("Статическая эквивалентная нагрузка P0, ") + forceUnit.trimmed(),
             safety ? std::optional<double>(safety->P0) : std::nullopt },
         { QStringLiteral("Bs0"), QStringLiteral("Запас статической грузоподъёмности s0"),
             safety ? std::optional<double>(safety->s0) : std::nullopt },
     };
+}
+
+} // namespace
+
+std::optional<StaticSafety> storedStaticSafety(Database &db, int side)
+{
+    return staticSafetyOfStored(db, side, [&db] { return readStaticLoads(db); });
+}
+
+std::optional<StaticSafety> storedStaticSafety(Database &db, int side, const std::optional<StaticLoads> &loads)
+{
+    return staticSafetyOfStored(db, side, [&loads] { return loads; });
+}
+
+QVector<StaticSafetyRow> staticSafetyRows(Database &db, int side, const QString &forceUnit)
+{
+    return safetyRows(storedStaticSafety(db, side), forceUnit);
+}
+
+QVector<StaticSafetyRow> staticSafetyRows(
+    Database &db, int side, const QString &forceUnit, const std::optional<StaticLoads> &loads)
+{
+    return safetyRows(storedStaticSafety(db, side, loads), forceUnit);
 }
 
 std::optional<double> readRequiredLife(Database &db, int side)

@@ -101,6 +101,8 @@ std::optional<qsizetype> pickByLife(
 // The static check of the bearing stored for a side (BearRep with its
 // catalogue row); nothing without a stored bearing or per-mode loads.
 std::optional<StaticSafety> storedStaticSafety(Database &db, int side);
+// The same under loads already read (readStaticLoads), for both sides at once.
+std::optional<StaticSafety> storedStaticSafety(Database &db, int side, const std::optional<StaticLoads> &loads);
 
 // The rows that follow the life in a bearing's result: P0 in the force unit
 // and s0. An empty value could not be computed.
@@ -111,6 +113,8 @@ struct StaticSafetyRow
     std::optional<double> value;
 };
 QVector<StaticSafetyRow> staticSafetyRows(Database &db, int side, const QString &forceUnit);
+QVector<StaticSafetyRow> staticSafetyRows(
+    Database &db, int side, const QString &forceUnit, const std::optional<StaticLoads> &loads);
 
 // The life a support's bearing is to reach, hours; nothing when not set.
 std::optional<double> readRequiredLife(Database &db, int side);

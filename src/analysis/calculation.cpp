@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QMap>
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -19,19 +18,8 @@ constexpr int kFreeForce = 2;
 
 bool isGear(int group) { return group == 3 || group == 4; }
 
-// A number as it comes back from the store: statements carry 15 significant
-// digits, and every later stage (and the report) works on what was stored.
-double asStored(double value)
-{
-    if (!std::isfinite(value) || value == 0)
-        return value == 0 ? 0.0 : value;
-    // The text SqlNum writes, and its reading back, without the locale.
-    char text[40];
-    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
-    double stored = value;
-    std::from_chars(text, written.ptr, stored);
-    return std::isfinite(stored) ? stored : value;
-}
+// Every later stage (and the report) works on what the store holds.
+double asStored(double value) { return storedNumber(value); }
 
 double orZero(const QVariant &value) { return value.isNull() ? 0.0 : value.toDouble(); }
 
@@ -139,22 +127,42 @@ QVector<PointResult> readPoints(Database &db)
     return points;
 }
 
+// What the calculation reads of the points, each table read once for all of
+// them: the per-point statements cost far more than the arithmetic.
+struct StoredPoints
+{
+    explicit StoredPoints(Database &db)
+        : mesh(db)
+        , freeForceModes(groupModeLoads(db, kFreeForce))
+    {
+        Recordset rs = db.openRecordset(QStringLiteral(
+            "SELECT PointParameters.PointID, PointParameters.ParameterID, PointParameters.ParValue FROM PointParameters, "
+            "Points WHERE PointParameters.PointID = Points.PointID AND Points.GroupID = 2 ORDER BY "
+            "PointParameters.PointID, PointParameters.ParameterID, PointParameters.rowid"));
+        for (; !rs.isAfterLast(); rs.next())
+            freeForceParameters[rs.value(0).toLongLong()].append({ rs.value(1).toInt(), rs.value(2) });
+    }
+
+    MeshInputReader mesh;
+    // Free-force points: their parameter rows in ParameterID order, and their modes.
+    QHash<qint64, QVector<std::pair<int, QVariant>>> freeForceParameters;
+    QHash<qint64, ModeLoads> freeForceModes;
+};
+
 // A free force acts at its coordinates (5, 6, 7) with the equivalent of its
 // projections over the modes. A point without modes keeps the equivalents
 // it carries (8, 9, 10), as a scenario may bring them.
-void freeForce(Database &db, PointResult &point)
+void freeForce(const StoredPoints &stored, PointResult &point)
 {
     QHash<int, double> parameters;
-    Recordset values = db.openRecordset(
-        QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = %1").arg(point.pointId));
-    for (; !values.isAfterLast(); values.next())
-        parameters.insert(values.field(QStringLiteral("ParameterID")).toInt(), orZero(values.field(QStringLiteral("ParValue"))));
+    for (const auto &[id, value] : stored.freeForceParameters.value(point.pointId))
+        parameters.insert(id, orZero(value));
     PointForce &f = point.force;
     f.x = parameters.value(5);
     f.y = parameters.value(6);
     f.z = parameters.value(7);
 
-    const ModeLoads modes = pointModeLoads(db, point.pointId);
+    const ModeLoads modes = stored.freeForceModes.value(point.pointId);
     if (modes.speeds.isEmpty()) {
         f.Fx = parameters.value(8);
         f.Fy = parameters.value(9);
@@ -168,9 +176,10 @@ void freeForce(Database &db, PointResult &point)
 }
 
 // The mesh forces of a gear point; its force entry as GetForseMassive reads it.
-std::optional<MissingInput> gearForces(Database &db, PointResult &point, double *eqSpeed = nullptr)
+std::optional<MissingInput> gearForces(
+    Database &db, const MeshInputReader &reader, PointResult &point, double *eqSpeed = nullptr)
 {
-    const MeshPointInputs inputs = ReadMeshInputs(db, static_cast<int>(point.pointId), point.group);
+    const MeshPointInputs inputs = reader.read(static_cast<int>(point.pointId), point.group);
     if (eqSpeed)
         *eqSpeed = inputs.eqSpeed;
     const MeshOutcome outcome = ComputeMeshForces(inputs);
@@ -235,27 +244,30 @@ void storeForces(Database &db, const QVector<PointResult> &computed)
         db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = %1").arg(it.key()));
 }
 
-void storeFreeForce(Database &db, const PointResult &point)
+void storeFreeForce(Database &db, const StoredPoints &stored, const PointResult &point)
 {
     const double fresh[] = { point.force.Fx, point.force.Fy, point.force.Fz };
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = %1 "
-                                                   "AND ParameterID > 7 AND ParameterID < 11 ORDER BY ParameterID")
-                                        .arg(point.pointId));
-    bool same = rs.rowCount() == 3;
-    for (int axis = 0; same && !rs.isAfterLast(); rs.next(), ++axis) {
-        const QVariant value = rs.field(QStringLiteral("ParValue"));
-        same = rs.field(QStringLiteral("ParameterID")).toInt() == 8 + axis && !value.isNull()
-            && value.toDouble() == fresh[axis];
+    // The stored equivalents, as read before anything was written.
+    QVector<QVariant> equivalents;
+    QVector<int> ids;
+    for (const auto &[id, value] : stored.freeForceParameters.value(point.pointId)) {
+        if (id > 7 && id < 11) {
+            ids.append(id);
+            equivalents.append(value);
+        }
+    }
+    bool same = ids.size() == 3;
+    for (int axis = 0; same && axis < 3; ++axis) {
+        const QVariant &value = equivalents.at(axis);
+        same = ids.at(axis) == 8 + axis && !value.isNull() && value.toDouble() == fresh[axis];
     }
     if (same)
         return;
     db.execute(QStringLiteral("DELETE FROM PointParameters WHERE ParameterID > 7 AND ParameterID < 11 AND PointID = %1")
                    .arg(point.pointId));
     for (int axis = 0; axis < 3; ++axis)
-        db.execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, %2, %3)")
-                       .arg(point.pointId)
-                       .arg(8 + axis)
-                       .arg(SqlNum(fresh[axis])));
+        db.execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (?, ?, ?)"),
+            { point.pointId, 8 + axis, std::isfinite(fresh[axis]) ? QVariant(storedNumber(fresh[axis])) : QVariant() });
 }
 
 void storeReactions(Database &db, const std::optional<Reactions> &reactions)
@@ -319,12 +331,12 @@ struct Reached
     bool supports = false;
 };
 
-void store(Database &db, const Reached &reached, const Calculation &results)
+void store(Database &db, const StoredPoints *stored, const Reached &reached, const Calculation &results)
 {
     Database::Transaction transaction(db);
     storeForces(db, reached.gears);
     for (const PointResult &point : reached.freeForces)
-        storeFreeForce(db, point);
+        storeFreeForce(db, *stored, point);
     storeReactions(db, reached.reactions);
     for (int side = 0; side < 2; ++side) {
         const SupportResult &support = results.supports.at(static_cast<std::size_t>(side));
@@ -445,7 +457,7 @@ PointForcesOutcome runPointForces(Database &db, qint64 pointId)
     point.group = rs.field(QStringLiteral("GroupID")).toInt();
     if (!isGear(point.group))
         return outcome;
-    outcome.missing = gearForces(db, point, &outcome.eqSpeed);
+    outcome.missing = gearForces(db, MeshInputReader(db, static_cast<int>(pointId)), point, &outcome.eqSpeed);
     Database::Transaction transaction(db);
     if (outcome.missing) {
         db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = %1").arg(pointId));
@@ -465,9 +477,10 @@ CalculationOutcome runCalculation(Database &db, const CalculationRequest &reques
     Reached reached;
     results.unit = forceUnitCaption(db);
 
+    std::optional<StoredPoints> stored;
     auto stop = [&](MissingInput missing) {
         outcome.missing = std::move(missing);
-        store(db, reached, results);
+        store(db, stored ? &*stored : nullptr, reached, results);
         return outcome;
     };
 
@@ -480,12 +493,13 @@ CalculationOutcome runCalculation(Database &db, const CalculationRequest &reques
     if (request.supportDistanceFirst && distanceMissing)
         return stop(supportDistanceMissing());
 
+    stored.emplace(db);
     for (PointResult &point : results.points) {
         if (point.group == kFreeForce) {
-            freeForce(db, point);
+            freeForce(*stored, point);
             reached.freeForces.append(point);
         } else if (isGear(point.group)) {
-            if (std::optional<MissingInput> missing = gearForces(db, point))
+            if (std::optional<MissingInput> missing = gearForces(db, stored->mesh, point))
                 return stop(*missing);
             reached.gears.append(point);
         }
@@ -520,7 +534,7 @@ CalculationOutcome runCalculation(Database &db, const CalculationRequest &reques
         support.result = bearingLife(input);
     }
     reached.supports = true;
-    store(db, reached, results);
+    store(db, &*stored, reached, results);
 
     if (request.diagrams) {
         const DiagramRequest diagram = prepareEpur(db, results.forces);

@@ -5,6 +5,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 
 #include <algorithm>
@@ -65,20 +66,51 @@ struct ValueLabel
     QPoint at; // top-left corner of the text
 };
 
-QSize labelSize(const QPainter &painter, double value)
+// The texts of the value labels and their sizes in the painter's font, each
+// shaped once: a diagram of many points asks for the same ones again and again.
+class LabelTexts
 {
-    const QFontMetrics metrics(painter.font(), painter.device());
-    return QSize(metrics.horizontalAdvance(SqlNum(roundHalfEven(value, 3))), metrics.height());
-}
+public:
+    explicit LabelTexts(const QPainter &painter)
+        : m_metrics(painter.font(), painter.device())
+    {
+    }
+
+    struct Text
+    {
+        QString text;
+        QSize size;
+    };
+    const Text &of(double value)
+    {
+        const double shown = roundHalfEven(value, 3);
+        auto known = m_texts.find(shown);
+        if (known == m_texts.end()) {
+            const QString text = SqlNum(shown);
+            known = m_texts.insert(shown, { text, QSize(m_metrics.horizontalAdvance(text), m_metrics.height()) });
+        }
+        return *known;
+    }
+    int ascent() const { return m_metrics.ascent(); }
+
+private:
+    QFontMetrics m_metrics;
+    QHash<double, Text> m_texts;
+};
+
+QSize labelSize(LabelTexts &texts, double value) { return texts.of(value).size; }
 
 constexpr int kHalo = 1; // pixels of canvas colour around a label's text
 
-void printLabels(QPainter &painter, const QVector<ValueLabel> &labels, QVector<QRect> *boxes)
+void printLabels(QPainter &painter, LabelTexts &texts, const QVector<ValueLabel> &labels, QVector<QRect> *boxes)
 {
     for (const ValueLabel &label : labels) {
-        const QRect box = QRect(label.at, labelSize(painter, label.value)).adjusted(-kHalo, -kHalo, kHalo, kHalo);
+        const LabelTexts::Text &text = texts.of(label.value);
+        const QRect box = QRect(label.at, text.size).adjusted(-kHalo, -kHalo, kHalo, kHalo);
         painter.fillRect(box, Qt::white);
-        PrintValue(painter, label.value, label.at.x(), label.at.y());
+        // As PrintValue writes it.
+        painter.setPen(plotColour::text);
+        painter.drawText(label.at.x(), label.at.y() + texts.ascent(), text.text);
         if (boxes)
             boxes->append(box);
     }
@@ -88,8 +120,8 @@ void printLabels(QPainter &painter, const QVector<ValueLabel> &labels, QVector<Q
 // value labels, after the classic plotter: each move is rounded to whole
 // pixels and accumulated; moves towards entries at the axis start are walked
 // but not drawn.
-void drawOutline(QPainter &painter, const PlaneDiagram &d, const EpurLayout &layout, QSize lastLabel,
-                 QVector<ValueLabel> &labels)
+void drawOutline(QPainter &painter, LabelTexts &texts, const PlaneDiagram &d, const EpurLayout &layout,
+                 QSize lastLabel, QVector<ValueLabel> &labels)
 {
     const double Wp = kCanvasWidth - 2 * kMargin;
     const int textOffset = px(Wp > d.U ? 5 + Wp / d.U : 5 + d.U / Wp);
@@ -124,7 +156,7 @@ void drawOutline(QPainter &painter, const PlaneDiagram &d, const EpurLayout &lay
                     labelY = shifted(labelY, -lastLabel.height());
             }
             labels.append({shown / 1000.0, QPoint(shifted(fromX, textOffset), labelY)});
-            lastLabel = labelSize(painter, shown / 1000.0);
+            lastLabel = labelSize(texts, shown / 1000.0);
         };
 
         move(0, px((d.right[j] - d.left[j]) * layout.ky), d.left[j]);
@@ -227,6 +259,7 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<QRect> *
         painter.setPen(pen(plotColour::axis, 3));
         painter.drawLine(kMargin, y0, W - kMargin, y0);
 
+        LabelTexts texts(painter);
         QVector<ValueLabel> labels;
         QSize lastLabel;
         for (qsizetype i = 0; i < d.position.size(); ++i) {
@@ -235,10 +268,10 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<QRect> *
             painter.setPen(pen(plotColour::dimension, 1));
             painter.drawLine(xi, y0, xi, H - kMargin);
             labels.append({0, QPoint(kMargin, H - kLabelRow)});
-            lastLabel = labelSize(painter, 0);
+            lastLabel = labelSize(texts, 0);
             if (i > 0 && d.position[i] != d.position[i - 1]) {
                 labels.append({d.position[i], QPoint(xi, H - kLabelRow)});
-                lastLabel = labelSize(painter, d.position[i]);
+                lastLabel = labelSize(texts, d.position[i]);
             }
         }
 
@@ -250,8 +283,8 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<QRect> *
                 painter.drawLine(x, y0, x, y);
         }
 
-        drawOutline(painter, d, layout, lastLabel, labels);
-        printLabels(painter, labels, labelBoxes);
+        drawOutline(painter, texts, d, layout, lastLabel, labels);
+        printLabels(painter, texts, labels, labelBoxes);
     }
 
     const QFontMetrics metrics(painter.font(), painter.device());

@@ -10,10 +10,13 @@
 
 #include <QDir>
 #include <QHash>
+#include <QMap>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <optional>
 
 namespace tarnvel {
 
@@ -23,6 +26,15 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kEmptyCell = QStringLiteral(" &nbsp; ");
 
 QString escaped(const QString &text) { return text.toHtmlEscaped(); }
+
+// A page holds thousands of rows: each is appended in place.
+void appendTableRow(QString &page, const QString &first, const QString &second)
+{
+    static const QString open = QStringLiteral("<tr>\r\n<td width=500>\r\n");
+    static const QString middle = QStringLiteral("\r\n</td>\r\n<td width=300>\r\n");
+    static const QString close = QStringLiteral("\r\n</td>\r\n");
+    page.append(open).append(first).append(middle).append(second).append(close);
+}
 
 // Choice captions and catalogue texts may be empty (NULL) in the store.
 QString textField(const Recordset &rs, const QString &column) { return rs.field(column).toString(); }
@@ -71,7 +83,7 @@ public:
 
 private:
     void line(const QString &text) { m_page += text + kCrLf; }
-    void row(const QString &first, const QString &second) { m_page += TableRow(first, second); }
+    void row(const QString &first, const QString &second) { appendTableRow(m_page, first, second); }
     void heading(const QString &text) { row(text, kEmptyCell); }
     void blank() { m_page += m_blank; }
 
@@ -100,16 +112,32 @@ private:
             *found = false;
         if (value.isNull())
             return {};
-        // The value goes into the statement in statement form, so that a
-        // locale with a decimal comma cannot break it.
-        const Recordset rs = m_db.openRecordset(QStringLiteral("SELECT DefaultText FROM DefaultParameters WHERE "
-                                                               "ParameterID = ")
-            + QString::number(parameterId) + QStringLiteral(" AND DefaultValue = ") + SqlNum(value.toDouble()));
-        if (rs.isBeforeFirst())
+        // The value is matched as a statement carries it, to 15 digits.
+        const double stored = storedNumber(value.toDouble());
+        const auto choice = std::isfinite(stored) ? choices().constFind({ parameterId, stored }) : choices().constEnd();
+        if (choice == choices().constEnd())
             return plainNumber(value.toDouble(), m_locale);
         if (found)
             *found = true;
-        return escaped(textField(rs, QStringLiteral("DefaultText")));
+        return escaped(*choice);
+    }
+
+    // Every choice caption by parameter and value, the first of equal ones.
+    const QMap<std::pair<int, double>, QString> &choices()
+    {
+        if (!m_choices) {
+            m_choices.emplace();
+            Recordset rs = m_db.openRecordset(QStringLiteral(
+                "SELECT ParameterID, DefaultValue, DefaultText FROM DefaultParameters ORDER BY ParameterID, DefaultValue, rowid"));
+            for (; !rs.isAfterLast(); rs.next()) {
+                const QVariant value = rs.value(1);
+                const bool number = value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double;
+                const std::pair<int, double> key { rs.value(0).toInt(), value.toDouble() };
+                if (number && !m_choices->contains(key))
+                    m_choices->insert(key, rs.value(2).toString());
+            }
+        }
+        return *m_choices;
     }
 
     void generalData()
@@ -145,14 +173,18 @@ private:
             QStringLiteral("SELECT Groups.`Group`, Groups.GroupID, Points.PointID, Points.PointNumber FROM Points, "
                            "Groups WHERE Points.GroupID = Groups.GroupID ORDER BY Points.PointNumber"),
             true);
+        if (points.isBeforeFirst())
+            return;
+        readPointRows();
         for (; !points.isAfterLast(); points.next()) {
-            const QString number = QString::number(wholeNumber(points.field(QStringLiteral("PointNumber")).toDouble()));
+            const int numberValue = wholeNumber(points.field(QStringLiteral("PointNumber")).toDouble());
+            const QString number = QString::number(numberValue);
             const int pointId = wholeNumber(points.field(QStringLiteral("PointID")).toDouble());
             const int groupId = wholeNumber(points.field(QStringLiteral("GroupID")).toDouble());
             heading(QStringLiteral("<u><font size='4'>Точка ") + number + QStringLiteral(" - ")
                 + escaped(textField(points, QStringLiteral("Group"))) + QStringLiteral(":</font></u>"));
             blank();
-            pointParameters(number, groupId > 2);
+            pointParameters(numberValue, groupId > 2);
             if (groupId > 2) {
                 const ModeList modes = gearLoads(pointId);
                 meshForces(pointId, modes.size());
@@ -163,29 +195,75 @@ private:
         }
     }
 
-    void pointParameters(const QString &number, bool gearPoint)
+    // The rows the sections of the points show, each table read once for
+    // all points rather than a few statements per point.
+    struct ParameterRow
     {
-        QString statement
-            = QStringLiteral(
-                  "SELECT `Parameters`.Parameter, `Parameters`.ParameterID, PointParameters.ParValue FROM Points, "
-                  "PointParameters, `Parameters` WHERE Points.PointID = PointParameters.PointID AND Points.GroupID = "
-                  "`Parameters`.GroupID AND PointParameters.ParameterID = `Parameters`.ParameterID AND "
-                  "Points.PointNumber = ")
-            + number;
-        // A free force's equivalent projections (8 … 10) are results, not
-        // parameters the user gave.
-        statement += gearPoint ? QStringLiteral(" ORDER BY `Parameters`.ParameterID")
-                               : QStringLiteral(" AND `Parameters`.ParameterID < 8 ORDER BY `Parameters`.ParameterID");
-        Recordset rs = m_db.openRecordset(statement, true);
-        for (; !rs.isAfterLast(); rs.next()) {
-            const int id = wholeNumber(rs.field(QStringLiteral("ParameterID")).toDouble());
+        QString caption;
+        int id = 0;
+        QVariant value;
+    };
+    void readPointRows()
+    {
+        // The parameters of each point number (the rows the point's own kind
+        // has captions for), in ParameterID order.
+        Recordset parameters = m_db.openRecordset(
+            QStringLiteral("SELECT Points.PointNumber, `Parameters`.Parameter, `Parameters`.ParameterID, "
+                           "PointParameters.ParValue FROM Points, PointParameters, `Parameters` WHERE Points.PointID = "
+                           "PointParameters.PointID AND Points.GroupID = `Parameters`.GroupID AND "
+                           "PointParameters.ParameterID = `Parameters`.ParameterID ORDER BY Points.PointNumber, "
+                           "`Parameters`.ParameterID"),
+            true);
+        for (; !parameters.isAfterLast(); parameters.next()) {
+            m_parameters[wholeNumber(parameters.value(0).toDouble())].append(
+                { parameters.value(1).toString(), wholeNumber(parameters.value(2).toDouble()), parameters.value(3) });
+        }
+
+        m_modes = storedModeCells(m_db);
+
+        // The kind a gear point's loads were entered in: that of its first row.
+        Recordset kinds = m_db.openRecordset(
+            QStringLiteral("SELECT Points.PointID, (SELECT PowerNumber FROM Powers WHERE Powers.PointID = Points.PointID "
+                           "ORDER BY RezNumber, rowid LIMIT 1) AS Kind FROM Points"));
+        for (; !kinds.isAfterLast(); kinds.next())
+            m_loadKinds.insert(kinds.value(0).toLongLong(), wholeNumber(kinds.value(1).toDouble()));
+
+        // Ft, Fr, Fa of every mode (35, 36, 37), in the force unit.
+        Recordset forces = m_db.openRecordset(
+            QStringLiteral("SELECT PointID, RezNumber, ParameterID, ParameterValue FROM PointForses WHERE ParameterID > 34 "
+                           "AND ParameterID < 38 ORDER BY PointID, RezNumber, rowid"),
+            true);
+        for (; !forces.isAfterLast(); forces.next()) {
+            m_forces[forces.value(0).toLongLong()].insert({ forces.value(1).toInt(), forces.value(2).toInt() }, forces.value(3));
+        }
+    }
+
+    void pointParameters(int number, bool gearPoint)
+    {
+        for (const ParameterRow &r : m_parameters.value(number)) {
+            // A free force's equivalent projections (8 … 10) are results, not
+            // parameters the user gave.
+            if (!gearPoint && r.id >= 8)
+                continue;
             static constexpr std::array kChoiceParameters { 15, 18, 19, 25, 28, 30, 31 };
             const bool choice
-                = std::find(kChoiceParameters.begin(), kChoiceParameters.end(), id) != kChoiceParameters.end();
-            const QString value = choice ? choiceText(id, rs.field(QStringLiteral("ParValue")))
-                                         : plainField(rs, QStringLiteral("ParValue"), m_locale);
-            row(escaped(textField(rs, QStringLiteral("Parameter"))), value);
+                = std::find(kChoiceParameters.begin(), kChoiceParameters.end(), r.id) != kChoiceParameters.end();
+            const QString value = choice ? choiceText(r.id, r.value)
+                                         : (r.value.isNull() ? QString() : plainNumber(r.value.toDouble(), m_locale));
+            row(escaped(r.caption), value);
         }
+    }
+
+    QString loadCaption(int kind)
+    {
+        const auto known = m_loadCaptions.constFind(kind);
+        if (known != m_loadCaptions.constEnd())
+            return *known;
+        const Recordset caption = m_db.openRecordset(
+            QStringLiteral("SELECT PowerClass FROM PowerClasses WHERE PowerID = ") + QString::number(kind));
+        const QString text = caption.isBeforeFirst() ? QString() : escaped(textField(caption, QStringLiteral("PowerClass")));
+        m_loadCaptions.insert(kind, text);
+        return text;
     }
 
     ModeList gearLoads(int pointId)
@@ -193,42 +271,55 @@ private:
         blank();
         heading(QStringLiteral("<u>Нагрузки и режимы:</u>"));
         ModeList modes;
-        const int kind = GatherModes(m_db, pointId, modes);
-        const Recordset caption = m_db.openRecordset(
-            QStringLiteral("SELECT PowerClass FROM PowerClasses WHERE PowerID = ") + QString::number(kind));
-        const QString loadCaption
-            = caption.isBeforeFirst() ? QString() : escaped(textField(caption, QStringLiteral("PowerClass")));
+        int kind = 0;
+        const auto own = m_modes.constFind(pointId);
+        if (own != m_modes.constEnd()) {
+            for (const ModeCells &r : *own) {
+                ModeRecord record;
+                record.Load1 = r.loads[1].toDouble();
+                record.Load2 = r.loads[2].toDouble();
+                record.Load3 = r.loads[3].toDouble();
+                record.Load4 = r.loads[4].toDouble();
+                record.Speed = r.speed.toDouble();
+                record.Coeff = r.coeff.toDouble();
+                modes.append(record);
+            }
+            kind = m_loadKinds.value(pointId);
+        } else {
+            kind = GatherModes(m_db, pointId, modes); // no loads yet: the shaft's modes
+        }
+        const QString caption = loadCaption(kind);
         for (qsizetype j = 1; j <= modes.size(); ++j) {
             const ModeRecord &m = modes.at(j - 1);
             const std::array loads { m.Load1, m.Load2, m.Load3, m.Load4 };
             blank();
             heading(QStringLiteral("<u>Режим ") + QString::number(j) + QStringLiteral(":</u>"));
-            row(loadCaption, kind >= 1 && kind <= 4 ? plainNumber(loads.at(kind - 1), m_locale) : QString());
+            row(caption, kind >= 1 && kind <= 4 ? plainNumber(loads.at(kind - 1), m_locale) : QString());
             row(QStringLiteral("Частота вращения, об./мин."), plainNumber(m.Speed, m_locale));
             row(QStringLiteral("Коэффициент использования режима"), plainNumber(m.Coeff, m_locale));
         }
         return modes;
     }
 
+    QString plainValue(const QVariant &value) const
+    {
+        return value.isNull() ? QString() : plainNumber(value.toDouble(), m_locale);
+    }
+
     void freeForceLoads(int pointId)
     {
         blank();
         heading(QStringLiteral("<u>Силы и режимы:</u>"));
-        Recordset rs = m_db.openRecordset(QStringLiteral("TRANSFORM First(Power) AS FPower SELECT RezNumber, Speed, "
-                                                         "Coeff FROM Powers WHERE (PointID = ")
-            + QString::number(pointId) + QStringLiteral(") GROUP BY RezNumber, Speed, Coeff PIVOT PowerID"));
-        for (int i = 1; !rs.isAfterLast(); rs.next(), ++i) {
-            const QString mode = QString::number(i);
+        int i = 1;
+        for (const ModeCells &r : m_modes.value(pointId)) {
+            const QString mode = QString::number(i++);
             blank();
             heading(QStringLiteral("<u>Режим ") + mode + QStringLiteral(":</u>"));
-            row(QStringLiteral("Проекция Fx(") + mode + QStringLiteral(") = "),
-                plainField(rs, QStringLiteral("5"), m_locale));
-            row(QStringLiteral("Проекция Fy(") + mode + QStringLiteral(") = "),
-                plainField(rs, QStringLiteral("6"), m_locale));
-            row(QStringLiteral("Проекция Fz(") + mode + QStringLiteral(") = "),
-                plainField(rs, QStringLiteral("7"), m_locale));
-            row(QStringLiteral("Частота вращения, об./мин."), plainField(rs, QStringLiteral("Speed"), m_locale));
-            row(QStringLiteral("Коэффициент использования режима"), plainField(rs, QStringLiteral("Coeff"), m_locale));
+            row(QStringLiteral("Проекция Fx(") + mode + QStringLiteral(") = "), plainValue(r.loads[5]));
+            row(QStringLiteral("Проекция Fy(") + mode + QStringLiteral(") = "), plainValue(r.loads[6]));
+            row(QStringLiteral("Проекция Fz(") + mode + QStringLiteral(") = "), plainValue(r.loads[7]));
+            row(QStringLiteral("Частота вращения, об./мин."), plainValue(r.speed));
+            row(QStringLiteral("Коэффициент использования режима"), plainValue(r.coeff));
         }
     }
 
@@ -237,16 +328,7 @@ private:
         if (modeCount >= 1) {
             blank();
             heading(QStringLiteral("<u><font size='4'>Силы в зацеплении:</font></u>"));
-            // Ft, Fr, Fa of every mode (35, 36, 37), in the force unit, read at once.
-            QHash<std::pair<int, int>, QVariant> forces;
-            Recordset rs = m_db.openRecordset(QStringLiteral("SELECT RezNumber, ParameterID, ParameterValue FROM PointForses "
-                                                             "WHERE PointID = ")
-                    + QString::number(pointId) + QStringLiteral(" AND ParameterID > 34 AND ParameterID < 38"),
-                true);
-            for (; !rs.isAfterLast(); rs.next()) {
-                forces.insert({ rs.field(QStringLiteral("RezNumber")).toInt(), rs.field(QStringLiteral("ParameterID")).toInt() },
-                    rs.field(QStringLiteral("ParameterValue")));
-            }
+            const QHash<std::pair<int, int>, QVariant> forces = m_forces.value(pointId);
             auto force = [&](int mode, int parameterId) {
                 const QVariant value = forces.value({ mode, parameterId });
                 return value.isNull() ? QString() : roundedNumber(value.toDouble(), m_locale);
@@ -329,7 +411,9 @@ private:
         row(QStringLiteral("Расчётная нагрузка Pr, ") + withoutOuterBlanks(m_forceUnit), rounded("Pr"));
         row(QStringLiteral("<b>Долговечность, час.</b>"),
             QStringLiteral("<b>") + rounded("Lh") + QStringLiteral("</b>"));
-        for (const StaticSafetyRow &r : staticSafetyRows(m_db, side, m_forceUnit))
+        if (!m_staticLoads)
+            m_staticLoads.emplace(readStaticLoads(m_db)); // both sides take the same loads
+        for (const StaticSafetyRow &r : staticSafetyRows(m_db, side, m_forceUnit, *m_staticLoads))
             row(r.caption, r.value ? roundedNumber(*r.value, m_locale) : QString());
     }
 
@@ -372,6 +456,13 @@ private:
     QString m_page;
     QString m_blank;
     QString m_forceUnit; // the force unit's caption, HTML-escaped; empty while not given
+    std::optional<QMap<std::pair<int, double>, QString>> m_choices;
+    QHash<int, QVector<ParameterRow>> m_parameters; // by point number
+    QHash<qint64, QVector<ModeCells>> m_modes; // by PointID
+    QHash<qint64, int> m_loadKinds; // by PointID
+    QHash<qint64, QHash<std::pair<int, int>, QVariant>> m_forces; // by PointID: (mode, ParameterID) → value
+    QHash<int, QString> m_loadCaptions;
+    std::optional<std::optional<StaticLoads>> m_staticLoads;
 };
 
 } // namespace
@@ -386,16 +477,16 @@ QString reportVersionText()
 
 QString TableRow(const QString &first, const QString &second)
 {
-    return QStringLiteral("<tr>") + kCrLf + QStringLiteral("<td width=500>") + kCrLf + first + kCrLf
-        + QStringLiteral("</td>") + kCrLf + QStringLiteral("<td width=300>") + kCrLf + second + kCrLf
-        + QStringLiteral("</td>") + kCrLf;
+    QString row;
+    appendTableRow(row, first, second);
+    return row;
 }
 
 QString plainNumber(double value, const QLocale &locale)
 {
     if (value == 0.0)
         value = 0.0; // no "-0"
-    QString text = QString::asprintf("%.15G", value);
+    QString text = formatG(value, 15);
     return text.replace(QLatin1Char('.'), locale.decimalPoint());
 }
 

@@ -7,10 +7,12 @@
 #include "store/store_file.h"
 
 #include <QFile>
+#include <QHash>
 #include <QIODevice>
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -430,17 +432,30 @@ namespace {
 
 // A parameter with a list of choices holds one of them: any other code (a
 // direction of rotation of 0) would compute as none of the cases.
-void checkChoices(Database &db, const QVector<ScenarioParameter> &parameters, const QString &where)
+// The values each enumerated parameter may take, read once for a whole file.
+struct Choices
+{
+    explicit Choices(Database &db)
+    {
+        Recordset rs = db.openRecordset(QStringLiteral("SELECT ParameterID, DefaultValue FROM DefaultParameters"));
+        for (; !rs.isAfterLast(); rs.next()) {
+            QVector<double> &values = byParameter[rs.value(0).toInt()];
+            const QVariant value = rs.value(1);
+            if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double)
+                values.append(value.toDouble());
+        }
+    }
+    QHash<int, QVector<double>> byParameter; // an entry for every parameter with choices
+};
+
+void checkChoices(Database &db, const Choices &choices, const QVector<ScenarioParameter> &parameters, const QString &where)
 {
     for (const ScenarioParameter &p : parameters) {
+        const auto allowed = choices.byParameter.constFind(p.parameterId);
+        // The value as the file's number reads in a statement, to 15 digits.
+        if (allowed == choices.byParameter.constEnd() || allowed->contains(storedNumber(p.value)))
+            continue;
         const QString id = QString::number(p.parameterId);
-        const Recordset choices = db.openRecordset(QStringLiteral("SELECT DefaultValue FROM DefaultParameters WHERE ParameterID = ") + id);
-        if (choices.isBeforeFirst())
-            continue;
-        const Recordset chosen = db.openRecordset(QStringLiteral("SELECT DefaultValue FROM DefaultParameters WHERE ParameterID = ")
-                                                  + id + QStringLiteral(" AND DefaultValue = ") + SqlNum(p.value));
-        if (!chosen.isBeforeFirst())
-            continue;
         const Recordset caption = db.openRecordset(QStringLiteral("SELECT Parameter FROM `Parameters` WHERE ParameterID = ") + id);
         const QString name = caption.isBeforeFirst() ? id : caption.field(QStringLiteral("Parameter")).toString();
         throw std::invalid_argument(QStringLiteral("В файле сценария недопустимое значение %1 параметра «%2» (%3).")
@@ -480,9 +495,10 @@ QStringList fitScenarioToStore(Database &db, Scenario &s)
 {
     if (const std::optional<QString> fault = scenarioFault(s))
         throw std::invalid_argument(fault->toStdString());
-    checkChoices(db, s.common, QStringLiteral("общие данные"));
+    const Choices choices(db);
+    checkChoices(db, choices, s.common, QStringLiteral("общие данные"));
     for (const ScenarioPoint &p : s.points)
-        checkChoices(db, p.params, QStringLiteral("точка ") + QString::number(p.pointNumber));
+        checkChoices(db, choices, p.params, QStringLiteral("точка ") + QString::number(p.pointNumber));
 
     QStringList notes;
     if (alignModes(s))
@@ -513,35 +529,46 @@ void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *n
     const QString comma = QStringLiteral(", ");
     Database::Transaction transaction(db);
 
+    // Values are bound as the statements' literal text would carry them (15
+    // digits): thousands of rows go in without writing a statement for each.
+    const auto stored = [](double value) { return std::isfinite(value) ? QVariant(storedNumber(value)) : QVariant(); };
     if (!s.common.isEmpty()) {
         db.execute(QStringLiteral("DELETE FROM CommonParameters"));
         for (const ScenarioParameter &p : s.common) {
-            db.execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (")
-                + QString::number(p.parameterId) + comma + SqlNum(p.value) + QStringLiteral(")"));
+            db.execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (?, ?)"),
+                { p.parameterId, stored(p.value) });
         }
     }
 
+    // Rows of one table go in a few dozen per statement.
+    const auto insertRows = [&db](const QString &head, const QString &row, qsizetype columns, const QVariantList &values) {
+        constexpr qsizetype kRowsPerStatement = 64;
+        const qsizetype count = values.size() / columns;
+        for (qsizetype first = 0; first < count; first += kRowsPerStatement) {
+            const qsizetype n = std::min(kRowsPerStatement, count - first);
+            QString statement = head + row;
+            for (qsizetype i = 1; i < n; ++i)
+                statement += QStringLiteral(", ") + row;
+            db.execute(statement, values.mid(first * columns, n * columns));
+        }
+    };
     if (!s.points.isEmpty()) {
         db.execute(QStringLiteral("DELETE FROM Points"));
         db.execute(QStringLiteral("DELETE FROM PointParameters"));
         db.execute(QStringLiteral("DELETE FROM Powers"));
-        for (qsizetype i = 1; i <= s.points.size(); ++i) {
-            const ScenarioPoint &p = s.points.at(i - 1);
-            db.execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (")
-                + QString::number(p.pointNumber) + comma + QString::number(p.groupId) + QStringLiteral(")"));
+        for (const ScenarioPoint &p : std::as_const(s.points)) {
+            db.execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (?, ?)"), { p.pointNumber, p.groupId });
             // The store gives the point a new identifier; the file holds none.
-            const Recordset id = db.openRecordset(
-                QStringLiteral("SELECT PointID FROM Points WHERE PointNumber = ") + QString::number(i));
-            const QString pointId = QString::number(wholeField(id, QStringLiteral("PointID")));
+            const qint64 pointId = db.lastInsertId();
 
-            for (const ScenarioParameter &parameter : p.params) {
-                db.execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (")
-                    + pointId + comma + QString::number(parameter.parameterId) + comma + SqlNum(parameter.value)
-                    + QStringLiteral(")"));
-            }
+            QVariantList parameters;
+            for (const ScenarioParameter &parameter : p.params)
+                parameters << pointId << parameter.parameterId << stored(parameter.value);
+            insertRows(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES "),
+                QStringLiteral("(?, ?, ?)"), 3, parameters);
 
             const bool freeForce = p.groupId == 2;
-            const QString powerNumber = QString::number(p.powerNumber);
+            QVariantList powers;
             for (qsizetype r = 1; r <= p.modes.size(); ++r) {
                 const ModeRecord &m = p.modes.at(r - 1);
                 // Fx, Fy, Fz of a free force are kinds 5 … 7; a gear load in
@@ -550,13 +577,12 @@ void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *n
                 const int firstKind = freeForce ? 5 : 1;
                 const int kinds = freeForce ? 3 : 4;
                 for (int k = 0; k < kinds; ++k) {
-                    db.execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, "
-                                              "PowerNumber, RezNumber) VALUES (")
-                        + pointId + comma + SqlNum(loads.at(k)) + comma + SqlNum(m.Speed) + comma + SqlNum(m.Coeff)
-                        + comma + QString::number(firstKind + k) + comma + powerNumber + comma + QString::number(r)
-                        + QStringLiteral(")"));
+                    powers << pointId << stored(loads.at(k)) << stored(m.Speed) << stored(m.Coeff) << firstKind + k
+                           << p.powerNumber << static_cast<qint64>(r);
                 }
             }
+            insertRows(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES "),
+                QStringLiteral("(?, ?, ?, ?, ?, ?, ?)"), 7, powers);
         }
     }
 

@@ -49,6 +49,25 @@ QByteArray toWindows1251(const QString &text)
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
+        // The bulk of a page is ASCII and Cyrillic letters: a run of them
+        // goes in at once.
+        if (c.unicode() < 0x80 || (c.unicode() >= 0x0410 && c.unicode() <= 0x044F)) {
+            qsizetype end = i;
+            char run[256];
+            int n = 0;
+            for (; end < text.size() && n < static_cast<int>(sizeof run); ++end, ++n) {
+                const char16_t u = text.at(end).unicode();
+                if (u < 0x80)
+                    run[n] = static_cast<char>(u);
+                else if (u >= 0x0410 && u <= 0x044F)
+                    run[n] = static_cast<char>(0xC0 + (u - 0x0410));
+                else
+                    break;
+            }
+            out.append(run, n);
+            i = end - 1;
+            continue;
+        }
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             appendReference(out, QChar::surrogateToUcs4(c, text.at(i + 1)));
             ++i;

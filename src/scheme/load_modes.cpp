@@ -4,6 +4,7 @@
 #include "store/numbers.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tarnvel {
 
@@ -181,12 +182,15 @@ QVector<double> modeWeights(const QVector<ModeSpeed> &modes)
 
 QVector<ModeSpeed> shaftModes(Database &db)
 {
-    // The reference point's rows come first, so that a store whose points
-    // disagree on a mode still gives one speed per mode: the reference's.
+    // Each mode's speed and coefficient are those of its row of the lowest
+    // point number, the reference's (a row of no point counts last), so that a
+    // store whose points disagree on a mode still gives one speed per mode. The
+    // engine takes a bare column's value from the row that holds the minimum.
     QVector<ModeSpeed> modes;
     Recordset rs = db.openRecordset(QStringLiteral(
-        "SELECT Powers.RezNumber, Powers.Speed, Powers.Coeff FROM Powers LEFT JOIN Points ON Powers.PointID = "
-        "Points.PointID ORDER BY Powers.RezNumber, Points.PointNumber IS NULL, Points.PointNumber"));
+        "SELECT Powers.RezNumber AS RezNumber, Powers.Speed AS Speed, Powers.Coeff AS Coeff, Min(CASE WHEN "
+        "Points.PointNumber IS NULL THEN 9E300 ELSE Points.PointNumber END) AS Reference FROM Powers LEFT JOIN Points "
+        "ON Powers.PointID = Points.PointID GROUP BY Powers.RezNumber ORDER BY Powers.RezNumber"));
     int last = 0;
     for (; !rs.isAfterLast(); rs.next()) {
         const int rez = rs.field(QStringLiteral("RezNumber")).toInt();
@@ -196,6 +200,77 @@ QVector<ModeSpeed> shaftModes(Database &db)
         modes.append({ rs.field(QStringLiteral("Speed")).toDouble(), rs.field(QStringLiteral("Coeff")).toDouble() });
     }
     return modes;
+}
+
+namespace {
+
+// Equal as keys of GROUP BY: nulls together, numbers by value.
+bool sameKey(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    const auto number = [](const QVariant &v) { return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double; };
+    if (number(a) && number(b))
+        return a.toDouble() == b.toDouble();
+    return a == b;
+}
+
+} // namespace
+
+QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId)
+{
+    // The rows sorted as the crosstab's row headings are, each group's rows
+    // in the order they were written, so that the first of a kind is First().
+    const QString statement = groupId == 0
+        ? QStringLiteral("SELECT PointID, RezNumber, Speed, Coeff, PowerID, Power FROM Powers ORDER BY PointID, "
+                         "RezNumber, Speed, Coeff, rowid")
+        : QStringLiteral("SELECT Powers.PointID, Powers.RezNumber, Powers.Speed, Powers.Coeff, Powers.PowerID, "
+                         "Powers.Power FROM Powers, Points WHERE Powers.PointID = Points.PointID AND Points.GroupID = %1 "
+                         "ORDER BY Powers.PointID, Powers.RezNumber, Powers.Speed, Powers.Coeff, Powers.rowid")
+              .arg(groupId);
+    QHash<qint64, QVector<ModeCells>> result;
+    Recordset rs = db.openRecordset(statement);
+    QVector<ModeCells> *point = nullptr;
+    QVariant lastPoint;
+    QVariant lastMode;
+    for (; !rs.isAfterLast(); rs.next()) {
+        const bool samePoint = point != nullptr && sameKey(rs.value(0), lastPoint);
+        if (!samePoint || !sameKey(rs.value(1), lastMode) || !sameKey(rs.value(2), point->last().speed)
+            || !sameKey(rs.value(3), point->last().coeff)) {
+            if (!samePoint) {
+                point = &result[rs.value(0).toLongLong()];
+                lastPoint = rs.value(0);
+            }
+            point->append(ModeCells { rs.value(2), rs.value(3), {} });
+            lastMode = rs.value(1);
+        }
+        const QVariant &kind = rs.value(4);
+        const double k = kind.toDouble();
+        if (!kind.isNull() && k >= 1 && k <= 7 && k == std::floor(k)) {
+            ModeCells &mode = point->last();
+            const auto bit = static_cast<quint8>(1u << static_cast<unsigned>(k));
+            if (!(mode.kinds & bit)) {
+                mode.kinds |= bit;
+                mode.loads[static_cast<std::size_t>(k)] = rs.value(5);
+            }
+        }
+    }
+    return result;
+}
+
+QHash<qint64, ModeLoads> groupModeLoads(Database &db, int groupId)
+{
+    QHash<qint64, ModeLoads> result;
+    const QHash<qint64, QVector<ModeCells>> cells = storedModeCells(db, groupId);
+    for (auto it = cells.cbegin(); it != cells.cend(); ++it) {
+        ModeLoads &point = result[it.key()];
+        for (const ModeCells &mode : it.value()) {
+            point.speeds.append({ mode.speed.toDouble(), mode.coeff.toDouble() });
+            for (int kind = 1; kind <= 7; ++kind)
+                point.loads[kind].append(mode.loads[static_cast<std::size_t>(kind)].toDouble());
+        }
+    }
+    return result;
 }
 
 ModeLoads pointModeLoads(Database &db, qint64 pointId)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QHash>
+#include <QVariant>
 #include <QVector>
+
+#include <array>
 
 namespace tarnvel {
 
@@ -54,6 +57,22 @@ struct ModeLoads
     QHash<int, QVector<double>> loads;
 };
 ModeLoads pointModeLoads(Database &db, qint64 pointId);
+// The same for every point of a kind (GroupID), by PointID, in one statement.
+QHash<qint64, ModeLoads> groupModeLoads(Database &db, int groupId);
+
+// One mode of a point's loads as the crosstab of its Powers rows by kind
+// gives it: the mode's speed and coefficient, and the first load of each kind
+// (PowerID 1 … 7), null where the mode has no row of the kind or no value.
+struct ModeCells
+{
+    QVariant speed;
+    QVariant coeff;
+    std::array<QVariant, 8> loads; // [kind]
+    quint8 kinds = 0; // bit k: a row of kind k was seen
+};
+// Every point's modes in mode order, by PointID: of the points of one kind
+// (GroupID), or of all points for 0. One statement for all of them.
+QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId = 0);
 
 // Confirms a load dialog: the point's loads become those of modes, entered in
 // kind (1 … 4 for a gear point, 5 for a free force). Modes are common to all

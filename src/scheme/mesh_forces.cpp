@@ -8,6 +8,7 @@
 
 #include <QMap>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarnvel {
@@ -101,12 +102,27 @@ MeshOutcome finish(MeshForces forces, const QVector<double> &weights, const Mode
 
 QString number(int value) { return QString::number(value); }
 
-void insertForce(Database &db, int pointId, int parameterId, double value, int rez)
+// One PointForses row: the value as a statement's text would carry it, 15
+// significant digits.
+void addForce(QVariantList &rows, int pointId, int parameterId, double value, int rez)
 {
-    // The value as a statement's text would carry it: 15 significant digits.
-    const QString text = SqlNum(value);
-    db.execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (?, ?, ?, ?)"),
-        { pointId, parameterId, text == QLatin1String("NULL") ? QVariant() : QVariant(text.toDouble()), rez });
+    rows << pointId << parameterId << (std::isfinite(value) ? QVariant(storedNumber(value)) : QVariant()) << rez;
+}
+
+// A point's rows go in a few dozen per statement: one statement per row costs
+// more than the row.
+void insertForces(Database &db, const QVariantList &rows)
+{
+    constexpr qsizetype kColumns = 4;
+    constexpr qsizetype kRowsPerStatement = 64;
+    const qsizetype count = rows.size() / kColumns;
+    for (qsizetype first = 0; first < count; first += kRowsPerStatement) {
+        const qsizetype n = std::min(kRowsPerStatement, count - first);
+        QString statement = QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (?, ?, ?, ?)");
+        for (qsizetype i = 1; i < n; ++i)
+            statement += QStringLiteral(", (?, ?, ?, ?)");
+        db.execute(statement, rows.mid(first * kColumns, n * kColumns));
+    }
 }
 
 // A general parameter's value; empty when it has no row or no value.
@@ -118,48 +134,32 @@ std::optional<double> commonParameter(Database &db, const QString &statement)
     return rs.field(QStringLiteral("ParamValue")).toDouble();
 }
 
-// The gear data of one point as its view shows them: the stored number, or for
-// an enumerated parameter the caption of the chosen entry (choice 1 while the
-// value is 0), read by its leading number.
+// The gear data of one point as its view shows them: the stored number (as
+// its 15-digit text reads), or for an enumerated parameter the caption of the
+// chosen entry (choice 1 while the value is 0), read by its leading number.
 class ShownParameters
 {
 public:
-    ShownParameters(Database &db, int pointId)
+    ShownParameters(const QHash<int, double> &values, const QMap<std::pair<int, double>, QString> &choices)
+        : m_values(values)
+        , m_choices(choices)
     {
-        Recordset rs = db.openRecordset(
-            QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = ") + number(pointId));
-        for (; !rs.isAfterLast(); rs.next()) {
-            const QVariant value = rs.field(QStringLiteral("ParValue"));
-            m_tags.insert(rs.field(QStringLiteral("ParameterID")).toInt(),
-                value.isNull() ? QStringLiteral("0") : SqlNum(value.toDouble()));
-        }
-        // The choices of every enumerated parameter, read at once.
-        Recordset choices = db.openRecordset(QStringLiteral("SELECT ParameterID, DefaultValue, DefaultText FROM DefaultParameters"));
-        for (; !choices.isAfterLast(); choices.next()) {
-            const std::pair<int, double> key { choices.field(QStringLiteral("ParameterID")).toInt(),
-                choices.field(QStringLiteral("DefaultValue")).toDouble() };
-            if (!m_choices.contains(key))
-                m_choices.insert(key, choices.field(QStringLiteral("DefaultText")).toString());
-        }
     }
 
-    double real(int parameterId) const { return leadingNumber(text(parameterId)); }
+    double real(int parameterId) const
+    {
+        const double value = m_values.value(parameterId, 0.0);
+        // An infinity stored by another program shows as no number at all.
+        if (!std::isfinite(value))
+            return 0.0;
+        const auto choice = m_choices.constFind({ parameterId, value == 0 ? 1.0 : value });
+        return choice == m_choices.constEnd() ? value : leadingNumber(*choice);
+    }
     int whole(int parameterId) const { return wholeNumber(real(parameterId)); }
 
 private:
-    QString text(int parameterId) const
-    {
-        const QString tag = m_tags.value(parameterId, QStringLiteral("0"));
-        bool ok = false;
-        const double code = tag == QLatin1String("0") ? 1.0 : tag.toDouble(&ok);
-        const auto choice = m_choices.constFind({ parameterId, code });
-        if ((tag != QLatin1String("0") && !ok) || choice == m_choices.constEnd())
-            return tag;
-        return *choice;
-    }
-
-    QHash<int, QString> m_tags;
-    QMap<std::pair<int, double>, QString> m_choices;
+    const QHash<int, double> &m_values;
+    const QMap<std::pair<int, double>, QString> &m_choices;
 };
 
 } // namespace
@@ -346,27 +346,61 @@ void StoreMeshForces(Database &db, int pointId, const MeshForces &forces)
     Database::Transaction transaction(db);
     db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = ") + number(pointId));
     if (!forces.modes.isEmpty()) {
+        QVariantList rows;
         for (qsizetype i = 0; i < forces.modes.size(); ++i) {
             const ModeForces &m = forces.modes.at(i);
             const int rez = static_cast<int>(i) + 1;
-            insertForce(db, pointId, 35, m.Ft, rez);
-            insertForce(db, pointId, 36, m.Fr, rez);
-            insertForce(db, pointId, 37, m.Fa, rez);
-            insertForce(db, pointId, 8, m.Fx, rez);
-            insertForce(db, pointId, 9, m.Fy, rez);
-            insertForce(db, pointId, 10, m.Fz, rez);
+            addForce(rows, pointId, 35, m.Ft, rez);
+            addForce(rows, pointId, 36, m.Fr, rez);
+            addForce(rows, pointId, 37, m.Fa, rez);
+            addForce(rows, pointId, 8, m.Fx, rez);
+            addForce(rows, pointId, 9, m.Fy, rez);
+            addForce(rows, pointId, 10, m.Fz, rez);
         }
-        insertForce(db, pointId, 5, forces.x, -1);
-        insertForce(db, pointId, 6, forces.y, -1);
-        insertForce(db, pointId, 7, forces.z, -1);
-        insertForce(db, pointId, 46, forces.FxEq, -1);
-        insertForce(db, pointId, 47, forces.FyEq, -1);
-        insertForce(db, pointId, 48, forces.FzEq, -1);
+        addForce(rows, pointId, 5, forces.x, -1);
+        addForce(rows, pointId, 6, forces.y, -1);
+        addForce(rows, pointId, 7, forces.z, -1);
+        addForce(rows, pointId, 46, forces.FxEq, -1);
+        addForce(rows, pointId, 47, forces.FyEq, -1);
+        addForce(rows, pointId, 48, forces.FzEq, -1);
+        insertForces(db, rows);
     }
     transaction.commit();
 }
 
-MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId)
+MeshInputReader::MeshInputReader(Database &db, std::optional<int> onlyPoint)
+{
+    // Torques are kept in both units; the force unit decides which rows count.
+    m_unit = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 4"));
+    m_rotation = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 38"));
+    const QString torqueKind = !m_unit || *m_unit == 1 ? QStringLiteral("4") : QStringLiteral("3");
+    const QString point = onlyPoint ? QStringLiteral("PointID = %1 AND ").arg(*onlyPoint) : QString();
+
+    Recordset modes = db.openRecordset(QStringLiteral("SELECT PointID, Power, Coeff, Speed FROM Powers WHERE ") + point
+        + QStringLiteral("PowerID = ") + torqueKind + QStringLiteral(" ORDER BY PointID, RezNumber, rowid"));
+    for (; !modes.isAfterLast(); modes.next()) {
+        m_modes[modes.value(0).toInt()].append(
+            ModeRow { modes.value(1).toDouble(), ModeSpeed { modes.value(3).toDouble(), modes.value(2).toDouble() } });
+    }
+
+    Recordset values = db.openRecordset(QStringLiteral("SELECT PointID, ParameterID, ParValue FROM PointParameters ")
+        + (onlyPoint ? QStringLiteral("WHERE PointID = %1 ").arg(*onlyPoint) : QString())
+        + QStringLiteral("ORDER BY PointID, ParameterID, rowid"));
+    for (; !values.isAfterLast(); values.next()) {
+        const QVariant value = values.value(2);
+        m_values[values.value(0).toInt()].insert(values.value(1).toInt(), value.isNull() ? 0.0 : storedNumber(value.toDouble()));
+    }
+
+    // The choices of every enumerated parameter, read at once.
+    Recordset choices = db.openRecordset(QStringLiteral("SELECT ParameterID, DefaultValue, DefaultText FROM DefaultParameters"));
+    for (; !choices.isAfterLast(); choices.next()) {
+        const std::pair<int, double> key { choices.value(0).toInt(), choices.value(1).toDouble() };
+        if (!m_choices.contains(key))
+            m_choices.insert(key, choices.value(2).toString());
+    }
+}
+
+MeshPointInputs MeshInputReader::read(int pointId, int groupId) const
 {
     MeshPointInputs in;
     in.groupId = groupId;
@@ -376,43 +410,38 @@ MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId)
         return in;
     };
 
-    // Torques are kept in both units; the force unit decides which rows count.
-    const std::optional<double> unit
-        = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 4"));
-    if (!unit || *unit == 1)
+    if (!m_unit || *m_unit == 1)
         in.powerId = 4;
-    else if (*unit == 2)
+    else if (*m_unit == 2)
         in.powerId = 3;
     else
         return stop(MeshStatus::BadForceUnit, 4);
 
-    Recordset modes = db.openRecordset(QStringLiteral("SELECT Power, Coeff, Speed FROM Powers WHERE PointID = ")
-        + number(pointId) + QStringLiteral(" AND PowerID = ")
-        + (in.powerId == 4 ? QStringLiteral("4 ORDER BY RezNumber") : QStringLiteral("3 ORDER BY RezNumber")));
-    if (modes.isBeforeFirst())
+    const QVector<ModeRow> modes = m_modes.value(pointId);
+    if (modes.isEmpty())
         return stop(MeshStatus::NoModes);
 
     QVector<double> torques;
     QVector<ModeSpeed> speeds;
-    for (; !modes.isAfterLast(); modes.next()) {
-        torques.append(modes.field(QStringLiteral("Power")).toDouble());
-        speeds.append({ modes.field(QStringLiteral("Speed")).toDouble(), modes.field(QStringLiteral("Coeff")).toDouble() });
+    for (const ModeRow &mode : modes) {
+        torques.append(mode.torque);
+        speeds.append(mode.speed);
     }
     in.eqSpeed = equivalentSpeed(speeds);
     if (in.eqSpeed == 0)
         return stop(MeshStatus::ZeroSpeedSum);
     const QVector<double> weights = modeWeights(speeds);
 
-    const std::optional<double> rotation
-        = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 38"));
-    if (!rotation)
+    if (!m_rotation)
         return stop(MeshStatus::NoDirection, 38);
-    const int direction = wholeNumber(*rotation);
+    const int direction = wholeNumber(*m_rotation);
 
     if (groupId != 3 && groupId != 4)
         return stop(MeshStatus::NotAGearPoint);
 
-    const ShownParameters p(db, pointId);
+    const auto values = m_values.constFind(pointId);
+    const QHash<int, double> none;
+    const ShownParameters p(values == m_values.constEnd() ? none : *values, m_choices);
     const QVector<int> required = groupId == 3 ? QVector<int> { 11, 12, 13 } : QVector<int> { 21, 22, 23, 26, 27 };
     for (int id : required)
         if (p.real(id) == 0)
@@ -453,6 +482,11 @@ MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId)
         c.weights = weights;
     }
     return in;
+}
+
+MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId)
+{
+    return MeshInputReader(db, pointId).read(pointId, groupId);
 }
 
 MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs)

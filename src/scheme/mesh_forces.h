@@ -1,5 +1,10 @@
 #pragma once
 
+#include "scheme/load_modes.h"
+
+#include <QHash>
+#include <QMap>
+#include <QString>
 #include <QVector>
 
 #include <optional>
@@ -145,6 +150,28 @@ struct MeshPointInputs
 };
 
 MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId);
+
+// What ReadMeshInputs reads, each table read once: for one point, or for
+// every point when the whole shaft is computed (a few statements instead of a
+// few per point).
+class MeshInputReader
+{
+public:
+    explicit MeshInputReader(Database &db, std::optional<int> onlyPoint = std::nullopt);
+    MeshPointInputs read(int pointId, int groupId) const;
+
+private:
+    struct ModeRow
+    {
+        double torque = 0;
+        ModeSpeed speed;
+    };
+    std::optional<double> m_unit; // general parameter 4
+    std::optional<double> m_rotation; // general parameter 38
+    QHash<int, QVector<ModeRow>> m_modes; // by point: the force unit's torque rows in mode order
+    QHash<int, QHash<int, double>> m_values; // by point: gear data by ParameterID, as stored
+    QMap<std::pair<int, double>, QString> m_choices; // (ParameterID, value) → caption
+};
 
 // Computes the mesh of the inputs' kind; a stopped read passes through.
 MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs);

@@ -54,6 +54,9 @@ public:
     // an empty (NULL) field. Asking for a column the set does not have is a
     // programming error and throws.
     QVariant field(const QString &name) const;
+    // The current row's value by column position, for loops over many rows
+    // that need no look-up by name.
+    const QVariant &value(int column) const { return m_rows.at(m_row).at(column); }
     bool hasField(const QString &name) const { return columnIndex(name) >= 0; }
     const QStringList &columns() const { return m_columns; }
     void close();

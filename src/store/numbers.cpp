@@ -1,6 +1,7 @@
 #include "store/numbers.h"
 
 #include <cfenv>
+#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -16,10 +17,39 @@ QString SqlNum(double value)
     // of the shown results and of the scenario files. Only next to the largest double
     // would fifteen digits round beyond the range and read back as infinity:
     // there the seventeen digits that identify the value are written.
-    QString text = QString::asprintf("%.15G", value);
+    QString text = formatG(value, 15);
     if (std::fabs(value) > 1e308 && !std::isfinite(text.toDouble()))
-        text = QString::asprintf("%.17G", value);
+        text = formatG(value, 17);
     return SqlNum(text);
+}
+
+QString formatG(double value, int precision)
+{
+    // to_chars with a precision is printf's %g, correctly rounded like it.
+    char text[64];
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
+    QString result(static_cast<qsizetype>(written.ptr - text), Qt::Uninitialized);
+    QChar *out = result.data();
+    for (const char *c = text; c < written.ptr; ++c, ++out)
+        *out = QLatin1Char(*c >= 'a' && *c <= 'z' ? static_cast<char>(*c - 'a' + 'A') : *c);
+    return result;
+}
+
+double storedNumber(double value)
+{
+    if (!std::isfinite(value) || value == 0)
+        return value == 0 ? 0.0 : value;
+    // A whole number below 10^15 has at most 15 digits: it reads back as it is.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return value;
+    // The digits of "%.15G" without the locale or a string; correctly
+    // rounded both ways, as printf and the statement's literal are.
+    char text[40];
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+    double stored = value;
+    std::from_chars(text, written.ptr, stored);
+    // Beyond the range SqlNum writes seventeen digits, which read back exactly.
+    return std::isfinite(stored) ? stored : value;
 }
 
 QString SqlNum(const QString &text)

@@ -15,6 +15,14 @@ QString SqlNum(double value);
 QString SqlNum(const QString &text);
 QString SqlNum(const QVariant &value);
 
+// The text printf's "%.<precision>G" writes in the C locale (1.5, 1E-08,
+// INF), made without printf: numbers are written by the ten thousand.
+QString formatG(double value, int precision);
+
+// The number the text SqlNum writes reads back as: what the store keeps of a
+// value a statement carried (15 significant digits). Not finite: unchanged.
+double storedNumber(double value);
+
 // The leading decimal number of a text ("38 ID" -> 38, " 2.5e3x" -> 2500):
 // leading blanks skipped, point as decimal separator, optional exponent.
 // A text that does not start with a number reads as 0.

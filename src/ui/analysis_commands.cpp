@@ -99,7 +99,7 @@ std::optional<Calculation> frmMain::settle(const CalculationRequest &request, bo
 {
     std::optional<MissingInput> last;
     for (;;) {
-        CalculationOutcome outcome = runCalculation(m_state.database(), request);
+        CalculationOutcome outcome = m_state.calculate(request);
         if (!outcome.missing) {
             m_state.blnIncomplete = false;
             return std::move(outcome.results);
@@ -212,7 +212,7 @@ void frmMain::cmdBear(int side)
     if (storedBearingSettings(db, side)) {
         // A bearing chosen before is computed from the current inputs, as the
         // dialog would on OK, without building it.
-        const CalculationOutcome outcome = runCalculation(db);
+        const CalculationOutcome outcome = m_state.calculate();
         const SupportResult &support = outcome.results.supports.at(static_cast<std::size_t>(side));
         if (outcome.missing) {
             inform(this, QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."));

@@ -285,7 +285,7 @@ void frmMain::showReactionView(const QString &key)
 {
     const bool left = key == QLatin1String("LBearing");
     // The reactions shown are those of the current inputs, or none.
-    runCalculation(m_state.database());
+    m_state.calculate();
     Recordset rs = m_state.database().openRecordset(
         QStringLiteral("SELECT Parameters.Parameter, Reakz.ParamValue FROM `Parameters`, Reakz WHERE Parameters.GroupID = %1 "
                        "AND Reakz.ParameterID = Parameters.ParameterID")

@@ -212,3 +212,34 @@ TEST_F(ModesTest, AFreeForceWithoutModesLosesItsEquivalents)
     EXPECT_EQ(countRows(*db, equivalents), 0);
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM PointParameters WHERE PointID = %1").arg(free)), 3);
 }
+
+TEST_F(ModesTest, EveryPointsModesReadAtOnceAreEachPointsOwnCrosstab)
+{
+    // One statement for all points gives what each point's crosstab gives:
+    // its modes in order, the first load of each kind, nothing (0) for a
+    // kind a mode lacks or a load left empty. PointIDs run against the numbers.
+    const int patchy = addPoint(3, 3);
+    const int gear = addPoint(1, 4);
+    const int free = addPoint(2, 2);
+    addModes(gear, 2, 1000, { 1, 2, 3, 4 }, 3);
+    addModes(patchy, 3, 800, { 4, 1, 3 });
+    addModes(free, 2, 750, { 5, 6, 7 });
+    addPowers(free, 2, 1500, 0.2, { { 6, 99 } }, 1); // a second row of a kind: not the first
+    db->execute(QStringLiteral("UPDATE Powers SET Power = NULL WHERE PointID = %1 AND PowerID = 5").arg(free));
+    const QHash<qint64, QVector<ModeCells>> all = storedModeCells(*db);
+    for (int point : { gear, free, patchy }) {
+        const ModeLoads own = pointModeLoads(*db, point);
+        const QVector<ModeCells> cells = all.value(point);
+        ASSERT_EQ(cells.size(), own.speeds.size()) << point;
+        for (qsizetype m = 0; m < cells.size(); ++m) {
+            EXPECT_EQ(ModeSpeed({ cells[m].speed.toDouble(), cells[m].coeff.toDouble() }), own.speeds[m]) << point;
+            for (std::size_t kind = 1; kind <= 7; ++kind)
+                EXPECT_EQ(cells[m].loads[kind].toDouble(), own.loads.value(int(kind)).value(m)) << point << kind;
+        }
+    }
+    EXPECT_TRUE(all.value(patchy).first().loads[2].isNull());
+    EXPECT_TRUE(all.value(free).first().loads[5].isNull());
+    EXPECT_EQ(all.value(free).last().loads[6].toDouble(), 62);
+    EXPECT_EQ(groupModeLoads(*db, 2).value(free).loads, pointModeLoads(*db, free).loads);
+    EXPECT_FALSE(groupModeLoads(*db, 2).contains(gear));
+}

@@ -393,6 +393,8 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
     expected.spiralAngle = 35;
     expected.positionAngle = 180;
     EXPECT_EQ(in.conical, expected);
+    exec(QStringLiteral("UPDATE PointParameters SET ParValue = 0 WHERE ParameterID = 24")); // a straight bevel
+    EXPECT_EQ(ComputeMeshForces(ReadMeshInputs(*db, cone, 4)).status, MeshStatus::Ok);
 }
 
 TEST_F(MeshStoreTest, StopsNameTheMissingInput)

@@ -230,10 +230,11 @@ TEST_F(LoadDialogsTest, ListColumnsShowRealisticValuesWhole)
             const int width = list->viewport()->width();
             for (int col = 0; col < list->columnCount(); ++col) {
                 SCOPED_TRACE(col);
-                if (!c.percents.isEmpty())
+                if (!c.percents.isEmpty()) {
                     EXPECT_EQ(list->columnWidth(col), width * c.percents.at(col) / 100);
-                else if (col >= 1 && col <= 4)
+                } else if (col >= 1 && col <= 4) {
                     EXPECT_EQ(list->columnWidth(col), (width - 2 * list->columnWidth(0) - list->columnWidth(6) - list->columnWidth(7)) / 4 - 5);
+                }
                 EXPECT_LE(metrics.horizontalAdvance(c.widest.at(col)) + padding, list->columnWidth(col));
                 EXPECT_LE(list->header()->sectionSizeHint(col), list->columnWidth(col)); // the caption
             }

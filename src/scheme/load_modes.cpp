@@ -23,13 +23,6 @@ QString modesOfPoint(const QString &pointId)
         + pointId + QStringLiteral(") GROUP BY Powers.RezNumber, Powers.Speed, Powers.Coeff PIVOT Powers.PowerID");
 }
 
-// A load cell of the crosstab. A mode stored without one of its kinds has no
-// cell there (or no column at all); it reads as no load rather than failing.
-double loadCell(const Recordset &rs, const QString &powerId)
-{
-    return rs.hasField(powerId) ? rs.field(powerId).toDouble() : 0.0;
-}
-
 QString wholeText(const QVariant &value) { return QString::number(wholeNumber(value.toDouble())); }
 
 } // namespace
@@ -118,23 +111,20 @@ int GatherModes(Database &db, int pointId, ModeList &modes)
     const bool freeForce
         = !group.isBeforeFirst() && wholeNumber(group.field(QStringLiteral("GroupID")).toDouble()) == 2;
 
-    Recordset own = db.openRecordset(modesOfPoint(point));
-    if (!own.isBeforeFirst()) {
+    const QVector<ModeCells> own = pointModeCells(db, pointId);
+    if (!own.isEmpty()) {
         modes.clear();
-        for (; !own.isAfterLast(); own.next()) {
+        // A kind the mode has no row or no value of reads as no load.
+        const std::size_t first = freeForce ? 5 : 1;
+        for (const ModeCells &cells : own) {
             ModeRecord record;
-            if (freeForce) {
-                record.Load1 = loadCell(own, QStringLiteral("5"));
-                record.Load2 = loadCell(own, QStringLiteral("6"));
-                record.Load3 = loadCell(own, QStringLiteral("7"));
-            } else {
-                record.Load1 = loadCell(own, QStringLiteral("1"));
-                record.Load2 = loadCell(own, QStringLiteral("2"));
-                record.Load3 = loadCell(own, QStringLiteral("3"));
-                record.Load4 = loadCell(own, QStringLiteral("4"));
-            }
-            record.Speed = own.field(QStringLiteral("Speed")).toDouble();
-            record.Coeff = own.field(QStringLiteral("Coeff")).toDouble();
+            record.Load1 = cells.loads[first].toDouble();
+            record.Load2 = cells.loads[first + 1].toDouble();
+            record.Load3 = cells.loads[first + 2].toDouble();
+            if (!freeForce)
+                record.Load4 = cells.loads[4].toDouble();
+            record.Speed = cells.speed.toDouble();
+            record.Coeff = cells.coeff.toDouble();
             modes.append(record);
         }
         if (freeForce)
@@ -217,19 +207,14 @@ bool sameKey(const QVariant &a, const QVariant &b)
 
 } // namespace
 
-QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId)
+namespace {
+
+// Rows of (PointID, RezNumber, Speed, Coeff, PowerID, Power), sorted as the
+// crosstab's row headings are and each group's rows in the order they were
+// written, folded into each point's modes: the first load of a kind is First().
+QHash<qint64, QVector<ModeCells>> foldModeCells(Recordset rs)
 {
-    // The rows sorted as the crosstab's row headings are, each group's rows
-    // in the order they were written, so that the first of a kind is First().
-    const QString statement = groupId == 0
-        ? QStringLiteral("SELECT PointID, RezNumber, Speed, Coeff, PowerID, Power FROM Powers ORDER BY PointID, "
-                         "RezNumber, Speed, Coeff, rowid")
-        : QStringLiteral("SELECT Powers.PointID, Powers.RezNumber, Powers.Speed, Powers.Coeff, Powers.PowerID, "
-                         "Powers.Power FROM Powers, Points WHERE Powers.PointID = Points.PointID AND Points.GroupID = %1 "
-                         "ORDER BY Powers.PointID, Powers.RezNumber, Powers.Speed, Powers.Coeff, Powers.rowid")
-              .arg(groupId);
     QHash<qint64, QVector<ModeCells>> result;
-    Recordset rs = db.openRecordset(statement);
     QVector<ModeCells> *point = nullptr;
     QVariant lastPoint;
     QVariant lastMode;
@@ -258,6 +243,28 @@ QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId)
     return result;
 }
 
+} // namespace
+
+QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId)
+{
+    const QString statement = groupId == 0
+        ? QStringLiteral("SELECT PointID, RezNumber, Speed, Coeff, PowerID, Power FROM Powers ORDER BY PointID, "
+                         "RezNumber, Speed, Coeff, rowid")
+        : QStringLiteral("SELECT Powers.PointID, Powers.RezNumber, Powers.Speed, Powers.Coeff, Powers.PowerID, "
+                         "Powers.Power FROM Powers, Points WHERE Powers.PointID = Points.PointID AND Points.GroupID = %1 "
+                         "ORDER BY Powers.PointID, Powers.RezNumber, Powers.Speed, Powers.Coeff, Powers.rowid")
+              .arg(groupId);
+    return foldModeCells(db.openRecordset(statement));
+}
+
+QVector<ModeCells> pointModeCells(Database &db, qint64 pointId)
+{
+    return foldModeCells(db.openRecordset(QStringLiteral("SELECT PointID, RezNumber, Speed, Coeff, PowerID, Power FROM "
+                                                         "Powers WHERE PointID = %1 ORDER BY RezNumber, Speed, Coeff, rowid")
+                                              .arg(pointId)))
+        .value(pointId);
+}
+
 QHash<qint64, ModeLoads> groupModeLoads(Database &db, int groupId)
 {
     QHash<qint64, ModeLoads> result;
@@ -269,18 +276,6 @@ QHash<qint64, ModeLoads> groupModeLoads(Database &db, int groupId)
             for (int kind = 1; kind <= 7; ++kind)
                 point.loads[kind].append(mode.loads[static_cast<std::size_t>(kind)].toDouble());
         }
-    }
-    return result;
-}
-
-ModeLoads pointModeLoads(Database &db, qint64 pointId)
-{
-    ModeLoads result;
-    Recordset rs = db.openRecordset(modesOfPoint(QString::number(pointId)));
-    for (; !rs.isAfterLast(); rs.next()) {
-        result.speeds.append({ rs.field(QStringLiteral("Speed")).toDouble(), rs.field(QStringLiteral("Coeff")).toDouble() });
-        for (int kind = 1; kind <= 7; ++kind)
-            result.loads[kind].append(loadCell(rs, QString::number(kind)));
     }
     return result;
 }

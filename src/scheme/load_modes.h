@@ -56,8 +56,7 @@ struct ModeLoads
     QVector<ModeSpeed> speeds;
     QHash<int, QVector<double>> loads;
 };
-ModeLoads pointModeLoads(Database &db, qint64 pointId);
-// The same for every point of a kind (GroupID), by PointID, in one statement.
+// Every point of a kind (GroupID), by PointID, in one statement.
 QHash<qint64, ModeLoads> groupModeLoads(Database &db, int groupId);
 
 // One mode of a point's loads as the crosstab of its Powers rows by kind
@@ -73,6 +72,8 @@ struct ModeCells
 // Every point's modes in mode order, by PointID: of the points of one kind
 // (GroupID), or of all points for 0. One statement for all of them.
 QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId = 0);
+// One point's modes, read the same way: what its load dialog starts from.
+QVector<ModeCells> pointModeCells(Database &db, qint64 pointId);
 
 // Confirms a load dialog: the point's loads become those of modes, entered in
 // kind (1 … 4 for a gear point, 5 for a free force). Modes are common to all

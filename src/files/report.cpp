@@ -274,16 +274,7 @@ private:
         int kind = 0;
         const auto own = m_modes.constFind(pointId);
         if (own != m_modes.constEnd()) {
-            for (const ModeCells &r : *own) {
-                ModeRecord record;
-                record.Load1 = r.loads[1].toDouble();
-                record.Load2 = r.loads[2].toDouble();
-                record.Load3 = r.loads[3].toDouble();
-                record.Load4 = r.loads[4].toDouble();
-                record.Speed = r.speed.toDouble();
-                record.Coeff = r.coeff.toDouble();
-                modes.append(record);
-            }
+            modes = modeRecords(*own, false);
             kind = m_loadKinds.value(pointId);
         } else {
             kind = GatherModes(m_db, pointId, modes); // no loads yet: the shaft's modes

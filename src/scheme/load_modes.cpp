@@ -113,20 +113,7 @@ int GatherModes(Database &db, int pointId, ModeList &modes)
 
     const QVector<ModeCells> own = pointModeCells(db, pointId);
     if (!own.isEmpty()) {
-        modes.clear();
-        // A kind the mode has no row or no value of reads as no load.
-        const std::size_t first = freeForce ? 5 : 1;
-        for (const ModeCells &cells : own) {
-            ModeRecord record;
-            record.Load1 = cells.loads[first].toDouble();
-            record.Load2 = cells.loads[first + 1].toDouble();
-            record.Load3 = cells.loads[first + 2].toDouble();
-            if (!freeForce)
-                record.Load4 = cells.loads[4].toDouble();
-            record.Speed = cells.speed.toDouble();
-            record.Coeff = cells.coeff.toDouble();
-            modes.append(record);
-        }
+        modes = modeRecords(own, freeForce);
         if (freeForce)
             return 5;
         const Recordset kind
@@ -263,6 +250,25 @@ QVector<ModeCells> pointModeCells(Database &db, qint64 pointId)
                                                          "Powers WHERE PointID = %1 ORDER BY RezNumber, Speed, Coeff, rowid")
                                               .arg(pointId)))
         .value(pointId);
+}
+
+ModeList modeRecords(const QVector<ModeCells> &cells, bool freeForce)
+{
+    ModeList modes;
+    // A kind the mode has no row or no value of reads as no load.
+    const std::size_t first = freeForce ? 5 : 1;
+    for (const ModeCells &mode : cells) {
+        ModeRecord record;
+        record.Load1 = mode.loads[first].toDouble();
+        record.Load2 = mode.loads[first + 1].toDouble();
+        record.Load3 = mode.loads[first + 2].toDouble();
+        if (!freeForce)
+            record.Load4 = mode.loads[4].toDouble();
+        record.Speed = mode.speed.toDouble();
+        record.Coeff = mode.coeff.toDouble();
+        modes.append(record);
+    }
+    return modes;
 }
 
 QHash<qint64, ModeLoads> groupModeLoads(Database &db, int groupId)

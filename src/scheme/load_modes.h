@@ -74,6 +74,9 @@ struct ModeCells
 QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId = 0);
 // One point's modes, read the same way: what its load dialog starts from.
 QVector<ModeCells> pointModeCells(Database &db, qint64 pointId);
+// The modes as the load dialogs list them: Fx, Fy, Fz (kinds 5 … 7) of a free
+// force, the four kinds 1 … 4 of a gear point.
+ModeList modeRecords(const QVector<ModeCells> &cells, bool freeForce);
 
 // Confirms a load dialog: the point's loads become those of modes, entered in
 // kind (1 … 4 for a gear point, 5 for a free force). Modes are common to all

@@ -401,7 +401,7 @@ TEST_F(CalculationTest, TheBatchReportRefusesWhatItCannotUse)
         {"UPDATE CommonParameters SET ParamValue = 4.9E-324 WHERE ParameterID = 2", "tiny.htm", 1, "Расстояние между опорами"},
         {"INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (53, 40000)", "axis.htm", 1,
             "Длина оси эпюры моментов должна быть от 1 до 32767 мм"},
-        {"UPDATE Powers SET Power = Power * 1E300", "torque.htm", 1, "слишком велики"},
+        {"UPDATE Powers SET Power = Power * 1E300", "torque.htm", 1, "силы в зацеплении не вычисляются"},
         {"", "missing/report.htm", 2, "не существует"},
     };
     db().execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = 53"));

@@ -1,6 +1,7 @@
 #include "files/file_names.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,17 @@ TEST(FileNames, TargetIsDirectoryAndTypedNameWithoutOuterBlanks)
     // A drive's root already ends in its separator.
     EXPECT_EQ(composeTargetName(QStringLiteral("C:\\"), QStringLiteral("a")), QStringLiteral("C:\\a"));
     EXPECT_EQ(composeTargetName(QStringLiteral("/"), QStringLiteral("a")), QStringLiteral("/a"));
+}
+
+// A full disk is told as such, not with the system's English words.
+TEST(FileNames, AWriteOntoAFullDiskSaysSo)
+{
+    QFile full(QStringLiteral("/dev/full"));
+    if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        GTEST_SKIP() << "no /dev/full here";
+    EXPECT_EQ(full.write(QByteArray(64, 'x')), -1);
+    EXPECT_EQ(fileErrorText(full, full.fileName(), true),
+        QStringLiteral("Не удалось записать файл: на диске нет места или он недоступен."));
 }
 
 } // namespace

@@ -39,4 +39,8 @@ struct TempStore
 // Count of rows a statement returns.
 int countRows(Database &db, const QString &statement);
 
+// The rows a statement returns, each its fields joined by blanks: numbers in
+// statement form, "-" for an empty field.
+QStringList rows(Database &db, const QString &statement);
+
 } // namespace tarnvel::test

@@ -174,16 +174,10 @@ TEST_F(ScenarioStore, OpenedFileRebuildsTheScheme)
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM PointParameters")), 11 + 12 + 6);
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM CommonParameters")), 3);
     // Per point: its modes 1 … 3 with its kinds, all marked with the kind it was entered in.
-    Recordset rs = db->openRecordset(QStringLiteral(
-        "SELECT Points.PointNumber AS N, Powers.PowerNumber AS K, Count(*) AS C, Min(Powers.PowerID) AS F, "
-        "Max(Powers.PowerID) AS L FROM Powers, Points WHERE Powers.PointID = Points.PointID "
-        "GROUP BY Points.PointNumber, Powers.PowerNumber ORDER BY Points.PointNumber"));
-    QStringList groups;
-    for (; !rs.isAfterLast(); rs.next())
-        groups << QStringList { SqlNum(rs.field(QStringLiteral("N"))), SqlNum(rs.field(QStringLiteral("K"))),
-            SqlNum(rs.field(QStringLiteral("C"))), SqlNum(rs.field(QStringLiteral("F"))),
-            SqlNum(rs.field(QStringLiteral("L"))) }.join(QLatin1Char(' '));
-    EXPECT_EQ(groups, QStringList({ "1 2 12 1 4", "2 4 12 1 4", "3 5 9 5 7" }));
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT Points.PointNumber, Powers.PowerNumber, Count(*), Min(Powers.PowerID), "
+                                             "Max(Powers.PowerID) FROM Powers, Points WHERE Powers.PointID = Points.PointID "
+                                             "GROUP BY Points.PointNumber, Powers.PowerNumber ORDER BY Points.PointNumber")),
+        QStringList({ "1 2 12 1 4", "2 4 12 1 4", "3 5 9 5 7" }));
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers WHERE RezNumber < 1 OR RezNumber > 3")), 0);
     // The coefficients keep their single-precision digits: 1.05, not 1.04999995231628.
     EXPECT_EQ(value(QStringLiteral("SELECT Kt FROM BearRep WHERE Side = 1"), QStringLiteral("Kt")).toDouble(), 1.05);

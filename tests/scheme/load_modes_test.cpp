@@ -101,18 +101,8 @@ protected:
     // "RezNumber Speed Coeff Power PowerNumber" of a point's rows of one kind.
     QStringList rowsOf(int pid, int powerId)
     {
-        QStringList rows;
-        Recordset rs = db->openRecordset(QStringLiteral("SELECT * FROM Powers WHERE PointID = %1 AND PowerID = %2 "
-                                                        "ORDER BY RezNumber")
-                                             .arg(pid)
-                                             .arg(powerId));
-        for (; !rs.isAfterLast(); rs.next()) {
-            QStringList fields;
-            for (const char *column : { "RezNumber", "Speed", "Coeff", "Power", "PowerNumber" })
-                fields << SqlNum(rs.field(QLatin1String(column)));
-            rows << fields.join(QLatin1Char(' '));
-        }
-        return rows;
+        return test::rows(*db, QStringLiteral("SELECT RezNumber, Speed, Coeff, Power, PowerNumber FROM Powers "
+                                              "WHERE PointID = %1 AND PowerID = %2 ORDER BY RezNumber").arg(pid).arg(powerId));
     }
 };
 

@@ -304,26 +304,11 @@ namespace {
 class MeshStoreTest : public test::SchemeStore
 {
 protected:
-    void exec(const QString &statement) { db->execute(statement); }
-    int spurPoint() { return int(addSpurGear(1, 75)); }
-    void addTorque(qint64 pid, int rez, int powerId, double torque, double speed, double coeff)
-    {
-        addPowers(pid, rez, speed, coeff, { { powerId, torque } });
-    }
-
     // "ParameterID value RezNumber" in the order the rows were written.
     QStringList storedRows(int pid)
     {
-        QStringList rows;
-        Recordset rs = db->openRecordset(QStringLiteral(
-            "SELECT ParameterID, ParameterValue, RezNumber FROM PointForses WHERE PointID = %1 ORDER BY rowid")
-                                             .arg(pid));
-        for (; !rs.isAfterLast(); rs.next())
-            rows << QStringLiteral("%1 %2 %3")
-                        .arg(rs.field(QStringLiteral("ParameterID")).toInt())
-                        .arg(SqlNum(rs.field(QStringLiteral("ParameterValue")).toDouble()))
-                        .arg(rs.field(QStringLiteral("RezNumber")).toInt());
-        return rows;
+        return test::rows(*db, QStringLiteral("SELECT ParameterID, ParameterValue, RezNumber FROM PointForses "
+                                              "WHERE PointID = %1 ORDER BY rowid").arg(pid));
     }
 };
 
@@ -338,10 +323,8 @@ TEST_F(MeshStoreTest, StoresSixRowsPerModeThenTheEquivalents)
         .FxEq = 3.5,
         .FyEq = -5,
         .FzEq = 6 };
-    exec(QStringLiteral(
-        "INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (7, 35, 99, 3)"));
-    exec(QStringLiteral(
-        "INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (8, 35, 99, 1)"));
+    for (const char *row : { "7, 35, 99, 3", "8, 35, 99, 1" })
+        db->execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1)").arg(QLatin1String(row)));
     StoreMeshForces(*db, 7, f);
     EXPECT_EQ(storedRows(7),
         QStringList({ "35 1 1", "36 2 1", "37 3 1", "8 4 1", "9 5 1", "10 6 1", "35 0.5 2", "36 -1E-08 2", "37 0 2",
@@ -360,7 +343,7 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
             { 20, 45 }, { 33, 12.5 } });
     setCommon(4, 2);
     setCommon(38, 2);
-    addTorque(cylinder, 1, 3, 10, 1000, 1);
+    addPowers(cylinder, 1, 1000, 1, { { 3, 10 } });
     MeshPointInputs in = ReadMeshInputs(*db, cylinder, 3);
     ASSERT_EQ(in.status, MeshStatus::Ok);
     EXPECT_EQ(in.powerId, 3);
@@ -381,19 +364,19 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
             .z = 12.5 }));
 
     // An enumerated datum without a row shows its choice 1: α = 20°.
-    exec(QStringLiteral("DELETE FROM CommonParameters"));
+    db->execute(QStringLiteral("DELETE FROM CommonParameters"));
     setCommon(38, 1);
     const int cone = addPoint(1, 4,
         { { 21, 4 }, { 22, 20 }, { 23, 40 }, { 24, 35 }, { 26, 90 }, { 27, 20 }, { 28, 2 }, { 30, 1 }, { 31, 1 },
             { 32, 180 }, { 34, 40 } });
-    addTorque(cone, 1, 4, 100, 1000, 1);
+    addPowers(cone, 1, 1000, 1, { { 4, 100 } });
     in = ReadMeshInputs(*db, cone, 4);
     EXPECT_EQ(ComputeMeshForces(in).status, MeshStatus::Ok);
     ConicalMeshInput expected = kBevel;
     expected.spiralAngle = 35;
     expected.positionAngle = 180;
     EXPECT_EQ(in.conical, expected);
-    exec(QStringLiteral("UPDATE PointParameters SET ParValue = 0 WHERE ParameterID = 24")); // a straight bevel
+    db->execute(QStringLiteral("UPDATE PointParameters SET ParValue = 0 WHERE ParameterID = 24")); // a straight bevel
     EXPECT_EQ(ComputeMeshForces(ReadMeshInputs(*db, cone, 4)).status, MeshStatus::Ok);
 }
 
@@ -422,16 +405,16 @@ TEST_F(MeshStoreTest, StopsNameTheMissingInput)
     };
     for (const auto &c : cases) {
         for (const char *table : { "CommonParameters", "Powers", "PointParameters", "Points" })
-            exec(QStringLiteral("DELETE FROM ") + QLatin1String(table));
-        const int pid = spurPoint();
+            db->execute(QStringLiteral("DELETE FROM ") + QLatin1String(table));
+        const qint64 pid = addSpurGear(1, 75);
         if (c.unit != 0)
             setCommon(4, c.unit);
         if (c.direction != 0)
             setCommon(38, c.direction);
         if (c.speed >= 0)
-            addTorque(pid, 1, 4, 100, c.speed, 1);
+            addPowers(pid, 1, c.speed, 1, { { 4, 100 } });
         if (!c.change.isEmpty())
-            exec(QStringLiteral("UPDATE PointParameters ") + c.change);
+            db->execute(QStringLiteral("UPDATE PointParameters ") + c.change);
         const MeshOutcome outcome = ComputeMeshForces(ReadMeshInputs(*db, pid, c.group));
         EXPECT_EQ(outcome.status, c.status) << c.what;
         EXPECT_EQ(outcome.parameterId, c.parameterId) << c.what;

@@ -1,5 +1,4 @@
 #include "store/database.h"
-#include "store/numbers.h"
 #include "store/store_file.h"
 #include "analysis/scheme_store.h"
 
@@ -22,14 +21,6 @@ protected:
         addPowers(2, 1, 1000, 0.7, {{5, 100}, {6, -200}, {7, 0}}, 1);
         addPowers(2, 2, 500, 0.3, {{5, 50}, {6, -100}, {7, 10}}, 1);
     }
-
-    static QStringList text(const Recordset &rs, const QStringList &columns)
-    {
-        QStringList row;
-        for (const QString &column : columns)
-            row << (rs.field(column).isNull() ? QStringLiteral("-") : SqlNum(rs.field(column)));
-        return row;
-    }
 };
 
 const QString kModeSpeeds = QStringLiteral(
@@ -42,30 +33,6 @@ QString loadsByMode(int pid)
                           "FROM Powers WHERE (Powers.PointID = %1) GROUP BY Powers.RezNumber, Powers.Speed, Powers.Coeff "
                           "PIVOT Powers.PowerID")
         .arg(pid);
-}
-
-QString loadsForReport(int pid)
-{
-    return QStringLiteral("TRANSFORM First(Power) AS FPower SELECT RezNumber, Speed, Coeff FROM Powers WHERE (PointID = %1) "
-                          "GROUP BY RezNumber, Speed, Coeff PIVOT PowerID")
-        .arg(pid);
-}
-
-QString loadsByKind(int pid)
-{
-    return QStringLiteral("TRANSFORM First(Powers.Power) AS Power SELECT Powers.PowerNumber, Powers.Speed, Powers.Coeff "
-                          "FROM Powers WHERE (Powers.PointID = %1) GROUP BY Powers.PowerNumber, Powers.Speed, "
-                          "Powers.Coeff PIVOT Powers.PowerID")
-        .arg(pid);
-}
-
-QString meshForces(int pid, int r)
-{
-    return QStringLiteral("TRANSFORM FIRST(PointForses.ParameterValue) AS FPV SELECT PointForses.RezNumber FROM PointForses "
-                          "WHERE PointForses.PointID = %1 AND PointForses.RezNumber = %2 GROUP BY PointForses.RezNumber "
-                          "PIVOT PointForses.ParameterID")
-        .arg(pid)
-        .arg(r);
 }
 
 } // namespace
@@ -88,78 +55,35 @@ TEST_F(StoreTest, CrosstabsOfTheModesAndLoads)
         { "the four gear kinds", QStringLiteral("DELETE FROM Powers WHERE PointID = 1 AND RezNumber = 2 AND PowerID = 3"),
             loadsByMode(1),
             { "RezNumber Speed Coeff 1 2 3 4", "1 1000 0.7 13.596 10 9.7371 95.493", "2 500 0.3 6.798 5 - 95.493" } },
-        { "the report's form", {}, loadsForReport(1),
-            { "RezNumber Speed Coeff 1 2 3 4", "1 1000 0.7 13.596 10 9.7371 95.493",
-                "2 500 0.3 6.798 5 9.7371 95.493" } },
         { "the three projections", {}, loadsByMode(2),
             { "RezNumber Speed Coeff 5 6 7", "1 1000 0.7 100 -200 0", "2 500 0.3 50 -100 10" } },
-        { "by the kind entered, then speed", {}, loadsByKind(1),
-            { "PowerNumber Speed Coeff 1 2 3 4", "2 500 0.3 6.798 5 9.7371 95.493",
-                "2 1000 0.7 13.596 10 9.7371 95.493" } },
     };
     for (const auto &c : cases) {
         db->execute(QStringLiteral("DELETE FROM Powers"));
         addTwoPointScheme();
         if (!c.change.isEmpty())
             db->execute(c.change);
-        Recordset rs = db->openRecordset(c.statement);
-        QStringList rows { rs.columns().join(QLatin1Char(' ')) };
-        for (; !rs.isAfterLast(); rs.next())
-            rows << text(rs, rs.columns()).join(QLatin1Char(' '));
+        const QStringList rows = QStringList{db->openRecordset(c.statement).columns().join(QLatin1Char(' '))} + test::rows(*db, c.statement);
         EXPECT_EQ(rows, c.rows) << c.name;
     }
     Recordset none = db->openRecordset(loadsByMode(99));
     EXPECT_TRUE(none.isBeforeFirst());
     EXPECT_TRUE(none.isAfterLast());
-}
-
-TEST_F(StoreTest, MeshForceCrosstabNamesColumnsByParameterNumber)
-{
-    auto force = [this](int pid, int parameter, double value, int rez) {
-        db->execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, %2, %3, %4)")
-                        .arg(pid)
-                        .arg(parameter)
-                        .arg(SqlNum(value))
-                        .arg(rez));
-    };
-    const int modeParameters[] = {35, 36, 37, 8, 9, 10};
-    const int equivalentParameters[] = {5, 6, 7, 46, 47, 48};
-    for (int i = 0; i < 6; ++i) {
-        force(4, modeParameters[i], 100 + i, 1);
-        force(4, modeParameters[i], 200 + i, 2);
-        force(4, equivalentParameters[i], -1.5 * i, -1);
-        force(5, modeParameters[i], 999, 1);
-    }
-
-    Recordset mode = db->openRecordset(meshForces(4, 2));
-    EXPECT_EQ(mode.columns(), (QStringList{"RezNumber", "8", "9", "10", "35", "36", "37"}));
-    ASSERT_EQ(mode.rowCount(), 1);
-    EXPECT_EQ(text(mode, {"RezNumber", "35", "36", "37", "8", "9", "10"}),
-              (QStringList{"2", "200", "201", "202", "203", "204", "205"}));
-    EXPECT_FALSE(mode.hasField(QStringLiteral("46")));
-    EXPECT_THROW(mode.field(QStringLiteral("46")), StoreError);
-
-    Recordset equivalent = db->openRecordset(meshForces(4, -1));
-    EXPECT_EQ(equivalent.columns(), (QStringList{"RezNumber", "5", "6", "7", "46", "47", "48"}));
-    EXPECT_EQ(text(equivalent, {"RezNumber", "5", "48"}), (QStringList{"-1", "0", "-7.5"}));
+    // A kind the point has no rows of is no column.
+    Recordset projections = db->openRecordset(loadsByMode(2));
+    EXPECT_FALSE(projections.hasField(QStringLiteral("4")));
+    EXPECT_THROW(projections.field(QStringLiteral("4")), StoreError);
 }
 
 TEST_F(StoreTest, FirstTakesTheFirstSourceRowOfEachGroup)
 {
     addTwoPointScheme();
-    Recordset rs = db->openRecordset(
-        QStringLiteral("SELECT First(Speed) AS Spd, First(Coeff) AS Coff FROM Powers GROUP BY RezNumber ORDER BY RezNumber"));
-    ASSERT_EQ(rs.rowCount(), 2);
-    EXPECT_EQ(text(rs, {"Spd", "Coff"}), (QStringList{"1000", "0.7"}));
-    rs.next();
-    EXPECT_EQ(text(rs, {"Spd", "Coff"}), (QStringList{"500", "0.3"}));
-
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT First(Speed) AS Spd, First(Coeff) AS Coff FROM Powers GROUP BY RezNumber ORDER BY RezNumber")),
+              (QStringList{"1000 0.7", "500 0.3"}));
     // The value of the first row, not the smallest or the largest.
-    db->execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 5)"));
-    db->execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 1)"));
-    db->execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, 9)"));
-    Recordset first = db->openRecordset(QStringLiteral("SELECT First(ParamValue) AS V FROM Reakz GROUP BY ParameterID"));
-    EXPECT_EQ(first.field(QStringLiteral("V")).toDouble(), 5.0);
+    for (int v : {5, 1, 9})
+        db->execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (39, %1)").arg(v));
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT First(ParamValue) AS V FROM Reakz GROUP BY ParameterID")), QStringList{"5"});
 }
 
 TEST_F(StoreTest, AcceptsTheStatementFormsOfTheProgram)
@@ -169,37 +93,26 @@ TEST_F(StoreTest, AcceptsTheStatementFormsOfTheProgram)
     db->execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID) SELECT Points.PointID, `Parameters`.ParameterID "
                                "FROM `Parameters`, Points WHERE (`Parameters`.GroupID = 3) AND (Points.PointNumber = 1)"));
     // A new parameter row carries 0 until a value is entered.
-    Recordset parameters = db->openRecordset(QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = %1").arg(pid));
-    EXPECT_EQ(parameters.rowCount(), 11); // 11 to 20 and 33
-    EXPECT_EQ(parameters.field(QStringLiteral("ParValue")).toDouble(), 0.0);
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = %1").arg(pid)).mid(0, 2),
+              (QStringList{"11 0", "12 0"}));
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM PointParameters")), 11); // 11 to 20 and 33
 
     db->execute(QStringLiteral("INSERT INTO PointParameters (ParValue, ParameterID, PointID) VALUES (7, 8, %1)").arg(pid));
     db->execute(QStringLiteral("DELETE PointID, ParameterID, ParValue FROM PointParameters WHERE ParameterID > 7 And ParameterID < 11 AND PointID = %1").arg(pid));
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM PointParameters WHERE ParameterID = 8")), 0);
 
-    Recordset caption = db->openRecordset(QStringLiteral(
-        "SELECT Groups.`Group`, Points.PointID, Points.PointNumber FROM Points, Groups WHERE Points.GroupID = Groups.GroupID ORDER BY Points.PointNumber"));
-    EXPECT_EQ(caption.field(QStringLiteral("Group")).toString(), QStringLiteral("Цилиндрическое зацепление"));
-
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT Groups.`Group`, Points.PointNumber FROM Points, Groups WHERE Points.GroupID = Groups.GroupID")),
+              QStringList{QStringLiteral("Цилиндрическое зацепление 1")});
     db->execute(QStringLiteral("INSERT INTO Reakz (ParameterID, ParamValue) VALUES (45, 12.5)"));
-    Recordset axial = db->openRecordset(QStringLiteral(
-        "SELECT Parameters.Parameter, Reakz.ParamValue FROM [Parameters], Reakz WHERE Parameters.GroupID = 9 AND Reakz.ParameterID = Parameters.ParameterID"));
-    EXPECT_EQ(axial.field(QStringLiteral("Parameter")).toString(), QStringLiteral("Ra"));
-    EXPECT_EQ(axial.field(QStringLiteral("ParamValue")).toDouble(), 12.5);
-
-    db->execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, 35, 1, 3)").arg(pid));
-    Recordset max = db->openRecordset(QStringLiteral(
-        "SELECT Max(PointForses.RezNumber) AS RezNumber FROM PointForses GROUP BY PointForses.PointID HAVING PointForses.PointID = %1").arg(pid));
-    EXPECT_EQ(max.field(QStringLiteral("RezNumber")).toInt(), 3);
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT Parameters.Parameter, Reakz.ParamValue FROM [Parameters], Reakz WHERE Parameters.GroupID = 9 "
+                                             "AND Reakz.ParameterID = Parameters.ParameterID")),
+              QStringList{"Ra 12.5"});
 
     db->execute(QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, RollRing, Radial, Osev) VALUES (0, 1, 1.3, 1, 0, 1, 1)"));
     db->execute(QStringLiteral("DELETE * FROM BearRep WHERE Side = 0"));
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM BearRep")), 0);
-
     db->execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES ('9999', 1, 2, 3, 4, 5, 0, 2)"));
-    Recordset added = db->openRecordset(QStringLiteral("SELECT Number, di, de, b, C, C0, Alfa, Tkah, BearingID FROM Bearings WHERE TipID = 2 ORDER BY C"));
-    EXPECT_EQ(added.field(QStringLiteral("Number")).toString(), QStringLiteral("9999"));
-    EXPECT_TRUE(added.field(QStringLiteral("Tkah")).isNull());
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT Number, Tkah FROM Bearings WHERE TipID = 2 ORDER BY C")).value(0), QStringLiteral("9999 -"));
 }
 
 TEST_F(StoreTest, OpenTableKeepsStoredOrderAndRowCountingWorks)
@@ -268,21 +181,5 @@ TEST_F(StoreTest, TransactionsNestAndRollBackWhatTheyDidNotCommit)
         rewrite.commit();
     } catch (const StoreError &) {
     }
-    Recordset rs = db->openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 2"));
-    ASSERT_FALSE(rs.isBeforeFirst());
-    EXPECT_EQ(rs.field(QStringLiteral("ParamValue")).toDouble(), 100.0);
-}
-
-// The program's statements go to the engine with their numbers bound; the
-// positions of ORDER BY and GROUP BY must still sort and group.
-TEST_F(StoreTest, ColumnPositionsStillSortAndGroup)
-{
-    db->execute(QStringLiteral("CREATE TABLE Sample (v INTEGER)"));
-    for (int v : {3, 1, 3, 2})
-        db->execute(QStringLiteral("INSERT INTO Sample (v) VALUES (%1)").arg(v));
-    Recordset rs = db->openRecordset(QStringLiteral("SELECT v, COUNT(*) AS n FROM Sample WHERE v > 0 GROUP BY 1 ORDER BY 1 DESC"));
-    QStringList rows;
-    for (; !rs.isAfterLast(); rs.next())
-        rows << rs.field(QStringLiteral("v")).toString() + QLatin1Char(':') + rs.field(QStringLiteral("n")).toString();
-    EXPECT_EQ(rows, (QStringList{"3:2", "2:1", "1:1"}));
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT ParameterID, ParamValue FROM CommonParameters")), QStringList{"2 100"});
 }

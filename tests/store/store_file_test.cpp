@@ -20,12 +20,6 @@ void writeAll(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-QString caption(Database &db, int parameterId)
-{
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT Parameter FROM `Parameters` WHERE ParameterID = %1").arg(parameterId));
-    return rs.isBeforeFirst() ? QString() : rs.field(QStringLiteral("Parameter")).toString();
-}
-
 QStringList choices(Database &db, int parameterId)
 {
     QStringList texts;
@@ -64,10 +58,8 @@ TEST(StoreFile, FirstStartCreatesTheStoreWithSchemaAndCatalogue)
     for (const QString &table : scenarioTables())
         EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ") + table), 0) << table.toStdString();
 
-    EXPECT_EQ(caption(*db, 39), QStringLiteral("R1x"));
-    EXPECT_EQ(caption(*db, 44), QStringLiteral("R2"));
-    EXPECT_EQ(caption(*db, 45), QStringLiteral("Ra"));
-
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT Parameter FROM `Parameters` WHERE ParameterID > 38 AND ParameterID < 46 ORDER BY ParameterID")),
+              (QStringList{"R1x", "R1y", "R1", "R2x", "R2y", "R2", "Ra"}));
 }
 
 TEST(StoreFile, AStoreWithoutTheRequiredLifeTableGetsItAtStartUp)
@@ -101,39 +93,23 @@ TEST(StoreFile, ChoicesBeginWithTheNumbersTheComputationsRead)
     }
     EXPECT_EQ(choices(*db, 18).first(), QStringLiteral("1 - правое"));
 
-    Recordset classes = db->openRecordset(QStringLiteral("SELECT PowerClass FROM PowerClasses WHERE PowerID = 5"));
-    EXPECT_EQ(classes.field(QStringLiteral("PowerClass")).toString(), QStringLiteral("Проекции сил:           Fx ="));
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT PowerClass FROM PowerClasses WHERE PowerID = 5")),
+              QStringList{QStringLiteral("Проекции сил:           Fx =")});
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM PowerClasses")), 7);
-
-    Recordset tips = db->openRecordset(QStringLiteral("SELECT Tip, TipID FROM BearingsTip"));
-    ASSERT_EQ(tips.rowCount(), 3);
-    tips.next();
-    EXPECT_EQ(tips.field(QStringLiteral("TipID")).toInt(), 2);
-    EXPECT_TRUE(tips.field(QStringLiteral("Tip")).toString().contains(QStringLiteral("шарик"), Qt::CaseInsensitive));
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT TipID FROM BearingsTip")), (QStringList{"1", "2", "3"}));
+    EXPECT_TRUE(test::rows(*db, QStringLiteral("SELECT Tip FROM BearingsTip WHERE TipID = 2")).value(0).contains(QStringLiteral("шарик"), Qt::CaseInsensitive));
 }
 
 TEST(StoreFile, BearingCatalogueHoldsThePublishedRows)
 {
     test::TempStore store;
     std::unique_ptr<Database> db = store.open();
-    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings")), 69);
-    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE TipID = 1")), 18);
-    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE TipID = 2")), 18);
-    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE TipID = 3")), 33);
-
-    // GOST 8338-75 bearing 205: 25 × 52 × 15, C = 14 kN, C0 = 6.95 kN.
-    Recordset b205 = db->openRecordset(QStringLiteral("SELECT Number, di, de, b, C, C0, Alfa, Tkah, BearingID FROM Bearings WHERE `Number` = '205'"));
-    ASSERT_FALSE(b205.isBeforeFirst());
-    EXPECT_EQ(b205.field(QStringLiteral("di")).toDouble(), 25.0);
-    EXPECT_EQ(b205.field(QStringLiteral("de")).toDouble(), 52.0);
-    EXPECT_EQ(b205.field(QStringLiteral("b")).toDouble(), 15.0);
-    EXPECT_EQ(b205.field(QStringLiteral("C")).toDouble(), 14000.0);
-    EXPECT_EQ(b205.field(QStringLiteral("C0")).toDouble(), 6950.0);
-    EXPECT_EQ(b205.field(QStringLiteral("Alfa")).toDouble(), 0.0);
-
-    Recordset angular = db->openRecordset(QStringLiteral("SELECT Alfa FROM Bearings WHERE `Number` = '46208'"));
-    ASSERT_FALSE(angular.isBeforeFirst());
-    EXPECT_EQ(angular.field(QStringLiteral("Alfa")).toDouble(), 26.0);
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT TipID, Count(*) FROM Bearings GROUP BY TipID ORDER BY TipID")),
+              (QStringList{"1 18", "2 18", "3 33"}));
+    // GOST 8338-75 bearing 205: 25 × 52 × 15, C = 14 kN, C0 = 6.95 kN; the angular-contact 46208 has α = 26°.
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT di, de, b, C, C0, Alfa FROM Bearings WHERE `Number` = '205'")),
+              QStringList{"25 52 15 14000 6950 0"});
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT Alfa FROM Bearings WHERE `Number` = '46208'")), QStringList{"26"});
 }
 
 TEST(StoreFile, NewProjectEmptiesTheScenarioAndKeepsTheCatalogue)

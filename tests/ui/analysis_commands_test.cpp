@@ -38,13 +38,6 @@ protected:
         return id;
     }
 
-    double reaction(int id)
-    {
-        Recordset rs = db().openRecordset(QStringLiteral("SELECT ParamValue FROM Reakz WHERE ParameterID = %1").arg(id));
-        return rs.isBeforeFirst() ? NAN : rs.field(QStringLiteral("ParamValue")).toDouble();
-    }
-
-
 };
 
 } // namespace
@@ -204,9 +197,7 @@ TEST_F(AnalysisCommandsTest, ALifeThatCannotBeComputedIsExplainedNotShown)
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("частота вращения"))) << messages.shown().first().text.toStdString();
     EXPECT_EQ(valueTexts().last(), QString()); // no life shown
-    Recordset rs = db().openRecordset(QStringLiteral("SELECT Lh FROM BearRep WHERE Side = 0"));
-    ASSERT_FALSE(rs.isBeforeFirst());
-    EXPECT_TRUE(rs.field(QStringLiteral("Lh")).isNull());
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Lh FROM BearRep WHERE Side = 0")), QStringList{"-"});
 }
 
 TEST_F(AnalysisCommandsTest, TheBearingDialogLocksLoadsOfRollerBearingsAndEditsTheCatalogue)
@@ -262,7 +253,7 @@ TEST_F(AnalysisCommandsTest, TheBearingListShowsLivesAndPicksByRequiredLife)
     setCommon(2, 100);
     addFreeForce(1, 0, 0, 25, 1000, 0, 2000);
     frmBearings dialog(state, 0, 0);
-    EXPECT_EQ(reaction(41), 750); // the reactions were missing: computed first
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT ParamValue FROM Reakz WHERE ParameterID = 41")), QStringList{"750"}); // computed first
     auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("LV"));
     auto *required = dialog.findChild<QLineEdit *>(QStringLiteral("txtLh"));
     auto cell = [list](int row, int column) { return list->topLevelItem(row)->text(column); };

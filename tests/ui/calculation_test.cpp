@@ -54,8 +54,7 @@ protected:
     }
     int groupOf(const QString &pointKey)
     {
-        Recordset rs = db().openRecordset(QStringLiteral("SELECT GroupID FROM Points WHERE PointNumber = %1").arg(leadingNumber(pointKey)));
-        return rs.isBeforeFirst() ? 0 : rs.field(QStringLiteral("GroupID")).toInt();
+        return test::rows(db(), QStringLiteral("SELECT GroupID FROM Points WHERE PointNumber = %1").arg(leadingNumber(pointKey))).value(0).toInt();
     }
 
     // The numbers as the views show them: both reaction views, each gear

@@ -51,15 +51,9 @@ protected:
     QStringList contents()
     {
         QStringList texts;
-        for (const QString &table : scenarioTables()) {
-            Recordset rs = db().openRecordset(QStringLiteral("SELECT * FROM ") + table);
-            for (; !rs.isAfterLast(); rs.next()) {
-                QStringList row {table};
-                for (const QString &column : rs.columns())
-                    row << rs.field(column).toString();
-                texts << row.join(QLatin1Char(' '));
-            }
-        }
+        for (const QString &table : scenarioTables())
+            for (const QString &row : test::rows(db(), QStringLiteral("SELECT * FROM ") + table))
+                texts << table + QLatin1Char(' ') + row;
         return texts;
     }
 
@@ -141,14 +135,8 @@ TEST_F(HardeningTest, HugeAndNonNumericEntriesNeverReachTheStoreAsGarbage)
     clickNode(QStringLiteral("1 N"));
     clickRow(QStringLiteral("AddFPower"));
     EXPECT_TRUE(messages.shown().isEmpty()) << messages.shown().value(0).text.toStdString();
-    Recordset rs = db().openRecordset(QStringLiteral("SELECT Power, Speed, Coeff FROM Powers WHERE PointID = 1 AND RezNumber = 3 ORDER BY PowerID"));
-    ASSERT_EQ(rs.rowCount(), 3);
-    EXPECT_EQ(rs.field(QStringLiteral("Power")).toDouble(), 0);
-    rs.next();
-    EXPECT_EQ(rs.field(QStringLiteral("Power")).toDouble(), 7);
-    EXPECT_EQ(rs.field(QStringLiteral("Coeff")).toDouble(), 0.5);
-    rs.next();
-    EXPECT_EQ(rs.field(QStringLiteral("Power")).toDouble(), 0);
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Power, Speed, Coeff FROM Powers WHERE PointID = 1 AND RezNumber = 3 ORDER BY PowerID")),
+              (QStringList{"0 1000 0.5", "7 1000 0.5", "0 1000 0.5"}));
 }
 
 TEST_F(HardeningTest, ABearingTypeWithoutBearingsCannotBeConfirmed)
@@ -208,10 +196,7 @@ TEST_F(HardeningTest, ImpossibleBearingCoefficientsAreExplainedNotStored)
     dialog.cmdOK_Click();
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("коэффициенты"))) << messages.shown().first().text.toStdString();
-    Recordset rs = db().openRecordset(QStringLiteral("SELECT Pr, Lh FROM BearRep WHERE Side = 0"));
-    ASSERT_FALSE(rs.isBeforeFirst()); // the choice is kept
-    EXPECT_TRUE(rs.field(QStringLiteral("Pr")).isNull());
-    EXPECT_TRUE(rs.field(QStringLiteral("Lh")).isNull());
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Pr, Lh FROM BearRep WHERE Side = 0")), QStringList{"- -"}); // the choice is kept
 
     // A decimal comma is a point.
     messages.clear();
@@ -219,7 +204,5 @@ TEST_F(HardeningTest, ImpossibleBearingCoefficientsAreExplainedNotStored)
     dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("1"));
     dialog.cmdOK_Click();
     EXPECT_TRUE(messages.shown().isEmpty());
-    Recordset stored = db().openRecordset(QStringLiteral("SELECT Kb, Pr FROM BearRep WHERE Side = 0"));
-    EXPECT_EQ(stored.field(QStringLiteral("Kb")).toDouble(), 1.5);
-    EXPECT_FALSE(stored.field(QStringLiteral("Pr")).isNull());
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Kb, Pr IS NOT NULL FROM BearRep WHERE Side = 0")), QStringList{"1.5 1"});
 }

@@ -16,32 +16,9 @@ protected:
     QLineEdit *textEditor() { return window().findChild<QLineEdit *>(QStringLiteral("TextInput")); }
     QComboBox *listEditor() { return window().findChild<QComboBox *>(QStringLiteral("ComboInput")); }
 
-    // Click the row, type, and leave with the key.
-    void typeInto(const QString &rowKey, const QString &typed, Qt::Key leaveWith = Qt::Key_Return)
+    QString common(int id)
     {
-        clickRow(rowKey);
-        ASSERT_TRUE(textEditor()->isVisible()) << rowKey.toStdString();
-        textEditor()->selectAll();
-        QTest::keyClicks(textEditor(), typed);
-        QTest::keyClick(textEditor(), leaveWith);
-    }
-
-    QString stored(const QString &statement)
-    {
-        Recordset rs = db().openRecordset(statement);
-        return rs.isBeforeFirst() ? QStringLiteral("<none>") : SqlNum(rs.field(rs.columns().first()));
-    }
-
-    QString common(int id) { return stored(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = %1").arg(id)); }
-    QString pointValue(int pid, int id)
-    {
-        return stored(QStringLiteral("SELECT ParValue FROM PointParameters WHERE PointID = %1 AND ParameterID = %2").arg(pid).arg(id));
-    }
-
-    int addCylindricalPoint()
-    {
-        action("mnuAddCill")->trigger();
-        return window().viewTag().toInt();
+        return test::rows(db(), QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = %1").arg(id)).value(0, QStringLiteral("<none>"));
     }
 };
 
@@ -50,7 +27,7 @@ protected:
 TEST_F(InlineEditorTest, FirstCommitWritesEveryGeneralParameter)
 {
     clickNode(QStringLiteral("Common"));
-    typeInto(QStringLiteral("2 ID"), QStringLiteral("250"));
+    typeIntoRow(QStringLiteral("2 ID"), QStringLiteral("250"));
     EXPECT_FALSE(textEditor()->isVisible());
     EXPECT_EQ(valueTexts().at(0), QStringLiteral("250"));
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters")), 5);
@@ -75,7 +52,7 @@ TEST_F(InlineEditorTest, TypedTextBecomesTheNumberAtItsStart)
     EXPECT_EQ(valueTexts().at(0), QStringLiteral("2.5"));
     EXPECT_EQ(valueTags().at(0), QStringLiteral("2.5"));
 
-    typeInto(QStringLiteral("53 ID"), QStringLiteral("12abc"), Qt::Key_Escape); // Escape commits too
+    typeIntoRow(QStringLiteral("53 ID"), QStringLiteral("12abc"), Qt::Key_Escape); // Escape commits too
     EXPECT_EQ(common(53), QStringLiteral("12"));
     EXPECT_EQ(valueTexts().at(3), QStringLiteral("12"));
 
@@ -94,8 +71,9 @@ TEST_F(InlineEditorTest, AFreeForceCoordinateNeverDropsForces)
     action("mnuAddFree")->trigger();
     const int pid = window().viewTag().toInt();
     db().execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, 35, 1, 1)").arg(pid));
-    typeInto(QStringLiteral("7 ID"), QStringLiteral("120"), Qt::Key_Down);
-    EXPECT_EQ(pointValue(pid, 7), QStringLiteral("120"));
+    typeIntoRow(QStringLiteral("7 ID"), QStringLiteral("120"), Qt::Key_Down);
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT ParValue FROM PointParameters WHERE PointID = %1 AND ParameterID = 7").arg(pid)),
+              QStringList{QStringLiteral("120")});
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointForses")), 1);
 }
 
@@ -134,9 +112,7 @@ TEST_F(InlineEditorTest, DistanceBetweenSupportsMustBePositive)
         EXPECT_EQ(messages.shown().first().text,
                   QStringLiteral("Значение параметра «Расстояние между опорами L, мм» должно быть больше нуля!"));
         EXPECT_TRUE(widget("TextInput")->isVisible()) << typed;
-        Recordset rs = db().openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 2"));
-        ASSERT_FALSE(rs.isBeforeFirst());
-        EXPECT_EQ(rs.field(QStringLiteral("ParamValue")).toDouble(), 250) << typed;
+        EXPECT_EQ(common(2), QStringLiteral("250")) << typed;
         textEditor()->setText(QStringLiteral("250"));
         QTest::keyClick(textEditor(), Qt::Key_Return);
     }
@@ -160,7 +136,7 @@ TEST_F(InlineEditorTest, AfterACommitTheKeysGoOnInTheList)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.row);
-        typeInto(QLatin1String(c.row), QStringLiteral("170"), c.leaveWith);
+        typeIntoRow(QLatin1String(c.row), QStringLiteral("170"), c.leaveWith);
         EXPECT_EQ(common(wholeNumber(leadingNumber(QLatin1String(c.row)))), QStringLiteral("170"));
         EXPECT_EQ(window().focusWidget(), lv); // not the navigator
         EXPECT_EQ(currentKey(), QLatin1String(c.rowAfter));

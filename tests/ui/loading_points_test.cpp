@@ -9,23 +9,13 @@ namespace {
 class LoadingPointsTest : public test::WorkbenchTest
 {
 protected:
-    QList<QPair<int, double>> parameters(int pid)
+    // "ParameterID value" of a point's parameter rows.
+    QStringList parameters(int pid)
     {
-        QList<QPair<int, double>> rows;
-        Recordset rs = db().openRecordset(QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = %1 ORDER BY ParameterID").arg(pid));
-        for (; !rs.isAfterLast(); rs.next())
-            rows.append({rs.field(QStringLiteral("ParameterID")).toInt(), rs.field(QStringLiteral("ParValue")).toDouble()});
-        return rows;
+        return test::rows(db(), QStringLiteral("SELECT ParameterID, ParValue FROM PointParameters WHERE PointID = %1 ORDER BY ParameterID").arg(pid));
     }
-
-    QList<QPair<int, int>> points()
-    {
-        QList<QPair<int, int>> rows; // (PointNumber, PointID)
-        Recordset rs = db().openRecordset(QStringLiteral("SELECT PointID, PointNumber FROM Points ORDER BY Points.PointNumber"));
-        for (; !rs.isAfterLast(); rs.next())
-            rows.append({rs.field(QStringLiteral("PointNumber")).toInt(), rs.field(QStringLiteral("PointID")).toInt()});
-        return rows;
-    }
+    // "PointNumber PointID" of every point.
+    QStringList points() { return test::rows(db(), QStringLiteral("SELECT PointNumber, PointID FROM Points ORDER BY PointNumber")); }
 
     QStringList pointNodes()
     {
@@ -52,24 +42,22 @@ TEST_F(LoadingPointsTest, EachKindIsAddedWithItsParameterRowsAndDefaults)
     const int freePoint = window().viewTag().toInt();
     EXPECT_EQ(currentNodeKey(), QStringLiteral("1 N"));
     EXPECT_EQ(rowKeys(), (QStringList{"5 ID", "6 ID", "7 ID", "AddFPower"}));
-    EXPECT_EQ(parameters(freePoint),
-              (QList<QPair<int, double>>{{5, 0}, {6, 0}, {7, 0}, {8, 0}, {9, 0}, {10, 0}}));
+    EXPECT_EQ(parameters(freePoint), (QStringList{"5 0", "6 0", "7 0", "8 0", "9 0", "10 0"}));
 
     action("mnuAddCill")->trigger();
     const int cylindrical = window().viewTag().toInt();
     EXPECT_EQ(currentNodeKey(), QStringLiteral("2 N"));
     EXPECT_EQ(window().tree()->currentItem()->text(0), QStringLiteral("Точка 2 (Цилиндрическое зацепление)"));
     EXPECT_EQ(parameters(cylindrical),
-              (QList<QPair<int, double>>{{11, 0}, {12, 0}, {13, 0}, {14, 0}, {15, 1}, {16, 0}, {17, 0}, {18, 1}, {19, 1},
-                                          {20, 0}, {33, 0}}));
+              (QStringList{"11 0", "12 0", "13 0", "14 0", "15 1", "16 0", "17 0", "18 1", "19 1", "20 0", "33 0"}));
     EXPECT_EQ(rowKeys().last(), QStringLiteral("Forse"));
 
     action("mnuAddCon")->trigger();
     const int conical = window().viewTag().toInt();
     EXPECT_EQ(parameters(conical),
-              (QList<QPair<int, double>>{{21, 0}, {22, 0}, {23, 0}, {24, 0}, {25, 1}, {26, 0}, {27, 0}, {28, 1}, {30, 1},
-                                          {31, 1}, {32, 0}, {34, 0}}));
-    EXPECT_EQ(points(), (QList<QPair<int, int>>{{1, freePoint}, {2, cylindrical}, {3, conical}}));
+              (QStringList{"21 0", "22 0", "23 0", "24 0", "25 1", "26 0", "27 0", "28 1", "30 1", "31 1", "32 0", "34 0"}));
+    EXPECT_EQ(points(), (QStringList{QStringLiteral("1 %1").arg(freePoint), QStringLiteral("2 %1").arg(cylindrical),
+                                     QStringLiteral("3 %1").arg(conical)}));
     EXPECT_EQ(pointNodes(), (QStringList{QStringLiteral("1 N|Точка 1 (Произвольная сила)"),
                                          QStringLiteral("2 N|Точка 2 (Цилиндрическое зацепление)"),
                                          QStringLiteral("3 N|Точка 3 (Коническое зацепление)")}));
@@ -93,7 +81,7 @@ TEST_F(LoadingPointsTest, DeletingPointTwoOfThreeRenumbersAndKeepsTheOthersData)
     const int second = window().viewTag().toInt();
     action("mnuAddCon")->trigger();
     const int third = window().viewTag().toInt();
-    const int first = points().first().second;
+    const QString first = points().first();
     for (int pid : {second, third}) {
         db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (%1, 10, 1000, 1, 2, 2, 1)").arg(pid));
         db().execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (%1, 35, 500, 1)").arg(pid));
@@ -103,7 +91,7 @@ TEST_F(LoadingPointsTest, DeletingPointTwoOfThreeRenumbersAndKeepsTheOthersData)
     EXPECT_TRUE(window().toolbarButton(QStringLiteral("Delete"))->isEnabled());
     window().toolbarButton(QStringLiteral("Delete"))->trigger();
 
-    EXPECT_EQ(points(), (QList<QPair<int, int>>{{1, first}, {2, third}}));
+    EXPECT_EQ(points(), (QStringList{first, QStringLiteral("2 %1").arg(third)}));
     for (const char *table : {"Points", "PointParameters", "Powers", "PointForses"})
         EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM %1 WHERE PointID = %2").arg(QLatin1String(table)).arg(second)), 0) << table;
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Powers WHERE PointID = %1").arg(third)), 1);

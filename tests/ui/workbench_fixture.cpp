@@ -87,14 +87,14 @@ void WorkbenchTest::releaseEnterOnRow(const QString &key)
     QTest::keyClick(lv, Qt::Key_Return);
 }
 
-void WorkbenchTest::typeIntoRow(const QString &key, const QString &text)
+void WorkbenchTest::typeIntoRow(const QString &key, const QString &text, Qt::Key leaveWith)
 {
     clickRow(key);
     auto *editor = window().findChild<QLineEdit *>(QStringLiteral("TextInput"));
     ASSERT_TRUE(editor->isVisible()) << key.toStdString();
     editor->selectAll();
     QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClick(editor, leaveWith);
 }
 
 } // namespace tarnvel::test

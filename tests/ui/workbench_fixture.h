@@ -48,8 +48,8 @@ protected:
     void clickNode(const QString &key);
     void clickRow(const QString &key);
     void releaseEnterOnRow(const QString &key);
-    // Click a parameter row, type a value and press Enter.
-    void typeIntoRow(const QString &key, const QString &text);
+    // Click a parameter row, type a value and leave the editor with the key.
+    void typeIntoRow(const QString &key, const QString &text, Qt::Key leaveWith = Qt::Key_Return);
 
     MessageRecorder messages;
     TempStore store;

@@ -109,14 +109,8 @@ TEST_F(AnalysisCommandsTest, ADiagramNodeDrawsIntoThePicture)
     ASSERT_TRUE(picture->isVisible());
     EXPECT_EQ(currentNodeKey(), QStringLiteral("XOZ"));
     EXPECT_EQ(window().statusText(), QStringLiteral("Плоскость XOZ"));
-    const QImage &bitmap = picture->bitmap();
-    EXPECT_EQ(bitmap.size(), QSize(601, 329));
-    EXPECT_EQ(bitmap.colorTable(), diagramPalette());
-    int coloured = 0;
-    for (int y = 0; y < bitmap.height(); ++y)
-        for (int x = 0; x < bitmap.width(); ++x)
-            coloured += bitmap.pixelIndex(x, y) != 15;
-    EXPECT_GT(coloured, 1000);
+    EXPECT_EQ(picture->bitmap().size(), QSize(601, 329));
+    EXPECT_NE(picture->bitmap(), blankDiagramBitmap()); // drawn on
     // Parameter 53 was created once, from L.
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM CommonParameters WHERE ParameterID = 53")), 1);
 

@@ -43,6 +43,11 @@ TEST_F(DetailViewTest, PointsListAndTheThreeAddChoices)
     EXPECT_EQ(rowTexts(), (QStringList{QStringLiteral("Произвольная сила..."), QStringLiteral("Цилиндрическое зацепление..."),
                                        QStringLiteral("Коническое зацепление...")}));
     EXPECT_FALSE(action("mnuEditDelete")->isEnabled());
+
+    // A choice adds its point and opens it.
+    releaseEnterOnRow(QStringLiteral("Konic"));
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("2 N"));
+    EXPECT_EQ(rowKeys().first(), QStringLiteral("21 ID"));
 }
 
 TEST_F(DetailViewTest, ANewGearPointBeforeAnyValueListsItsCatalogueParameters)
@@ -101,14 +106,6 @@ TEST_F(DetailViewTest, KeysAndBackMoveThroughTheViews)
     EXPECT_EQ(currentNodeKey(), QStringLiteral("Points"));
     EXPECT_EQ(rowKeys(), (QStringList{"PointWizard"}));
     EXPECT_EQ(window().statusText(), QStringLiteral("Схема нагружения"));
-
-    // "(Назад)" shows the selected node's own view again.
-    clickNode(QStringLiteral("Epur"));
-    window().list()->clear();
-    state.strViewKey = QStringLiteral("Back");
-    window().LV_Click();
-    EXPECT_TRUE(state.strViewKey.isEmpty());
-    EXPECT_EQ(rowKeys(), (QStringList{"XOZ", "YOZ", "SUM"}));
 
     // Clicking the empty area acts again on the row that is still selected.
     clickNode(QStringLiteral("Shaft"));

@@ -64,16 +64,6 @@ TEST_F(LoadingPointsTest, EachKindIsAddedWithItsParameterRowsAndDefaults)
     EXPECT_TRUE(messages.shown().isEmpty());
 }
 
-TEST_F(LoadingPointsTest, TheWizardRowsAddPointsToo)
-{
-    clickNode(QStringLiteral("Points"));
-    releaseEnterOnRow(QStringLiteral("PointWizard"));
-    releaseEnterOnRow(QStringLiteral("Cilinric"));
-    EXPECT_EQ(currentNodeKey(), QStringLiteral("1 N"));
-    EXPECT_EQ(rowKeys().first(), QStringLiteral("11 ID"));
-    EXPECT_EQ(points().size(), 1);
-}
-
 TEST_F(LoadingPointsTest, DeletingPointTwoOfThreeRenumbersAndKeepsTheOthersData)
 {
     action("mnuAddFree")->trigger();

@@ -2,13 +2,10 @@
 #include "workbench_fixture.h"
 #include "ui/diagram_picture.h"
 #include "ui/file_panel.h"
-#include "ui/splash_window.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
-#include <QLabel>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 
@@ -136,21 +133,6 @@ TEST_F(MainWindowTest, ARejectedStatementIsReportedAndTheProgramGoesOn)
     EXPECT_TRUE(state.db->isOpen());
     clickNode(QStringLiteral("Epur"));
     EXPECT_EQ(rowKeys(), (QStringList{"XOZ", "YOZ", "SUM"}));
-}
-
-TEST_F(MainWindowTest, AboutShowsTheSplashWithTheVersion)
-{
-    action("cmdAbout")->trigger();
-    auto *about = window().findChild<frmSplash *>();
-    ASSERT_NE(about, nullptr);
-    EXPECT_TRUE(about->isVisible());
-    EXPECT_TRUE(about->isModal());
-    auto *version = about->findChild<QLabel *>(QStringLiteral("lblVersion"));
-    ASSERT_NE(version, nullptr);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Версия: \\d+\\.\\d+\\.\\d+$")).match(version->text()).hasMatch())
-        << version->text().toStdString();
-    QTest::keyClick(about, Qt::Key_Escape);
-    EXPECT_FALSE(about->isVisible());
 }
 
 TEST_F(MainWindowTest, DiagramPicturePansUnderTheMouse)

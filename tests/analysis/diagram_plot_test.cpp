@@ -163,20 +163,14 @@ TEST(DiagramPalette, ColoursOffThePaletteTakeTheNearest)
 
 TEST(DrawEpur, NegativeDiagramHangsBelowTheAxis)
 {
-    QImage bitmap = blankDiagramBitmap();
-    DrawEpur(centreLoad(1000), QString(), bitmap);
-    EXPECT_EQ(pixel(bitmap, 120, 74), rgb(plotColour::axis)); // axis at y0 = 75
-    EXPECT_EQ(pixel(bitmap, 170, 120), rgb(plotColour::hatching));
-    EXPECT_EQ(pixel(bitmap, 170, 60), qRgb(255, 255, 255));
-}
-
-TEST(DrawEpur, KeepsWhatLiesOutsideTheCanvas)
-{
     // The canvas is 600 px wide: the bitmap's last column is not painted over.
     QImage bitmap = blankDiagramBitmap();
     for (int y = 0; y < kDiagramHeight; ++y)
         bitmap.setPixel(600, y, 9);
     DrawEpur(centreLoad(1000), QString(), bitmap);
+    EXPECT_EQ(pixel(bitmap, 120, 74), rgb(plotColour::axis)); // axis at y0 = 75
+    EXPECT_EQ(pixel(bitmap, 170, 120), rgb(plotColour::hatching));
+    EXPECT_EQ(pixel(bitmap, 170, 60), qRgb(255, 255, 255));
     EXPECT_EQ(bitmap.pixelIndex(600, 10), 9);
     EXPECT_EQ(bitmap.pixelIndex(599, 10), 15);
 }

@@ -175,13 +175,8 @@ TEST_F(FileCommandsTest, TheReportIsWrittenWithItsPictures)
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_EQ(messages.shown().first().text, QStringLiteral("Отчёт сохранён в файле: ") + QDir::toNativeSeparators(page));
     EXPECT_EQ(messages.shown().first().icon, MessageIcon::Information);
-    ASSERT_TRUE(QFileInfo::exists(page));
-    for (const char *picture : {"xoz.bmp", "yoz.bmp", "sum.bmp"}) {
-        const QString path = files.filePath(QStringLiteral("report one.files/") + QLatin1String(picture));
-        ASSERT_TRUE(QFileInfo::exists(path)) << picture;
-        QImage image(path);
-        EXPECT_EQ(image.size(), QSize(601, 329)) << picture;
-    }
+    EXPECT_TRUE(QFileInfo::exists(page));
+    EXPECT_EQ(QDir(files.filePath(QStringLiteral("report one.files"))).entryList(QDir::Files), (QStringList{"sum.bmp", "xoz.bmp", "yoz.bmp"}));
     EXPECT_EQ(currentNodeKey(), QStringLiteral("Shaft"));
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 2);
 }

@@ -1,6 +1,5 @@
 #include "workbench_fixture.h"
 
-#include "store/numbers.h"
 #include "ui/dialogs/bearings_dialog.h"
 #include "ui/dialogs/forces_dialog.h"
 #include "ui/dialogs/loads_dialog.h"
@@ -14,7 +13,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include <array>
 
 
 using namespace tarnvel;
@@ -54,18 +52,6 @@ protected:
         return test::rows(db(), QStringLiteral("SELECT RezNumber, PowerID, Power, Speed, Coeff, PowerNumber FROM Powers "
                                                "WHERE PointID = %1 ORDER BY RezNumber, PowerID").arg(pid));
     }
-
-    void storeGearModes(int pid, std::initializer_list<std::array<double, 3>> modes, int kind = 2)
-    {
-        int r = 0;
-        for (const auto &[kw, speed, coeff] : modes) {
-            ++r;
-            ModeRecord record;
-            ConvertLoad(2, kw, speed, record);
-            addPowers(pid, r, speed, coeff, {{1, record.Load1}, {2, record.Load2}, {3, record.Load3}, {4, record.Load4}}, kind);
-        }
-    }
-
 };
 
 } // namespace
@@ -103,7 +89,8 @@ TEST_F(LoadDialogsTest, AModeEnteredInHorsepowerIsStoredInAllFourKinds)
 TEST_F(LoadDialogsTest, OnlyTheFirstPointOwnsTheModes)
 {
     const int first = addPoint("mnuAddCill");
-    storeGearModes(first, {{{5, 1000, 0.6}}, {{2, 500, 0.4}}});
+    addPowers(first, 1, 1000, 0.6, {{1, 6.8}, {2, 5}, {3, 3.582}, {4, 35.13}}, 2);
+    addPowers(first, 2, 500, 0.4, {{1, 2.72}, {2, 2}, {3, 2.866}, {4, 28.1}}, 2);
     const int second = addPoint("mnuAddCon");
     whenDialogOpens([](QDialog &dialog) {
         // The second point starts with the shaft's two modes and zero loads.

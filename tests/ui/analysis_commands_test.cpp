@@ -162,24 +162,9 @@ TEST_F(AnalysisCommandsTest, FirstBearingChoiceThenSilentRecomputation)
     EXPECT_EQ(rowKeys().value(1), QStringLiteral("BNumr"));
 }
 
-TEST_F(AnalysisCommandsTest, ABearingDeletedFromTheCatalogueIsChosenAgain)
-{
-    setCommon(2, 100);
-    addFreeForce(1, 0, 0, 25, 1000, 0, 0);
-    clickNode(QStringLiteral("Bearings"));
-    clickNode(QStringLiteral("LBearing"));
-    whenDialogOpens([](QDialog &dialog) { QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton); });
-    clickRow(QStringLiteral("LBear"));
-    ASSERT_EQ(dialogsOpened, 1);
-    db().execute(QStringLiteral("DELETE FROM Bearings WHERE BearingID = (SELECT BearingID FROM BearRep WHERE Side = 0)"));
-    clickNode(QStringLiteral("LBearing"));
-    whenDialogOpens([](QDialog &dialog) { dialog.reject(); });
-    clickRow(QStringLiteral("LBear"));
-    EXPECT_EQ(dialogsOpened, 2);
-    EXPECT_EQ(rowKeys().last(), QStringLiteral("LBear")); // closed without OK: the view stays
-}
-
-TEST_F(AnalysisCommandsTest, ALifeThatCannotBeComputedIsExplainedNotShown)
+// A life that cannot be computed is explained, not shown; a chosen bearing
+// deleted from the catalogue since is offered for choice again.
+TEST_F(AnalysisCommandsTest, ABearingThatCannotServeIsExplainedOrChosenAgain)
 {
     setCommon(2, 100);
     addFreeForce(1, 0, 0, 25, 1000, 0, 0);
@@ -192,6 +177,13 @@ TEST_F(AnalysisCommandsTest, ALifeThatCannotBeComputedIsExplainedNotShown)
     EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("частота вращения"))) << messages.shown().first().text.toStdString();
     EXPECT_EQ(valueTexts().last(), QString()); // no life shown
     EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Lh FROM BearRep WHERE Side = 0")), QStringList{"-"});
+
+    db().execute(QStringLiteral("DELETE FROM Bearings WHERE BearingID = (SELECT BearingID FROM BearRep WHERE Side = 0)"));
+    clickNode(QStringLiteral("LBearing"));
+    whenDialogOpens([](QDialog &dialog) { dialog.reject(); });
+    clickRow(QStringLiteral("LBear"));
+    EXPECT_EQ(dialogsOpened, 2);
+    EXPECT_EQ(rowKeys().last(), QStringLiteral("LBear")); // closed without OK: the view stays
 }
 
 TEST_F(AnalysisCommandsTest, TheBearingDialogLocksLoadsOfRollerBearingsAndEditsTheCatalogue)
@@ -238,6 +230,16 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogLocksLoadsOfRollerBearingsAndEditsT
     EXPECT_EQ(messages.shown().last().icon, MessageIcon::Question);
     EXPECT_EQ(list->topLevelItemCount(), before);
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '36206 ''%1 К%8'''")), 0);
+
+    // A type without bearings cannot be confirmed: nothing to compute, nothing written.
+    db().execute(QStringLiteral("DELETE FROM Bearings WHERE TipID = 3"));
+    types->setCurrentIndex(1);
+    types->setCurrentIndex(2);
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_FALSE(button(dialog, "cmdOK")->isEnabled());
+    EXPECT_FALSE(button(dialog, "cmdDel")->isEnabled());
+    dialog.cmdOK_Click();
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 0);
 }
 
 // L = 100, one mode at 1000 rpm: Fx = 1000 at z = 25 and Fz = 2000, so R1 = 750

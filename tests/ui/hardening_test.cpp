@@ -11,7 +11,6 @@
 #include "ui/command_guard.h"
 #include "ui/startup.h"
 
-#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -137,18 +136,6 @@ TEST_F(HardeningTest, HugeAndNonNumericEntriesNeverReachTheStoreAsGarbage)
     EXPECT_TRUE(messages.shown().isEmpty()) << messages.shown().value(0).text.toStdString();
     EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Power, Speed, Coeff FROM Powers WHERE PointID = 1 AND RezNumber = 3 ORDER BY PowerID")),
               (QStringList{"0 1000 0.5", "7 1000 0.5", "0 1000 0.5"}));
-}
-
-TEST_F(HardeningTest, ABearingTypeWithoutBearingsCannotBeConfirmed)
-{
-    db().execute(QStringLiteral("DELETE FROM Bearings WHERE TipID = 3"));
-    frmBearings dialog(state, 0, 0);
-    dialog.findChild<QComboBox *>(QStringLiteral("ctlBT"))->setCurrentIndex(2);
-    EXPECT_EQ(dialog.findChild<QTreeWidget *>(QStringLiteral("LV"))->topLevelItemCount(), 0);
-    EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("cmdOK"))->isEnabled());
-    EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("cmdDel"))->isEnabled());
-    dialog.cmdOK_Click(); // nothing to compute, nothing written
-    EXPECT_EQ(rows(QStringLiteral("SELECT * FROM BearRep")), 0);
 }
 
 TEST_F(HardeningTest, AReportOfASchemeWithoutPointsAsksForOne)

@@ -312,30 +312,22 @@ protected:
     }
 };
 
-TEST_F(BearingStore, ReadsReactionsModesAndUnit)
+TEST_F(BearingStore, ReadsTheSupportAndWritesOneRowPerSide)
 {
-    const std::optional<BearingInput> left = readBearingInput(*db, settings(0));
-    ASSERT_TRUE(left.has_value());
-    EXPECT_EQ(left->radialReaction, 5000);
-    EXPECT_EQ(left->axialReaction, -2000);
-    EXPECT_EQ(left->modes, (QVector<ModeSpeed> { { 1000, 0.7 }, { 500, 0.3 } }));
-    EXPECT_DOUBLE_EQ(equivalentSpeed(left->modes), 850);
-    EXPECT_EQ(left->forceUnit, 1);
-
-    setCommon(4, 2);
-    const std::optional<BearingInput> right = readBearingInput(*db, settings(1));
-    EXPECT_EQ(right->radialReaction, 1000);
-    EXPECT_EQ(right->forceUnit, 2);
-}
-
-TEST_F(BearingStore, WritesOneRowPerSide)
-{
+    // R1 = 5000 and Ra = −2000, whose sign only says which way it points;
+    // n = 1000·0.7 + 500·0.3 = 850 rpm.
     const std::optional<BearingResult> first = calcAndStoreBearing(*db, settings(0));
     ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->loadCase.Fr, 5000);
+    EXPECT_EQ(first->loadCase.Fa, 2000);
+    EXPECT_DOUBLE_EQ(first->loadCase.n, 850);
     BearingSettings changed = settings(0);
     changed.Kt = 1;
     const std::optional<BearingResult> second = calcAndStoreBearing(*db, changed);
-    calcAndStoreBearing(*db, settings(1));
+    setCommon(4, 2); // forces in kgf: the ratings in tens of newtons
+    const std::optional<BearingResult> right = calcAndStoreBearing(*db, settings(1));
+    EXPECT_EQ(right->loadCase.Fr, 1000);
+    EXPECT_EQ(right->loadCase.C, 3000);
 
     EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM BearRep WHERE Side = 0")), 1);
     EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM BearRep")), 2);
@@ -346,7 +338,6 @@ TEST_F(BearingStore, WritesOneRowPerSide)
     EXPECT_NEAR(bearRep(0, "Lh").toDouble(), *second->factors.Lh, 1e-9 * *second->factors.Lh);
     EXPECT_NEAR(bearRep(0, "e").toDouble(), *second->factors.e, 1e-12);
     EXPECT_NEAR(bearRep(0, "Y").toDouble(), *second->factors.Y, 1e-12);
-    EXPECT_DOUBLE_EQ(second->loadCase.n, 850);
 }
 
 TEST_F(BearingStore, UncomputableLifeKeepsTheChoiceWithoutResults)

@@ -73,8 +73,8 @@ void PointMoments(QVector<DiagramEntry> &entries)
     if (entries.isEmpty())
         return;
 
-    for (qsizetype i = 0; i < entries.size(); ++i)
-        entries[i].step = i == 0 ? 0.0 : entries[i].position - entries[i - 1].position;
+    for (qsizetype i = 1; i < entries.size(); ++i)
+        entries[i].step = entries[i].position - entries[i - 1].position;
 
     DiagramEntry &first = entries[0];
     first.MxL = first.MyL = 0;

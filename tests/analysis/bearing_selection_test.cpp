@@ -48,12 +48,8 @@ TEST_F(StaticLoadStore, LargestReactionsOverTheModes)
     setCommon(2, 100);
     // Free force at z = 25 on the axis: mode 1 (1000, 0, 2000), mode 2 (−2000, 0, −100).
     const qint64 force = addFreeForce(1, 0, 0, 25, 9, 9, 9);
-    const double loads[2][3] = { { 1000, 0, 2000 }, { -2000, 0, -100 } };
-    const QString insert = QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, "
-                                          "RezNumber) VALUES (%1, %2, 1000, 0.5, %3, 1, %4)");
-    for (int r = 1; r <= 2; ++r)
-        for (int k = 0; k < 3; ++k)
-            db->execute(insert.arg(force).arg(loads[r - 1][k]).arg(5 + k).arg(r));
+    addPowers(force, 1, 1000, 0.5, { { 5, 1000 }, { 6, 0 }, { 7, 2000 } }, 1);
+    addPowers(force, 2, 1000, 0.5, { { 5, -2000 }, { 6, 0 }, { 7, -100 } }, 1);
     // Gear mesh over the right support: Fy = 400 in mode 1 only.
     const qint64 gear = addPoint(2, 3);
     addEquivalentForces(gear, 0, 50, 100, 0, 300, 0);

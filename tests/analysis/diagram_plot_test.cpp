@@ -89,6 +89,10 @@ TEST(DrawEpur, PositiveDiagramPixels)
     EXPECT_TRUE(anyInRect(bitmap, QRect(103, 206, 5, 9), rgb(plotColour::outline)));
     // Dimension line of the load, below the axis.
     EXPECT_EQ(pixel(bitmap, 300, 280), rgb(plotColour::dimension));
+    // The point marks are rings of radius 3 drawn 3 px wide: the one at the
+    // axis end (560, 255) reaches 4 px above its centre, not 5.
+    EXPECT_EQ(pixel(bitmap, 560, 251), rgb(plotColour::axis));
+    EXPECT_EQ(pixel(bitmap, 560, 250), qRgb(255, 255, 255));
     // The caption is black text.
     EXPECT_TRUE(anyInRect(bitmap, QRect(20, 12, 300, 25), qRgb(0, 0, 0)));
     // White elsewhere: above the diagram, beside the caption, right margin.
@@ -141,6 +145,12 @@ TEST(DrawEpur, LabelsSitWhereTheLayoutPutsThem)
 
 TEST(DiagramPalette, ColoursOffThePaletteTakeTheNearest)
 {
+    // The sixteen colours of the Windows palette, in its order.
+    EXPECT_EQ(diagramPalette(),
+        (QList<QRgb> { qRgb(0, 0, 0), qRgb(128, 0, 0), qRgb(0, 128, 0), qRgb(128, 128, 0), qRgb(0, 0, 128),
+            qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(128, 128, 128), qRgb(192, 192, 192), qRgb(255, 0, 0),
+            qRgb(0, 255, 0), qRgb(255, 255, 0), qRgb(0, 0, 255), qRgb(255, 0, 255), qRgb(0, 255, 255),
+            qRgb(255, 255, 255) }));
     const struct
     {
         QRgb colour;

@@ -248,6 +248,13 @@ TEST_F(ReportScheme, MissingForceUnitLeavesCaptionsBare)
     EXPECT_TRUE(text.contains(QStringLiteral("<u>В плоскости YOZ (*м):</u>")));
 }
 
+TEST_F(ReportScheme, KilogramForceRatesTheBearingInItsUnit)
+{
+    // The catalogue's C0 = 6950 N is 695 kgf against P0 = R2 = 281.1196 kgf.
+    setCommon(4, 2);
+    EXPECT_TRUE(page().contains(TableRow(QStringLiteral("Запас статической грузоподъёмности s0"), QStringLiteral("2,472"))));
+}
+
 TEST_F(ReportScheme, StoreTextsAreEscaped)
 {
     db->execute(QStringLiteral("UPDATE `Parameters` SET Parameter = 'L <между> & \"опорами\"' WHERE ParameterID = 2"));

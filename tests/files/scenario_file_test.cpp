@@ -92,18 +92,13 @@ protected:
                                 .arg(id)
                                 .arg(parameter.parameterId)
                                 .arg(SqlNum(parameter.value)));
-            const bool freeForce = p.groupId == 2;
             for (int r = 1; r <= p.modes.size(); ++r) {
                 const ModeRecord &m = p.modes.at(r - 1);
-                const double loads[] = { m.Load1, m.Load2, m.Load3, m.Load4 };
-                for (int k = 0; k < (freeForce ? 3 : 4); ++k)
-                    db->execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, "
-                                               "PowerNumber, RezNumber) VALUES (%1, %2, %3, %4, %5, %6, %7)")
-                                    .arg(id)
-                                    .arg(SqlNum(loads[k]), SqlNum(m.Speed), SqlNum(m.Coeff))
-                                    .arg(freeForce ? 5 + k : 1 + k)
-                                    .arg(freeForce ? 1 : p.powerNumber)
-                                    .arg(r));
+                if (p.groupId == 2)
+                    addPowers(id, r, m.Speed, m.Coeff, { { 5, m.Load1 }, { 6, m.Load2 }, { 7, m.Load3 } }, 1);
+                else
+                    addPowers(id, r, m.Speed, m.Coeff, { { 1, m.Load1 }, { 2, m.Load2 }, { 3, m.Load3 }, { 4, m.Load4 } },
+                        p.powerNumber);
             }
         }
         for (int side = 0; side < 2; ++side)

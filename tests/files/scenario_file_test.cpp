@@ -226,6 +226,10 @@ TEST_F(ScenarioStore, DamagedRecordsAreRefused)
             Bytes().i16(1).i32(std::numeric_limits<qint32>::max()).i32(1).zeros(60).data },
         { "point count beyond the file", Bytes().i16(0).i16(1).i32(100000000).i32(1).zeros(64).data },
         { "mode count beyond the file", patched(66, Bytes().i32(1 << 30).data) },
+        // One free force whose mode list claims more than the file holds,
+        // though its kind, an empty parameter list and the bearings follow.
+        { "mode count beyond a whole rest",
+            Bytes().i16(0).i16(1).i32(1).i32(1).i32(1).i32(2).i16(1).i32(1 << 20).i32(1).i32(5).i16(0).zeros(48).data },
         { "negative count", Bytes().i16(1).i32(-1).i32(1).zeros(60).data },
         { "two dimensions", Bytes().i16(2).zeros(60).data },
         { "first index 0", patched(50, Bytes().i32(0).data) },
@@ -233,6 +237,7 @@ TEST_F(ScenarioStore, DamagedRecordsAreRefused)
         { "point number 2 in first place", patched(56, Bytes().i32(2).data) },
         { "gear load kind 5", patched(218, Bytes().i32(5).data) },
         { "value not a number", patched(14, Bytes().f64(std::numeric_limits<double>::quiet_NaN()).data) },
+        { "load not a number", patched(74, Bytes().f64(std::numeric_limits<double>::quiet_NaN()).data) },
         { "roll ring 3 of a chosen bearing", patched(good.size() - 36, Bytes().i32(3).data) },
     };
 

@@ -1,7 +1,6 @@
 #include "scheme/free_force.h"
 #include "scheme/load_modes.h"
 #include "store/database.h"
-#include "store/numbers.h"
 #include "analysis/scheme_store.h"
 
 #include <gtest/gtest.h>

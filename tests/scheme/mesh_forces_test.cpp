@@ -1,6 +1,5 @@
 #include "scheme/mesh_forces.h"
 #include "store/database.h"
-#include "store/numbers.h"
 #include "analysis/scheme_store.h"
 
 #include <gtest/gtest.h>

@@ -127,10 +127,6 @@ TEST_F(StoreTest, OpenTableKeepsStoredOrderAndRowCountingWorks)
     EXPECT_EQ(table.rowCount(), 3);
     table.first();
     EXPECT_EQ(table.field(QStringLiteral("ParameterID")).toInt(), 38);
-
-    Recordset empty = db->openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 53"));
-    EXPECT_TRUE(empty.isBeforeFirst());
-    EXPECT_TRUE(empty.isAfterLast());
 }
 
 TEST_F(StoreTest, RejectedStatementIsAnErrorAndTheStoreGoesOn)

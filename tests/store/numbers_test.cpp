@@ -53,7 +53,7 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStart)
         {"38 ID", 38},        {"3 N", 3},       {"  2.5", 2.5},  {"-4.25abc", -4.25}, {"1E-08", 1e-8},
         {"2.5e3 мм", 2500},   {"1E", 1},        {"20° (ГОСТ)", 20}, {"14.5°", 14.5},  {".5", 0.5},
         {"abc", 0},           {"", 0},          {"-", 0},        {"2,5", 2},          {"1 - правое", 1},
-        {"+7", 7},
+        {"+7", 7},            {"1e999", HUGE_VAL}, {"-1E999 мм", -HUGE_VAL}, // beyond range: the sign kept
     };
     for (const auto &c : cases)
         EXPECT_DOUBLE_EQ(leadingNumber(QString::fromUtf8(c.text)), c.value) << c.text;

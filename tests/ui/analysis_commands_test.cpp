@@ -13,7 +13,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include <cmath>
 
 using namespace tarnvel;
 

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QProcess>
-#include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -342,10 +341,6 @@ TEST_F(CalculationTest, RandomEditsKeepTheViewsEqualToAFreshCalculation)
         }
     }
 }
-
-} // namespace
-
-namespace {
 
 // After a question on the way, the supports node still ends on its own view;
 // a refused gear datum opens the editor of the parameter the message names.

@@ -48,6 +48,8 @@ TEST(EpurLayout, PlacesTheAxisByTheSignsOfTheDiagram)
         { "negative: axis 75 px below the top", { 0, -500, -1000 }, 75, 180.0 / 1000 },
         { "nearly negative (Max < 5 % of A)", { 40, -1000 }, 75, 180.0 / 1000 },
         { "nearly positive (|Min| < 0.5 % of A)", { -4, 1000 }, 255, 180.0 / 1000 },
+        // |Min| of exactly 0.5 % of A counts: ⌊1000/1005·180⌋ + 75 = 254, room above 179.
+        { "both signs from 0.5 % of A", { -5, 1000 }, 254, 179.0 / 1000 },
         // Both signs, Max = 1000, Min = −3000: y0 = ⌊1000/4000·180⌋ + 75 = 120,
         // room below 330 − 120 − 75 = 135 for the larger, negative part.
         { "both signs, mostly negative", { 1000, -3000 }, 120, 135.0 / 3000 },
@@ -193,6 +195,9 @@ TEST(DrawEpur, OtherBitmapsAndEmptyDiagramsAreSafe)
     EXPECT_EQ(bitmap.colorTable(), diagramPalette());
     EXPECT_FALSE(anyInRect(bitmap, QRect(0, 40, 600, 289), qRgb(0, 0, 128))); // no axis
     EXPECT_TRUE(anyInRect(bitmap, QRect(20, 12, 200, 25), qRgb(0, 0, 0)));
+    QImage cut = blankDiagramBitmap().copy(0, 0, kDiagramWidth, 10); // the palette, but too short
+    DrawEpur(PlaneDiagram {}, QString(), cut);
+    EXPECT_EQ(cut.size(), QSize(kDiagramWidth, kDiagramHeight));
 }
 
 TEST(PrintValue, WritesThousandthsInStatementForm)

@@ -107,6 +107,9 @@ TEST(BuildEpur, CoincidingLoadsMakeOneJump)
     EXPECT_NEAR(group[2]->MxR, 1500, 1e-9);
     EXPECT_NEAR(d.xoz.curve[50], 1500, 1e-9);
     EXPECT_NEAR(d.xoz.curve[75], 750, 1e-9);
+    // Off the axis along y, the YOZ diagram makes the same jump.
+    const ForceArrays alongY { { 0, 10, 50, 0, 0, 100 }, { 0, 10, 50, 0, 0, 100 }, { 0, 10, 50, 0, 0, 100 } };
+    EXPECT_NEAR(build(alongY, 100, 0, 100).yoz.curve[50], 1500, 1e-9);
 }
 
 TEST(BuildEpur, EntriesBeyondTheAxisAreClampedToItsEnds)

@@ -269,6 +269,10 @@ TEST(ScenarioFile, SavingTruncatesAndFailuresAreReported)
     ASSERT_TRUE(saveScenarioFile(path, golden("empty.tvd"), &error)) << error.toStdString();
     EXPECT_EQ(QFileInfo(path).size(), kEmptyScenarioSize);
     EXPECT_EQ(loadScenarioFile(path, &error), Scenario {});
+    // The smallest point a file can hold: no modes, no parameters.
+    Scenario bare;
+    bare.points = { ScenarioPoint { 1, 2, {}, 5, {} } };
+    EXPECT_EQ(decodeScenario(encodeScenario(bare)), bare);
 
     // Failures are told in the user's words, naming what is missing.
     const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("missing")));

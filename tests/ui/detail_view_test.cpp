@@ -80,7 +80,6 @@ TEST_F(DetailViewTest, ReactionViewsShowRoundedValuesAndTheBearingRow)
     EXPECT_EQ(rowKeys(), (QStringList{"R1x", "R1y", "R1", "LBear"}));
     // 3 places, halves to even: -0.0005 -> -0 shown as 0.
     EXPECT_EQ(valueTexts().mid(0, 3), (QStringList{"1234.568", "0", "1234.568"}));
-    EXPECT_TRUE(window().isTwoColumnLayout());
 
     clickNode(QStringLiteral("RBearing"));
     EXPECT_EQ(rowKeys(), (QStringList{"R2x", "R2y", "R2", "RBear"}));
@@ -94,7 +93,6 @@ TEST_F(DetailViewTest, ReactionViewsShowRoundedValuesAndTheBearingRow)
     clickNode(QStringLiteral("Osevaya"));
     EXPECT_EQ(rowKeys(), (QStringList{"Ra"}));
     EXPECT_EQ(valueTexts(), (QStringList{"45.123"}));
-    EXPECT_EQ(currentNodeKey(), QStringLiteral("Osevaya"));
     EXPECT_EQ(window().statusText(), QStringLiteral("Осевая сила"));
 }
 

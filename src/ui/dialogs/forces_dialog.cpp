@@ -16,22 +16,6 @@
 
 namespace tarnvel {
 
-namespace {
-
-const QString kPointModes = QStringLiteral(
-    "TRANSFORM First(Powers.Power) AS Power SELECT Powers.RezNumber, Powers.Speed, Powers.Coeff FROM Powers WHERE "
-    "(Powers.PointID = %1) GROUP BY Powers.RezNumber, Powers.Speed, Powers.Coeff PIVOT Powers.PowerID");
-const QString kShaftModes = QStringLiteral(
-    "TRANSFORM First(Powers.Speed) AS FSpeed SELECT Powers.RezNumber, Powers.Coeff, FIRST(Powers.Speed) AS FFSpeed "
-    "FROM Powers GROUP BY Powers.RezNumber, Powers.Coeff PIVOT Powers.PointID");
-
-QString cellText(const Recordset &rs, const QString &column)
-{
-    return rs.hasField(column) ? SqlNum(rs.field(column).toDouble()) : QStringLiteral("0");
-}
-
-} // namespace
-
 frmNagrP::frmNagrP(ProgramState &state, bool firstPointFlag, int pointId, QWidget *parent)
     : ModeDialog(state, firstPointFlag, {10, 10, 10, 10, 26, 34}, parent)
     , m_pointId(pointId)
@@ -105,24 +89,12 @@ void frmNagrP::addListRow(const QStringList &texts)
 
 void frmNagrP::FillForceList()
 {
-    Database &db = m_state.database();
-    Recordset own = db.openRecordset(kPointModes.arg(m_pointId));
-    if (!own.isBeforeFirst()) {
-        ctlListView->clear();
-        for (; !own.isAfterLast(); own.next()) {
-            addListRow({cellText(own, QStringLiteral("5")), cellText(own, QStringLiteral("6")), cellText(own, QStringLiteral("7")),
-                        cellText(own, QStringLiteral("Speed")), cellText(own, QStringLiteral("Coeff"))});
-        }
-    } else {
-        Recordset shaft = db.openRecordset(kShaftModes);
-        if (!shaft.isBeforeFirst()) {
-            ctlListView->clear();
-            for (; !shaft.isAfterLast(); shaft.next()) {
-                addListRow({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), cellText(shaft, QStringLiteral("FFSpeed")),
-                            cellText(shaft, QStringLiteral("Coeff"))});
-            }
-        }
-    }
+    // The point's own modes, or the shaft's with no load for a point without any.
+    ModeList modes;
+    GatherModes(m_state.database(), m_pointId, modes);
+    ctlListView->clear();
+    for (const ModeRecord &m : modes)
+        addListRow({SqlNum(m.Load1), SqlNum(m.Load2), SqlNum(m.Load3), SqlNum(m.Speed), SqlNum(m.Coeff)});
     lockModesOfFollower();
 }
 

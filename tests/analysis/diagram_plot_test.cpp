@@ -25,13 +25,6 @@ bool anyInRect(const QImage &image, const QRect &rect, QRgb colour)
     return false;
 }
 
-// A load of F at the middle of a 100 mm span on a 100 mm axis.
-PlaneDiagram centreLoad(double F)
-{
-    const ForceArrays forces { { 0, 0, 50, F, 0, 0 } };
-    return BuildEpur(forces, *CalcReakz(forces, 100), 100, 0, 100).xoz;
-}
-
 TEST(EpurLayout, PlacesTheAxisByTheSignsOfTheDiagram)
 {
     // Canvas 600 × 330: 75 px kept free above and below the extremes, so
@@ -72,8 +65,10 @@ TEST(DrawEpur, PositiveDiagramPixels)
 {
     // F = −1000 gives +25 000 N·mm at the centre: axis at y0 = 255, the peak
     // 180 px higher at y = 75; 5.2 px per mm.
+    const ForceArrays forces { { 0, 0, 50, -1000, 0, 0 } };
     QImage bitmap = blankDiagramBitmap();
-    DrawEpur(centreLoad(-1000), epurCaption(DiagramPlane::XOZ, QStringLiteral("Н")), bitmap);
+    const QString caption = epurCaption(DiagramPlane::XOZ, QStringLiteral("Н"));
+    DrawEpur(BuildEpur(forces, *CalcReakz(forces, 100), 100, 0, 100).xoz, caption, bitmap);
 
     ASSERT_EQ(bitmap.size(), QSize(kDiagramWidth, kDiagramHeight));
     EXPECT_EQ(bitmap.format(), QImage::Format_Indexed8);
@@ -105,15 +100,16 @@ TEST(DrawEpur, PositiveDiagramPixels)
 
 TEST(DrawEpur, LabelsSitWhereTheLayoutPutsThem)
 {
-    // Centre load −1000 on L: the peak vertex at (40 + 260, 255 − 180) =
-    // (300, 75). Its value labels start 5 + 520/L px right of it on an axis
-    // shorter than the 520 px plot, 5 + L/520 px on a longer one: the value
-    // left of the load at the vertex's height, the one right of it, whose line
-    // leaves steeply downwards, two label heights higher. Dimension labels sit
-    // 25 px above the bottom at their mark: 0 at 40, L/2 at 300, L at 560.
-    for (const int L : { 100, 1040 }) {
-        SCOPED_TRACE(L);
-        const ForceArrays forces { { 0, 0, L / 2.0, -1000, 0, 0 } };
+    // A load of −1000 N at a on L: the vertex of a(L − a)/L N·m at the top,
+    // y = 255 − 180 = 75. Its value labels start 5 + 520/L px right of it on
+    // an axis shorter than the 520 px plot, 5 + L/520 px on a longer one: the
+    // value left of the load at the vertex's height, the one right of it,
+    // whose line leaves steeply downwards and wider than that label, two label
+    // heights higher. Dimension labels sit 25 px above the bottom at their
+    // mark: 0 at 40, a at the vertex, L at 560.
+    for (const auto &[L, a] : { std::pair { 100, 50 }, { 1040, 520 }, { 100, 92 } }) {
+        SCOPED_TRACE(a);
+        const ForceArrays forces { { 0, 0, double(a), -1000, 0, 0 } };
         QImage bitmap = blankDiagramBitmap();
         DrawEpur(BuildEpur(forces, *CalcReakz(forces, L), L, 0, L).xoz, QString(), bitmap);
 
@@ -123,10 +119,12 @@ TEST(DrawEpur, LabelsSitWhereTheLayoutPutsThem)
         expected.fill(Qt::white);
         QPainter painter(&expected);
         painter.setFont(diagramFont());
-        const int labelX = 300 + (L < 520 ? 5 + 520 / L : 5 + L / 520);
-        const int h = PrintValue(painter, L / 4.0, labelX, 75).height(); // F·L/4 in N·m
-        PrintValue(painter, L / 4.0, labelX, 75 - 2 * h);
-        for (const auto &[value, at] : { std::pair { 0, 40 }, { L / 2, 300 }, { L, 560 } })
+        const int vertexX = 40 + a * 520 / L;
+        const int labelX = vertexX + (L < 520 ? 5 + 520 / L : 5 + L / 520);
+        const double moment = a * (L - a) / double(L);
+        const int h = PrintValue(painter, moment, labelX, 75).height();
+        PrintValue(painter, moment, labelX, 75 - 2 * h);
+        for (const auto &[value, at] : { std::pair { 0, 40 }, { a, vertexX }, { L, 560 } })
             PrintValue(painter, value, at, 305);
         painter.end();
 
@@ -175,14 +173,20 @@ TEST(DiagramPalette, ColoursOffThePaletteTakeTheNearest)
 
 TEST(DrawEpur, NegativeDiagramHangsBelowTheAxis)
 {
+    // Supports at 20 and 80 mm of a 100 mm axis; 0.4 mm from its start an
+    // axial 1000 N acts 20 mm off the axis: −20 N·m from there to the left
+    // support, falling to zero at the right one, zero on the right overhang.
+    const ForceArrays forces { { 20, 0, -19.6, 0, 0, -1000 } };
     // The canvas is 600 px wide: the bitmap's last column is not painted over.
     QImage bitmap = blankDiagramBitmap();
     for (int y = 0; y < kDiagramHeight; ++y)
         bitmap.setPixel(600, y, 9);
-    DrawEpur(centreLoad(1000), QString(), bitmap);
+    DrawEpur(BuildEpur(forces, *CalcReakz(forces, 60), 60, 20, 100).xoz, QString(), bitmap);
     EXPECT_EQ(pixel(bitmap, 120, 74), rgb(plotColour::axis)); // axis at y0 = 75
+    EXPECT_EQ(pixel(bitmap, 40, 150), rgb(plotColour::hatching)); // from the axis start
     EXPECT_EQ(pixel(bitmap, 170, 120), rgb(plotColour::hatching));
     EXPECT_EQ(pixel(bitmap, 170, 60), qRgb(255, 255, 255));
+    EXPECT_EQ(pixel(bitmap, 500, 75), rgb(plotColour::outline)); // on to the axis end
     EXPECT_EQ(bitmap.pixelIndex(600, 10), 9);
     EXPECT_EQ(bitmap.pixelIndex(599, 10), 15);
 }

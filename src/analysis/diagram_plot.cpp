@@ -44,7 +44,7 @@ void mark(QPainter &painter, QPoint centre, const QColor &colour, int width)
 bool isDrawable(const PlaneDiagram &d)
 {
     const qsizetype k = d.position.size();
-    return d.U >= 1 && k >= 1 && d.left.size() == k && d.right.size() == k && d.step.size() == k
+    return d.U >= 1 && d.left.size() == k && d.right.size() == k && d.step.size() == k
         && d.curve.size() == d.U + 1;
 }
 

@@ -37,7 +37,6 @@ const PlaneDiagram &MomentDiagrams::plane(DiagramPlane which) const
 QVector<DiagramEntry> diagramPointList(const ForceArrays &forces, const Reactions &reactions, double L, double P, int U)
 {
     QVector<DiagramEntry> entries;
-    entries.reserve(forces.size() + 4);
     entries.append(DiagramEntry {}); // start of the axis
     for (const PointForce &f : forces) {
         DiagramEntry e;
@@ -191,40 +190,16 @@ MomentDiagrams BuildEpur(const ForceArrays &forces, const Reactions &reactions, 
     return diagrams;
 }
 
-double ArrayMax(const QVector<double> &values)
-{
-    if (values.isEmpty())
-        return 0;
-    double best = values.first();
-    for (double v : values) {
-        if (v > best)
-            best = v;
-    }
-    return best;
-}
+// The first of equal extremes wins, and a NaN first value stays, as in a
+// plain scan with a strict comparison.
+double ArrayMax(const QVector<double> &values) { return values.isEmpty() ? 0 : std::ranges::max(values); }
 
-double ArrayMin(const QVector<double> &values)
-{
-    if (values.isEmpty())
-        return 0;
-    double best = values.first();
-    for (double v : values) {
-        if (v < best)
-            best = v;
-    }
-    return best;
-}
+double ArrayMin(const QVector<double> &values) { return values.isEmpty() ? 0 : std::ranges::min(values); }
 
 double ArrayMaxAbs(const QVector<double> &values)
 {
-    if (values.isEmpty())
-        return 0;
-    double best = std::fabs(values.first());
-    for (double v : values) {
-        if (std::fabs(v) > best)
-            best = std::fabs(v);
-    }
-    return best;
+    const auto magnitude = [](double v) { return std::fabs(v); };
+    return values.isEmpty() ? 0 : magnitude(std::ranges::max(values, std::ranges::less {}, magnitude));
 }
 
 QString forceUnitCaption(Database &db)

@@ -222,7 +222,7 @@ MeshOutcome CylindricalMeshForces(const CylindricalMeshInput &in)
     // Working pitch diameter of this gear, 2·aw·z1/(z1 + z2), written per role
     // as the gear ratio seen from that gear.
     const double d = in.role == 1 ? 2 * aw / (z2 / z1 + 1) : 2 * aw * (z1 / z2) / (z1 / z2 + 1);
-    if (d == 0)
+    if (!std::isnormal(d)) // none, or a diameter no force can be divided by
         return inconsistent(0);
 
     MeshForces forces;
@@ -296,7 +296,7 @@ MeshOutcome ConicalMeshForces(const ConicalMeshInput &in)
     if (!(rm > kVanishing * std::abs(re)))
         return inconsistent(27);
     const double d = 2 * rm * std::sin(delta); // mean pitch diameter, where the forces act
-    if (d == 0)
+    if (!std::isnormal(d))
         return inconsistent(0);
 
     MeshForces forces;

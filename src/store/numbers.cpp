@@ -28,11 +28,7 @@ QString formatG(double value, int precision)
     // to_chars with a precision is printf's %g, correctly rounded like it.
     char text[64];
     const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
-    QString result(static_cast<qsizetype>(written.ptr - text), Qt::Uninitialized);
-    QChar *out = result.data();
-    for (const char *c = text; c < written.ptr; ++c, ++out)
-        *out = QLatin1Char(*c >= 'a' && *c <= 'z' ? static_cast<char>(*c - 'a' + 'A') : *c);
-    return result;
+    return QString::fromLatin1(text, static_cast<qsizetype>(written.ptr - text)).toUpper();
 }
 
 double storedNumber(double value)
@@ -78,6 +74,13 @@ QString SqlNum(const QVariant &value)
     }
 }
 
+namespace {
+
+// Digits of other scripts end a number, as they would in a statement.
+bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+} // namespace
+
 double leadingNumber(const QString &text)
 {
     qsizetype i = 0;
@@ -88,13 +91,13 @@ double leadingNumber(const QString &text)
     if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
         ++i;
     qsizetype digits = 0;
-    while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128) {
+    while (i < n && isAsciiDigit(text.at(i))) {
         ++i;
         ++digits;
     }
     if (i < n && text.at(i) == QLatin1Char('.')) {
         ++i;
-        while (i < n && text.at(i).isDigit() && text.at(i).unicode() < 128) {
+        while (i < n && isAsciiDigit(text.at(i))) {
             ++i;
             ++digits;
         }
@@ -107,7 +110,7 @@ double leadingNumber(const QString &text)
         if (j < n && (text.at(j) == QLatin1Char('+') || text.at(j) == QLatin1Char('-')))
             ++j;
         const qsizetype expStart = j;
-        while (j < n && text.at(j).isDigit() && text.at(j).unicode() < 128)
+        while (j < n && isAsciiDigit(text.at(j)))
             ++j;
         if (j > expStart)
             end = j;

@@ -1,4 +1,5 @@
 #include "analysis/bearing_life.h"
+#include "analysis/calculation.h"
 
 #include "analysis/reactions.h"
 #include "scheme_store.h"
@@ -9,6 +10,7 @@
 #include <QMap>
 #include <QTextStream>
 
+#include <cfloat>
 #include <cmath>
 
 using namespace tarnvel;
@@ -201,6 +203,8 @@ TEST(CalcBearing, UncomputableCasesSayWhy)
     }
     // A roller needs no static rating.
     EXPECT_EQ(CalcBearing(loadCase(1, 5000, 0, 30000, 0)).status, BearingLifeStatus::Computed);
+    // A typed coefficient may reach the largest single-precision value.
+    EXPECT_EQ(bearingCoefficient(QStringLiteral("340282346638528859811704183484516925440")), FLT_MAX);
 }
 
 TEST(CalcBearing, UnloadedSupportHasTinyLoad)

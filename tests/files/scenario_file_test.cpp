@@ -324,6 +324,7 @@ TEST_F(ScenarioStore, OpenedScenarioIsFittedToTheStoreOrRefused)
             EXPECT_EQ(tableRows(), before) << c.name;
         }
         EXPECT_TRUE(notes.join(QLatin1Char(' ')).contains(QString::fromUtf8(c.message))) << c.name << notes.join(' ').toStdString();
+        EXPECT_EQ(notes.size(), 1) << c.name; // nothing else was changed
         if (!c.refused) {
             // Every point now has point 1's three modes; the dropped bearing's support has none.
             EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers WHERE RezNumber > 3 OR Speed <> 1000 AND RezNumber = 1 "

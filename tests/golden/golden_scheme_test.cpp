@@ -36,6 +36,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 using namespace tarnvel;
 
@@ -47,11 +48,7 @@ QString goldenFile(const char *name)
 }
 
 // The page body is a list of two-cell rows.
-struct PageRow
-{
-    QString first;
-    QString second;
-};
+using PageRow = std::pair<QString, QString>;
 
 QList<PageRow> pageRows(const QString &page)
 {

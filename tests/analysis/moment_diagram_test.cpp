@@ -122,6 +122,7 @@ TEST(BuildEpur, EntriesBeyondTheAxisAreClampedToItsEnds)
     EXPECT_NEAR(wide.yoz.curve[125], 2500, 1e-9);
     EXPECT_NEAR(wide.yoz.curve[150], 0, 1e-9);
     EXPECT_EQ(ArrayMax(wide.yoz.position), 200);
+    EXPECT_EQ(ArrayMax({}) + ArrayMin({}) + ArrayMaxAbs({}), 0); // no values: 0 each
 
     const MomentDiagrams cut = build(overhang, 100, 0, 100);
     for (const PlaneDiagram *plane : { &cut.xoz, &cut.yoz, &cut.sum }) {

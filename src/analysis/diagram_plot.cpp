@@ -150,7 +150,7 @@ void drawOutline(QPainter &painter, LabelTexts &texts, const PlaneDiagram &d, co
                 return;
             int labelY = fromY;
             // Keep the label off a steep line that leaves from its own corner.
-            if (up != 0 && right > lastLabel.width() && std::abs(qint64{up}) > lastLabel.height()) {
+            if (right > lastLabel.width() && std::abs(qint64{up}) > lastLabel.height()) {
                 labelY = shifted(labelY, up > 0 ? lastLabel.height() : -lastLabel.height());
                 if (labelY < layout.y0)
                     labelY = shifted(labelY, -lastLabel.height());

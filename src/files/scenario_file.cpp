@@ -160,7 +160,7 @@ struct Decoding
         if (firstIndex != 1)
             return fail(QStringLiteral("список начинается не с первого элемента (%1)").arg(what));
         const qsizetype room = in.remaining() - reserve;
-        if (room < 0 || entries > room / entrySize)
+        if (entries > room / entrySize) // also when not even the reserve is left
             return fail(QStringLiteral("число элементов %1 не умещается в файле (%2)").arg(entries).arg(what));
         count = entries;
         return true;

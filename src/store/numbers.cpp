@@ -1,5 +1,6 @@
 #include "store/numbers.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <charconv>
 #include <climits>
@@ -154,11 +155,7 @@ int wholeNumber(double value)
     const double rounded = roundHalfEven(value);
     if (std::isnan(rounded))
         return 0;
-    if (rounded >= static_cast<double>(INT_MAX))
-        return INT_MAX;
-    if (rounded <= static_cast<double>(INT_MIN))
-        return INT_MIN;
-    return static_cast<int>(rounded);
+    return static_cast<int>(std::clamp(rounded, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
 }
 
 } // namespace tarnvel

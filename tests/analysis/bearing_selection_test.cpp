@@ -115,6 +115,8 @@ TEST(PickByLife, SmallestRatingThatReachesTheLife)
     EXPECT_EQ(pickByLife(bearings, lives, 5000), 2); // reaching it exactly is enough
     EXPECT_EQ(pickByLife(bearings, lives, 5001), 0);
     EXPECT_EQ(pickByLife(bearings, lives, 9001), std::nullopt);
+    EXPECT_EQ(pickByLife(bearings.mid(0, 1), lives, 10), 0); // more lives than bearings, or fewer
+    EXPECT_EQ(pickByLife(bearings, lives.mid(0, 1), 10), 0);
 }
 
 } // namespace

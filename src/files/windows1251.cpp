@@ -1,5 +1,6 @@
 #include "files/windows1251.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tarnvel {
@@ -20,18 +21,12 @@ constexpr std::array<char16_t, 64> kUpperHalf {
     0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, // B8
 };
 
-// The byte of a BMP character, or -1 when the code page has none.
-int byteOf(char16_t c)
+// The byte of a character beyond ASCII and А … я, or 0 when the code page
+// has none.
+int upperHalfByte(char16_t c)
 {
-    if (c < 0x80)
-        return c;
-    if (c >= 0x0410 && c <= 0x044F)
-        return 0xC0 + (c - 0x0410);
-    for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
-        if (kUpperHalf[i] == c && c != 0)
-            return static_cast<int>(0x80 + i);
-    }
-    return -1;
+    const auto found = std::find(kUpperHalf.begin(), kUpperHalf.end(), c);
+    return found == kUpperHalf.end() ? 0 : static_cast<int>(0x80 + (found - kUpperHalf.begin()));
 }
 
 void appendReference(QByteArray &out, char32_t codePoint)
@@ -77,8 +72,7 @@ QByteArray toWindows1251(const QString &text)
             appendReference(out, 0xFFFD);
             continue;
         }
-        const int byte = byteOf(c.unicode());
-        if (byte >= 0)
+        if (const int byte = upperHalfByte(c.unicode()))
             out += static_cast<char>(byte);
         else
             appendReference(out, c.unicode());

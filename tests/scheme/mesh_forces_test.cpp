@@ -374,6 +374,13 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
     EXPECT_EQ(in.conical, expected);
     db->execute(QStringLiteral("UPDATE PointParameters SET ParValue = 0 WHERE ParameterID = 24")); // a straight bevel
     EXPECT_EQ(ComputeMeshForces(ReadMeshInputs(*db, cone, 4)).status, MeshStatus::Ok);
+    // Without its module, teeth, shaft angle or face width a bevel gear is incomplete: the
+    // first of them in that order is named.
+    for (int id : { 27, 26, 23, 22, 21 }) {
+        db->execute(QStringLiteral("UPDATE PointParameters SET ParValue = 0 WHERE ParameterID = %1").arg(id));
+        const MeshOutcome outcome = ComputeMeshForces(ReadMeshInputs(*db, cone, 4));
+        EXPECT_TRUE(outcome.status == MeshStatus::ZeroParameter && outcome.parameterId == id) << id;
+    }
 }
 
 TEST_F(MeshStoreTest, StopsNameTheMissingInput)

@@ -411,15 +411,4 @@ TEST_F(CalculationTest, TheBatchReportRefusesWhatItCannotUse)
     EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("missing"))));
 }
 
-// The batch report's store is the open store as committed, rows still in
-// the engine's log included.
-TEST_F(CalculationTest, TheBatchStoreIsASnapshotOfTheOpenStore)
-{
-    db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (99, 7)"));
-    QTemporaryDir copy;
-    const QString path = QDir(copy.path()).filePath(QStringLiteral("copy.db"));
-    Database::snapshot(db().path(), path);
-    EXPECT_EQ(test::countRows(*openStore(path), QStringLiteral("SELECT * FROM CommonParameters WHERE ParameterID = 99")), 1);
-}
-
 } // namespace

@@ -184,7 +184,8 @@ TEST(DrawEpur, NegativeDiagramHangsBelowTheAxis)
     EXPECT_EQ(pixel(bitmap, 40, 150), rgb(plotColour::hatching)); // from the axis start
     EXPECT_EQ(pixel(bitmap, 170, 120), rgb(plotColour::hatching));
     EXPECT_EQ(pixel(bitmap, 170, 60), qRgb(255, 255, 255));
-    EXPECT_EQ(pixel(bitmap, 500, 75), rgb(plotColour::outline)); // on to the axis end
+    EXPECT_EQ(pixel(bitmap, 500, 75), rgb(plotColour::outline)); // on to the axis end, 2 px wide
+    EXPECT_EQ(pixel(bitmap, 500, 76), rgb(plotColour::axis));
     EXPECT_EQ(bitmap.pixelIndex(600, 10), 9);
     EXPECT_EQ(bitmap.pixelIndex(599, 10), 15);
 }

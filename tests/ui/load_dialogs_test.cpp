@@ -277,6 +277,5 @@ TEST_F(LoadDialogsTest, APointWithoutModesIsSentToPointOne)
     clickRow(QStringLiteral("AddFPower"));
     QApplication::processEvents();
     EXPECT_EQ(currentNodeKey(), QStringLiteral("1 N"));
-    ASSERT_NE(window().list()->currentItem(), nullptr);
     EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("AddFPower"));
 }

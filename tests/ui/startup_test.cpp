@@ -45,7 +45,6 @@ TEST(StartUp, RestartShowsTheScenarioOfTheLastRun)
     EXPECT_FALSE(QFileInfo::exists(storePath(dir.path()) + QStringLiteral("-wal")));
     ProgramState state;
     std::unique_ptr<frmMain> window = startUp(state, dir.path());
-    ASSERT_NE(window, nullptr);
     QTreeWidgetItem *points = window->nodeByKey(QStringLiteral("Points"));
     ASSERT_EQ(points->childCount(), 1);
     EXPECT_EQ(points->child(0)->text(0), QStringLiteral("Точка 1 (Произвольная сила)"));

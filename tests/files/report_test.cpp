@@ -240,10 +240,13 @@ TEST_F(ReportScheme, KeyNumbersAndCaptions)
         + QStringLiteral("sum.bmp\" width='600' height='330' style='border: 1px solid #000000'>")));
 }
 
+// Without a force unit the captions go bare; a single mode keeps its mesh forces.
 TEST_F(ReportScheme, MissingForceUnitLeavesCaptionsBare)
 {
     db->execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = 4"));
+    db->execute(QStringLiteral("DELETE FROM Powers WHERE RezNumber = 2"));
     const QString text = page();
+    EXPECT_TRUE(text.contains(TableRow(QStringLiteral("   Окружная   Ft(1)"), QStringLiteral("1234,568"))));
     EXPECT_TRUE(text.contains(QStringLiteral("Расчётная нагрузка Pr, \r\n</td>")));
     EXPECT_TRUE(text.contains(QStringLiteral("<u>В плоскости YOZ (*м):</u>")));
 }

@@ -249,7 +249,8 @@ TEST_F(ScenarioStore, DamagedRecordsAreRefused)
         EXPECT_FALSE(error.isEmpty()) << c.name;
     }
     EXPECT_EQ(tableRows(), before);
-    // The same free force with the one mode it claims is whole.
+    // Gear loads entered in horsepower (kind 1); the same free force with the one mode it claims, whole.
+    EXPECT_TRUE(decodeScenario(patched(218, Bytes().i32(1).data)).has_value());
     const auto one = Bytes().i16(0).i16(1).i32(1).i32(1).i32(1).i32(2).i16(1).i32(1).i32(1).zeros(48).i32(5).i16(0);
     EXPECT_EQ(decodeScenario(one.data + QByteArray(48, '\0')).value_or(Scenario {}).points.value(0).modes.size(), 1);
 

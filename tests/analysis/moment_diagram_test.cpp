@@ -195,11 +195,13 @@ TEST_F(DiagramStore, AxisLengthIsTheRoundedSpanStoredOnce)
     EXPECT_EQ(prepareEpur(*db).diagrams.U, 102);
     EXPECT_EQ(axis(), QStringList { "102" });
 
-    for (const char *bad : { "-5", "40000" }) { // an unusable one is refused and kept
+    for (const char *bad : { "-5", "32768" }) { // an unusable one is refused and kept
         setCommon(53, QString::fromLatin1(bad).toDouble());
         EXPECT_EQ(prepareEpur(*db).status, DiagramStatus::AxisLengthInvalid) << bad;
         EXPECT_EQ(axis(), QStringList { QString::fromLatin1(bad) });
     }
+    setCommon(53, 32767); // the longest axis
+    EXPECT_EQ(prepareEpur(*db).diagrams.U, 32767);
 }
 
 TEST_F(DiagramStore, ShiftAndUnitComeFromTheGeneralParameters)

@@ -124,10 +124,8 @@ TEST_F(HardeningTest, HugeAndNonNumericEntriesNeverReachTheStoreAsGarbage)
         QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ctlCommand0")), Qt::LeftButton);
         const char *fields[] = {"txtFx", "txtFy", "txtFz", "txtSpeed", "txtCoeff"};
         const char *texts[] = {"1e999", "7kN", "'); DROP TABLE Powers; --", "1000", "0,5"};
-        for (int i = 0; i < 5; ++i) {
-            auto *field = dialog.findChild<QLineEdit *>(QLatin1String(fields[i]));
-            field->setText(QLatin1String(texts[i]));
-        }
+        for (int i = 0; i < 5; ++i)
+            dialog.findChild<QLineEdit *>(QLatin1String(fields[i]))->setText(QLatin1String(texts[i]));
         QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ComAdd")), Qt::LeftButton);
         QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("ctlCommand3")), Qt::LeftButton);
     });

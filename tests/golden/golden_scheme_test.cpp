@@ -107,7 +107,6 @@ class GoldenSchemeTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(work.isValid());
         ASSERT_TRUE(QFileInfo::exists(goldenFile("reducer_shaft.tvd")))
             << "run python3 tests/data/golden/reducer_shaft.py";
         const auto bytes = [](const QString &path) {

@@ -100,8 +100,9 @@ protected:
         fresh->execute(QStringLiteral("DELETE") + equivalents);
         const CalculationOutcome outcome = runCalculation(*fresh);
         const QString stored = QStringLiteral("SELECT PointID, ParameterID, ParValue") + equivalents + QStringLiteral(" ORDER BY PointID, ParameterID");
-        const QStringList written = test::rows(db(), stored);
-        EXPECT_EQ(written, storedEquivalents ? test::rows(*fresh, stored) : written);
+        if (storedEquivalents) {
+            EXPECT_EQ(test::rows(db(), stored), test::rows(*fresh, stored));
+        }
         EXPECT_FALSE(outcome.missing.has_value()) << (outcome.missing ? outcome.missing->message.toStdString() : "");
         const Calculation &c = outcome.results;
         QStringList texts{rounded(c.reactions.R1x), rounded(c.reactions.R1y), rounded(c.reactions.R1),

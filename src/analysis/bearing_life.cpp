@@ -71,30 +71,6 @@ constexpr float kMovingOuterRing = 1.2f; // V when the outer ring turns against 
 
 bool positive(double value) { return value > 0 && std::isfinite(value); }
 
-// The text of a single-precision value as it goes into a statement: the
-// seven digits a float carries, so that 1.2 is stored as 1.2.
-QString singleText(float value)
-{
-    if (value == 0.0f)
-        value = 0.0f;
-    return SqlNum(QString::asprintf("%.7G", static_cast<double>(value)));
-}
-
-QString optionalText(const std::optional<double> &value)
-{
-    return value && std::isfinite(*value) ? SqlNum(*value) : QStringLiteral("NULL");
-}
-
-std::optional<double> reaction(Database &db, int parameterId)
-{
-    Recordset rs
-        = db.openRecordset(QStringLiteral("SELECT ParamValue FROM Reakz WHERE ParameterID = %1").arg(parameterId));
-    if (rs.isBeforeFirst())
-        return std::nullopt;
-    const QVariant value = rs.field(QStringLiteral("ParamValue"));
-    return value.isNull() ? 0.0 : value.toDouble();
-}
-
 } // namespace
 
 double TableInterp(const std::array<double, 9> &xs, const std::array<double, 9> &ys, double x)
@@ -237,51 +213,10 @@ BearingResult bearingLife(const BearingInput &input)
     return BearingResult { c, CalcBearing(c) };
 }
 
-QVector<ModeSpeed> readModeSpeeds(Database &db) { return shaftModes(db); }
-
-std::optional<BearingInput> readBearingInput(Database &db, const BearingSettings &settings)
+float bearingCoefficient(const QString &text)
 {
-    if (settings.side != 0 && settings.side != 1)
-        throw std::invalid_argument("bearing side must be 0 (left) or 1 (right)");
-    const std::optional<double> radial = reaction(db, settings.side == 0 ? 41 : 44);
-    const std::optional<double> axial = reaction(db, 45);
-    if (!radial || !axial)
-        return std::nullopt;
-
-    BearingInput input;
-    input.settings = settings;
-    input.radialReaction = *radial;
-    input.axialReaction = *axial;
-    input.modes = readModeSpeeds(db);
-    input.forceUnit = wholeNumber(commonParameter(db, 4)) == 2 ? 2 : 1;
-    return input;
-}
-
-void writeBearRep(Database &db, const BearingSettings &s, const BearingResult &r)
-{
-    const BearingFactors &f = r.factors;
-    Database::Transaction transaction(db);
-    db.execute(QStringLiteral("DELETE * FROM BearRep WHERE Side = %1").arg(s.side));
-    db.execute(
-        QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, Pr, Lh, Kv, RollRing, Radial, Osev, e, X, Y) "
-                       "VALUES (")
-        + QStringList { QString::number(s.side), QString::number(s.bearingId), singleText(s.Kb), singleText(s.Kt),
-            optionalText(f.Pr), optionalText(f.Lh), singleText(r.loadCase.V), QString::number(s.ringIndex),
-            QString::number(s.takesRadial ? 1 : 0), QString::number(s.takesAxial ? 1 : 0), optionalText(f.e),
-            optionalText(f.X), optionalText(f.Y) }
-              .join(QStringLiteral(", "))
-        + QStringLiteral(")"));
-    transaction.commit();
-}
-
-std::optional<BearingResult> calcAndStoreBearing(Database &db, const BearingSettings &settings)
-{
-    const std::optional<BearingInput> input = readBearingInput(db, settings);
-    if (!input)
-        return std::nullopt;
-    const BearingResult result = bearingLife(*input);
-    writeBearRep(db, settings, result);
-    return result;
+    const double value = leadingNumber(SqlNum(text)); // a decimal comma is a point, as in every other field
+    return std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : 0.0f;
 }
 
 } // namespace tarnvel

@@ -9,8 +9,6 @@
 
 namespace tarnvel {
 
-class Database;
-
 // Bearing type codes (BearingsTip.TipID) the life computation knows.
 namespace bearingType {
 constexpr int radialRoller = 1; // takes no axial load, p = 10/3
@@ -115,19 +113,9 @@ BearingFactors CalcBearing(const BearingLoadCase &loadCase);
 // reactions and the support's flags, ratings in the force unit, then CalcBearing.
 BearingResult bearingLife(const BearingInput &input);
 
-// The shaft's modes (shaftModes), whose Σ speed·coeff is the bearings' speed.
-QVector<ModeSpeed> readModeSpeeds(Database &db);
-
-// The store's inputs for the settings: reactions 41 or 44 and 45, the modes and
-// the force unit (missing counts as newtons). Nothing when the reactions have
-// not been computed.
-std::optional<BearingInput> readBearingInput(Database &db, const BearingSettings &settings);
-
-// Replaces the BearRep row of the settings' side by the settings and the result.
-void writeBearRep(Database &db, const BearingSettings &settings, const BearingResult &result);
-
-// What confirming the bearing dialog does to the store: read, compute, write.
-// Nothing is written, and nothing returned, when the reactions are missing.
-std::optional<BearingResult> calcAndStoreBearing(Database &db, const BearingSettings &settings);
+// A coefficient as the bearing computation takes it, in single precision; a
+// value beyond that range is no coefficient at all (0). A decimal comma is a
+// point, as in every other field.
+float bearingCoefficient(const QString &text);
 
 } // namespace tarnvel

@@ -14,45 +14,6 @@ namespace tarnvel {
 
 namespace {
 
-constexpr int kFreeForcePoint = 2;
-
-double numberOf(const QVariant &value) { return value.isNull() ? 0.0 : value.toDouble(); }
-
-struct ModeLoad
-{
-    double Fx = 0;
-    double Fy = 0;
-    double Fz = 0;
-};
-
-struct PointModes
-{
-    PointForce position; // x, y, z only
-    QMap<int, ModeLoad> modes; // by RezNumber
-};
-
-// Sets the projection of a per-mode row: ids first, first + 1, first + 2 are
-// Fx, Fy, Fz (8, 9, 10 for mesh forces, 5, 6, 7 for free-force loads).
-void assignLoad(ModeLoad &load, int id, double value, int first)
-{
-    if (id == first)
-        load.Fx = value;
-    else if (id == first + 1)
-        load.Fy = value;
-    else if (id == first + 2)
-        load.Fz = value;
-}
-
-void assignPosition(PointForce &point, int id, double value)
-{
-    if (id == 5)
-        point.x = value;
-    else if (id == 6)
-        point.y = value;
-    else if (id == 7)
-        point.z = value;
-}
-
 // Y0 of single-row angular-contact ball bearings by contact angle, X0 = 0.5
 // for all of them (ISO 76, values for ball bearings).
 struct AngleY0
@@ -76,101 +37,17 @@ bool positive(double value) { return value > 0 && std::isfinite(value); }
 
 } // namespace
 
-std::optional<QVector<ForceArrays>> modeForceArrays(Database &db)
-{
-    struct PointRow
-    {
-        qint64 id;
-        int number;
-        int group;
-    };
-    QVector<PointRow> points;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT PointID, PointNumber, GroupID FROM Points"), true);
-    for (; !rs.isAfterLast(); rs.next())
-        points.append({ rs.value(0).toLongLong(), rs.value(1).toInt(), rs.value(2).toInt() });
-    std::stable_sort(
-        points.begin(), points.end(), [](const PointRow &a, const PointRow &b) { return a.number < b.number; });
-
-    // Each table is read once for all points, each point's rows in the order
-    // a question about that point alone would give them.
-    QHash<qint64, PointModes> byPoint; // free-force points
-    Recordset positions = db.openRecordset(QStringLiteral(
-        "SELECT PointParameters.PointID, PointParameters.ParameterID, PointParameters.ParValue FROM PointParameters, Points "
-        "WHERE PointParameters.PointID = Points.PointID AND Points.GroupID = 2 AND PointParameters.ParameterID > 4 AND "
-        "PointParameters.ParameterID < 8 ORDER BY PointParameters.PointID, PointParameters.ParameterID, PointParameters.rowid"));
-    for (; !positions.isAfterLast(); positions.next())
-        assignPosition(byPoint[positions.value(0).toLongLong()].position, positions.value(1).toInt(), numberOf(positions.value(2)));
-    Recordset loads = db.openRecordset(
-        QStringLiteral("SELECT Powers.PointID, Powers.PowerID, Powers.Power, Powers.RezNumber FROM Powers, Points WHERE "
-                       "Powers.PointID = Points.PointID AND Points.GroupID = 2 AND Powers.RezNumber > 0 ORDER BY "
-                       "Powers.PointID, Powers.RezNumber, Powers.rowid"));
-    for (; !loads.isAfterLast(); loads.next())
-        assignLoad(byPoint[loads.value(0).toLongLong()].modes[loads.value(3).toInt()], loads.value(1).toInt(),
-            numberOf(loads.value(2)), 5);
-    QHash<qint64, PointModes> gearByPoint;
-    QSet<qint64> computed; // points with their equivalent (RezNumber -1) rows
-    Recordset forces = db.openRecordset(
-        QStringLiteral("SELECT PointID, ParameterID, ParameterValue, RezNumber FROM PointForses WHERE RezNumber = -1 OR "
-                       "(RezNumber > 0 AND ParameterID > 7 AND ParameterID < 11) ORDER BY PointID, RezNumber, rowid"));
-    for (; !forces.isAfterLast(); forces.next()) {
-        const qint64 point = forces.value(0).toLongLong();
-        const int rez = forces.value(3).toInt();
-        if (rez == -1) {
-            computed.insert(point);
-            assignPosition(gearByPoint[point].position, forces.value(1).toInt(), numberOf(forces.value(2)));
-        } else {
-            assignLoad(gearByPoint[point].modes[rez], forces.value(1).toInt(), numberOf(forces.value(2)), 8);
-        }
-    }
-
-    QVector<PointModes> gathered;
-    int modeCount = 0;
-    for (const PointRow &point : points) {
-        const bool freeForce = point.group == kFreeForcePoint;
-        if (!freeForce && !computed.contains(point.id))
-            return std::nullopt; // the gear's forces are not computed
-        const PointModes p = (freeForce ? byPoint : gearByPoint).value(point.id);
-        if (!p.modes.isEmpty())
-            modeCount = std::max(modeCount, p.modes.lastKey());
-        gathered.append(p);
-    }
-
-    QVector<ForceArrays> modes(modeCount);
-    for (int m = 0; m < modeCount; ++m) {
-        for (const PointModes &p : gathered) {
-            PointForce force = p.position;
-            const ModeLoad load = p.modes.value(m + 1);
-            force.Fx = load.Fx;
-            force.Fy = load.Fy;
-            force.Fz = load.Fz;
-            modes[m].append(force);
-        }
-    }
-    return modes;
-}
-
-std::optional<StaticLoads> largestModeReactions(const QVector<ForceArrays> &modes, double L)
+std::optional<StaticLoads> largestModeReactions(const QVector<Reactions> &modes)
 {
     if (modes.isEmpty())
         return std::nullopt;
     StaticLoads loads;
-    for (const ForceArrays &forces : modes) {
-        const std::optional<Reactions> r = CalcReakz(forces, L);
-        if (!r)
-            return std::nullopt;
-        loads.R1 = std::max(loads.R1, r->R1);
-        loads.R2 = std::max(loads.R2, r->R2);
-        loads.Ra = std::max(loads.Ra, std::fabs(r->Ra));
+    for (const Reactions &r : modes) {
+        loads.R1 = std::max(loads.R1, r.R1);
+        loads.R2 = std::max(loads.R2, r.R2);
+        loads.Ra = std::max(loads.Ra, std::fabs(r.Ra));
     }
     return loads;
-}
-
-std::optional<StaticLoads> readStaticLoads(Database &db)
-{
-    const std::optional<QVector<ForceArrays>> modes = modeForceArrays(db);
-    if (!modes)
-        return std::nullopt;
-    return largestModeReactions(*modes, commonParameter(db, 2));
 }
 
 std::optional<StaticFactors> staticFactors(int typeCode, double alpha)
@@ -256,61 +133,30 @@ std::optional<qsizetype> pickByLife(
 
 namespace {
 
-// The static check of the bearing stored for a side; the loads are read (by
-// loads()) only when the side has a bearing.
-template <typename ReadLoads>
-std::optional<StaticSafety> staticSafetyOfStored(Database &db, int side, ReadLoads loads)
+// The text of a single-precision value as it goes into a statement: the
+// seven digits a float carries, so that 1.2 is stored as 1.2.
+QString singleText(float value)
 {
-    Recordset rs = db.openRecordset(
-        QStringLiteral("SELECT Bearings.C0, Bearings.Alfa, Bearings.TipID, BearRep.Radial, BearRep.Osev FROM Bearings, "
-                       "BearRep WHERE BearRep.Side = %1 AND Bearings.BearingID = BearRep.BearingID")
-            .arg(side));
-    if (rs.isBeforeFirst())
-        return std::nullopt;
-    const std::optional<StaticLoads> largest = loads();
-    if (!largest)
-        return std::nullopt;
-    BearingSettings settings;
-    settings.side = side;
-    settings.typeCode = rs.field(QStringLiteral("TipID")).toInt();
-    settings.C0 = numberOf(rs.field(QStringLiteral("C0")));
-    settings.alpha = numberOf(rs.field(QStringLiteral("Alfa")));
-    settings.takesRadial = rs.field(QStringLiteral("Radial")).toInt() != 0;
-    settings.takesAxial = rs.field(QStringLiteral("Osev")).toInt() != 0;
-    return supportStaticSafety(settings, *largest, wholeNumber(commonParameter(db, 4)) == 2 ? 2 : 1);
-}
-
-QVector<StaticSafetyRow> safetyRows(const std::optional<StaticSafety> &safety, const QString &forceUnit)
-{
-    return {
-        { QStringLiteral("BP0"), QStringLiteral("Статическая эквивалентная нагрузка P0, ") + forceUnit.trimmed(),
-            safety ? std::optional<double>(safety->P0) : std::nullopt },
-        { QStringLiteral("Bs0"), QStringLiteral("Запас статической грузоподъёмности s0"),
-            safety ? std::optional<double>(safety->s0) : std::nullopt },
-    };
+    if (value == 0.0f)
+        value = 0.0f;
+    return SqlNum(QString::asprintf("%.7G", static_cast<double>(value)));
 }
 
 } // namespace
 
-std::optional<StaticSafety> storedStaticSafety(Database &db, int side)
+void writeBearingSettings(Database &db, const BearingSettings &s)
 {
-    return staticSafetyOfStored(db, side, [&db] { return readStaticLoads(db); });
-}
-
-std::optional<StaticSafety> storedStaticSafety(Database &db, int side, const std::optional<StaticLoads> &loads)
-{
-    return staticSafetyOfStored(db, side, [&loads] { return loads; });
-}
-
-QVector<StaticSafetyRow> staticSafetyRows(Database &db, int side, const QString &forceUnit)
-{
-    return safetyRows(storedStaticSafety(db, side), forceUnit);
-}
-
-QVector<StaticSafetyRow> staticSafetyRows(
-    Database &db, int side, const QString &forceUnit, const std::optional<StaticLoads> &loads)
-{
-    return safetyRows(storedStaticSafety(db, side, loads), forceUnit);
+    Database::Transaction transaction(db);
+    db.execute(QStringLiteral("DELETE FROM BearRep WHERE Side = %1").arg(s.side));
+    db.execute(QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, RollRing, Radial, Osev) VALUES (%1, %2, %3, "
+                              "%4, %5, %6, %7)")
+                   .arg(s.side)
+                   .arg(s.bearingId)
+                   .arg(singleText(s.Kb), singleText(s.Kt))
+                   .arg(s.ringIndex)
+                   .arg(s.takesRadial ? 1 : 0)
+                   .arg(s.takesAxial ? 1 : 0));
+    transaction.commit();
 }
 
 std::optional<double> readRequiredLife(Database &db, int side)
@@ -328,6 +174,49 @@ void writeRequiredLife(Database &db, int side, std::optional<double> hours)
     if (hours && std::isfinite(*hours))
         db.execute(QStringLiteral("INSERT INTO RequiredLife (Side, Lh) VALUES (%1, %2)").arg(side).arg(SqlNum(*hours)));
     transaction.commit();
+}
+
+QVector<BearingType> bearingTypes(Database &db)
+{
+    QVector<BearingType> types;
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT TipID, Tip FROM BearingsTip"));
+    for (; !rs.isAfterLast(); rs.next())
+        types.append({ rs.value(0).toInt(), rs.value(1).toString() });
+    return types;
+}
+
+QVector<CatalogueBearing> cataloguedBearings(Database &db, int typeId)
+{
+    QVector<CatalogueBearing> bearings;
+    Recordset rs = db.openRecordset(
+        QStringLiteral("SELECT BearingID, `Number`, di, de, b, C, C0, Alfa, Tkah FROM Bearings WHERE TipID = %1 ORDER BY C")
+            .arg(typeId));
+    for (; !rs.isAfterLast(); rs.next()) {
+        bearings.append({ rs.value(0).toLongLong(), rs.value(1).toString(), rs.value(2), rs.value(3), rs.value(4),
+            rs.value(5), rs.value(6), rs.value(7), rs.value(8) });
+    }
+    return bearings;
+}
+
+QString bearingTypeCaption(Database &db, qint64 bearingId)
+{
+    const Recordset rs = db.openRecordset(
+        QStringLiteral("SELECT Tip FROM BearingsTip, Bearings WHERE Bearings.BearingID = %1 AND BearingsTip.TipID = Bearings.TipID")
+            .arg(bearingId));
+    return rs.isBeforeFirst() ? QString() : rs.value(0).toString();
+}
+
+void addBearing(Database &db, const NewBearing &b)
+{
+    db.execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES (%1, %2, %3, %4, %5, "
+                              "%6, %7, %8)")
+                   .arg(quoteLiteral(b.number), SqlNum(b.di.trimmed()), SqlNum(b.de.trimmed()), SqlNum(b.b.trimmed()),
+                       SqlNum(b.C.trimmed()), SqlNum(b.C0.trimmed()), SqlNum(b.alpha.trimmed()), QString::number(b.typeId)));
+}
+
+void deleteBearing(Database &db, qint64 bearingId)
+{
+    db.execute(QStringLiteral("DELETE FROM Bearings WHERE BearingID = %1").arg(bearingId));
 }
 
 } // namespace tarnvel

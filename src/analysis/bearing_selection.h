@@ -9,6 +9,7 @@
 #include "analysis/reactions.h"
 
 #include <QString>
+#include <QVariant>
 #include <QVector>
 
 #include <optional>
@@ -28,16 +29,8 @@ struct StaticLoads
     bool operator==(const StaticLoads &) const = default;
 };
 
-// One ForceArrays per mode (mode i + 1 at index i), the points in the order of
-// their numbers: gear points from their per-mode PointForses rows at their
-// mesh position, free-force points from their per-mode loads (PowerID 5, 6, 7)
-// at their coordinates. A point without a row for a mode adds no force to it.
-// Nothing when a gear point's forces have not been computed.
-std::optional<QVector<ForceArrays>> modeForceArrays(Database &db);
-
-// Nothing without modes or with a support distance of 0.
-std::optional<StaticLoads> largestModeReactions(const QVector<ForceArrays> &modes, double L);
-std::optional<StaticLoads> readStaticLoads(Database &db);
+// The largest of each mode's reactions; nothing without modes.
+std::optional<StaticLoads> largestModeReactions(const QVector<Reactions> &modes);
 
 // Static equivalent load P0 = X0·Fr + Y0·Fa, never less than Fr, with X0 and
 // Y0 of single-row bearings after ISO 76 (Rolling bearings — Static load
@@ -98,26 +91,42 @@ QVector<CandidateAssessment> assessCandidates(
 std::optional<qsizetype> pickByLife(
     const QVector<BearingCandidate> &candidates, const QVector<CandidateAssessment> &assessments, double requiredLh);
 
-// The static check of the bearing stored for a side (BearRep with its
-// catalogue row); nothing without a stored bearing or per-mode loads.
-std::optional<StaticSafety> storedStaticSafety(Database &db, int side);
-// The same under loads already read (readStaticLoads), for both sides at once.
-std::optional<StaticSafety> storedStaticSafety(Database &db, int side, const std::optional<StaticLoads> &loads);
-
-// The rows that follow the life in a bearing's result: P0 in the force unit
-// and s0. An empty value could not be computed.
-struct StaticSafetyRow
-{
-    QString key;
-    QString caption;
-    std::optional<double> value;
-};
-QVector<StaticSafetyRow> staticSafetyRows(Database &db, int side, const QString &forceUnit);
-QVector<StaticSafetyRow> staticSafetyRows(
-    Database &db, int side, const QString &forceUnit, const std::optional<StaticLoads> &loads);
+// Puts the settings of a support's bearing in place of the side's BearRep
+// row; its results stay empty until the calculation stores them.
+void writeBearingSettings(Database &db, const BearingSettings &settings);
 
 // The life a support's bearing is to reach, hours; nothing when not set.
 std::optional<double> readRequiredLife(Database &db, int side);
 void writeRequiredLife(Database &db, int side, std::optional<double> hours);
+
+// The bearing catalogue as the bearing dialog lists and edits it.
+struct BearingType
+{
+    int id = 0; // TipID
+    QString caption;
+};
+QVector<BearingType> bearingTypes(Database &db);
+
+// One catalogue row, its numbers as stored (an empty one stays null).
+struct CatalogueBearing
+{
+    qint64 id = 0;
+    QString number;
+    QVariant di, de, b, C, C0, alpha, quality;
+};
+// The bearings of a type, smallest C first.
+QVector<CatalogueBearing> cataloguedBearings(Database &db, int typeId);
+// The caption of a bearing's type; empty when the bearing or its type is gone.
+QString bearingTypeCaption(Database &db, qint64 bearingId);
+
+// A bearing the user adds, its sizes, ratings and angle as typed.
+struct NewBearing
+{
+    QString number;
+    QString di, de, b, C, C0, alpha;
+    int typeId = 0;
+};
+void addBearing(Database &db, const NewBearing &bearing);
+void deleteBearing(Database &db, qint64 bearingId);
 
 } // namespace tarnvel

@@ -23,19 +23,9 @@ double asStored(double value) { return storedNumber(value); }
 
 double orZero(const QVariant &value) { return value.isNull() ? 0.0 : value.toDouble(); }
 
-QString parameterCaption(Database &db, int parameterId)
+QString pointCaptionOf(const SchemePoint &point)
 {
-    const Recordset rs
-        = db.openRecordset(QStringLiteral("SELECT Parameter FROM `Parameters` WHERE ParameterID = %1").arg(parameterId));
-    return rs.isBeforeFirst() ? QStringLiteral("%1 ID").arg(parameterId) : rs.field(QStringLiteral("Parameter")).toString();
-}
-
-QString pointNodeCaption(Database &db, const PointResult &point)
-{
-    const Recordset rs
-        = db.openRecordset(QStringLiteral("SELECT `Group` FROM Groups WHERE GroupID = %1").arg(point.group));
-    const QString group = rs.isBeforeFirst() ? QString() : rs.field(QStringLiteral("Group")).toString();
-    return QStringLiteral("Точка %1 (%2)").arg(point.number).arg(group);
+    return QStringLiteral("Точка %1 (%2)").arg(point.number).arg(point.groupCaption);
 }
 
 MissingInput generalInput(MissingKind kind, const QString &message, int parameterId)
@@ -51,7 +41,7 @@ MissingInput generalInput(MissingKind kind, const QString &message, int paramete
 }
 
 // The question a stopped mesh force run puts to the user.
-std::optional<MissingInput> meshMissing(Database &db, const PointResult &point, const MeshOutcome &outcome)
+std::optional<MissingInput> meshMissing(const SchemeInputs &in, const PointResult &point, const MeshOutcome &outcome)
 {
     MissingInput missing;
     missing.pointNumber = point.number;
@@ -77,7 +67,7 @@ std::optional<MissingInput> meshMissing(Database &db, const PointResult &point, 
     }
     case MeshStatus::ZeroParameter:
         missing.kind = MissingKind::GearDatum;
-        missing.message = QStringLiteral("Задайте ") + parameterCaption(db, outcome.parameterId);
+        missing.message = QStringLiteral("Задайте ") + in.caption(outcome.parameterId);
         missing.rowKey = QStringLiteral("%1 ID").arg(outcome.parameterId);
         missing.editor = InputEditor::InlineEditor;
         return missing;
@@ -85,17 +75,17 @@ std::optional<MissingInput> meshMissing(Database &db, const PointResult &point, 
         missing.kind = MissingKind::LoadsOutOfRange;
         missing.message = QStringLiteral("Нагрузки точки «%1» слишком велики: силы в зацеплении не вычисляются. "
                                          "Проверьте нагрузки и режимы точки.")
-                              .arg(pointNodeCaption(db, point));
+                              .arg(point.caption);
         missing.rowKey = QStringLiteral("Power");
         missing.editor = InputEditor::LoadsDialog;
         return missing;
     case MeshStatus::InconsistentGearData:
         missing.kind = MissingKind::InconsistentGear;
         missing.message = QStringLiteral("Данные зацепления точки «%1» несовместимы: при них зацепление невозможно.")
-                              .arg(pointNodeCaption(db, point));
+                              .arg(point.caption);
         if (outcome.parameterId != 0) {
             missing.message
-                += QStringLiteral("\nПроверьте параметр «%1».").arg(parameterCaption(db, outcome.parameterId));
+                += QStringLiteral("\nПроверьте параметр «%1».").arg(in.caption(outcome.parameterId));
             missing.rowKey = QStringLiteral("%1 ID").arg(outcome.parameterId);
             missing.editor = InputEditor::InlineEditor;
         }
@@ -111,85 +101,6 @@ MissingInput noPoints()
     missing.message = QStringLiteral("Добавьте, как минимум, одну точку в схему нагружения...");
     missing.nodeKey = QStringLiteral("Points");
     return missing;
-}
-
-QVector<PointResult> readPoints(Database &db)
-{
-    QVector<PointResult> points;
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT PointID, PointNumber, GroupID FROM Points ORDER BY PointNumber"));
-    for (; !rs.isAfterLast(); rs.next()) {
-        PointResult point;
-        point.pointId = rs.field(QStringLiteral("PointID")).toLongLong();
-        point.number = rs.field(QStringLiteral("PointNumber")).toInt();
-        point.group = rs.field(QStringLiteral("GroupID")).toInt();
-        points.append(point);
-    }
-    return points;
-}
-
-// What the calculation reads of the points, each table read once for all of
-// them: the per-point statements cost far more than the arithmetic.
-struct StoredPoints
-{
-    explicit StoredPoints(Database &db)
-        : mesh(db)
-        , freeForceModes(groupModeLoads(db, kFreeForce))
-    {
-        Recordset rs = db.openRecordset(QStringLiteral(
-            "SELECT PointParameters.PointID, PointParameters.ParameterID, PointParameters.ParValue FROM PointParameters, "
-            "Points WHERE PointParameters.PointID = Points.PointID AND Points.GroupID = 2 ORDER BY "
-            "PointParameters.PointID, PointParameters.ParameterID, PointParameters.rowid"));
-        for (; !rs.isAfterLast(); rs.next())
-            freeForceParameters[rs.value(0).toLongLong()].append({ rs.value(1).toInt(), rs.value(2) });
-    }
-
-    MeshInputReader mesh;
-    // Free-force points: their parameter rows in ParameterID order, and their modes.
-    QHash<qint64, QVector<std::pair<int, QVariant>>> freeForceParameters;
-    QHash<qint64, ModeLoads> freeForceModes;
-};
-
-// A free force acts at its coordinates (5, 6, 7) with the equivalent of its
-// projections over the modes. A point without modes keeps the equivalents
-// it carries (8, 9, 10), as a scenario may bring them.
-void freeForce(const StoredPoints &stored, PointResult &point)
-{
-    QHash<int, double> parameters;
-    for (const auto &[id, value] : stored.freeForceParameters.value(point.pointId))
-        parameters.insert(id, orZero(value));
-    PointForce &f = point.force;
-    f.x = parameters.value(5);
-    f.y = parameters.value(6);
-    f.z = parameters.value(7);
-
-    const ModeLoads modes = stored.freeForceModes.value(point.pointId);
-    if (modes.speeds.isEmpty()) {
-        f.Fx = parameters.value(8);
-        f.Fy = parameters.value(9);
-        f.Fz = parameters.value(10);
-        return;
-    }
-    const QVector<double> weights = modeWeights(modes.speeds);
-    f.Fx = asStored(freeForceEquivalent(modes.loads.value(5), weights));
-    f.Fy = asStored(freeForceEquivalent(modes.loads.value(6), weights));
-    f.Fz = asStored(freeForceEquivalent(modes.loads.value(7), weights));
-}
-
-// The mesh forces of a gear point; its force entry as GetForseMassive reads it.
-std::optional<MissingInput> gearForces(
-    Database &db, const MeshInputReader &reader, PointResult &point, double *eqSpeed = nullptr)
-{
-    const MeshPointInputs inputs = reader.read(static_cast<int>(point.pointId), point.group);
-    if (eqSpeed)
-        *eqSpeed = inputs.eqSpeed;
-    const MeshOutcome outcome = ComputeMeshForces(inputs);
-    if (outcome.status != MeshStatus::Ok)
-        return meshMissing(db, point, outcome);
-    point.mesh = outcome.forces;
-    const MeshForces &m = point.mesh;
-    point.force = PointForce { asStored(m.x), asStored(m.y), asStored(m.z), asStored(m.FxEq), asStored(m.FyEq),
-        asStored(m.FzEq) };
-    return std::nullopt;
 }
 
 // ---------------------------------------------------------------- storing
@@ -244,22 +155,24 @@ void storeForces(Database &db, const QVector<PointResult> &computed)
         db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = %1").arg(it.key()));
 }
 
-void storeFreeForce(Database &db, const StoredPoints &stored, const PointResult &point)
+// The equivalents stored with each free force (8, 9, 10), as written.
+QHash<qint64, QVector<std::pair<int, QVariant>>> storedEquivalents(Database &db)
+{
+    QHash<qint64, QVector<std::pair<int, QVariant>>> stored;
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT PointID, ParameterID, ParValue FROM PointParameters WHERE "
+                                                   "ParameterID > 7 AND ParameterID < 11 ORDER BY PointID, ParameterID, rowid"));
+    for (; !rs.isAfterLast(); rs.next())
+        stored[rs.value(0).toLongLong()].append({ rs.value(1).toInt(), rs.value(2) });
+    return stored;
+}
+
+void storeFreeForce(Database &db, const QVector<std::pair<int, QVariant>> &equivalents, const PointResult &point)
 {
     const double fresh[] = { point.force.Fx, point.force.Fy, point.force.Fz };
-    // The stored equivalents, as read before anything was written.
-    QVector<QVariant> equivalents;
-    QVector<int> ids;
-    for (const auto &[id, value] : stored.freeForceParameters.value(point.pointId)) {
-        if (id > 7 && id < 11) {
-            ids.append(id);
-            equivalents.append(value);
-        }
-    }
-    bool same = ids.size() == 3;
+    bool same = equivalents.size() == 3;
     for (int axis = 0; same && axis < 3; ++axis) {
-        const QVariant &value = equivalents.at(axis);
-        same = ids.at(axis) == 8 + axis && !value.isNull() && value.toDouble() == fresh[axis];
+        const auto &[id, value] = equivalents.at(axis);
+        same = id == 8 + axis && !value.isNull() && value.toDouble() == fresh[axis];
     }
     if (same)
         return;
@@ -323,28 +236,6 @@ void storeSupport(Database &db, int side, const SupportResult *support)
     db.execute(QStringLiteral("UPDATE BearRep SET Pr = NULL, Lh = NULL, e = NULL, X = NULL, Y = NULL WHERE Side = %1").arg(side));
 }
 
-struct Reached
-{
-    QVector<PointResult> gears; // gear points whose forces were computed
-    QVector<PointResult> freeForces;
-    std::optional<Reactions> reactions;
-    bool supports = false;
-};
-
-void store(Database &db, const StoredPoints *stored, const Reached &reached, const Calculation &results)
-{
-    Database::Transaction transaction(db);
-    storeForces(db, reached.gears);
-    for (const PointResult &point : reached.freeForces)
-        storeFreeForce(db, *stored, point);
-    storeReactions(db, reached.reactions);
-    for (int side = 0; side < 2; ++side) {
-        const SupportResult &support = results.supports.at(static_cast<std::size_t>(side));
-        storeSupport(db, side, reached.supports && support.chosen ? &support : nullptr);
-    }
-    transaction.commit();
-}
-
 bool finiteReactions(const Reactions &r)
 {
     for (double v : { r.R1x, r.R1y, r.R1, r.R2x, r.R2y, r.R2, r.Ra })
@@ -359,7 +250,7 @@ MissingInput supportDistanceMissing()
     return missing;
 }
 
-MissingInput reactionsNotFinite(Database &db, double L)
+MissingInput reactionsNotFinite(const SchemeInputs &in, double L)
 {
     // A distance so small that 1/L overflows is the input at fault; otherwise
     // the loads are out of range.
@@ -367,7 +258,7 @@ MissingInput reactionsNotFinite(Database &db, double L)
         return generalInput(MissingKind::ReactionsNotFinite,
             QStringLiteral("Реакции опор не вычисляются: при расстоянии между опорами %1 мм они бесконечны. "
                            "Проверьте параметр «%2».")
-                .arg(SqlNum(L), parameterCaption(db, 2)),
+                .arg(SqlNum(L), in.caption(2)),
             2);
     }
     MissingInput missing;
@@ -378,12 +269,6 @@ MissingInput reactionsNotFinite(Database &db, double L)
 }
 
 } // namespace
-
-float bearingCoefficient(const QString &text)
-{
-    const double value = leadingNumber(SqlNum(text)); // a decimal comma is a point, as in every other field
-    return std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : 0.0f;
-}
 
 QString bearingLifeProblem(const BearingFactors &factors, double alpha)
 {
@@ -406,148 +291,311 @@ QString bearingLifeProblem(const BearingFactors &factors, double alpha)
 
 QString catalogueText(const QVariant &value) { return value.isNull() ? QString() : SqlNum(value.toDouble()); }
 
-std::optional<BearingSettings> storedBearingSettings(Database &db, int side)
+namespace {
+
+// A free force acts at its coordinates (5, 6, 7) with the equivalent of its
+// projections over the modes. A point without modes keeps the equivalents
+// it carries (8, 9, 10), as a scenario may bring them.
+void freeForce(const SchemePoint &in, PointResult &point)
 {
-    Recordset rep = db.openRecordset(
-        QStringLiteral("SELECT BearingID, Kb, Kt, RollRing, Radial, Osev FROM BearRep WHERE Side = %1").arg(side));
-    if (rep.isBeforeFirst())
-        return std::nullopt;
-    const qint64 bearingId = rep.field(QStringLiteral("BearingID")).toLongLong();
-    if (bearingId == 0)
-        return std::nullopt;
-    Recordset bearing = db.openRecordset(
-        QStringLiteral("SELECT C, C0, Alfa, Tkah, TipID FROM Bearings WHERE BearingID = %1").arg(bearingId));
-    if (bearing.isBeforeFirst())
-        return std::nullopt;
-    BearingSettings s;
-    s.side = side;
-    s.bearingId = bearingId;
-    s.typeCode = bearing.field(QStringLiteral("TipID")).toInt();
-    // The values go the way the dialog's texts would take them.
-    s.C = leadingNumber(catalogueText(bearing.field(QStringLiteral("C"))));
-    s.C0 = leadingNumber(catalogueText(bearing.field(QStringLiteral("C0"))));
-    s.alpha = leadingNumber(catalogueText(bearing.field(QStringLiteral("Alfa"))));
-    const QString quality = catalogueText(bearing.field(QStringLiteral("Tkah")));
-    s.Kk = bearingCoefficient(quality.isEmpty() ? QStringLiteral("1") : quality);
-    s.Kb = bearingCoefficient(SqlNum(rep.field(QStringLiteral("Kb")).toDouble()));
-    s.Kt = bearingCoefficient(SqlNum(rep.field(QStringLiteral("Kt")).toDouble()));
-    s.ringIndex = std::clamp(rep.field(QStringLiteral("RollRing")).toInt(), 0, 2);
-    if (s.typeCode == bearingType::radialRoller) {
-        s.takesRadial = true;
-        s.takesAxial = false;
-    } else {
-        s.takesAxial = rep.field(QStringLiteral("Osev")).toInt() != 0;
-        s.takesRadial = rep.field(QStringLiteral("Radial")).toInt() != 0;
-        if (!s.takesAxial && !s.takesRadial)
-            s.takesRadial = true;
+    QHash<int, double> parameters;
+    for (const ParameterRow &row : in.parameters)
+        parameters.insert(row.id, orZero(row.value));
+    PointForce &f = point.force;
+    f.x = parameters.value(5);
+    f.y = parameters.value(6);
+    f.z = parameters.value(7);
+    if (in.modes.isEmpty()) {
+        f.Fx = parameters.value(8);
+        f.Fy = parameters.value(9);
+        f.Fz = parameters.value(10);
+        return;
     }
-    return s;
-}
-
-PointForcesOutcome runPointForces(Database &db, qint64 pointId)
-{
-    PointForcesOutcome outcome;
-    Recordset rs = db.openRecordset(
-        QStringLiteral("SELECT PointID, PointNumber, GroupID FROM Points WHERE PointID = %1").arg(pointId));
-    if (rs.isBeforeFirst())
-        return outcome;
-    PointResult &point = outcome.point;
-    point.pointId = pointId;
-    point.number = rs.field(QStringLiteral("PointNumber")).toInt();
-    point.group = rs.field(QStringLiteral("GroupID")).toInt();
-    if (!isGear(point.group))
-        return outcome;
-    outcome.missing = gearForces(db, MeshInputReader(db, static_cast<int>(pointId)), point, &outcome.eqSpeed);
-    Database::Transaction transaction(db);
-    if (outcome.missing) {
-        db.execute(QStringLiteral("DELETE FROM PointForses WHERE PointID = %1").arg(pointId));
-    } else {
-        QHash<qint64, ForceRows> stored = storedForces(db);
-        if (stored.value(pointId) != rowsOf(point.mesh))
-            StoreMeshForces(db, static_cast<int>(pointId), point.mesh);
-    }
-    transaction.commit();
-    return outcome;
-}
-
-CalculationOutcome runCalculation(Database &db, const CalculationRequest &request)
-{
-    CalculationOutcome outcome;
-    Calculation &results = outcome.results;
-    Reached reached;
-    results.unit = forceUnitCaption(db);
-
-    std::optional<StoredPoints> stored;
-    auto stop = [&](MissingInput missing) {
-        outcome.missing = std::move(missing);
-        store(db, stored ? &*stored : nullptr, reached, results);
-        return outcome;
-    };
-
-    results.points = readPoints(db);
-    if (results.points.isEmpty())
-        return stop(noPoints());
-
-    results.L = commonParameter(db, 2);
-    const bool distanceMissing = results.L == 0.0 || !std::isfinite(results.L);
-    if (request.supportDistanceFirst && distanceMissing)
-        return stop(supportDistanceMissing());
-
-    stored.emplace(db);
-    for (PointResult &point : results.points) {
-        if (point.group == kFreeForce) {
-            freeForce(*stored, point);
-            reached.freeForces.append(point);
-        } else if (isGear(point.group)) {
-            if (std::optional<MissingInput> missing = gearForces(db, stored->mesh, point))
-                return stop(*missing);
-            reached.gears.append(point);
+    QVector<ModeSpeed> speeds;
+    std::array<QVector<double>, 3> loads;
+    for (const ModeCells &mode : in.modes) {
+        speeds.append({ mode.speed.toDouble(), mode.coeff.toDouble() });
+        PointForce modeForce { f.x, f.y, f.z, 0, 0, 0 };
+        double *projections[] = { &modeForce.Fx, &modeForce.Fy, &modeForce.Fz };
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            const double load = mode.loads[5 + axis].toDouble();
+            loads.at(axis).append(load);
+            *projections[axis] = load;
         }
-        results.forces.append(point.force);
+        point.modeForces.append(modeForce);
     }
-    if (distanceMissing)
-        return stop(supportDistanceMissing());
+    const QVector<double> weights = modeWeights(speeds);
+    f.Fx = asStored(freeForceEquivalent(loads[0], weights));
+    f.Fy = asStored(freeForceEquivalent(loads[1], weights));
+    f.Fz = asStored(freeForceEquivalent(loads[2], weights));
+}
 
-    const Reactions exact = *CalcReakz(results.forces, results.L);
-    if (!finiteReactions(exact))
-        return stop(reactionsNotFinite(db, results.L));
-    results.reactions = Reactions { asStored(exact.R1x), asStored(exact.R1y), asStored(exact.R1), asStored(exact.R2x),
-        asStored(exact.R2y), asStored(exact.R2), asStored(exact.Ra) };
-    reached.reactions = exact;
+// The mesh forces of a gear point, its force entry as stored, or what it lacks.
+void gearForces(const SchemeInputs &in, const SchemePoint &input, PointResult &point)
+{
+    point.eqSpeed = input.mesh.eqSpeed;
+    const MeshOutcome outcome = ComputeMeshForces(input.mesh);
+    if (outcome.status != MeshStatus::Ok) {
+        point.missing = meshMissing(in, point, outcome);
+        return;
+    }
+    point.mesh = outcome.forces;
+    const MeshForces &m = point.mesh;
+    point.force = PointForce { asStored(m.x), asStored(m.y), asStored(m.z), asStored(m.FxEq), asStored(m.FyEq),
+        asStored(m.FzEq) };
+    for (const ModeForces &mode : m.modes)
+        point.modeForces.append({ point.force.x, point.force.y, point.force.z, asStored(mode.Fx), asStored(mode.Fy),
+            asStored(mode.Fz) });
+}
 
-    const QVector<ModeSpeed> modes = readModeSpeeds(db);
-    results.eqSpeed = equivalentSpeed(modes);
-    const int forceUnit = wholeNumber(commonParameter(db, 4)) == 2 ? 2 : 1;
+Reactions stored(const Reactions &r)
+{
+    return { asStored(r.R1x), asStored(r.R1y), asStored(r.R1), asStored(r.R2x), asStored(r.R2y), asStored(r.R2),
+        asStored(r.Ra) };
+}
+
+// Each mode's reactions from that mode's own forces; a point without a force
+// in a mode adds none to it.
+QVector<Reactions> modeReactions(const QVector<PointResult> &points, double L)
+{
+    qsizetype modes = 0;
+    for (const PointResult &point : points)
+        modes = std::max(modes, point.modeForces.size());
+    QVector<Reactions> reactions;
+    for (qsizetype m = 0; m < modes; ++m) {
+        ForceArrays forces;
+        for (const PointResult &point : points) {
+            PointForce force = point.force;
+            force.Fx = force.Fy = force.Fz = 0;
+            forces.append(m < point.modeForces.size() ? point.modeForces.at(m) : force);
+        }
+        reactions.append(*CalcReakz(forces, L));
+    }
+    return reactions;
+}
+
+double reactionValue(const Reactions &r, int parameterId)
+{
+    const double values[] = { r.R1x, r.R1y, r.R1, r.R2x, r.R2y, r.R2, r.Ra };
+    return parameterId >= 39 && parameterId <= 45 ? values[parameterId - 39] : 0.0;
+}
+
+std::optional<double> storedValue(const std::optional<double> &value)
+{
+    return value && std::isfinite(*value) ? std::optional<double>(asStored(*value)) : std::nullopt;
+}
+
+std::optional<double> columnValue(const QVariant &value)
+{
+    return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
+}
+
+ResultRow numberRow(const QString &key, const QString &caption, std::optional<double> value, bool rounded)
+{
+    return ResultRow { key, caption, QString(), { value }, rounded };
+}
+
+ResultRow heading(const QString &caption) { return ResultRow { QString(), caption, QString(), {}, false }; }
+
+// The support's table as the workbench shows it; the report takes its rows
+// by key.
+QVector<ResultRow> supportRows(const SupportInputs &in, const SupportResult &support, const Calculation &calc)
+{
+    const BearingFactors &f = support.result.factors;
+    const double R = support.settings.side == 0 ? calc.reactions.R1 : calc.reactions.R2;
+    // Kv as the table stores it: the rotation coefficient in single precision.
+    const double V = leadingNumber(SqlNum(QString::asprintf("%.7G", static_cast<double>(support.result.loadCase.V))));
+    const std::optional<StaticSafety> &safety = support.staticSafety;
+    return {
+        ResultRow { QStringLiteral("BNum"), QStringLiteral("Подшипник"), in.number, {}, false },
+        ResultRow { QStringLiteral("BTip"), QStringLiteral("Тип"), in.typeCaption, {}, false },
+        ResultRow { QStringLiteral("BSize"), QStringLiteral("Размер D x d x b, мм"), QString(),
+            { columnValue(in.de), columnValue(in.di), columnValue(in.b) }, false },
+        numberRow(QStringLiteral("BC"), QStringLiteral("Динамическая грузоподъёмность, Н"), columnValue(in.C), false),
+        numberRow(QStringLiteral("BC0"), QStringLiteral("Статическая грузоподъёмность, Н"), columnValue(in.C0), false),
+        numberRow(QStringLiteral("BAlfa"), QStringLiteral("Угол контакта номинальный, град."), columnValue(in.alpha), false),
+        heading(QStringLiteral("Коэффициенты:")),
+        numberRow(QStringLiteral("BKb"), QStringLiteral("            Безопасности  Кб"), columnValue(in.Kb), false),
+        numberRow(QStringLiteral("BKk"), QStringLiteral("            Качества      Ккач"), columnValue(in.quality), false),
+        numberRow(QStringLiteral("BKt"), QStringLiteral("            Температурный Kt"), columnValue(in.Kt), false),
+        numberRow(QStringLiteral("BV"), QStringLiteral("            Вращения      V"), V, false),
+        numberRow(QStringLiteral("Be"), QStringLiteral("                          e"), storedValue(f.e), true),
+        numberRow(QStringLiteral("BX"), QStringLiteral("                          X"), storedValue(f.X), true),
+        numberRow(QStringLiteral("BY"), QStringLiteral("                          Y"), storedValue(f.Y), true),
+        heading(QStringLiteral("Силы эквивалентные, ") + calc.unit + QStringLiteral(" :")),
+        numberRow(QStringLiteral("BFr"), QStringLiteral("            Радиальная Fr"), R * in.radial.toDouble(), true),
+        numberRow(QStringLiteral("BFa"), QStringLiteral("            Осевая     F\u0430"),
+            std::fabs(calc.reactions.Ra) * in.axial.toDouble(), true),
+        numberRow(QStringLiteral("BPr"), QStringLiteral("            Расчётная  Pr"), storedValue(f.Pr), true),
+        numberRow(QStringLiteral("Bn"), QStringLiteral("Частота вращения (эквивалентная), об./мин."), calc.eqSpeed, false),
+        numberRow(QStringLiteral("BLh"), QStringLiteral("Долговечность, час."), storedValue(f.Lh), true),
+        numberRow(QStringLiteral("BP0"), QStringLiteral("Статическая эквивалентная нагрузка P0, ") + calc.unit.trimmed(),
+            safety ? std::optional<double>(safety->P0) : std::nullopt, true),
+        numberRow(QStringLiteral("Bs0"), QStringLiteral("Запас статической грузоподъёмности s0"),
+            safety ? std::optional<double>(safety->s0) : std::nullopt, true),
+    };
+}
+
+void computeSupports(const SchemeInputs &in, Calculation &calc)
+{
+    calc.eqSpeed = equivalentSpeed(in.shaftModes);
     for (int side = 0; side < 2; ++side) {
-        SupportResult &support = results.supports.at(static_cast<std::size_t>(side));
-        const std::optional<BearingSettings> settings = storedBearingSettings(db, side);
-        if (!settings)
+        const SupportInputs &support = in.supports.at(static_cast<std::size_t>(side));
+        SupportResult &result = calc.supports.at(static_cast<std::size_t>(side));
+        if (!support.settings)
             continue;
         BearingInput input;
-        input.settings = *settings;
-        input.radialReaction = side == 0 ? results.reactions.R1 : results.reactions.R2;
-        input.axialReaction = results.reactions.Ra;
-        input.modes = modes;
-        input.forceUnit = forceUnit;
-        support.chosen = true;
-        support.settings = *settings;
-        support.result = bearingLife(input);
+        input.settings = *support.settings;
+        input.radialReaction = side == 0 ? calc.reactions.R1 : calc.reactions.R2;
+        input.axialReaction = calc.reactions.Ra;
+        input.modes = in.shaftModes;
+        input.forceUnit = in.forceUnit();
+        result.chosen = true;
+        result.settings = *support.settings;
+        result.result = bearingLife(input);
+        if (calc.staticLoads)
+            result.staticSafety = supportStaticSafety(result.settings, *calc.staticLoads, input.forceUnit);
+        if (support.shown)
+            result.rows = supportRows(support, result, calc);
     }
-    reached.supports = true;
-    store(db, &*stored, reached, results);
-
-    if (request.diagrams) {
-        const DiagramRequest diagram = prepareEpur(db, results.forces);
-        if (diagram.status == DiagramStatus::AxisLengthInvalid) {
-            outcome.missing = generalInput(MissingKind::AxisLength,
-                QStringLiteral("Длина оси эпюры моментов должна быть от 1 до 32767 мм. Задайте длину оси эпюры моментов..."),
-                53);
-            return outcome;
-        }
-        if (diagram.status == DiagramStatus::Ready)
-            results.diagrams = diagram.diagrams;
-    }
-    return outcome;
+    calc.supportsComputed = true;
 }
 
+// The axis length U of the diagrams: parameter 53 in whole millimetres, or,
+// while it is not set, the support distance, which is then kept as 53.
+std::optional<int> axisLength(const SchemeInputs &in, double L, int *toStore)
+{
+    const auto valid = [](int U) { return U >= 1 && U <= 32767; };
+    const int stored = in.hasCommon(53) ? wholeNumber(in.commonValue(53)) : 0;
+    if (stored != 0)
+        return valid(stored) ? std::optional<int>(stored) : std::nullopt;
+    const int U = wholeNumber(L);
+    if (!valid(U))
+        return std::nullopt;
+    *toStore = U;
+    return U;
+}
+
+} // namespace
+
+const PointResult *Calculation::point(qint64 pointId) const
+{
+    for (const PointResult &p : points) {
+        if (p.pointId == pointId)
+            return &p;
+    }
+    return nullptr;
+}
+
+QVector<ResultRow> meshForceRows(const ModeForces &forces, int mode)
+{
+    return {
+        numberRow(QString(), QStringLiteral("   Окружная   Ft(%1)").arg(mode), asStored(forces.Ft), true),
+        numberRow(QString(), QStringLiteral("   Радиальная Fr(%1)").arg(mode), asStored(forces.Fr), true),
+        numberRow(QString(), QStringLiteral("   Осевая     Fa(%1)").arg(mode), asStored(forces.Fa), true),
+    };
+}
+
+Calculation calculate(const SchemeInputs &in, const CalculationRequest &request)
+{
+    Calculation calc;
+    calc.unit = in.unitCaption;
+    auto missing = [&calc](MissingInput input) {
+        if (!calc.missing)
+            calc.missing = std::move(input);
+    };
+    if (in.points.isEmpty()) {
+        missing(noPoints());
+        return calc;
+    }
+    calc.L = in.commonValue(2);
+    const bool distanceMissing = calc.L == 0.0 || !std::isfinite(calc.L);
+    if (request.supportDistanceFirst && distanceMissing)
+        missing(supportDistanceMissing());
+
+    for (const SchemePoint &input : in.points) {
+        PointResult point;
+        point.pointId = input.pointId;
+        point.number = input.number;
+        point.group = input.group;
+        point.caption = pointCaptionOf(input);
+        if (point.group == kFreeForce) {
+            freeForce(input, point);
+        } else if (isGear(point.group)) {
+            gearForces(in, input, point);
+            if (point.missing)
+                missing(*point.missing);
+        }
+        calc.forces.append(point.force);
+        calc.points.append(point);
+    }
+    if (distanceMissing)
+        missing(supportDistanceMissing());
+    if (calc.missing)
+        return calc;
+
+    const Reactions exact = *CalcReakz(calc.forces, calc.L);
+    if (!finiteReactions(exact)) {
+        missing(reactionsNotFinite(in, calc.L));
+        return calc;
+    }
+    calc.reactions = stored(exact);
+    calc.reactionsComputed = true;
+    for (int group = 7; group <= 9; ++group) {
+        for (const auto &[id, caption] : in.groupCaptions(group))
+            calc.reactionRows.at(static_cast<std::size_t>(group - 7))
+                .append(numberRow(caption, caption, reactionValue(calc.reactions, id), true));
+    }
+    calc.modeReactions = modeReactions(calc.points, calc.L);
+    calc.staticLoads = largestModeReactions(calc.modeReactions);
+    computeSupports(in, calc);
+
+    if (request.diagrams) {
+        const std::optional<int> U = axisLength(in, calc.L, &calc.axisToStore);
+        if (!U) {
+            missing(generalInput(MissingKind::AxisLength,
+                QStringLiteral("Длина оси эпюры моментов должна быть от 1 до 32767 мм. Задайте длину оси эпюры моментов..."),
+                53));
+            return calc;
+        }
+        calc.diagrams = BuildEpur(calc.forces, calc.reactions, calc.L, in.commonValue(54), *U);
+    }
+    return calc;
+}
+
+void storeResults(Database &db, const Calculation &calc)
+{
+    Database::Transaction transaction(db);
+    QVector<PointResult> gears;
+    for (const PointResult &point : calc.points) {
+        if (isGear(point.group) && !point.missing)
+            gears.append(point);
+    }
+    storeForces(db, gears);
+    const QHash<qint64, QVector<std::pair<int, QVariant>>> equivalents = storedEquivalents(db);
+    for (const PointResult &point : calc.points) {
+        if (point.group == kFreeForce)
+            storeFreeForce(db, equivalents.value(point.pointId), point);
+    }
+    storeReactions(db, calc.reactionsComputed ? std::optional<Reactions>(calc.reactions) : std::nullopt);
+    for (int side = 0; side < 2; ++side) {
+        const SupportResult &support = calc.supports.at(static_cast<std::size_t>(side));
+        storeSupport(db, side, calc.supportsComputed && support.chosen ? &support : nullptr);
+    }
+    if (calc.axisToStore != 0) {
+        const Recordset axis = db.openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 53"));
+        if (axis.isBeforeFirst())
+            db.execute(QStringLiteral("INSERT INTO CommonParameters (ParamValue, ParameterID) VALUES (%1, 53)").arg(calc.axisToStore));
+        else
+            db.execute(QStringLiteral("UPDATE CommonParameters SET ParamValue = %1 WHERE ParameterID = 53").arg(calc.axisToStore));
+    }
+    transaction.commit();
+}
+
+Calculation runCalculation(Database &db, const CalculationRequest &request)
+{
+    Calculation calc = calculate(readScheme(db), request);
+    storeResults(db, calc);
+    return calc;
+}
 } // namespace tarnvel

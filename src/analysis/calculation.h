@@ -9,8 +9,10 @@
 // removed rather than left standing.
 
 #include "analysis/bearing_life.h"
+#include "analysis/bearing_selection.h"
 #include "analysis/moment_diagram.h"
 #include "analysis/reactions.h"
+#include "analysis/scheme_inputs.h"
 #include "scheme/mesh_forces.h"
 
 #include <QString>
@@ -61,8 +63,27 @@ struct PointResult
     qint64 pointId = 0;
     int number = 0;
     int group = 0; // 2 free force, 3 cylindrical, 4 conical
+    QString caption; // "Точка 3 (Цилиндрическое зацепление)"
+    // A gear point whose forces cannot be computed: what to ask for.
+    std::optional<MissingInput> missing;
+    double eqSpeed = 0; // gear points: Σ Speed·Coeff of the point's modes
     MeshForces mesh; // gear points: per mode and equivalent
-    PointForce force; // the equivalent force the reactions take
+    PointForce force; // the equivalent force the reactions take, as stored
+    // Each mode's force at the point's position (mode i + 1 at index i), as stored.
+    QVector<PointForce> modeForces;
+};
+
+// A row of a result table: a caption with a text, or with one number (a size
+// has three, shown "D x d x b"); an empty number could not be computed. A
+// row without key, text and numbers is a heading.
+struct ResultRow
+{
+    QString key; // the workbench's row key ("BFr", "BP0" …)
+    QString caption;
+    QString text;
+    QVector<std::optional<double>> numbers;
+    bool rounded = false; // shown rounded to 3 decimal places
+    bool operator==(const ResultRow &) const = default;
 };
 
 struct SupportResult
@@ -70,20 +91,35 @@ struct SupportResult
     bool chosen = false; // the support has a bearing of the catalogue
     BearingSettings settings;
     BearingResult result;
+    std::optional<StaticSafety> staticSafety;
+    // The rows of the support's result table, from the designation to s0.
+    QVector<ResultRow> rows;
 };
 
 struct Calculation
 {
+    // The first input found missing or invalid; the results after it are empty.
+    std::optional<MissingInput> missing;
     QVector<PointResult> points; // in point number order
-    ForceArrays forces;
+    ForceArrays forces; // the equivalent forces, once every point has one
     double L = 0;
-    Reactions reactions;
-    std::array<SupportResult, 2> supports; // [0] left, [1] right
+    QString unit; // caption of the force unit
     // Σ Speed·Coeff over the shaft's modes: the speed the bearing lives are
     // computed for and the one their tables show.
     double eqSpeed = 0;
-    QString unit; // caption of the force unit
+    bool reactionsComputed = false;
+    Reactions reactions; // equivalent, as stored
+    QVector<Reactions> modeReactions; // each mode's own (mode i + 1 at index i)
+    std::optional<StaticLoads> staticLoads; // the largest of modeReactions
+    // Left (group 7), right (8) and axial (9) reaction rows, captioned.
+    std::array<QVector<ResultRow>, 3> reactionRows;
+    bool supportsComputed = false;
+    std::array<SupportResult, 2> supports; // [0] left, [1] right
     std::optional<MomentDiagrams> diagrams;
+    // The diagram axis was not set: its length, taken from L, to keep (53).
+    int axisToStore = 0;
+
+    const PointResult *point(qint64 pointId) const;
 };
 
 struct CalculationRequest
@@ -91,38 +127,26 @@ struct CalculationRequest
     // The supports node asks for L before it looks at the points.
     bool supportDistanceFirst = false;
     bool diagrams = false; // build the diagrams (the axis length must be valid)
+    bool operator==(const CalculationRequest &) const = default;
 };
 
-struct CalculationOutcome
-{
-    std::optional<MissingInput> missing; // empty: everything was computed
-    Calculation results; // as far as the calculation got
-};
+// The whole calculation from the inputs alone. Every gear point's forces are
+// computed whatever the others lack; the reactions, bearings and diagrams
+// only when nothing before them is missing.
+Calculation calculate(const SchemeInputs &inputs, const CalculationRequest &request = {});
 
-// Reads, computes and stores. Stops at the first missing or invalid input:
-// the results reached before it are stored, the others removed.
-CalculationOutcome runCalculation(Database &db, const CalculationRequest &request = {});
+// Brings the result tables (PointForses, Reakz, the results of BearRep, the
+// free forces' equivalents and an unset diagram axis) in line with the
+// calculation in one transaction. Only what differs is written: storing the
+// same calculation again writes nothing.
+void storeResults(Database &db, const Calculation &calculation);
 
-// The mesh forces of one gear point alone, computed and stored (the force
-// table of a point needs no other point). The point's rows are removed when
-// they cannot be computed.
-struct PointForcesOutcome
-{
-    std::optional<MissingInput> missing;
-    PointResult point;
-    double eqSpeed = 0; // Σ Speed·Coeff of the point's modes, once they were read
-};
-PointForcesOutcome runPointForces(Database &db, qint64 pointId);
+// Read, calculate and store: what every output of the workbench and the
+// batch starts from.
+Calculation runCalculation(Database &db, const CalculationRequest &request = {});
 
-// The settings stored for a side (BearRep with its catalogue bearing), as
-// confirming the bearing dialog unchanged would take them; nothing when the
-// side has no bearing or the bearing is no longer in the catalogue.
-std::optional<BearingSettings> storedBearingSettings(Database &db, int side);
-
-// A coefficient as the bearing computation takes it, in single precision; a
-// value beyond that range is no coefficient at all (0). A decimal comma is a
-// point, as in every other field.
-float bearingCoefficient(const QString &text);
+// The three rows of one mode's mesh forces: Ft, Fr, Fa, rounded.
+QVector<ResultRow> meshForceRows(const ModeForces &forces, int mode);
 
 // Why a bearing's life could not be computed, as the user is told; empty
 // when it was.

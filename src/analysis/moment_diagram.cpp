@@ -72,9 +72,6 @@ void PointMoments(QVector<DiagramEntry> &entries)
     if (entries.isEmpty())
         return;
 
-    for (qsizetype i = 1; i < entries.size(); ++i)
-        entries[i].step = entries[i].position - entries[i - 1].position;
-
     DiagramEntry &first = entries[0];
     first.MxL = first.MyL = 0;
     first.MxR = first.Fz * first.x;
@@ -200,98 +197,6 @@ double ArrayMaxAbs(const QVector<double> &values)
 {
     const auto magnitude = [](double v) { return std::fabs(v); };
     return values.isEmpty() ? 0 : magnitude(std::ranges::max(values, std::ranges::less {}, magnitude));
-}
-
-QString forceUnitCaption(Database &db)
-{
-    Recordset rs = db.openRecordset(QStringLiteral(
-        "SELECT DefaultParameters.DefaultText FROM CommonParameters, DefaultParameters WHERE "
-        "DefaultParameters.DefaultValue=CommonParameters.ParamValue AND CommonParameters.ParameterID=4 AND "
-        "DefaultParameters.ParameterID=4"));
-    if (!rs.isBeforeFirst())
-        return rs.field(QStringLiteral("DefaultText")).toString();
-
-    // Any unit but kilogram-force is computed as newtons; caption it so.
-    Recordset choices = db.openRecordset(QStringLiteral(
-        "SELECT DefaultText, DefaultValue FROM DefaultParameters WHERE ParameterID = 4 ORDER BY DefaultValue"));
-    for (; !choices.isAfterLast(); choices.next()) {
-        if (choices.field(QStringLiteral("DefaultValue")).toInt() == 1)
-            return choices.field(QStringLiteral("DefaultText")).toString();
-    }
-    return QString();
-}
-
-namespace {
-
-bool isValidAxis(int U) { return U >= 1 && U <= kLongestAxis; }
-
-// Settles U: parameter 53 rounded to whole millimetres, or, while it is
-// missing or 0, the rounded support distance, which is then stored as 53.
-// Returns 0 when no valid length results; nothing is written then.
-int resolveAxisLength(Database &db, double L)
-{
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 53"));
-    const bool stored = !rs.isBeforeFirst();
-    int U = stored ? wholeNumber(rs.field(QStringLiteral("ParamValue")).toDouble()) : 0;
-    if (stored && U != 0)
-        return isValidAxis(U) ? U : 0;
-
-    U = wholeNumber(L);
-    if (!isValidAxis(U))
-        return 0;
-    if (stored)
-        db.execute(QStringLiteral("UPDATE CommonParameters SET ParamValue = %1 WHERE ParameterID = 53").arg(U));
-    else
-        db.execute(QStringLiteral("INSERT INTO CommonParameters (ParamValue, ParameterID) VALUES (%1, 53)").arg(U));
-    return U;
-}
-
-} // namespace
-
-DiagramRequest prepareEpur(Database &db)
-{
-    DiagramRequest request;
-    const ForceGathering gathered = GetForseMassive(db);
-    switch (gathered.status) {
-    case ForceGatheringStatus::NoPoints:
-        request.status = DiagramStatus::NoPoints;
-        return request;
-    case ForceGatheringStatus::ForcesNotComputed:
-        request.status = DiagramStatus::ForcesNotComputed;
-        request.pointNumber = gathered.pointNumber;
-        request.pointId = gathered.pointId;
-        return request;
-    case ForceGatheringStatus::Gathered:
-        break;
-    }
-    return prepareEpur(db, gathered.forces);
-}
-
-DiagramRequest prepareEpur(Database &db, const ForceArrays &forces)
-{
-    DiagramRequest request;
-    const std::optional<Reactions> reactions = readReakz(db);
-    if (!reactions) {
-        request.status = DiagramStatus::ReactionsMissing;
-        return request;
-    }
-
-    const double L = commonParameter(db, 2);
-    if (L == 0.0 || !std::isfinite(L)) {
-        request.status = DiagramStatus::SupportDistanceMissing;
-        return request;
-    }
-    const double P = commonParameter(db, 54);
-
-    const int U = resolveAxisLength(db, L);
-    if (U == 0) {
-        request.status = DiagramStatus::AxisLengthInvalid;
-        return request;
-    }
-
-    request.unit = forceUnitCaption(db);
-    request.diagrams = BuildEpur(forces, *reactions, L, P, U);
-    return request;
 }
 
 } // namespace tarnvel

@@ -7,8 +7,6 @@
 
 namespace tarnvel {
 
-class Database;
-
 // One entry of the diagram point list: a loading point, a support or one of
 // the two marks at the ends of the diagram axis. Positions are on the diagram
 // axis (mm from its start); moments in force unit × mm, "L" just left and "R"
@@ -27,7 +25,6 @@ struct DiagramEntry
     double MyR = 0;
     double MsL = 0;
     double MsR = 0;
-    double step = 0; // distance from the previous entry
     bool operator==(const DiagramEntry &) const = default;
 };
 
@@ -64,7 +61,7 @@ struct MomentDiagrams
 QVector<DiagramEntry> diagramPointList(
     const ForceArrays &forces, const Reactions &reactions, double L, double P, int U);
 
-// Sorts the list by position (stable) and computes the steps and the moments
+// Sorts the list by position (stable) and computes the moments
 // left and right of every entry by summing the loads to its left. Entries at
 // the same position merge: the last of them carries the combined jump, the
 // right moments of the others are 0.
@@ -91,36 +88,5 @@ MomentDiagrams BuildEpur(const ForceArrays &forces, const Reactions &reactions, 
 double ArrayMax(const QVector<double> &values);
 double ArrayMin(const QVector<double> &values);
 double ArrayMaxAbs(const QVector<double> &values);
-
-enum class DiagramStatus {
-    Ready,
-    NoPoints, // as ForceGatheringStatus::NoPoints
-    ForcesNotComputed, // as ForceGatheringStatus::ForcesNotComputed
-    ReactionsMissing, // Reakz is empty: the reactions are to be computed first
-    SupportDistanceMissing, // general parameter 2 is missing or 0
-    AxisLengthInvalid, // parameter 53 (or L when it stands in) is not 1 … 32767 mm
-};
-
-struct DiagramRequest
-{
-    DiagramStatus status = DiagramStatus::Ready;
-    int pointNumber = 0; // for ForcesNotComputed
-    qint64 pointId = 0;
-    MomentDiagrams diagrams; // valid when Ready
-    QString unit; // force unit caption, for the plot caption
-};
-
-// The store's part of showing a diagram node: gathers the forces, reads the
-// reactions, L (2) and P (54), settles the axis length U (53; stored as the
-// rounded L when missing or 0) and the force unit caption, and builds the
-// three diagrams.
-DiagramRequest prepareEpur(Database &db);
-// The same with the forces already gathered (the window gathers them first,
-// guiding the user to any that are missing).
-DiagramRequest prepareEpur(Database &db, const ForceArrays &forces);
-
-// The caption of the force unit (general parameter 4); a missing or unknown
-// unit reads as the first choice, newtons.
-QString forceUnitCaption(Database &db);
 
 } // namespace tarnvel

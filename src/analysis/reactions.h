@@ -40,31 +40,6 @@ struct Reactions
     bool operator==(const Reactions &) const = default;
 };
 
-enum class ForceGatheringStatus {
-    Gathered,
-    // The scheme has no loading point; PointForses and Reakz have been emptied.
-    // The user is to add a point.
-    NoPoints,
-    // A gear-mesh point has no equivalent forces yet; its mesh force command
-    // has to run before the forces can be gathered again.
-    ForcesNotComputed,
-};
-
-struct ForceGathering
-{
-    ForceGatheringStatus status = ForceGatheringStatus::Gathered;
-    ForceArrays forces; // complete only when status is Gathered
-    int pointNumber = 0; // the point whose forces are missing (ForcesNotComputed)
-    qint64 pointId = 0;
-};
-
-// Gathers the equivalent force of every loading point from the store: free-force
-// points from their parameters 5…10, gear-mesh points from their equivalent
-// PointForses rows (RezNumber -1, parameters 5, 6, 7, 46, 47, 48). A quantity
-// without a row, or with an empty value, counts as 0. Stops at the first
-// gear-mesh point whose forces have not been computed.
-ForceGathering GetForseMassive(Database &db);
-
 // Statics of the shaft as a beam on two supports L mm apart (left at z = 0),
 // both planes at once. An axial force acting off the axis (x or y ≠ 0) adds a
 // bending moment Fz·x (Fz·y) that the supports take as a radial couple.
@@ -77,28 +52,5 @@ void writeReakz(Database &db, const Reactions &reactions);
 // The seven stored reactions; nothing when Reakz does not hold all of them.
 std::optional<Reactions> readReakz(Database &db);
 
-// General parameter id as a number; a missing row or an empty value reads as 0.
-double commonParameter(Database &db, int parameterId);
-
-enum class ReactionStatus {
-    Computed,
-    SupportDistanceMissing, // general parameter 2 is missing or 0
-    NoPoints, // as ForceGatheringStatus::NoPoints
-    ForcesNotComputed, // as ForceGatheringStatus::ForcesNotComputed
-};
-
-struct ReactionOutcome
-{
-    ReactionStatus status = ReactionStatus::Computed;
-    Reactions reactions; // valid when Computed
-    int pointNumber = 0; // for ForcesNotComputed
-    qint64 pointId = 0;
-};
-
-// What showing the supports node does to the store: reads L, gathers the
-// forces, computes the reactions and rewrites Reakz. When an input is missing
-// nothing is written (except the emptying that NoPoints implies) and the status
-// names the input, so that the caller can ask for it.
-ReactionOutcome computeReactions(Database &db);
 
 } // namespace tarnvel

@@ -1,11 +1,10 @@
 #include "files/report.h"
 
-#include "analysis/bearing_selection.h"
+#include "analysis/calculation.h"
 #include "analysis/diagram_plot.h"
 #include "files/file_names.h"
 #include "files/windows1251.h"
 #include "scheme/load_modes.h"
-#include "store/database.h"
 #include "store/numbers.h"
 
 #include <QDir>
@@ -36,32 +35,12 @@ void appendTableRow(QString &page, const QString &first, const QString &second)
     page.append(open).append(first).append(middle).append(second).append(close);
 }
 
-// Choice captions and catalogue texts may be empty (NULL) in the store.
-QString textField(const Recordset &rs, const QString &column) { return rs.field(column).toString(); }
-
-// A value the store left empty, or a crosstab cell that does not exist, shows
-// as an empty cell rather than as 0.
-QString plainField(const Recordset &rs, const QString &column, const QLocale &locale)
-{
-    if (!rs.hasField(column))
-        return {};
-    const QVariant value = rs.field(column);
-    return value.isNull() ? QString() : plainNumber(value.toDouble(), locale);
-}
-
-QString roundedField(const Recordset &rs, const QString &column, const QLocale &locale)
-{
-    if (!rs.hasField(column))
-        return {};
-    const QVariant value = rs.field(column);
-    return value.isNull() ? QString() : roundedNumber(value.toDouble(), locale);
-}
-
 class ReportBuilder
 {
 public:
-    ReportBuilder(Database &db, const ReportSettings &settings)
-        : m_db(db)
+    ReportBuilder(const SchemeInputs &inputs, const Calculation &calculation, const ReportSettings &settings)
+        : m_in(inputs)
+        , m_calc(calculation)
         , m_settings(settings)
         , m_locale(settings.locale)
     {
@@ -122,45 +101,23 @@ private:
         return escaped(*choice);
     }
 
-    // Every choice caption by parameter and value, the first of equal ones.
-    const QMap<std::pair<int, double>, QString> &choices()
-    {
-        if (!m_choices) {
-            m_choices.emplace();
-            Recordset rs = m_db.openRecordset(QStringLiteral(
-                "SELECT ParameterID, DefaultValue, DefaultText FROM DefaultParameters ORDER BY ParameterID, DefaultValue, rowid"));
-            for (; !rs.isAfterLast(); rs.next()) {
-                const QVariant value = rs.value(1);
-                const bool number = value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double;
-                const std::pair<int, double> key { rs.value(0).toInt(), value.toDouble() };
-                if (number && !m_choices->contains(key))
-                    m_choices->insert(key, rs.value(2).toString());
-            }
-        }
-        return *m_choices;
-    }
+    const QMap<std::pair<int, double>, QString> &choices() const { return m_in.choices; }
 
     void generalData()
     {
         heading(QStringLiteral("<u><font size='4'>Общие данные:</font></u>"));
         blank();
-        Recordset rs = m_db.openRecordset(
-            QStringLiteral("SELECT `Parameters`.Parameter, `Parameters`.ParameterID, CommonParameters.ParamValue "
-                           "FROM `Parameters`, CommonParameters WHERE GroupID = 1 AND "
-                           "CommonParameters.ParameterID = `Parameters`.ParameterID"),
-            true);
-        for (; !rs.isAfterLast(); rs.next()) {
-            const int id = wholeNumber(rs.field(QStringLiteral("ParameterID")).toDouble());
+        for (const GeneralRow &general : m_in.generalRows) {
             QString value;
-            if (id == 4 || id == 38) {
+            if (general.id == 4 || general.id == 38) {
                 bool found = false;
-                value = choiceText(id, rs.field(QStringLiteral("ParamValue")), &found);
-                if (id == 4 && found)
+                value = choiceText(general.id, general.value, &found);
+                if (general.id == 4 && found)
                     m_forceUnit = value; // already escaped
             } else {
-                value = plainField(rs, QStringLiteral("ParamValue"), m_locale);
+                value = plainValue(general.value);
             }
-            row(escaped(textField(rs, QStringLiteral("Parameter"))), value);
+            row(escaped(general.caption), value);
         }
         blank();
     }
@@ -169,78 +126,28 @@ private:
     {
         heading(QStringLiteral("<u><font size='4'>Схема нагружения:</font></u>"));
         blank();
-        Recordset points = m_db.openRecordset(
-            QStringLiteral("SELECT Groups.`Group`, Groups.GroupID, Points.PointID, Points.PointNumber FROM Points, "
-                           "Groups WHERE Points.GroupID = Groups.GroupID ORDER BY Points.PointNumber"),
-            true);
-        if (points.isBeforeFirst())
-            return;
-        readPointRows();
-        for (; !points.isAfterLast(); points.next()) {
-            const int numberValue = wholeNumber(points.field(QStringLiteral("PointNumber")).toDouble());
-            const QString number = QString::number(numberValue);
-            const int pointId = wholeNumber(points.field(QStringLiteral("PointID")).toDouble());
-            const int groupId = wholeNumber(points.field(QStringLiteral("GroupID")).toDouble());
-            heading(QStringLiteral("<u><font size='4'>Точка ") + number + QStringLiteral(" - ")
-                + escaped(textField(points, QStringLiteral("Group"))) + QStringLiteral(":</font></u>"));
+        for (const SchemePoint &point : m_in.points) {
+            heading(QStringLiteral("<u><font size='4'>Точка ") + QString::number(point.number) + QStringLiteral(" - ")
+                + escaped(point.groupCaption) + QStringLiteral(":</font></u>"));
             blank();
-            pointParameters(numberValue, groupId > 2);
-            if (groupId > 2) {
-                const ModeList modes = gearLoads(pointId);
-                meshForces(pointId, modes.size());
+            pointParameters(point);
+            if (point.group > 2) {
+                const ModeList modes = gearLoads(point);
+                meshForces(point.pointId, modes.size());
             } else {
-                freeForceLoads(pointId);
+                freeForceLoads(point);
             }
             blank();
         }
     }
 
-    // The rows the sections of the points show, each table read once for
-    // all points rather than a few statements per point.
-    struct ParameterRow
+    // The parameters the point's kind has captions for.
+    void pointParameters(const SchemePoint &point)
     {
-        QString caption;
-        int id = 0;
-        QVariant value;
-    };
-    void readPointRows()
-    {
-        // The parameters of each point number (the rows the point's own kind
-        // has captions for), in ParameterID order.
-        Recordset parameters = m_db.openRecordset(
-            QStringLiteral("SELECT Points.PointNumber, `Parameters`.Parameter, `Parameters`.ParameterID, "
-                           "PointParameters.ParValue FROM Points, PointParameters, `Parameters` WHERE Points.PointID = "
-                           "PointParameters.PointID AND Points.GroupID = `Parameters`.GroupID AND "
-                           "PointParameters.ParameterID = `Parameters`.ParameterID ORDER BY Points.PointNumber, "
-                           "`Parameters`.ParameterID"),
-            true);
-        for (; !parameters.isAfterLast(); parameters.next()) {
-            m_parameters[wholeNumber(parameters.value(0).toDouble())].append(
-                { parameters.value(1).toString(), wholeNumber(parameters.value(2).toDouble()), parameters.value(3) });
-        }
-
-        m_modes = storedModeCells(m_db);
-
-        // The kind a gear point's loads were entered in: that of its first row.
-        Recordset kinds = m_db.openRecordset(
-            QStringLiteral("SELECT Points.PointID, (SELECT PowerNumber FROM Powers WHERE Powers.PointID = Points.PointID "
-                           "ORDER BY RezNumber, rowid LIMIT 1) AS Kind FROM Points"));
-        for (; !kinds.isAfterLast(); kinds.next())
-            m_loadKinds.insert(kinds.value(0).toLongLong(), wholeNumber(kinds.value(1).toDouble()));
-
-        // Ft, Fr, Fa of every mode (35, 36, 37), in the force unit.
-        Recordset forces = m_db.openRecordset(
-            QStringLiteral("SELECT PointID, RezNumber, ParameterID, ParameterValue FROM PointForses WHERE ParameterID > 34 "
-                           "AND ParameterID < 38 ORDER BY PointID, RezNumber, rowid"),
-            true);
-        for (; !forces.isAfterLast(); forces.next()) {
-            m_forces[forces.value(0).toLongLong()].insert({ forces.value(1).toInt(), forces.value(2).toInt() }, forces.value(3));
-        }
-    }
-
-    void pointParameters(int number, bool gearPoint)
-    {
-        for (const ParameterRow &r : m_parameters.value(number)) {
+        const bool gearPoint = point.group > 2;
+        for (const ParameterRow &r : point.parameters) {
+            if (m_in.parameterGroups.value(r.id, -1) != point.group)
+                continue;
             // A free force's equivalent projections (8 … 10) are results, not
             // parameters the user gave.
             if (!gearPoint && r.id >= 8)
@@ -250,36 +157,17 @@ private:
                 = std::find(kChoiceParameters.begin(), kChoiceParameters.end(), r.id) != kChoiceParameters.end();
             const QString value = choice ? choiceText(r.id, r.value)
                                          : (r.value.isNull() ? QString() : plainNumber(r.value.toDouble(), m_locale));
-            row(escaped(r.caption), value);
+            row(escaped(m_in.captions.value(r.id)), value);
         }
     }
 
-    QString loadCaption(int kind)
-    {
-        const auto known = m_loadCaptions.constFind(kind);
-        if (known != m_loadCaptions.constEnd())
-            return *known;
-        const Recordset caption = m_db.openRecordset(
-            QStringLiteral("SELECT PowerClass FROM PowerClasses WHERE PowerID = ") + QString::number(kind));
-        const QString text = caption.isBeforeFirst() ? QString() : escaped(textField(caption, QStringLiteral("PowerClass")));
-        m_loadCaptions.insert(kind, text);
-        return text;
-    }
-
-    ModeList gearLoads(int pointId)
+    ModeList gearLoads(const SchemePoint &point)
     {
         blank();
         heading(QStringLiteral("<u>Нагрузки и режимы:</u>"));
-        ModeList modes;
-        int kind = 0;
-        const auto own = m_modes.constFind(pointId);
-        if (own != m_modes.constEnd()) {
-            modes = modeRecords(*own, false);
-            kind = m_loadKinds.value(pointId);
-        } else {
-            kind = GatherModes(m_db, pointId, modes); // no loads yet: the shaft's modes
-        }
-        const QString caption = loadCaption(kind);
+        ModeList modes = modeRecords(point.modes, false);
+        const int kind = point.loadKind;
+        const QString caption = escaped(m_in.loadCaptions.value(kind));
         for (qsizetype j = 1; j <= modes.size(); ++j) {
             const ModeRecord &m = modes.at(j - 1);
             const std::array loads { m.Load1, m.Load2, m.Load3, m.Load4 };
@@ -297,12 +185,12 @@ private:
         return value.isNull() ? QString() : plainNumber(value.toDouble(), m_locale);
     }
 
-    void freeForceLoads(int pointId)
+    void freeForceLoads(const SchemePoint &point)
     {
         blank();
         heading(QStringLiteral("<u>Силы и режимы:</u>"));
         int i = 1;
-        for (const ModeCells &r : m_modes.value(pointId)) {
+        for (const ModeCells &r : point.modes) {
             const QString mode = QString::number(i++);
             blank();
             heading(QStringLiteral("<u>Режим ") + mode + QStringLiteral(":</u>"));
@@ -314,25 +202,28 @@ private:
         }
     }
 
-    void meshForces(int pointId, qsizetype modeCount)
+    QString numbers(const ResultRow &r) const
+    {
+        QStringList texts;
+        for (const std::optional<double> &value : r.numbers)
+            texts << (!value ? QString() : r.rounded ? roundedNumber(*value, m_locale) : plainNumber(*value, m_locale));
+        return texts.join(QStringLiteral(" x "));
+    }
+
+    void meshForces(qint64 pointId, qsizetype modeCount)
     {
         if (modeCount >= 1) {
             blank();
             heading(QStringLiteral("<u><font size='4'>Силы в зацеплении:</font></u>"));
-            const QHash<std::pair<int, int>, QVariant> forces = m_forces.value(pointId);
-            auto force = [&](int mode, int parameterId) {
-                const QVariant value = forces.value({ mode, parameterId });
-                return value.isNull() ? QString() : roundedNumber(value.toDouble(), m_locale);
-            };
+            const PointResult *point = m_calc.point(pointId);
+            const QVector<ModeForces> forces = point ? point->mesh.modes : QVector<ModeForces>();
             for (int i = 1; i <= modeCount; ++i) {
-                const QString mode = QString::number(i);
                 blank();
-                heading(QStringLiteral("<u>Режим ") + mode + QStringLiteral(":</u>"));
-                if (!forces.contains({ i, 35 }) && !forces.contains({ i, 36 }) && !forces.contains({ i, 37 }))
+                heading(QStringLiteral("<u>Режим ") + QString::number(i) + QStringLiteral(":</u>"));
+                if (i > forces.size())
                     continue;
-                row(QStringLiteral("   Окружная   Ft(") + mode + QStringLiteral(")"), force(i, 35));
-                row(QStringLiteral("   Радиальная Fr(") + mode + QStringLiteral(")"), force(i, 36));
-                row(QStringLiteral("   Осевая     Fa(") + mode + QStringLiteral(")"), force(i, 37));
+                for (const ResultRow &r : meshForceRows(forces.at(i - 1), i))
+                    row(r.caption, numbers(r));
             }
         }
         blank();
@@ -340,14 +231,8 @@ private:
 
     void reactionRows(int groupId)
     {
-        Recordset rs = m_db.openRecordset(
-            QStringLiteral("SELECT Parameters.Parameter, Reakz.ParamValue FROM `Parameters`, Reakz WHERE "
-                           "Parameters.GroupID = ")
-                + QString::number(groupId) + QStringLiteral(" AND Reakz.ParameterID = Parameters.ParameterID"),
-            true);
-        for (; !rs.isAfterLast(); rs.next())
-            row(escaped(textField(rs, QStringLiteral("Parameter"))),
-                roundedField(rs, QStringLiteral("ParamValue"), m_locale));
+        for (const ResultRow &r : m_calc.reactionRows.at(static_cast<std::size_t>(groupId - 7)))
+            row(escaped(r.caption), numbers(r));
     }
 
     void reactions()
@@ -367,45 +252,34 @@ private:
 
     void bearingTable(int side)
     {
-        const Recordset rs = m_db.openRecordset(
-            QStringLiteral("SELECT Bearings.BearingID, Bearings.Number, Bearings.de, Bearings.di, Bearings.b, "
-                           "Bearings.C, Bearings.Alfa, Bearings.Tkah, Bearings.C0, BearingsTip.Tip, BearRep.Kb, "
-                           "BearRep.Kt, BearRep.Pr, BearRep.Lh, BearRep.Kv, BearRep.e, BearRep.X, BearRep.Y, "
-                           "BearRep.Radial, BearRep.Osev FROM Bearings, BearingsTip, BearRep WHERE BearRep.Side = ")
-            + QString::number(side)
-            + QStringLiteral(" AND Bearings.BearingID = BearRep.BearingID AND BearingsTip.TipID = Bearings.TipID"));
-        if (rs.isBeforeFirst())
+        const auto s = static_cast<std::size_t>(side);
+        const QVector<ResultRow> &rows = m_calc.supports.at(s).rows;
+        if (rows.isEmpty())
             return;
-        const auto plain = [&](const char *column) { return plainField(rs, QLatin1String(column), m_locale); };
-        const auto rounded = [&](const char *column) { return roundedField(rs, QLatin1String(column), m_locale); };
-        const auto taken = [&](const char *column) {
-            return wholeNumber(rs.field(QLatin1String(column)).toDouble()) == 0 ? QStringLiteral("не воспринимается")
-                                                                                : QStringLiteral("воспринимается");
+        QHash<QString, const ResultRow *> byKey;
+        for (const ResultRow &r : rows)
+            byKey.insert(r.key, &r);
+        const auto value = [&](const char *key) {
+            const ResultRow &r = *byKey.value(QLatin1String(key));
+            return r.numbers.isEmpty() ? escaped(r.text) : numbers(r);
         };
-        row(QStringLiteral("Номер подшипника"), escaped(textField(rs, QStringLiteral("Number"))));
-        row(QStringLiteral("Тип"), escaped(textField(rs, QStringLiteral("Tip"))));
-        row(QStringLiteral("Размер D x d x b, мм"),
-            plain("de") + QStringLiteral(" x ") + plain("di") + QStringLiteral(" x ") + plain("b"));
-        row(QStringLiteral("Динамическая грузоподъёмность, Н"), plain("C"));
-        row(QStringLiteral("Статическая грузоподъёмность, Н"), plain("C0"));
-        row(QStringLiteral("Угол контакта номинальный, град."), plain("Alfa"));
+        const auto shown = [&](const char *key) { row(escaped(byKey.value(QLatin1String(key))->caption), value(key)); };
+        const SupportInputs &support = m_in.supports.at(s);
+        const auto taken = [](const QVariant &flag) {
+            return wholeNumber(flag.toDouble()) == 0 ? QStringLiteral("не воспринимается") : QStringLiteral("воспринимается");
+        };
+        row(QStringLiteral("Номер подшипника"), value("BNum"));
+        for (const char *key : { "BTip", "BSize", "BC", "BC0", "BAlfa" })
+            shown(key);
         heading(QStringLiteral("Коэффициенты:"));
-        row(QStringLiteral("            Безопасности  Кб"), plain("Kb"));
-        row(QStringLiteral("            Качества      Ккач"), plain("Tkah"));
-        row(QStringLiteral("            Температурный Kt"), plain("Kt"));
-        row(QStringLiteral("            Вращения      V"), plain("Kv"));
-        row(QStringLiteral("                          e"), rounded("e"));
-        row(QStringLiteral("                          X"), rounded("X"));
-        row(QStringLiteral("                          Y"), rounded("Y"));
-        row(QStringLiteral("Радиальная нагрузка"), taken("Radial"));
-        row(QStringLiteral("Осевая нагрузка"), taken("Osev"));
-        row(QStringLiteral("Расчётная нагрузка Pr, ") + withoutOuterBlanks(m_forceUnit), rounded("Pr"));
-        row(QStringLiteral("<b>Долговечность, час.</b>"),
-            QStringLiteral("<b>") + rounded("Lh") + QStringLiteral("</b>"));
-        if (!m_staticLoads)
-            m_staticLoads.emplace(readStaticLoads(m_db)); // both sides take the same loads
-        for (const StaticSafetyRow &r : staticSafetyRows(m_db, side, m_forceUnit, *m_staticLoads))
-            row(r.caption, r.value ? roundedNumber(*r.value, m_locale) : QString());
+        for (const char *key : { "BKb", "BKk", "BKt", "BV", "Be", "BX", "BY" })
+            shown(key);
+        row(QStringLiteral("Радиальная нагрузка"), taken(support.radial));
+        row(QStringLiteral("Осевая нагрузка"), taken(support.axial));
+        row(QStringLiteral("Расчётная нагрузка Pr, ") + withoutOuterBlanks(m_forceUnit), value("BPr"));
+        row(QStringLiteral("<b>Долговечность, час.</b>"), QStringLiteral("<b>") + value("BLh") + QStringLiteral("</b>"));
+        for (const char *key : { "BP0", "Bs0" })
+            shown(key);
     }
 
     void bearings()
@@ -441,19 +315,13 @@ private:
         }
     }
 
-    Database &m_db;
+    const SchemeInputs &m_in;
+    const Calculation &m_calc;
     const ReportSettings &m_settings;
     const QLocale m_locale;
     QString m_page;
     QString m_blank;
     QString m_forceUnit; // the force unit's caption, HTML-escaped; empty while not given
-    std::optional<QMap<std::pair<int, double>, QString>> m_choices;
-    QHash<int, QVector<ParameterRow>> m_parameters; // by point number
-    QHash<qint64, QVector<ModeCells>> m_modes; // by PointID
-    QHash<qint64, int> m_loadKinds; // by PointID
-    QHash<qint64, QHash<std::pair<int, int>, QVariant>> m_forces; // by PointID: (mode, ParameterID) → value
-    QHash<int, QString> m_loadCaptions;
-    std::optional<std::optional<StaticLoads>> m_staticLoads;
 };
 
 } // namespace
@@ -483,7 +351,10 @@ QString plainNumber(double value, const QLocale &locale)
 
 QString roundedNumber(double value, const QLocale &locale) { return plainNumber(roundHalfEven(value, 3), locale); }
 
-QString reportPage(Database &db, const ReportSettings &settings) { return ReportBuilder(db, settings).build(); }
+QString reportPage(const SchemeInputs &inputs, const Calculation &calculation, const ReportSettings &settings)
+{
+    return ReportBuilder(inputs, calculation, settings).build();
+}
 
 const QStringList &diagramPictureNames()
 {
@@ -528,9 +399,11 @@ bool saveReportFile(const QString &path, const QString &page, QString *error)
     return true;
 }
 
-bool writeCalculationReport(Database &db, const MomentDiagrams &diagrams, const QString &unit,
-    const ReportSettings &settings, QString *error)
+bool writeCalculationReport(
+    const SchemeInputs &inputs, const Calculation &calculation, const ReportSettings &settings, QString *error)
 {
+    const MomentDiagrams &diagrams = *calculation.diagrams;
+    const QString &unit = calculation.unit;
     QImage pictures[3];
     const DiagramPlane planes[] = { DiagramPlane::XOZ, DiagramPlane::YOZ, DiagramPlane::Sum };
     for (int i = 0; i < 3; ++i)
@@ -539,7 +412,7 @@ bool writeCalculationReport(Database &db, const MomentDiagrams &diagrams, const 
     QString problem;
     if (!saveDiagramPictures(reportPictureFolder(settings.reportFile), pictures[0], pictures[1], pictures[2], &problem))
         problems << problem;
-    if (!saveReportFile(settings.reportFile, reportPage(db, settings), &problem))
+    if (!saveReportFile(settings.reportFile, reportPage(inputs, calculation, settings), &problem))
         problems << problem;
     if (error)
         *error = problems.join(QLatin1Char('\n'));

@@ -5,7 +5,7 @@
 // reactions, both bearings with their results, and the three moment diagrams
 // as Windows bitmaps in a folder beside the page.
 
-#include "analysis/moment_diagram.h"
+#include "analysis/calculation.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -15,8 +15,6 @@
 #include <QStringList>
 
 namespace tarnvel {
-
-class Database;
 
 // The product site that the page links to.
 inline constexpr const char *kProductWebAddress = "https://tarnvel.example";
@@ -37,10 +35,9 @@ struct ReportSettings
 };
 
 // The text of the page as it goes into the file, CR LF line ends, ending with
-// "</html>" and CR LF. It shows what the store holds: the caller brings the
-// results up to date first (the walk-through) and saves the pictures. Texts
+// "</html>" and CR LF: the inputs and a complete calculation of them. Texts
 // from the store (captions, designations, choice texts) are HTML-escaped.
-QString reportPage(Database &db, const ReportSettings &settings);
+QString reportPage(const SchemeInputs &inputs, const Calculation &calculation, const ReportSettings &settings);
 
 // One table row of the page body, deliberately without its "</tr>": the page
 // closes the table with a single "</tr>" and browsers close the rows.
@@ -71,7 +68,7 @@ bool saveReportFile(const QString &path, const QString &page, QString *error = n
 // the diagram nodes show them and saved into the picture folder, then the
 // page. False, with the reasons one per line, when a picture or the page
 // could not be written.
-bool writeCalculationReport(Database &db, const MomentDiagrams &diagrams, const QString &unit,
-    const ReportSettings &settings, QString *error = nullptr);
+bool writeCalculationReport(
+    const SchemeInputs &inputs, const Calculation &calculation, const ReportSettings &settings, QString *error = nullptr);
 
 } // namespace tarnvel

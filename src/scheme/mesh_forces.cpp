@@ -368,24 +368,21 @@ void StoreMeshForces(Database &db, int pointId, const MeshForces &forces)
     transaction.commit();
 }
 
-MeshInputReader::MeshInputReader(Database &db, std::optional<int> onlyPoint)
+MeshInputReader::MeshInputReader(Database &db)
 {
     // Torques are kept in both units; the force unit decides which rows count.
     m_unit = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 4"));
     m_rotation = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 38"));
     const QString torqueKind = !m_unit || *m_unit == 1 ? QStringLiteral("4") : QStringLiteral("3");
-    const QString point = onlyPoint ? QStringLiteral("PointID = %1 AND ").arg(*onlyPoint) : QString();
 
-    Recordset modes = db.openRecordset(QStringLiteral("SELECT PointID, Power, Coeff, Speed FROM Powers WHERE ") + point
-        + QStringLiteral("PowerID = ") + torqueKind + QStringLiteral(" ORDER BY PointID, RezNumber, rowid"));
+    Recordset modes = db.openRecordset(QStringLiteral("SELECT PointID, Power, Coeff, Speed FROM Powers WHERE PowerID = ") + torqueKind + QStringLiteral(" ORDER BY PointID, RezNumber, rowid"));
     for (; !modes.isAfterLast(); modes.next()) {
         m_modes[modes.value(0).toInt()].append(
             ModeRow { modes.value(1).toDouble(), ModeSpeed { modes.value(3).toDouble(), modes.value(2).toDouble() } });
     }
 
-    Recordset values = db.openRecordset(QStringLiteral("SELECT PointID, ParameterID, ParValue FROM PointParameters ")
-        + (onlyPoint ? QStringLiteral("WHERE PointID = %1 ").arg(*onlyPoint) : QString())
-        + QStringLiteral("ORDER BY PointID, ParameterID, rowid"));
+    Recordset values
+        = db.openRecordset(QStringLiteral("SELECT PointID, ParameterID, ParValue FROM PointParameters ORDER BY PointID, ParameterID, rowid"));
     for (; !values.isAfterLast(); values.next()) {
         const QVariant value = values.value(2);
         m_values[values.value(0).toInt()].insert(values.value(1).toInt(), value.isNull() ? 0.0 : storedNumber(value.toDouble()));
@@ -482,11 +479,6 @@ MeshPointInputs MeshInputReader::read(int pointId, int groupId) const
         c.weights = weights;
     }
     return in;
-}
-
-MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId)
-{
-    return MeshInputReader(db, pointId).read(pointId, groupId);
 }
 
 MeshOutcome ComputeMeshForces(const MeshPointInputs &inputs)

@@ -141,7 +141,7 @@ struct MeshPointInputs
     int parameterId = 0; // as in MeshOutcome
     int groupId = 0; // 3 cylindrical, 4 conical
     int powerId = 4; // torque rows used: 4 N·m, 3 kgf·m
-    // Σ Speed·Coeff, the equivalent speed (dblEqSpeed); meaningful once the
+    // Σ Speed·Coeff, the equivalent speed ; meaningful once the
     // modes were read.
     double eqSpeed = 0;
     CylindricalMeshInput cylindrical; // filled for group 3
@@ -149,15 +149,12 @@ struct MeshPointInputs
     bool operator==(const MeshPointInputs &) const = default;
 };
 
-MeshPointInputs ReadMeshInputs(Database &db, int pointId, int groupId);
-
-// What ReadMeshInputs reads, each table read once: for one point, or for
-// every point when the whole shaft is computed (a few statements instead of a
-// few per point).
+// What the mesh computation reads of the points, each table read once for
+// all of them (a few statements instead of a few per point).
 class MeshInputReader
 {
 public:
-    explicit MeshInputReader(Database &db, std::optional<int> onlyPoint = std::nullopt);
+    explicit MeshInputReader(Database &db);
     MeshPointInputs read(int pointId, int groupId) const;
 
 private:

@@ -623,9 +623,12 @@ bool Database::hasTable(const QString &table)
     return !rs.isBeforeFirst();
 }
 
-qint64 Database::changeCount() const
+Database::Version Database::version()
 {
-    return m_db ? sqlite3_total_changes64(m_db) : -1;
+    if (!m_db)
+        return {};
+    const Recordset rs = query(QStringLiteral("PRAGMA data_version"));
+    return Version { m_identity, sqlite3_total_changes64(m_db) - m_rolledBack, rs.isBeforeFirst() ? 0 : rs.value(0).toLongLong() };
 }
 
 qint64 Database::lastInsertId() const
@@ -727,6 +730,8 @@ void Database::snapshot(const QString &sourcePath, const QString &destinationPat
 Database::Transaction::Transaction(Database &db)
     : m_db(db)
     , m_name(QStringLiteral("tarnvel_%1").arg(++db.m_savepointDepth))
+    , m_startChanges(db.m_db ? sqlite3_total_changes64(db.m_db) : 0)
+    , m_startRolledBack(db.m_rolledBack)
 {
     try {
         m_db.run(QStringLiteral("SAVEPOINT ") + m_name);
@@ -752,6 +757,10 @@ Database::Transaction::~Transaction()
     --m_db.m_savepointDepth;
     if (!m_db.isOpen())
         return;
+    // What this transaction changed is undone: it no longer counts, except
+    // for what a transaction inside it already took back.
+    const qint64 changed = sqlite3_total_changes64(m_db.m_db) - m_startChanges;
+    m_db.m_rolledBack += changed - (m_db.m_rolledBack - m_startRolledBack);
     try {
         m_db.run(QStringLiteral("ROLLBACK TO ") + m_name);
         m_db.run(QStringLiteral("RELEASE ") + m_name);

@@ -109,10 +109,18 @@ public:
     Recordset openTable(const QString &table);
     bool hasTable(const QString &table);
     qint64 lastInsertId() const;
-    // Rows changed through this connection since it was opened: equal counts
-    // of one connection (the same identity) mean nothing was written between.
-    qint64 changeCount() const;
-    quint64 identity() const { return m_identity; }
+    // What the store holds, as a value to compare: equal versions mean no
+    // write of this connection that stood, and no commit of any other
+    // connection, came between. A write rolled back leaves the version where
+    // it was before the write.
+    struct Version
+    {
+        quint64 connection = 0;
+        qint64 ownChanges = 0; // rows changed through this connection and not rolled back
+        qint64 dataVersion = 0; // the engine's count of other connections' commits
+        bool operator==(const Version &) const = default;
+    };
+    Version version();
 
     // Nestable transaction: everything done while the guard lives is undone if
     // it is destroyed before commit(), also when an exception leaves the scope.
@@ -129,6 +137,8 @@ public:
         Database &m_db;
         QString m_name;
         bool m_done = false;
+        qint64 m_startChanges = 0; // the engine's change count when it began
+        qint64 m_startRolledBack = 0;
     };
 
 private:
@@ -155,6 +165,7 @@ private:
     QString m_path;
     quint64 m_identity = 0;
     int m_savepointDepth = 0;
+    qint64 m_rolledBack = 0; // rows changed in transactions that were rolled back
     // The walk-through asks the same questions over and over: read-only
     // statements are kept prepared, all dropped when they grow too many.
     QHash<QString, ::sqlite3_stmt *> m_statements;

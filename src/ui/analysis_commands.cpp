@@ -31,14 +31,22 @@ void inform(QWidget *parent, const QString &text)
     showMessage(text, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
 }
 
-// A number as the result table shows it: the user's decimal separator; an
-// empty value (a result that could not be computed) shows nothing.
-QString shownNumber(const QVariant &value, bool rounded)
+// A result row's value as the tables show it: the user's decimal separator;
+// an empty value (a result that could not be computed) shows nothing.
+QString shownValue(const ResultRow &row)
 {
-    if (value.isNull())
-        return QString();
-    const double number = rounded ? roundHalfEven(value.toDouble(), 3) : value.toDouble();
-    return SqlNum(number).replace(QLatin1Char('.'), QLocale().decimalPoint());
+    if (row.numbers.isEmpty())
+        return row.text;
+    QStringList texts;
+    for (const std::optional<double> &value : row.numbers) {
+        if (!value) {
+            texts << QString();
+            continue;
+        }
+        const double number = row.rounded ? roundHalfEven(*value, 3) : *value;
+        texts << SqlNum(number).replace(QLatin1Char('.'), QLocale().decimalPoint());
+    }
+    return texts.join(QStringLiteral(" x "));
 }
 
 } // namespace
@@ -95,27 +103,27 @@ void frmMain::askFor(const MissingInput &missing)
 // Runs the calculation until it completes, asking for each missing input as
 // it comes; stops when the user leaves one unanswered (an editor stays open,
 // a dialog was not confirmed) or is asked the same thing twice.
-std::optional<Calculation> frmMain::settle(const CalculationRequest &request, bool *asked)
+bool frmMain::settle(const CalculationRequest &request, bool *asked)
 {
     std::optional<MissingInput> last;
     for (;;) {
-        CalculationOutcome outcome = m_state.calculate(request);
-        if (!outcome.missing) {
+        const Calculation &calculation = m_state.calculate(request);
+        if (!calculation.missing) {
             m_state.blnIncomplete = false;
-            return std::move(outcome.results);
+            return true;
         }
-        const MissingInput &missing = *outcome.missing;
+        const MissingInput missing = *calculation.missing;
         if (last && last->kind == missing.kind && last->pointId == missing.pointId
             && last->parameterId == missing.parameterId) {
             m_state.blnIncomplete = true;
-            return std::nullopt;
+            return false;
         }
         last = missing;
         if (asked)
             *asked = true;
         askFor(missing);
         if (isEditorOpen() || m_state.blnIncomplete)
-            return std::nullopt;
+            return false;
     }
 }
 
@@ -138,8 +146,7 @@ void frmMain::epur_Click(int plane)
     const QString nodeKey = node ? node->data(0, KeyRole).toString() : QString();
     CalculationRequest request;
     request.diagrams = true;
-    const std::optional<Calculation> results = settle(request);
-    if (!results || !results->diagrams) {
+    if (!settle(request) || !m_state.calculate(request).diagrams) {
         if (!TextInput->isHidden() || m_state.blnIncomplete)
             LV_Click();
         return;
@@ -152,8 +159,11 @@ void frmMain::epur_Click(int plane)
     }
     unsetCursor();
 
+    const Calculation &results = m_state.calculate(request);
+    if (!results.diagrams)
+        return;
     const auto which = static_cast<DiagramPlane>(plane);
-    DrawEpur(results->diagrams->plane(which), epurCaption(which, results->unit), ctPicture->bitmap());
+    DrawEpur(results.diagrams->plane(which), epurCaption(which, results.unit), ctPicture->bitmap());
     ctPicture->move(LV->pos());
     ctPicture->show();
     ctPicture->raise();
@@ -175,13 +185,12 @@ bool frmMain::BaseRefresh()
     } finish{this, m_walking};
     m_walking = true;
 
-    const std::optional<Calculation> results = settle({});
-    if (!results)
+    if (!settle({}))
         return false;
     // A support without a bearing is offered the choice; the walk goes on
     // whether or not the user makes it.
     for (int side = 0; side < 2; ++side) {
-        const SupportResult &support = results->supports.at(static_cast<std::size_t>(side));
+        const SupportResult support = m_state.calculate().supports.at(static_cast<std::size_t>(side));
         if (support.chosen) {
             const QString problem = bearingLifeProblem(support.result.factors, support.settings.alpha);
             if (!problem.isEmpty())
@@ -202,19 +211,20 @@ void frmMain::chooseBearing(int side, qint64 bearingId)
     frmBearings dialog(m_state, side, bearingId, this);
     dialog.setWindowTitle(dialog.windowTitle() + (side == 0 ? QStringLiteral(" левой опоры") : QStringLiteral(" правой опоры")));
     runModal(dialog);
+    if (const std::optional<BearingChoice> choice = dialog.choice())
+        applyBearingChoice(m_state, *choice, this);
 }
 
 void frmMain::cmdBear(int side)
 {
     m_state.blnBearingDone = false;
-    Database &db = m_state.database();
     LV->setCursor(Qt::WaitCursor);
-    if (storedBearingSettings(db, side)) {
+    const Calculation &calculation = m_state.calculate();
+    if (m_state.inputs().supports.at(static_cast<std::size_t>(side)).settings) {
         // A bearing chosen before is computed from the current inputs, as the
         // dialog would on OK, without building it.
-        const CalculationOutcome outcome = m_state.calculate();
-        const SupportResult &support = outcome.results.supports.at(static_cast<std::size_t>(side));
-        if (outcome.missing) {
+        const SupportResult &support = calculation.supports.at(static_cast<std::size_t>(side));
+        if (!calculation.reactionsComputed) {
             inform(this, QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."));
         } else {
             const QString problem = bearingLifeProblem(support.result.factors, support.settings.alpha);
@@ -242,64 +252,23 @@ void frmMain::cmdBNum(int side)
 
 void frmMain::showBearingResult(int side)
 {
-    Database &db = m_state.database();
+    const Calculation &calculation = m_state.calculate();
     clearList();
     addRow(QStringLiteral("Back"), QStringLiteral("(Назад)"), 5);
-    Recordset rs = db.openRecordset(
-        QStringLiteral("SELECT Bearings.BearingID, Bearings.Number, Bearings.de, Bearings.di, Bearings.b, Bearings.C, "
-                       "Bearings.Alfa, Bearings.Tkah, Bearings.C0, BearingsTip.Tip, BearRep.Kb, BearRep.Kt, BearRep.Pr, "
-                       "BearRep.Lh, BearRep.Kv, BearRep.e, BearRep.X, BearRep.Y, BearRep.Radial, BearRep.Osev FROM "
-                       "Bearings, BearingsTip, BearRep WHERE BearRep.Side = %1 AND Bearings.BearingID = "
-                       "BearRep.BearingID AND BearingsTip.TipID = Bearings.TipID")
-            .arg(side));
-    if (rs.isBeforeFirst())
-        return;
-
-    Recordset unitRow = db.openRecordset(QStringLiteral(
-        "SELECT DefaultParameters.DefaultText FROM DefaultParameters, CommonParameters WHERE DefaultParameters.ParameterID = 4 "
-        "AND CommonParameters.ParameterID = 4 AND DefaultParameters.DefaultValue = CommonParameters.ParamValue"));
-    const QString unit = unitRow.isBeforeFirst() ? forceUnitCaption(db) : unitRow.field(QStringLiteral("DefaultText")).toString();
-    auto reaction = [&db](int id) {
-        Recordset r = db.openRecordset(QStringLiteral("SELECT ParamValue FROM Reakz WHERE ParameterID = %1").arg(id));
-        return r.isBeforeFirst() ? 0.0 : r.field(QStringLiteral("ParamValue")).toDouble();
-    };
-    // The speed the life was computed for.
-    const double eqSpeed = equivalentSpeed(shaftModes(db));
-    m_state.dblEqSpeed = eqSpeed;
-
-    auto field = [&rs](const char *name) { return rs.field(QLatin1String(name)); };
-    auto value = [this](const QString &key, const QString &text, const QString &shown) {
-        QTreeWidgetItem *row = addRow(key, text, 0);
-        setValueCell(row, shown, shown);
-    };
-    QTreeWidgetItem *bearing = addRow(side == 0 ? QStringLiteral("BNuml") : QStringLiteral("BNumr"), QStringLiteral("Подшипник"), 4,
-                                      QString::number(field("BearingID").toLongLong()) + QStringLiteral("_BID"));
-    setValueCell(bearing, field("Number").toString(), field("Number").toString());
-    value(QStringLiteral("BTip"), QStringLiteral("Тип"), field("Tip").toString());
-    value(QStringLiteral("BSize"), QStringLiteral("Размер D x d x b, мм"),
-          shownNumber(field("de"), false) + QStringLiteral(" x ") + shownNumber(field("di"), false) + QStringLiteral(" x ")
-              + shownNumber(field("b"), false));
-    value(QStringLiteral("BC"), QStringLiteral("Динамическая грузоподъёмность, Н"), shownNumber(field("C"), false));
-    value(QStringLiteral("BC0"), QStringLiteral("Статическая грузоподъёмность, Н"), shownNumber(field("C0"), false));
-    value(QStringLiteral("BAlfa"), QStringLiteral("Угол контакта номинальный, град."), shownNumber(field("Alfa"), false));
-    addRow(QString(), QStringLiteral("Коэффициенты:"), 0);
-    value(QStringLiteral("BKb"), QStringLiteral("            Безопасности  Кб"), shownNumber(field("Kb"), false));
-    value(QStringLiteral("BKk"), QStringLiteral("            Качества      Ккач"), shownNumber(field("Tkah"), false));
-    value(QStringLiteral("BKt"), QStringLiteral("            Температурный Kt"), shownNumber(field("Kt"), false));
-    value(QStringLiteral("BV"), QStringLiteral("            Вращения      V"), shownNumber(field("Kv"), false));
-    value(QStringLiteral("Be"), QStringLiteral("                          e"), shownNumber(field("e"), true));
-    value(QStringLiteral("BX"), QStringLiteral("                          X"), shownNumber(field("X"), true));
-    value(QStringLiteral("BY"), QStringLiteral("                          Y"), shownNumber(field("Y"), true));
-    addRow(QString(), QStringLiteral("Силы эквивалентные, ") + unit + QStringLiteral(" :"), 0);
-    value(QStringLiteral("BFr"), QStringLiteral("            Радиальная Fr"),
-          shownNumber(reaction(side == 0 ? 41 : 44) * field("Radial").toDouble(), true));
-    value(QStringLiteral("BFa"), QStringLiteral("            Осевая     F\u0430"),
-          shownNumber(std::fabs(reaction(45)) * field("Osev").toDouble(), true));
-    value(QStringLiteral("BPr"), QStringLiteral("            Расчётная  Pr"), shownNumber(field("Pr"), true));
-    value(QStringLiteral("Bn"), QStringLiteral("Частота вращения (эквивалентная), об./мин."), shownNumber(eqSpeed, false));
-    value(QStringLiteral("BLh"), QStringLiteral("Долговечность, час."), shownNumber(field("Lh"), true));
-    for (const StaticSafetyRow &r : staticSafetyRows(db, side, unit))
-        value(r.key, r.caption, shownNumber(r.value ? QVariant(*r.value) : QVariant(), true));
+    const auto s = static_cast<std::size_t>(side);
+    const std::optional<BearingSettings> &settings = m_state.inputs().supports.at(s).settings;
+    for (const ResultRow &r : calculation.supports.at(s).rows) {
+        if (r.key == QLatin1String("BNum")) {
+            QTreeWidgetItem *bearing = addRow(side == 0 ? QStringLiteral("BNuml") : QStringLiteral("BNumr"), r.caption, 4,
+                QString::number(settings ? settings->bearingId : 0) + QStringLiteral("_BID"));
+            setValueCell(bearing, r.text, r.text);
+        } else if (r.key.isEmpty()) {
+            addRow(QString(), r.caption, 0);
+        } else {
+            const QString shown = shownValue(r);
+            setValueCell(addRow(r.key, r.caption, 0), shown, shown);
+        }
+    }
 }
 
 } // namespace tarnvel

@@ -120,18 +120,19 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
             printError(note);
         // A support whose bearing this installation's catalogue lacks would
         // be reported without its life, as if none had been chosen.
+        const SchemeInputs inputs = readScheme(*db);
         for (int side = 0; side < 2; ++side) {
-            if (scenario->bearings[side].bearingId > 0 && !storedBearingSettings(*db, side))
+            if (scenario->bearings[side].bearingId > 0 && !inputs.supports.at(static_cast<std::size_t>(side)).settings)
                 return BatchIncomplete;
         }
         CalculationRequest request;
         request.diagrams = true;
-        const CalculationOutcome outcome = runCalculation(*db, request);
-        if (outcome.missing) {
-            printError(outcome.missing->message);
+        const Calculation results = calculate(inputs, request);
+        storeResults(*db, results);
+        if (results.missing) {
+            printError(results.missing->message);
             return BatchIncomplete;
         }
-        const Calculation &results = outcome.results;
         for (const SupportResult &support : results.supports) {
             const QString problem = support.chosen ? bearingLifeProblem(support.result.factors, support.settings.alpha) : QString();
             if (!problem.isEmpty())
@@ -140,7 +141,7 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
         ReportSettings settings;
         settings.reportFile = file;
         settings.locale = QLocale();
-        if (!writeCalculationReport(*db, *results.diagrams, results.unit, settings, &error)) {
+        if (!writeCalculationReport(inputs, results, settings, &error)) {
             printError(QStringLiteral("Отчёт не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(file), error));
             return BatchFileError;
         }

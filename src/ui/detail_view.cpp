@@ -285,21 +285,23 @@ void frmMain::showReactionView(const QString &key)
 {
     const bool left = key == QLatin1String("LBearing");
     // The reactions shown are those of the current inputs, or none.
-    m_state.calculate();
-    Recordset rs = m_state.database().openRecordset(
-        QStringLiteral("SELECT Parameters.Parameter, Reakz.ParamValue FROM `Parameters`, Reakz WHERE Parameters.GroupID = %1 "
-                       "AND Reakz.ParameterID = Parameters.ParameterID")
-            .arg(left ? 7 : 8));
+    const Calculation &calculation = m_state.calculate();
     DetalView(true);
     m_viewTag = key;
     clearList();
-    for (; !rs.isAfterLast(); rs.next()) {
-        const QString caption = rs.field(QStringLiteral("Parameter")).toString();
-        QTreeWidgetItem *row = addRow(caption, caption, 0);
-        const QString value = SqlNum(roundHalfEven(rs.field(QStringLiteral("ParamValue")).toDouble(), 3));
+    showResultRows(calculation.reactionRows.at(left ? 0 : 1));
+    addRow(left ? QStringLiteral("LBear") : QStringLiteral("RBear"), QStringLiteral("Подшипник..."), 4);
+}
+
+// Rows of a result, each keyed by its caption, the values rounded.
+void frmMain::showResultRows(const QVector<ResultRow> &rows)
+{
+    for (const ResultRow &r : rows) {
+        QTreeWidgetItem *row = addRow(r.key, r.caption, 0);
+        const QString value = r.numbers.isEmpty() || !r.numbers.first() ? QString()
+                                                                          : SqlNum(roundHalfEven(*r.numbers.first(), 3));
         setValueCell(row, value, value);
     }
-    addRow(left ? QStringLiteral("LBear") : QStringLiteral("RBear"), QStringLiteral("Подшипник..."), 4);
 }
 
 void frmMain::showAxialForceView()
@@ -314,15 +316,7 @@ void frmMain::showAxialForceView()
     DetalView(true);
     m_viewTag = QStringLiteral("Osevaya");
     clearList();
-    Recordset rs = m_state.database().openRecordset(QStringLiteral(
-        "SELECT Parameters.Parameter, Reakz.ParamValue FROM [Parameters], Reakz WHERE Parameters.GroupID = 9 AND "
-        "Reakz.ParameterID = Parameters.ParameterID"));
-    for (; !rs.isAfterLast(); rs.next()) {
-        const QString caption = rs.field(QStringLiteral("Parameter")).toString();
-        QTreeWidgetItem *row = addRow(caption, caption, 0);
-        const QString value = SqlNum(roundHalfEven(rs.field(QStringLiteral("ParamValue")).toDouble(), 3));
-        setValueCell(row, value, value);
-    }
+    showResultRows(m_state.calculate().reactionRows.at(2));
 }
 
 } // namespace tarnvel

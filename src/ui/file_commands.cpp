@@ -106,6 +106,8 @@ void frmMain::comFile_Click()
 void frmMain::saveScenario(const QString &target)
 {
     setCursor(Qt::WaitCursor);
+    // The free forces' equivalents travel with the scenario: brought up to date first.
+    m_state.calculate();
     const QByteArray bytes = encodeScenario(readScenarioFromStore(m_state.database()));
     QString error;
     const bool saved = saveScenarioFile(target, bytes, &error);
@@ -166,8 +168,7 @@ frmMain::ReportOutcome frmMain::writeReport(const QString &target, QString *writ
         return ReportOutcome::Incomplete;
     CalculationRequest request;
     request.diagrams = true;
-    const std::optional<Calculation> results = settle(request);
-    if (!results || !results->diagrams)
+    if (!settle(request) || !m_state.calculate(request).diagrams)
         return ReportOutcome::Incomplete;
     LV->show();
     TV->show();
@@ -180,7 +181,7 @@ frmMain::ReportOutcome frmMain::writeReport(const QString &target, QString *writ
     settings.reportFile = file;
     settings.locale = QLocale();
     QString error;
-    const bool written = writeCalculationReport(m_state.database(), *results->diagrams, results->unit, settings, &error);
+    const bool written = writeCalculationReport(m_state.inputs(), m_state.calculate(request), settings, &error);
     unsetCursor();
     if (!written) {
         showMessage(QStringLiteral("Отчёт не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(file), error),

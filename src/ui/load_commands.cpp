@@ -45,7 +45,7 @@ void frmMain::cmdAddFPower()
     dialog.setWindowTitle(TV->currentItem()->text(0) + QStringLiteral(" - Силы и режимы"));
     runModal(dialog);
     // The point's equivalent projections follow its forces and modes at once.
-    runCalculation(m_state.database());
+    m_state.calculate();
     LV->viewport()->update();
 }
 
@@ -56,32 +56,22 @@ void frmMain::cmdForse()
     if (node == nullptr)
         return;
     const qint64 pointId = static_cast<qint64>(leadingNumber(node->data(0, TagRole).toString()));
-    const PointForcesOutcome outcome = runPointForces(m_state.database(), pointId);
-    m_state.dblEqSpeed = outcome.eqSpeed;
-    if (outcome.missing) {
-        askFor(*outcome.missing);
+    const Calculation &calculation = m_state.calculate();
+    const PointResult *point = calculation.point(pointId);
+    if (point == nullptr || (point->group != 3 && point->group != 4))
+        return;
+    if (point->missing) {
+        askFor(MissingInput(*point->missing));
         return;
     }
-    if (outcome.point.group != 3 && outcome.point.group != 4)
-        return;
 
     // The forces of every mode, as stored.
     clearList();
     addRow(QStringLiteral("Back"), QStringLiteral("(Назад)"), 5);
-    const QVector<ModeForces> &modes = outcome.point.mesh.modes;
+    const QVector<ModeForces> modes = point->mesh.modes;
     for (int r = 1; r <= modes.size(); ++r) {
         addRow(QString(), QStringLiteral("Режим %1:").arg(r), 2);
-        const ModeForces &m = modes.at(r - 1);
-        const std::pair<QString, double> rows[] = {
-            {QStringLiteral("   Окружная   Ft(%1)").arg(r), m.Ft},
-            {QStringLiteral("   Радиальная Fr(%1)").arg(r), m.Fr},
-            {QStringLiteral("   Осевая     Fa(%1)").arg(r), m.Fa},
-        };
-        for (const auto &[caption, force] : rows) {
-            QTreeWidgetItem *row = addRow(QString(), caption, 0);
-            const QString value = SqlNum(roundHalfEven(SqlNum(force).toDouble(), 3));
-            setValueCell(row, value, value);
-        }
+        showResultRows(meshForceRows(modes.at(r - 1), r));
     }
     m_state.blnIncomplete = false;
 }

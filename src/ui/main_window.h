@@ -139,13 +139,14 @@ private:
     void showPointView(const QString &key);
     void showReactionView(const QString &key);
     void showAxialForceView();
+    void showResultRows(const QVector<ResultRow> &rows);
     void addPoint(int group);
     bool isFirstPointFlag() const;
     void cmdPower();
     void cmdAddFPower();
     void cmdForse();
     void askFor(const MissingInput &missing);
-    std::optional<Calculation> settle(const CalculationRequest &request, bool *asked = nullptr);
+    bool settle(const CalculationRequest &request, bool *asked = nullptr);
     void chooseBearing(int side, qint64 bearingId);
     void cmdBear(int side);
     void cmdBNum(int side);

@@ -23,7 +23,6 @@ struct ProgramState
     QString strViewKey;         // pending view key, consumed by the next LV_Click
     bool blnIncomplete = false; // the last input step or computation did not complete
     bool blnBearingDone = false;
-    double dblEqSpeed = 0;      // Σ Speed·Coeff over the modes
     ModeList modes;             // the working list of modes of the load dialogs
 
     Database &database()
@@ -33,31 +32,34 @@ struct ProgramState
         return *db;
     }
 
-    // The calculation of the current inputs. Every edit is a write to the
-    // store, so while the store's change count stands where the last run
-    // left it, that run's outcome is what a fresh one would give: a view
-    // shown right after another (the reactions, then a bearing's result)
-    // does not compute the shaft twice.
-    const CalculationOutcome &calculate(const CalculationRequest &request = {})
+    // The calculation of the current inputs, with the inputs it was made
+    // from. While the store stands at the version the last calculation left
+    // it (no write of ours that stood, no other program's commit), that
+    // calculation is what a fresh one would give: a view shown right after
+    // another (the reactions, then a bearing's result) does not compute the
+    // shaft twice.
+    const Calculation &calculate(const CalculationRequest &request = {})
     {
         Database &store = database();
-        if (!last || last->store != store.identity() || last->changes != store.changeCount()
-            || last->request.supportDistanceFirst != request.supportDistanceFirst
-            || last->request.diagrams != request.diagrams) {
+        if (!last || last->version != store.version() || !(last->request == request)) {
             last.reset();
-            CalculationOutcome outcome = runCalculation(store, request);
-            last = LastCalculation { store.identity(), store.changeCount(), request, std::move(outcome) };
+            SchemeInputs inputs = readScheme(store);
+            Calculation calculation = tarnvel::calculate(inputs, request);
+            storeResults(store, calculation);
+            last = LastCalculation { store.version(), request, std::move(inputs), std::move(calculation) };
         }
-        return last->outcome;
+        return last->calculation;
     }
+    // The inputs of the last calculation (call calculate() first).
+    const SchemeInputs &inputs() const { return last->inputs; }
 
 private:
     struct LastCalculation
     {
-        quint64 store = 0; // Database::identity()
-        qint64 changes = 0; // its changeCount() after the run
+        Database::Version version; // the store's after the calculation was stored
         CalculationRequest request;
-        CalculationOutcome outcome;
+        SchemeInputs inputs;
+        Calculation calculation;
     };
     std::optional<LastCalculation> last;
 };

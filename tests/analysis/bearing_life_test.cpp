@@ -1,6 +1,7 @@
 #include "analysis/bearing_life.h"
-#include "analysis/calculation.h"
 
+#include "analysis/bearing_selection.h"
+#include "analysis/calculation.h"
 #include "analysis/reactions.h"
 #include "scheme_store.h"
 
@@ -288,22 +289,28 @@ protected:
     void SetUp() override
     {
         test::SchemeStore::SetUp();
-        // Two points sharing two modes: n = 1000·0.7 + 500·0.3 = 850 rpm.
-        for (qint64 point : { addPoint(1, 3), addPoint(2, 2) }) {
-            addPowers(point, 1, 1000, 0.7, { { 4, 10 } });
-            addPowers(point, 2, 500, 0.3, { { 4, 10 } });
+        // L = 100: a force over the left support (3000, 4000, −2000 along the
+        // axis) and one over the right (1000 across), the same in both modes,
+        // make R1 = 5000, R2 = 1000, Ra = 2000. Two modes: n = 1000·0.7 +
+        // 500·0.3 = 850 rpm.
+        setCommon(2, 100);
+        const qint64 left = addFreeForce(1, 0, 0, 0, 0, 0, 0);
+        const qint64 right = addFreeForce(2, 0, 0, 100, 0, 0, 0);
+        for (const auto &[rez, speed, coeff] : { std::tuple { 1, 1000.0, 0.7 }, std::tuple { 2, 500.0, 0.3 } }) {
+            addPowers(left, rez, speed, coeff, { { 5, 3000 }, { 6, 4000 }, { 7, -2000 } }, 1);
+            addPowers(right, rez, speed, coeff, { { 5, 1000 }, { 6, 0 }, { 7, 0 } }, 1);
         }
-        writeReakz(*db, Reactions { -3000, -4000, 5000, 0, 0, 1000, -2000 });
+        db->execute(QStringLiteral("INSERT INTO Bearings (`Number`, C, C0, Alfa, TipID) VALUES ('208', 30000, 20000, 0, 2)"));
+        ball = db->lastInsertId();
+        db->execute(QStringLiteral("INSERT INTO Bearings (`Number`, C, C0, Alfa, TipID) VALUES ('x', 30000, 20000, 22, 3)"));
+        angular = db->lastInsertId();
     }
 
     BearingSettings settings(int side)
     {
         BearingSettings s;
         s.side = side;
-        s.bearingId = 17;
-        s.typeCode = bearingType::radialBall;
-        s.C = 30000;
-        s.C0 = 20000;
+        s.bearingId = ball;
         s.ringIndex = rollRing::outer;
         s.Kb = 1.2f;
         s.Kt = 1.05f;
@@ -314,53 +321,69 @@ protected:
     {
         return value(QStringLiteral("SELECT * FROM BearRep WHERE Side = %1").arg(side), QString::fromLatin1(column));
     }
+
+    qint64 ball = 0;
+    qint64 angular = 0;
 };
 
-TEST_F(BearingStore, ReadsTheSupportAndWritesOneRowPerSide)
+TEST_F(BearingStore, TheCalculationTakesTheSupportAndStoresItsResult)
 {
-    // R1 = 5000 and Ra = −2000, whose sign only says which way it points;
-    // n = 1000·0.7 + 500·0.3 = 850 rpm.
-    const std::optional<BearingResult> first = calcAndStoreBearing(*db, settings(0));
-    ASSERT_TRUE(first.has_value());
-    EXPECT_EQ(first->loadCase.Fr, 5000);
-    EXPECT_EQ(first->loadCase.Fa, 2000);
-    EXPECT_DOUBLE_EQ(first->loadCase.n, 850);
+    // R1 = 5000 and Ra = −2000, whose sign only says which way it points.
+    writeBearingSettings(*db, settings(0));
+    const Calculation first = runCalculation(*db);
+    ASSERT_FALSE(first.missing.has_value());
+    const BearingResult &left = first.supports[0].result;
+    EXPECT_EQ(left.loadCase.Fr, 5000);
+    EXPECT_EQ(left.loadCase.Fa, 2000);
+    EXPECT_DOUBLE_EQ(left.loadCase.n, 850);
+    EXPECT_EQ(left.loadCase.C, 30000); // the catalogue's, read as the dialog shows it
     BearingSettings changed = settings(0);
     changed.Kt = 1;
-    const std::optional<BearingResult> second = calcAndStoreBearing(*db, changed);
-    setCommon(4, 2); // forces in kgf: the ratings in tens of newtons
-    const std::optional<BearingResult> right = calcAndStoreBearing(*db, settings(1));
-    EXPECT_EQ(right->loadCase.Fr, 1000);
-    EXPECT_EQ(right->loadCase.C, 3000);
+    writeBearingSettings(*db, changed);
+    const Calculation second = runCalculation(*db);
 
     EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM BearRep WHERE Side = 0")), 1);
-    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM BearRep")), 2);
     // The coefficients go in as the dialog shows them, not as their float images; X = 0.56 as Fa/(V·Fr) = 2000/6000 > e.
     EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT Kb, Kt, Kv, BearingID, RollRing, Radial, Osev, X FROM BearRep WHERE Side = 0")),
-        QStringList { QStringLiteral("1.2 1 1.2 17 %1 1 1 0.56").arg(rollRing::outer) });
-    EXPECT_NEAR(bearRep(0, "Pr").toDouble(), *second->factors.Pr, 1e-9 * *second->factors.Pr);
-    EXPECT_NEAR(bearRep(0, "Lh").toDouble(), *second->factors.Lh, 1e-9 * *second->factors.Lh);
-    EXPECT_NEAR(bearRep(0, "e").toDouble(), *second->factors.e, 1e-12);
-    EXPECT_NEAR(bearRep(0, "Y").toDouble(), *second->factors.Y, 1e-12);
+        QStringList { QStringLiteral("1.2 1 1.2 %1 %2 1 1 0.56").arg(ball).arg(rollRing::outer) });
+    const BearingFactors &f = second.supports[0].result.factors;
+    EXPECT_NEAR(bearRep(0, "Pr").toDouble(), *f.Pr, 1e-9 * *f.Pr);
+    EXPECT_NEAR(bearRep(0, "Lh").toDouble(), *f.Lh, 1e-9 * *f.Lh);
+    EXPECT_NEAR(bearRep(0, "e").toDouble(), *f.e, 1e-12);
+    EXPECT_NEAR(bearRep(0, "Y").toDouble(), *f.Y, 1e-12);
+
+    writeBearingSettings(*db, settings(1));
+    setCommon(4, 2); // forces in kgf: the ratings in tens of newtons
+    const Calculation kgf = runCalculation(*db);
+    EXPECT_EQ(kgf.supports[1].result.loadCase.Fr, 1000);
+    EXPECT_EQ(kgf.supports[1].result.loadCase.C, 3000);
+    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM BearRep")), 2);
+    // Storing the same calculation again writes nothing.
+    const Database::Version before = db->version();
+    storeResults(*db, kgf);
+    EXPECT_EQ(db->version(), before);
 }
 
 TEST_F(BearingStore, UncomputableLifeKeepsTheChoiceWithoutResults)
 {
     BearingSettings unlisted = settings(1);
-    unlisted.typeCode = bearingType::angularBall;
-    unlisted.alpha = 22;
-    const std::optional<BearingResult> r = calcAndStoreBearing(*db, unlisted);
-    ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(r->factors.status, BearingLifeStatus::UnlistedAngle);
+    unlisted.bearingId = angular;
+    writeBearingSettings(*db, unlisted);
+    const Calculation calculation = runCalculation(*db);
+    EXPECT_EQ(calculation.supports[1].result.factors.status, BearingLifeStatus::UnlistedAngle);
     EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT BearingID, Kb, Pr, Lh, e, X, Y FROM BearRep WHERE Side = 1")),
-        QStringList { "17 1.2 - - - - -" });
+        QStringList { QStringLiteral("%1 1.2 - - - - -").arg(angular) });
 }
 
-TEST_F(BearingStore, MissingReactionsWriteNothing)
+TEST_F(BearingStore, MissingReactionsLeaveTheSettingsWithoutResults)
 {
-    db->execute(QStringLiteral("DELETE FROM Reakz WHERE ParameterID = 41")); // the left support's radial reaction
-    EXPECT_FALSE(calcAndStoreBearing(*db, settings(0)).has_value());
-    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM BearRep")), 0);
+    writeBearingSettings(*db, settings(0));
+    runCalculation(*db);
+    EXPECT_FALSE(bearRep(0, "Lh").isNull());
+    db->execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = 2"));
+    EXPECT_TRUE(runCalculation(*db).missing.has_value());
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT BearingID, Kb, Pr, Lh FROM BearRep")),
+        QStringList { QStringLiteral("%1 1.2 - -").arg(ball) });
 }
 
 } // namespace

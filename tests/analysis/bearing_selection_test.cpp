@@ -1,4 +1,5 @@
 #include "analysis/bearing_selection.h"
+#include "analysis/calculation.h"
 
 #include "scheme_store.h"
 
@@ -50,17 +51,16 @@ TEST_F(StaticLoadStore, LargestReactionsOverTheModes)
     const qint64 force = addFreeForce(1, 0, 0, 25, 9, 9, 9);
     addPowers(force, 1, 1000, 0.5, { { 5, 1000 }, { 6, 0 }, { 7, 2000 } }, 1);
     addPowers(force, 2, 1000, 0.5, { { 5, -2000 }, { 6, 0 }, { 7, -100 } }, 1);
-    // Gear mesh over the right support: Fy = 400 in mode 1 only.
-    const qint64 gear = addPoint(2, 3);
-    addEquivalentForces(gear, 0, 50, 100, 0, 300, 0);
-    db->execute(QStringLiteral("INSERT INTO PointForses VALUES (%1, 9, 400, 1)").arg(gear));
+    // A force over the right support: Fy = 400 in mode 1 only.
+    const qint64 right = addFreeForce(2, 0, 0, 100, 9, 9, 9);
+    addPowers(right, 1, 1000, 0.5, { { 5, 0 }, { 6, 400 }, { 7, 0 } }, 1);
 
     // By hand. Mode 1: R1 = 0.75·1000 = 750, R2 = √(250² + 400²), Ra = 2000.
     // Mode 2: R1 = 0.75·2000 = 1500, R2 = 500, Ra = 100.
-    EXPECT_EQ(readStaticLoads(*db), (StaticLoads { 1500, 500, 2000 }));
-
-    db->execute(QStringLiteral("DELETE FROM PointForses WHERE RezNumber = -1"));
-    EXPECT_FALSE(readStaticLoads(*db).has_value()); // the gear's forces are not computed
+    const Calculation calculation = calculate(readScheme(*db));
+    ASSERT_EQ(calculation.modeReactions.size(), 2);
+    EXPECT_DOUBLE_EQ(calculation.modeReactions[0].R2, std::hypot(250.0, 400.0));
+    EXPECT_EQ(calculation.staticLoads, (StaticLoads { 1500, 500, 2000 }));
 }
 
 // One support of a worked shaft: equivalent radial reaction 3000, no axial

@@ -1,3 +1,4 @@
+#include "analysis/calculation.h"
 #include "analysis/moment_diagram.h"
 
 #include "scheme_store.h"
@@ -62,7 +63,6 @@ TEST(BuildEpur, PointListHoldsMarksSupportsAndLoadsInOrder)
     for (const DiagramEntry &e : d.entries)
         positions << e.position;
     EXPECT_EQ(positions, (QVector<double> { 0, 20, 50, 90, 120, 150 })); // start, P, loads at z + P, P + L, U
-    EXPECT_EQ(d.xoz.step, (QVector<double> { 0, 20, 30, 40, 30, 30 }));
 }
 
 TEST(BuildEpur, OffAxisAxialForceJumps)
@@ -156,52 +156,53 @@ TEST(BuildEpur, ResultantIsStraightBetweenPoints)
 class DiagramStore : public test::SchemeStore
 {
 protected:
-    // Centre load of 1000 N on a 100.5 mm span, reactions computed.
+    // Centre load of 1000 N on a 100.5 mm span.
     void addCentreLoad(double L = 100.5)
     {
         setCommon(2, L);
         addFreeForce(1, 0, 0, L / 2, 1000, 0, 0);
-        ASSERT_EQ(computeReactions(*db).status, ReactionStatus::Computed);
+    }
+    Calculation diagrams()
+    {
+        CalculationRequest request;
+        request.diagrams = true;
+        return runCalculation(*db, request);
     }
     // The stored axis length, parameter 53.
     QStringList axis() { return test::rows(*db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 53")); }
 };
 
-TEST_F(DiagramStore, MissingInputsAreNamed)
+TEST_F(DiagramStore, NoDiagramsWithoutReactions)
 {
-    EXPECT_EQ(prepareEpur(*db).status, DiagramStatus::NoPoints);
-    const qint64 gear = addPoint(1, 3);
-    const DiagramRequest notComputed = prepareEpur(*db);
-    EXPECT_EQ(notComputed.status, DiagramStatus::ForcesNotComputed);
-    EXPECT_EQ(notComputed.pointNumber, 1);
-    addEquivalentForces(gear, 0, 0, 50, 100, 0, 0);
-    EXPECT_EQ(prepareEpur(*db).status, DiagramStatus::ReactionsMissing);
-    writeReakz(*db, *CalcReakz({ { 0, 0, 50, 100, 0, 0 } }, 100));
-    EXPECT_EQ(prepareEpur(*db).status, DiagramStatus::SupportDistanceMissing);
+    addFreeForce(1, 0, 0, 50, 100, 0, 0);
+    const Calculation calculation = diagrams(); // no support distance
+    EXPECT_FALSE(calculation.diagrams.has_value());
     EXPECT_TRUE(axis().isEmpty());
 }
 
 TEST_F(DiagramStore, AxisLengthIsTheRoundedSpanStoredOnce)
 {
     addCentreLoad(100.5); // rounds half to even: 100
-    const DiagramRequest first = prepareEpur(*db);
-    ASSERT_EQ(first.status, DiagramStatus::Ready);
-    EXPECT_EQ(first.diagrams.U, 100);
+    const Calculation first = diagrams();
+    ASSERT_TRUE(first.diagrams.has_value());
+    EXPECT_EQ(first.diagrams->U, 100);
     setCommon(2, 101.5); // a stored length is kept
-    EXPECT_EQ(prepareEpur(*db).diagrams.U, 100);
+    EXPECT_EQ(diagrams().diagrams->U, 100);
     EXPECT_EQ(axis(), QStringList { "100" });
 
     setCommon(53, 0); // a zero one is replaced: 101.5 rounds to 102
-    EXPECT_EQ(prepareEpur(*db).diagrams.U, 102);
+    EXPECT_EQ(diagrams().diagrams->U, 102);
     EXPECT_EQ(axis(), QStringList { "102" });
 
     for (const char *bad : { "-5", "32768" }) { // an unusable one is refused and kept
         setCommon(53, QString::fromLatin1(bad).toDouble());
-        EXPECT_EQ(prepareEpur(*db).status, DiagramStatus::AxisLengthInvalid) << bad;
+        const Calculation refused = diagrams();
+        ASSERT_TRUE(refused.missing.has_value()) << bad;
+        EXPECT_EQ(refused.missing->kind, MissingKind::AxisLength) << bad;
         EXPECT_EQ(axis(), QStringList { QString::fromLatin1(bad) });
     }
     setCommon(53, 32767); // the longest axis
-    EXPECT_EQ(prepareEpur(*db).diagrams.U, 32767);
+    EXPECT_EQ(diagrams().diagrams->U, 32767);
 }
 
 TEST_F(DiagramStore, ShiftAndUnitComeFromTheGeneralParameters)
@@ -209,14 +210,14 @@ TEST_F(DiagramStore, ShiftAndUnitComeFromTheGeneralParameters)
     addCentreLoad(100);
     setCommon(53, 160);
     setCommon(54, 30);
-    const DiagramRequest r = prepareEpur(*db);
-    ASSERT_EQ(r.status, DiagramStatus::Ready);
-    EXPECT_NEAR(r.diagrams.xoz.curve[80], -25000, 1e-9); // F·L/4 at 30 + 50 mm
-    EXPECT_EQ(r.diagrams.xoz.curve[10], 0);
+    const Calculation r = diagrams();
+    ASSERT_TRUE(r.diagrams.has_value());
+    EXPECT_NEAR(r.diagrams->xoz.curve[80], -25000, 1e-9); // F·L/4 at 30 + 50 mm
+    EXPECT_EQ(r.diagrams->xoz.curve[10], 0);
     EXPECT_EQ(r.unit, QStringLiteral("Н")); // no force unit stored: newtons
 
     setCommon(4, 2);
-    EXPECT_EQ(prepareEpur(*db).unit, QStringLiteral("кГс"));
+    EXPECT_EQ(diagrams().unit, QStringLiteral("кГс"));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "analysis/calculation.h"
 #include "analysis/reactions.h"
 
 #include "scheme_store.h"
@@ -96,25 +97,10 @@ TEST(CalcReakz, BalancesRandomSchemesWithOverhangs)
 
 using ReactionStore = test::SchemeStore;
 
-TEST_F(ReactionStore, GathersFreeAndGearPointsInPointNumberOrder)
-{
-    // Point 2 is created first, so the table's own order is not the points' order.
-    const qint64 gear = addPoint(2, 3);
-    addEquivalentForces(gear, 10, 20, 60, 300, -400, 50);
-    db->execute(QStringLiteral("INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) "
-                               "VALUES (%1, 8, 999, 1)")
-                    .arg(gear)); // a per-mode row must not leak into the equivalent forces
-    addFreeForce(1, 1, 2, 30, 100, 200, 300);
-
-    const ForceGathering g = GetForseMassive(*db);
-    ASSERT_EQ(g.status, ForceGatheringStatus::Gathered);
-    ASSERT_EQ(g.forces.size(), 2);
-    EXPECT_EQ(g.forces[0], (PointForce { 1, 2, 30, 100, 200, 300 }));
-    EXPECT_EQ(g.forces[1], (PointForce { 10, 20, 60, 300, -400, 50 }));
-}
-
 TEST_F(ReactionStore, MissingOrEmptyValuesCountAsZero)
 {
+    // A free force without modes acts with the projections it carries.
+    setCommon(2, 100);
     const qint64 id = addPoint(1, 2);
     db->execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID) VALUES (%1, 7)").arg(id));
     db->execute(
@@ -122,42 +108,16 @@ TEST_F(ReactionStore, MissingOrEmptyValuesCountAsZero)
     db->execute(
         QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) VALUES (%1, 9, 7.5)").arg(id));
 
-    const ForceGathering g = GetForseMassive(*db);
-    ASSERT_EQ(g.status, ForceGatheringStatus::Gathered);
-    EXPECT_EQ(g.forces, (ForceArrays { { 0, 0, 0, 0, 7.5, 0 } }));
+    EXPECT_EQ(calculate(readScheme(*db)).forces, (ForceArrays { { 0, 0, 0, 0, 7.5, 0 } }));
 }
 
-TEST_F(ReactionStore, GearPointWithoutForcesIsNamed)
-{
-    addFreeForce(1, 0, 0, 10, 1, 1, 1);
-    const qint64 gear = addPoint(2, 4);
-
-    const ForceGathering g = GetForseMassive(*db);
-    EXPECT_EQ(g.status, ForceGatheringStatus::ForcesNotComputed);
-    EXPECT_EQ(g.pointNumber, 2);
-    EXPECT_EQ(g.pointId, gear);
-    EXPECT_TRUE(g.forces.isEmpty());
-}
-
-TEST_F(ReactionStore, NoPointsEmptiesForcesAndReactions)
-{
-    db->execute(QStringLiteral(
-        "INSERT INTO PointForses (PointID, ParameterID, ParameterValue, RezNumber) VALUES (7, 46, 1, -1)"));
-    writeReakz(*db, Reactions { 1, 2, 3, 4, 5, 6, 7 });
-
-    EXPECT_EQ(GetForseMassive(*db).status, ForceGatheringStatus::NoPoints);
-    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM PointForses")), 0);
-    EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM Reakz")), 0);
-}
-
-TEST_F(ReactionStore, ComputeWritesSevenRowsAndReplacesThem)
+TEST_F(ReactionStore, CalculationWritesSevenRowsAndReplacesThem)
 {
     setCommon(2, 100);
     addFreeForce(1, 0, 50, 25, 1000, 0, 200); // the off-axis axial force case above
 
     for (int run = 0; run < 2; ++run) {
-        const ReactionOutcome outcome = computeReactions(*db);
-        ASSERT_EQ(outcome.status, ReactionStatus::Computed);
+        ASSERT_FALSE(runCalculation(*db).missing.has_value());
         EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM Reakz")), 7);
     }
     const std::pair<int, double> expected[] = { { 39, -750 }, { 40, -100 }, { 41, 756.6372975210778 }, { 42, -250 },
@@ -166,20 +126,18 @@ TEST_F(ReactionStore, ComputeWritesSevenRowsAndReplacesThem)
         EXPECT_NEAR(test::rows(*db, QStringLiteral("SELECT ParamValue FROM Reakz WHERE ParameterID = %1").arg(id)).value(0).toDouble(), reaction, 1e-9) << id;
 }
 
-TEST_F(ReactionStore, MissingInputsWriteNothing)
+TEST_F(ReactionStore, ReactionsThatCannotBeComputedAreRemoved)
 {
     writeReakz(*db, Reactions { 1, 2, 3, 4, 5, 6, 7 });
-    addPoint(1, 3); // gear point, forces not computed
+    addFreeForce(1, 0, 0, 10, 1, 1, 1);
 
-    EXPECT_EQ(computeReactions(*db).status, ReactionStatus::SupportDistanceMissing); // no parameter 2
-    setCommon(2, 0);
-    EXPECT_EQ(computeReactions(*db).status, ReactionStatus::SupportDistanceMissing);
-    setCommon(2, 100);
-    const ReactionOutcome outcome = computeReactions(*db);
-    EXPECT_EQ(outcome.status, ReactionStatus::ForcesNotComputed);
-    EXPECT_EQ(outcome.pointNumber, 1);
-    // The previous reactions stay until they can be recomputed; a set short of a row is none.
-    EXPECT_EQ(readReakz(*db), (Reactions { 1, 2, 3, 4, 5, 6, 7 }));
+    const Calculation calculation = runCalculation(*db); // no parameter 2
+    ASSERT_TRUE(calculation.missing.has_value());
+    EXPECT_EQ(calculation.missing->kind, MissingKind::SupportDistance);
+    EXPECT_FALSE(calculation.reactionsComputed);
+    EXPECT_FALSE(readReakz(*db).has_value());
+    // A set short of a row is none.
+    writeReakz(*db, Reactions { 1, 2, 3, 4, 5, 6, 7 });
     db->execute(QStringLiteral("DELETE FROM Reakz WHERE ParameterID = 45"));
     EXPECT_FALSE(readReakz(*db).has_value());
 }

@@ -42,16 +42,17 @@ inline bool scenarioCalculates(Database &db, const QByteArray &bytes)
     }
     CalculationRequest request;
     request.diagrams = true;
-    const CalculationOutcome outcome = runCalculation(db, request);
-    if (outcome.results.diagrams) {
-        for (const PlaneDiagram *plane : {&outcome.results.diagrams->xoz, &outcome.results.diagrams->yoz,
-                                          &outcome.results.diagrams->sum})
+    const SchemeInputs inputs = readScheme(db);
+    const Calculation calculation = calculate(inputs, request);
+    storeResults(db, calculation);
+    if (calculation.diagrams) {
+        for (const PlaneDiagram *plane : {&calculation.diagrams->xoz, &calculation.diagrams->yoz, &calculation.diagrams->sum})
             (void)paintEpur(*plane, QStringLiteral("fuzz"));
     }
     ReportSettings settings;
     settings.reportFile = QStringLiteral("fuzz.htm");
     settings.locale = QLocale::c();
-    return !reportPage(db, settings).isEmpty();
+    return !reportPage(inputs, calculation, settings).isEmpty();
 }
 
 // Whatever the text, the statement form of it has no comma and is never

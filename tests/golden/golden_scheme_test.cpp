@@ -223,8 +223,10 @@ TEST_F(GoldenSchemeTest, DiagramsReachTheWorkedOutLargestMoments)
     for (const ShownMessage &m : messages.shown())
         EXPECT_TRUE(m.text.startsWith(QStringLiteral("Отчёт сохранён"))) << m.text.toStdString();
 
-    const DiagramRequest request = prepareEpur(*state.db);
-    ASSERT_EQ(request.status, DiagramStatus::Ready);
+    CalculationRequest request;
+    request.diagrams = true;
+    const Calculation calculation = calculate(readScheme(*state.db), request);
+    ASSERT_TRUE(calculation.diagrams.has_value());
     const std::map<QString, DiagramPlane> planes { { QStringLiteral("XOZ"), DiagramPlane::XOZ },
         { QStringLiteral("YOZ"), DiagramPlane::YOZ }, { QStringLiteral("SUM"), DiagramPlane::Sum } };
 
@@ -233,7 +235,7 @@ TEST_F(GoldenSchemeTest, DiagramsReachTheWorkedOutLargestMoments)
         if (e.kind != QLatin1Char('M'))
             continue;
         ASSERT_EQ(e.fields.size(), 2) << "expected.txt line " << e.line;
-        const PlaneDiagram &diagram = request.diagrams.plane(planes.at(e.fields.at(0)));
+        const PlaneDiagram &diagram = calculation.diagrams->plane(planes.at(e.fields.at(0)));
         double largest = 0;
         for (const QVector<double> *side : { &diagram.left, &diagram.right })
             for (const double m : *side)

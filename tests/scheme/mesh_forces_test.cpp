@@ -343,7 +343,7 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
     setCommon(4, 2);
     setCommon(38, 2);
     addPowers(cylinder, 1, 1000, 1, { { 3, 10 } });
-    MeshPointInputs in = ReadMeshInputs(*db, cylinder, 3);
+    MeshPointInputs in = MeshInputReader(*db).read(cylinder, 3);
     ASSERT_EQ(in.status, MeshStatus::Ok);
     EXPECT_EQ(in.powerId, 3);
     EXPECT_EQ(in.cylindrical,
@@ -369,19 +369,19 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
         { { 21, 4 }, { 22, 20 }, { 23, 40 }, { 24, 35 }, { 26, 90 }, { 27, 20 }, { 28, 2 }, { 30, 1 }, { 31, 1 },
             { 32, 180 }, { 34, 40 } });
     addPowers(cone, 1, 1000, 1, { { 4, 100 } });
-    in = ReadMeshInputs(*db, cone, 4);
+    in = MeshInputReader(*db).read(cone, 4);
     EXPECT_EQ(ComputeMeshForces(in).status, MeshStatus::Ok);
     ConicalMeshInput expected = kBevel;
     expected.spiralAngle = 35;
     expected.positionAngle = 180;
     EXPECT_EQ(in.conical, expected);
     db->execute(QStringLiteral("UPDATE PointParameters SET ParValue = 0 WHERE ParameterID = 24")); // a straight bevel
-    EXPECT_EQ(ComputeMeshForces(ReadMeshInputs(*db, cone, 4)).status, MeshStatus::Ok);
+    EXPECT_EQ(ComputeMeshForces(MeshInputReader(*db).read(cone, 4)).status, MeshStatus::Ok);
     // Without its module, teeth, shaft angle or face width a bevel gear is incomplete: the
     // first of them in that order is named.
     for (int id : { 27, 26, 23, 22, 21 }) {
         db->execute(QStringLiteral("UPDATE PointParameters SET ParValue = 0 WHERE ParameterID = %1").arg(id));
-        const MeshOutcome outcome = ComputeMeshForces(ReadMeshInputs(*db, cone, 4));
+        const MeshOutcome outcome = ComputeMeshForces(MeshInputReader(*db).read(cone, 4));
         EXPECT_TRUE(outcome.status == MeshStatus::ZeroParameter && outcome.parameterId == id) << id;
     }
 }
@@ -421,7 +421,7 @@ TEST_F(MeshStoreTest, StopsNameTheMissingInput)
             addPowers(pid, 1, c.speed, 1, { { 4, 100 } });
         if (!c.change.isEmpty())
             db->execute(QStringLiteral("UPDATE PointParameters ") + c.change);
-        const MeshOutcome outcome = ComputeMeshForces(ReadMeshInputs(*db, pid, c.group));
+        const MeshOutcome outcome = ComputeMeshForces(MeshInputReader(*db).read(pid, c.group));
         EXPECT_EQ(outcome.status, c.status) << c.what;
         EXPECT_EQ(outcome.parameterId, c.parameterId) << c.what;
     }

@@ -278,6 +278,8 @@ TEST_F(AnalysisCommandsTest, TheBearingListShowsLivesAndPicksByRequiredLife)
     // The required life is kept for the support once confirmed.
     required->setText(QStringLiteral("20000"));
     button(dialog, "cmdOK")->click();
+    ASSERT_TRUE(dialog.choice().has_value());
+    applyBearingChoice(state, *dialog.choice(), nullptr); // as the workbench does with it
     frmBearings again(state, 0, 0);
     EXPECT_EQ(again.findChild<QLineEdit *>(QStringLiteral("txtLh"))->text(), QStringLiteral("20000"));
 }

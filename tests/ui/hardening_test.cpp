@@ -179,6 +179,8 @@ TEST_F(HardeningTest, ImpossibleBearingCoefficientsAreExplainedNotStored)
     dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1e99"));
     dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("abc"));
     dialog.cmdOK_Click();
+    ASSERT_TRUE(dialog.choice().has_value());
+    applyBearingChoice(state, *dialog.choice(), nullptr); // as the workbench does with it
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("коэффициенты"))) << messages.shown().first().text.toStdString();
     EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Pr, Lh FROM BearRep WHERE Side = 0")), QStringList{"- -"}); // the choice is kept
@@ -188,6 +190,7 @@ TEST_F(HardeningTest, ImpossibleBearingCoefficientsAreExplainedNotStored)
     dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1,5"));
     dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("1"));
     dialog.cmdOK_Click();
+    applyBearingChoice(state, *dialog.choice(), nullptr);
     EXPECT_TRUE(messages.shown().isEmpty());
     EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Kb, Pr IS NOT NULL FROM BearRep WHERE Side = 0")), QStringList{"1.5 1"});
 }

@@ -214,7 +214,7 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
         connect(option, &QRadioButton::clicked, this, [this] { showLives(); });
 
     readLoads();
-    if (const std::optional<double> required = readRequiredLife(m_state.database(), m_side))
+    if (const std::optional<double> required = m_stored.requiredLife)
         txtLh->setText(SqlNum(*required));
 
     // Keys: Enter confirms the page in front ("OK" of the support, or of the
@@ -280,18 +280,15 @@ void frmBearings::Form_Load()
 {
     designColumns();
     sizeColumns();
-    Database &db = m_state.database();
     ctlBT->blockSignals(true);
-    Recordset tips = db.openRecordset(QStringLiteral("SELECT Tip FROM BearingsTip"));
-    for (; !tips.isAfterLast(); tips.next())
-        ctlBT->addItem(tips.field(QStringLiteral("Tip")).toString());
+    m_types = bearingTypes(m_state.database());
+    for (const BearingType &type : std::as_const(m_types))
+        ctlBT->addItem(type.caption);
 
     if (m_bearingId != 0) {
-        Recordset tip = db.openRecordset(QStringLiteral("SELECT Tip FROM BearingsTip, Bearings WHERE Bearings.BearingID = %1 AND "
-                                                        "BearingsTip.TipID = Bearings.TipID")
-                                              .arg(m_bearingId));
-        if (!tip.isBeforeFirst())
-            ctlBT->setCurrentText(tip.field(QStringLiteral("Tip")).toString());
+        const QString type = bearingTypeCaption(m_state.database(), m_bearingId);
+        if (!type.isEmpty())
+            ctlBT->setCurrentText(type);
         ctlBT->blockSignals(false);
         const qint64 wanted = m_bearingId;
         ctlBT_Click();
@@ -320,10 +317,9 @@ void frmBearings::selectBearing(qint64 bearingId)
 
 void frmBearings::ctlBT_Click()
 {
-    Recordset tips = m_state.database().openRecordset(QStringLiteral("SELECT Tip, TipID FROM BearingsTip"));
-    for (; !tips.isAfterLast(); tips.next()) {
-        if (tips.field(QStringLiteral("Tip")).toString() == ctlBT->currentText()) {
-            m_tipId = tips.field(QStringLiteral("TipID")).toInt();
+    for (const BearingType &type : std::as_const(m_types)) {
+        if (type.caption == ctlBT->currentText()) {
+            m_tipId = type.id;
             break;
         }
     }
@@ -335,21 +331,19 @@ void frmBearings::fillList()
     LV->blockSignals(true);
     LV->clear();
     m_candidates.clear();
-    Recordset rs = m_state.database().openRecordset(
-        QStringLiteral("SELECT Number, di, de, b, C, C0, Alfa, Tkah, BearingID FROM Bearings WHERE TipID = %1 ORDER BY C").arg(m_tipId));
-    for (; !rs.isAfterLast(); rs.next()) {
+    for (const CatalogueBearing &bearing : cataloguedBearings(m_state.database(), m_tipId)) {
         auto *row = new QTreeWidgetItem(LV);
-        row->setText(0, rs.field(QStringLiteral("Number")).toString());
-        row->setData(0, BearingKeyRole, QStringLiteral("%1 ID").arg(rs.field(QStringLiteral("BearingID")).toLongLong()));
-        row->setData(0, BearingTagRole, catalogueText(rs.field(QStringLiteral("Tkah"))));
-        row->setText(1, catalogueText(rs.field(QStringLiteral("di"))));
-        row->setText(2, catalogueText(rs.field(QStringLiteral("de"))));
-        row->setText(3, catalogueText(rs.field(QStringLiteral("b"))));
-        row->setText(4, catalogueText(rs.field(QStringLiteral("C"))));
-        row->setData(4, BearingTagRole, catalogueText(rs.field(QStringLiteral("C0"))));
-        row->setText(5, catalogueText(rs.field(QStringLiteral("Alfa"))));
-        m_candidates.append({rs.field(QStringLiteral("BearingID")).toLongLong(), leadingNumber(row->text(4)),
-                             leadingNumber(row->data(4, BearingTagRole).toString()), leadingNumber(row->text(5))});
+        row->setText(0, bearing.number);
+        row->setData(0, BearingKeyRole, QStringLiteral("%1 ID").arg(bearing.id));
+        row->setData(0, BearingTagRole, catalogueText(bearing.quality));
+        row->setText(1, catalogueText(bearing.di));
+        row->setText(2, catalogueText(bearing.de));
+        row->setText(3, catalogueText(bearing.b));
+        row->setText(4, catalogueText(bearing.C));
+        row->setData(4, BearingTagRole, catalogueText(bearing.C0));
+        row->setText(5, catalogueText(bearing.alpha));
+        m_candidates.append({bearing.id, leadingNumber(row->text(4)), leadingNumber(row->data(4, BearingTagRole).toString()),
+                             leadingNumber(row->text(5))});
     }
     LV->blockSignals(false);
     // Without a bearing of the type there is nothing to compute.
@@ -365,15 +359,21 @@ void frmBearings::fillList()
 
 void frmBearings::readLoads()
 {
-    Database &db = m_state.database();
-    // The loads of the current inputs: the calculation brings the stored
-    // results up to date, or removes those an input is missing for (the
-    // columns then stay empty; the workbench asks for the input).
-    runCalculation(db);
-    BearingSettings support;
-    support.side = m_side;
-    m_loads = readBearingInput(db, support);
-    m_staticLoads = readStaticLoads(db);
+    // The loads of the current inputs; without reactions (an input is
+    // missing) the columns stay empty and the workbench asks for the input.
+    const Calculation &calculation = m_state.calculate();
+    m_stored = m_state.inputs().supports.at(static_cast<std::size_t>(m_side));
+    m_loads.reset();
+    if (calculation.reactionsComputed) {
+        BearingInput loads;
+        loads.settings.side = m_side;
+        loads.radialReaction = m_side == 0 ? calculation.reactions.R1 : calculation.reactions.R2;
+        loads.axialReaction = calculation.reactions.Ra;
+        loads.modes = m_state.inputs().shaftModes;
+        loads.forceUnit = m_state.inputs().forceUnit();
+        m_loads = loads;
+    }
+    m_staticLoads = calculation.staticLoads;
 }
 
 BearingSettings frmBearings::currentSettings(const QTreeWidgetItem *row) const
@@ -457,52 +457,45 @@ void frmBearings::cmdPick_Click()
     showLives();
 }
 
-SupportSettings supportSettings(Database &db, int side, int typeCode, const QVariant &quality)
+SupportSettings supportSettings(const SupportInputs &stored, int typeCode, const QVariant &quality)
 {
     SupportSettings settings;
-    const QString stored = catalogueText(quality);
-    settings.quality = stored.isEmpty() ? QStringLiteral("1") : stored;
+    const QString catalogued = catalogueText(quality);
+    settings.quality = catalogued.isEmpty() ? QStringLiteral("1") : catalogued;
     if (typeCode == bearingType::radialRoller) {
         settings.takesRadial = true;
         settings.takesAxial = false;
         settings.loadsLocked = true;
-    } else {
-        Recordset flags = db.openRecordset(QStringLiteral("SELECT Radial, Osev, RollRing FROM BearRep WHERE Side = %1").arg(side));
-        if (!flags.isBeforeFirst()) {
-            settings.takesAxial = flags.field(QStringLiteral("Osev")).toInt() != 0;
-            settings.takesRadial = flags.field(QStringLiteral("Radial")).toInt() != 0;
-            if (!settings.takesAxial && !settings.takesRadial)
-                settings.takesRadial = true;
-        }
+    } else if (stored.stored) {
+        settings.takesAxial = stored.axial.toInt() != 0;
+        settings.takesRadial = stored.radial.toInt() != 0;
+        if (!settings.takesAxial && !settings.takesRadial)
+            settings.takesRadial = true;
     }
-    Recordset coefficients = db.openRecordset(QStringLiteral("SELECT RollRing, Kt, Kb FROM BearRep WHERE Side = %1").arg(side));
-    if (!coefficients.isBeforeFirst()) {
-        settings.Kt = coefficients.field(QStringLiteral("Kt")).toDouble();
-        settings.Kb = coefficients.field(QStringLiteral("Kb")).toDouble();
-        settings.ring = std::clamp(coefficients.field(QStringLiteral("RollRing")).toInt(), 0, 2);
+    if (stored.stored) {
+        settings.Kt = stored.Kt.toDouble();
+        settings.Kb = stored.Kb.toDouble();
+        settings.ring = stored.ring;
     }
     return settings;
 }
 
-namespace {
-
-// Stores the result of the settings; false when the reactions are missing.
-bool computeAndStore(ProgramState &state, const BearingSettings &settings, QWidget *parent)
+void applyBearingChoice(ProgramState &state, const BearingChoice &choice, QWidget *parent)
 {
-    const std::optional<BearingResult> result = calcAndStoreBearing(state.database(), settings);
-    if (!result) {
-        showMessage(QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."),
-                    MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
-        return false;
+    Database &db = state.database();
+    {
+        Database::Transaction transaction(db);
+        writeRequiredLife(db, choice.settings.side, choice.requiredLife);
+        writeBearingSettings(db, choice.settings);
+        transaction.commit();
     }
-    const QString problem = bearingLifeProblem(result->factors, settings.alpha);
+    const Calculation &calculation = state.calculate();
+    const SupportResult &support = calculation.supports.at(static_cast<std::size_t>(choice.settings.side));
+    const QString problem = bearingLifeProblem(support.result.factors, choice.settings.alpha);
     if (!problem.isEmpty())
         showMessage(problem, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), parent);
     state.blnBearingDone = true;
-    return true;
 }
-
-} // namespace
 
 void frmBearings::itemSelected()
 {
@@ -511,7 +504,7 @@ void frmBearings::itemSelected()
         return;
     m_bearingId = static_cast<qint64>(leadingNumber(row->data(0, BearingKeyRole).toString()));
     m_settling = true;
-    const SupportSettings support = supportSettings(m_state.database(), m_side, m_tipId, row->data(0, BearingTagRole));
+    const SupportSettings support = supportSettings(m_stored, m_tipId, row->data(0, BearingTagRole));
     txtKk->setText(support.quality);
     ctlOsN[0]->setChecked(support.takesAxial);
     ctlOsN[1]->setChecked(support.takesRadial);
@@ -562,11 +555,8 @@ void frmBearings::cmdAddNew_Click()
         txtAlfa->setText(QStringLiteral("0"));
 
     const QString designation = txtNewBear->text().trimmed();
-    m_state.database().execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES (%1, %2, %3, %4, %5, %6, %7, %8)")
-                                   .arg(quoteLiteral(designation), SqlNum(txtGab[0]->text().trimmed()), SqlNum(txtGab[1]->text().trimmed()),
-                                        SqlNum(txtGab[2]->text().trimmed()), SqlNum(txtC->text().trimmed()),
-                                        SqlNum(txtC0->text().trimmed()), SqlNum(txtAlfa->text().trimmed()),
-                                        QString::number(m_tipId)));
+    addBearing(m_state.database(), NewBearing { designation, txtGab[0]->text(), txtGab[1]->text(), txtGab[2]->text(),
+                                       txtC->text(), txtC0->text(), txtAlfa->text(), m_tipId });
     cmdCanselNew_Click();
     fillList();
     for (int i = 0; i < LV->topLevelItemCount(); ++i) {
@@ -608,8 +598,7 @@ void frmBearings::cmdDel_Click()
                     MessageIcon::Question, MessageButtons::YesNo, windowTitle(), this);
     if (answer != MessageAnswer::Yes)
         return;
-    m_state.database().execute(QStringLiteral("DELETE FROM Bearings WHERE BearingID = %1")
-                                   .arg(static_cast<qint64>(leadingNumber(row->data(0, BearingKeyRole).toString()))));
+    deleteBearing(m_state.database(), static_cast<qint64>(leadingNumber(row->data(0, BearingKeyRole).toString())));
     fillList();
 }
 
@@ -618,12 +607,13 @@ void frmBearings::cmdOK_Click()
     const QTreeWidgetItem *row = LV->currentItem();
     if (row == nullptr)
         return;
-    const BearingSettings settings = currentSettings(row);
-    const double required = requiredHours(txtLh->text());
-    writeRequiredLife(m_state.database(), m_side, required > 0 ? std::optional<double>(required) : std::nullopt);
-
-    if (!computeAndStore(m_state, settings, this))
+    if (!m_loads) {
+        showMessage(QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."),
+                    MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), this);
         return;
+    }
+    const double required = requiredHours(txtLh->text());
+    m_choice = BearingChoice { currentSettings(row), required > 0 ? std::optional<double>(required) : std::nullopt };
     accept();
 }
 

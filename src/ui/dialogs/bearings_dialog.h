@@ -33,10 +33,25 @@ struct SupportSettings
     double Kb = 1.2;
     QString quality; // the catalogue's Tkah, "1" when it has none
 };
-SupportSettings supportSettings(Database &db, int side, int typeCode, const QVariant &quality);
+SupportSettings supportSettings(const SupportInputs &stored, int typeCode, const QVariant &quality);
+
+// What OK of the bearing dialog hands back: the bearing with the support's
+// settings, and the life it is to reach.
+struct BearingChoice
+{
+    BearingSettings settings;
+    std::optional<double> requiredLife; // hours
+};
+
+// Puts the choice in place of the support's bearing and computes it: the
+// settings and the required life go into the store, the calculation runs,
+// and a life that cannot be computed is explained.
+void applyBearingChoice(ProgramState &state, const BearingChoice &choice, QWidget *parent);
 
 // Choice of the bearing of one support from the catalogue, with the support's
-// settings; OK computes the bearing's equivalent load and life.
+// settings, under the loads of the current calculation; OK hands the choice
+// back (choice()). The catalogue itself is edited here: bearings are added and
+// deleted at once.
 class frmBearings : public QDialog
 {
     Q_OBJECT
@@ -46,6 +61,8 @@ public:
     frmBearings(ProgramState &state, int side, qint64 bearingId, QWidget *parent = nullptr);
 
     int lngTipID() const { return m_tipId; }
+    // After OK: the bearing chosen with its settings; empty otherwise.
+    const std::optional<BearingChoice> &choice() const { return m_choice; }
 
     void cmdOK_Click();
     void cmdAdd_Click();
@@ -82,6 +99,9 @@ private:
     int m_tipId = 0;
     int m_designedWidth = 110; // of the designation and angle columns
     std::optional<BearingInput> m_loads; // reactions, modes and force unit of the support
+    SupportInputs m_stored; // what the store holds for the support
+    QVector<BearingType> m_types;
+    std::optional<BearingChoice> m_choice;
     std::optional<StaticLoads> m_staticLoads;
     QVector<BearingCandidate> m_candidates; // the list's rows, in order
     QVector<CandidateAssessment> m_assessments;

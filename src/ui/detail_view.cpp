@@ -4,6 +4,7 @@
 
 #include "ui/main_window.h"
 
+#include "scheme/scheme_edits.h"
 #include "store/numbers.h"
 #include "ui/diagram_picture.h"
 #include "ui/image_list.h"
@@ -23,15 +24,20 @@ bool isOneOf(const QString &key, std::initializer_list<const char *> keys)
     return false;
 }
 
-QString idOf(const QTreeWidgetItem *row)
+QString parameterKey(const ParameterRow &parameter)
 {
-    return QString::number(wholeNumber(leadingNumber(row->data(0, KeyRole).toString())));
+    return QString::number(parameter.parameterId) + QStringLiteral(" ID");
 }
 
-// A stored number as the view shows it; an empty field counts as not set.
-QString storedText(const QVariant &value)
+// A choice's caption stands for the stored code; the cell's tag carries the
+// code the caption stands for.
+void showParameterValue(QTreeWidgetItem *row, const ParameterRow &parameter)
 {
-    return value.isNull() ? QStringLiteral("0") : SqlNum(value.toDouble());
+    const QString text = SqlNum(parameter.value);
+    row->setText(1, parameter.choice ? parameter.choice->text : text);
+    row->setData(1, TagRole, parameter.choice ? QString::number(parameter.choice->value) : text);
+    if (parameter.choice)
+        row->setData(1, ChoiceRole, true);
 }
 
 } // namespace
@@ -145,45 +151,14 @@ void frmMain::LV_Click()
     }
 }
 
-// A choice's caption replaces the stored code; a value without a stored
-// code shows, and carries, choice 1.
-void frmMain::lookUpChoice(QTreeWidgetItem *row, const QString &statementStart)
-{
-    const QString tag = row->data(1, TagRole).toString();
-    const bool unset = tag == QLatin1String("0");
-    const QString statement = statementStart.arg(idOf(row), unset ? QStringLiteral("1") : tag);
-    Recordset rs = m_state.database().openRecordset(statement);
-    if (rs.isBeforeFirst())
-        return;
-    setValueCell(row, rs.field(QStringLiteral("DefaultText")).toString(),
-                 QString::number(rs.field(QStringLiteral("DefaultValue")).toLongLong()));
-    row->setData(1, ChoiceRole, true);
-}
-
 void frmMain::showGeneralDataView()
 {
     DetalView(true);
     TV->setCurrentItem(nodeByKey(QStringLiteral("Common")));
     m_viewTag = QStringLiteral("Common");
     clearList();
-    Database &db = m_state.database();
-    Recordset parameters = db.openRecordset(QStringLiteral("SELECT Parameter, ParameterID FROM `Parameters` WHERE (GroupID = 1)"));
-    for (; !parameters.isAfterLast(); parameters.next()) {
-        addRow(QString::number(parameters.field(QStringLiteral("ParameterID")).toLongLong()) + QStringLiteral(" ID"),
-               parameters.field(QStringLiteral("Parameter")).toString(), 4, QStringLiteral("1"));
-    }
-    for (int i = 0; i < LV->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *row = LV->topLevelItem(i);
-        Recordset value = db.openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = ") + idOf(row));
-        if (value.isBeforeFirst()) {
-            setValueCell(row, QStringLiteral("0"), QStringLiteral("0"));
-        } else {
-            const QString text = storedText(value.field(QStringLiteral("ParamValue")));
-            setValueCell(row, text, text);
-        }
-        lookUpChoice(row, QStringLiteral("SELECT DefaultText, DefaultValue FROM DefaultParameters WHERE (ParameterID = %1) "
-                                         "AND (DefaultValue = %2)"));
-    }
+    for (const ParameterRow &parameter : generalDataRows(m_state.database()))
+        showParameterValue(addRow(parameterKey(parameter), parameter.caption, 4, QStringLiteral("1")), parameter);
 }
 
 void frmMain::showPointsView()
@@ -195,14 +170,12 @@ void frmMain::showPointsView()
     m_viewTag = QStringLiteral("Points");
     clearList();
     addRow(QStringLiteral("PointWizard"), QStringLiteral("Добавить точку нагружения..."), 6);
-    Recordset rs = m_state.database().openRecordset(QString::fromUtf8(kPointsStatement));
-    const bool anyPoint = !rs.isBeforeFirst();
-    for (; !rs.isAfterLast(); rs.next()) {
-        const QString number = QString::number(rs.field(QStringLiteral("PointNumber")).toLongLong());
-        addRow(number + QStringLiteral(" N"), pointCaption(number, rs.field(QStringLiteral("Group")).toString()), 4,
-               QString::number(rs.field(QStringLiteral("PointID")).toLongLong()));
+    const QVector<SchemePoint> points = schemePoints(m_state.database());
+    for (const SchemePoint &point : points) {
+        const QString number = QString::number(point.number);
+        addRow(number + QStringLiteral(" N"), pointCaption(number, point.kind), 4, QString::number(point.pointId));
     }
-    if (anyPoint)
+    if (!points.isEmpty())
         setEditCommandsEnabled(true, true);
 }
 
@@ -221,61 +194,21 @@ void frmMain::showPointView(const QString &key)
         TV->setCurrentItem(node);
     setEditCommandsEnabled(false, true);
 
-    const QString number = QString::number(wholeNumber(leadingNumber(key)));
     m_viewTag = key;
-    Database &db = m_state.database();
-    Recordset point = db.openRecordset(QStringLiteral("SELECT PointID, GroupID FROM Points WHERE PointNumber = ") + number);
-    if (point.isBeforeFirst()) {
-        clearList();
+    clearList();
+    const std::optional<PointParameters> point = pointParameters(m_state.database(), wholeNumber(leadingNumber(key)));
+    if (!point)
         return;
-    }
-    const QString pointId = QString::number(point.field(QStringLiteral("PointID")).toLongLong());
-    const QString group = QString::number(point.field(QStringLiteral("GroupID")).toLongLong());
+    const QString pointId = QString::number(point->pointId);
     m_viewTag = pointId;
 
-    const QString parameters = QStringLiteral(
-        "SELECT `Parameters`.Parameter, `Parameters`.ParameterID, PointParameters.ParValue FROM Points, PointParameters, "
-        "`Parameters` WHERE Points.PointID = PointParameters.PointID AND Points.GroupID = `Parameters`.GroupID AND "
-        "PointParameters.ParameterID = `Parameters`.ParameterID AND Points.PointNumber = ");
-    auto addParameterRows = [this, &group](Recordset &rs) {
-        for (; !rs.isAfterLast(); rs.next()) {
-            QTreeWidgetItem *row =
-                addRow(QString::number(rs.field(QStringLiteral("ParameterID")).toLongLong()) + QStringLiteral(" ID"),
-                       rs.field(QStringLiteral("Parameter")).toString(), 4, group);
-            const QString text = storedText(rs.field(QStringLiteral("ParValue")));
-            setValueCell(row, text, text);
-        }
-    };
-
-    if (group == QLatin1String("2")) {
-        // The equivalent forces 8, 9, 10 are results, not inputs: only the coordinates are listed.
-        clearList();
-        Recordset rs = db.openRecordset(parameters + number + QStringLiteral(" AND `Parameters`.ParameterID < 8 ORDER BY `Parameters`.ParameterID"));
-        addParameterRows(rs);
+    // Image 7: the point has no values of its own yet.
+    const QString group = QString::number(point->group);
+    for (const ParameterRow &parameter : point->rows)
+        showParameterValue(addRow(parameterKey(parameter), parameter.caption, point->unset ? 7 : 4, group), parameter);
+    if (point->group == 2) {
         addRow(QStringLiteral("AddFPower"), QStringLiteral("Силы и режимы..."), 4);
-        return;
-    }
-
-    Recordset rs = db.openRecordset(parameters + number + QStringLiteral(" ORDER BY `Parameters`.ParameterID"));
-    clearList();
-    if (!rs.isBeforeFirst()) {
-        addParameterRows(rs);
-    } else {
-        Recordset catalogue = db.openRecordset(QStringLiteral("SELECT `Parameters`.Parameter, `Parameters`.ParameterID FROM `Parameters` "
-                                                              "WHERE `Parameters`.GroupID = %1 ORDER BY `Parameters`.ParameterID")
-                                                   .arg(group));
-        for (; !catalogue.isAfterLast(); catalogue.next()) {
-            QTreeWidgetItem *row =
-                addRow(QString::number(catalogue.field(QStringLiteral("ParameterID")).toLongLong()) + QStringLiteral(" ID"),
-                       catalogue.field(QStringLiteral("Parameter")).toString(), 7, group);
-            setValueCell(row, QStringLiteral("0"), QStringLiteral("0"));
-        }
-    }
-    for (int i = 0; i < LV->topLevelItemCount(); ++i) {
-        lookUpChoice(LV->topLevelItem(i),
-                     QStringLiteral("SELECT DefaultText, DefaultValue FROM DefaultParameters WHERE ParameterID = %1 AND DefaultValue = %2"));
-    }
-    if (group == QLatin1String("3") || group == QLatin1String("4")) {
+    } else if (point->group == 3 || point->group == 4) {
         addRow(QStringLiteral("Power"), QStringLiteral("Нагрузки и режимы..."), 4, pointId);
         addRow(QStringLiteral("Forse"), QStringLiteral("Силы в зацеплении..."), 4, pointId);
     }

@@ -6,6 +6,7 @@
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 
+#include "scheme/scheme_edits.h"
 #include "store/numbers.h"
 #include "ui/command_guard.h"
 
@@ -28,12 +29,10 @@ bool frmMain::isEditorOpen() const
 void frmMain::openEditor(QTreeWidgetItem *row)
 {
     const QString key = row->data(0, KeyRole).toString();
-    const QString id = QString::number(wholeNumber(leadingNumber(key)));
-    Recordset choices = m_state.database().openRecordset(
-        QStringLiteral("SELECT DefaultText FROM DefaultParameters WHERE ParameterID = ") + id + QStringLiteral(" ORDER BY DefaultValue"));
+    const QVector<ParameterChoice> choices = parameterChoices(m_state.database(), wholeNumber(leadingNumber(key)));
     LV->setCurrentItem(row);
 
-    if (choices.isBeforeFirst()) {
+    if (choices.isEmpty()) {
         m_textEditorKey = key;
         TextInput->setFont(LV->font());
         const QString text = row->text(1);
@@ -47,8 +46,8 @@ void frmMain::openEditor(QTreeWidgetItem *row)
 
     ComboInput->blockSignals(true);
     ComboInput->clear();
-    for (; !choices.isAfterLast(); choices.next())
-        ComboInput->addItem(choices.field(QStringLiteral("DefaultText")).toString());
+    for (const ParameterChoice &choice : choices)
+        ComboInput->addItem(choice.text);
     m_listEditorKey = key;
     ComboInput->setFont(LV->font());
     ComboInput->setCurrentIndex(ComboInput->findText(row->text(1)));
@@ -134,39 +133,28 @@ void frmMain::commitListEditor()
     rewriteParameters(row, true);
 }
 
-// The store takes exactly the parameters of the view with the values shown,
-// in one transaction so that a failure never leaves the set half written.
+// The store takes exactly the parameters of the view with the values shown.
 void frmMain::rewriteParameters(QTreeWidgetItem *edited, bool fromList)
 {
-    Database &db = m_state.database();
-    const QString rowTag = edited->data(0, TagRole).toString();
-    Database::Transaction transaction(db);
-    if (rowTag != QLatin1String("1")) {
-        const QString pointId = m_viewTag;
-        db.execute(QStringLiteral("DELETE FROM PointParameters WHERE PointID = ") + pointId);
-        for (int i = 0; i < LV->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *row = LV->topLevelItem(i);
-            const QVariant tag = row->data(1, TagRole);
+    const bool generalData = edited->data(0, TagRole).toString() == QLatin1String("1");
+    QVector<ParameterValue> values;
+    for (int i = 0; i < LV->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = LV->topLevelItem(i);
+        const QVariant tag = row->data(1, TagRole);
+        double value = leadingNumber(tag.toString());
+        if (!generalData) {
             if (!tag.isValid())
                 continue; // a command row, no value cell
-            QString value = tag.toString();
-            if (leadingNumber(value) == 0.0) {
-                // A choice that was never made stands for its first entry.
-                value = fromList && row->data(1, ChoiceRole).toBool() ? QStringLiteral("1") : QStringLiteral("0");
-            }
-            db.execute(QStringLiteral("INSERT INTO PointParameters (ParValue, ParameterID, PointID) VALUES (%1, %2, %3)")
-                           .arg(value, QString::number(wholeNumber(leadingNumber(row->data(0, KeyRole).toString()))), pointId));
+            // A choice that was never made stands for its first entry.
+            if (value == 0.0)
+                value = fromList && row->data(1, ChoiceRole).toBool() ? 1.0 : 0.0;
         }
-    } else {
-        db.execute(fromList ? QStringLiteral("DELETE FROM CommonParameters") : QStringLiteral("DELETE  FROM CommonParameters"));
-        for (int i = 0; i < LV->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *row = LV->topLevelItem(i);
-            db.execute(QStringLiteral("INSERT INTO CommonParameters (ParamValue, ParameterID) VALUES (%1, %2)")
-                           .arg(row->data(1, TagRole).toString(),
-                                QString::number(wholeNumber(leadingNumber(row->data(0, KeyRole).toString())))));
-        }
+        values.append({ wholeNumber(leadingNumber(row->data(0, KeyRole).toString())), value });
     }
-    transaction.commit();
+    if (generalData)
+        rewriteGeneralData(m_state.database(), values);
+    else
+        rewritePointParameters(m_state.database(), m_viewTag.toLongLong(), values);
 }
 
 bool frmMain::editorEvent(QObject *watched, QEvent *event)

@@ -3,7 +3,8 @@
 
 #include "ui/main_window.h"
 
-#include "store/numbers.h"
+#include "scheme/scheme_edits.h"
+#include "store/database.h"
 
 #include <QTreeWidget>
 
@@ -49,58 +50,16 @@ void frmMain::addPoint(int group)
     const QString caption = pointCaption(n, QString::fromUtf8(groupCaption(group)));
     Database &db = m_state.database();
 
+    QString pointId;
     try {
-        Database::Transaction transaction(db);
-        if (number == 1) {
-            // Leftovers of an earlier scheme go with the first new point.
-            db.execute(QStringLiteral("DELETE FROM PointParameters"));
-            db.execute(QStringLiteral("DELETE FROM Points"));
-            db.execute(QStringLiteral("DELETE FROM Powers"));
-        }
-        QTreeWidgetItem *row = addRow(key, caption, 4);
-        db.execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (%1, %2)").arg(n).arg(group));
-
-        // The one connection reads its own insert at once: no waiting, and
-        // nothing else may run while the transaction is open.
-        QString pointId;
-        Recordset rs = db.openRecordset(QStringLiteral("SELECT PointID FROM Points WHERE PointNumber = ") + n);
-        if (!rs.isBeforeFirst())
-            pointId = QString::number(rs.field(QStringLiteral("PointID")).toLongLong());
-        if (pointId.isEmpty())
-            throw StoreError(QStringLiteral("Точка %1 не была добавлена в базу данных.").arg(n));
-
-        row->setData(0, TagRole, pointId);
-        LV->setCurrentItem(row);
-        TV->setCurrentItem(addNode(key, caption, nodeByKey(QStringLiteral("Points")), pointId));
-
-        if (group == 3) {
-            db.execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID) SELECT Points.PointID, `Parameters`.ParameterID "
-                                      "FROM `Parameters`, Points WHERE (`Parameters`.GroupID = 3) AND (Points.PointNumber = %1)")
-                           .arg(n));
-        } else {
-            db.execute(QStringLiteral("INSERT INTO PointParameters(PointID, ParameterID) SELECT Points.PointID, `Parameters`.ParameterID "
-                                      "FROM `Parameters`, Points WHERE (`Parameters`.GroupID = %1) AND (Points.PointNumber = %2)")
-                           .arg(group)
-                           .arg(n));
-        }
-        if (group != 2) {
-            // Every choice starts at its first entry.
-            Recordset enumerated = db.openRecordset(
-                QStringLiteral("SELECT DefaultParameters.ParameterID FROM PointParameters, DefaultParameters WHERE "
-                               "PointParameters.ParameterID = DefaultParameters.ParameterID AND (PointParameters.PointID = %1)")
-                    .arg(pointId));
-            for (; !enumerated.isAfterLast(); enumerated.next()) {
-                db.execute(QStringLiteral("UPDATE PointParameters SET ParValue = 1 WHERE (ParameterID = %1) AND (PointParameters.PointID = %2)")
-                               .arg(enumerated.field(QStringLiteral("ParameterID")).toLongLong())
-                               .arg(pointId));
-            }
-        }
-        transaction.commit();
+        pointId = QString::number(addSchemePoint(db, number, group));
     } catch (const StoreError &) {
         // Nothing of the point was kept: show the scheme as the store has it.
         selectAndDisplayNode(QStringLiteral("Points"));
         throw;
     }
+    LV->setCurrentItem(addRow(key, caption, 4, pointId));
+    TV->setCurrentItem(addNode(key, caption, nodeByKey(QStringLiteral("Points")), pointId));
     LV_Click();
 }
 
@@ -114,19 +73,7 @@ void frmMain::mnuEditDelete_Click()
     if (pointId.isEmpty())
         return;
 
-    Database &db = m_state.database();
-    {
-        Database::Transaction transaction(db);
-        for (const char *table : {"Points", "PointParameters", "Powers", "PointForses"})
-            db.execute(QStringLiteral("DELETE FROM %1 WHERE (PointID = %2)").arg(QLatin1String(table), pointId));
-        Recordset rest = db.openRecordset(QStringLiteral("SELECT PointID, PointNumber FROM Points ORDER BY Points.PointNumber"));
-        for (int k = 1; !rest.isAfterLast(); rest.next(), ++k) {
-            db.execute(QStringLiteral("UPDATE Points SET PointNumber = %1 WHERE PointID = %2")
-                           .arg(k)
-                           .arg(rest.field(QStringLiteral("PointID")).toLongLong()));
-        }
-        transaction.commit();
-    }
+    deleteSchemePoint(m_state.database(), pointId.toLongLong());
     QTreeWidgetItem *points = nodeByKey(QStringLiteral("Points"));
     while (points->childCount() > 0)
         delete points->takeChild(0);

@@ -20,11 +20,6 @@ namespace tarnvel {
 class DiagramPicture;
 class FilePanel;
 
-// The points with their kind's caption, in point order.
-inline const char *const kPointsStatement =
-    "SELECT Groups.`Group`, Points.PointID, Points.PointNumber FROM Points, Groups "
-    "WHERE Points.GroupID = Groups.GroupID ORDER BY Points.PointNumber";
-
 // "Точка 3 (Цилиндрическое зацепление)"
 inline QString pointCaption(const QString &number, const QString &groupCaption)
 {
@@ -132,7 +127,6 @@ private:
     void setEditCommandsEnabled(bool paste, bool remove);
     void clearList();
     void setValueCell(QTreeWidgetItem *row, const QString &text, const QString &tag);
-    void lookUpChoice(QTreeWidgetItem *row, const QString &statementStart);
     void showGeneralDataView();
     void showPointsView();
     void showChoiceView();

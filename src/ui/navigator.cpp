@@ -4,6 +4,7 @@
 
 #include "ui/main_window.h"
 
+#include "scheme/scheme_edits.h"
 #include "ui/diagram_picture.h"
 
 #include <QAction>
@@ -72,12 +73,9 @@ void frmMain::buildTree()
 void frmMain::addPointNodes()
 {
     QTreeWidgetItem *points = nodeByKey(QStringLiteral("Points"));
-    Recordset rs = m_state.database().openRecordset(QString::fromUtf8(kPointsStatement));
-    for (; !rs.isAfterLast(); rs.next()) {
-        const QString number = QString::number(rs.field(QStringLiteral("PointNumber")).toLongLong());
-        addNode(number + QStringLiteral(" N"),
-                pointCaption(number, rs.field(QStringLiteral("Group")).toString()), points,
-                QString::number(rs.field(QStringLiteral("PointID")).toLongLong()));
+    for (const SchemePoint &point : schemePoints(m_state.database())) {
+        const QString number = QString::number(point.number);
+        addNode(number + QStringLiteral(" N"), pointCaption(number, point.kind), points, QString::number(point.pointId));
     }
 }
 

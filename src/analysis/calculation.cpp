@@ -23,7 +23,7 @@ double asStored(double value) { return storedNumber(value); }
 
 double orZero(const QVariant &value) { return value.isNull() ? 0.0 : value.toDouble(); }
 
-QString pointCaptionOf(const SchemePoint &point)
+QString pointCaptionOf(const PointInputs &point)
 {
     return QStringLiteral("Точка %1 (%2)").arg(point.number).arg(point.groupCaption);
 }
@@ -296,10 +296,10 @@ namespace {
 // A free force acts at its coordinates (5, 6, 7) with the equivalent of its
 // projections over the modes. A point without modes keeps the equivalents
 // it carries (8, 9, 10), as a scenario may bring them.
-void freeForce(const SchemePoint &in, PointResult &point)
+void freeForce(const PointInputs &in, PointResult &point)
 {
     QHash<int, double> parameters;
-    for (const ParameterRow &row : in.parameters)
+    for (const StoredParameter &row : in.parameters)
         parameters.insert(row.id, orZero(row.value));
     PointForce &f = point.force;
     f.x = parameters.value(5);
@@ -331,7 +331,7 @@ void freeForce(const SchemePoint &in, PointResult &point)
 }
 
 // The mesh forces of a gear point, its force entry as stored, or what it lacks.
-void gearForces(const SchemeInputs &in, const SchemePoint &input, PointResult &point)
+void gearForces(const SchemeInputs &in, const PointInputs &input, PointResult &point)
 {
     point.eqSpeed = input.mesh.eqSpeed;
     const MeshOutcome outcome = ComputeMeshForces(input.mesh);
@@ -513,7 +513,7 @@ Calculation calculate(const SchemeInputs &in, const CalculationRequest &request)
     if (request.supportDistanceFirst && distanceMissing)
         missing(supportDistanceMissing());
 
-    for (const SchemePoint &input : in.points) {
+    for (const PointInputs &input : in.points) {
         PointResult point;
         point.pointId = input.pointId;
         point.number = input.number;

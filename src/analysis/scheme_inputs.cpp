@@ -74,7 +74,7 @@ void readPoints(Database &db, SchemeInputs &in)
                        "Groups ON Points.GroupID = Groups.GroupID ORDER BY Points.PointNumber, Points.PointID"));
     QHash<qint64, qsizetype> index;
     for (; !points.isAfterLast(); points.next()) {
-        SchemePoint point;
+        PointInputs point;
         point.pointId = points.value(0).toLongLong();
         point.number = points.value(1).toInt();
         point.group = points.value(2).toInt();
@@ -111,7 +111,7 @@ void readPoints(Database &db, SchemeInputs &in)
     }
 
     const MeshInputReader mesh(db);
-    for (SchemePoint &point : in.points) {
+    for (PointInputs &point : in.points) {
         if (point.group == 3 || point.group == 4)
             point.mesh = mesh.read(static_cast<int>(point.pointId), point.group);
     }
@@ -191,10 +191,10 @@ void readSupports(Database &db, SchemeInputs &in)
 
 } // namespace
 
-double SchemePoint::parameter(int parameterId) const
+double PointInputs::parameter(int parameterId) const
 {
     double value = 0;
-    for (const ParameterRow &row : parameters) {
+    for (const StoredParameter &row : parameters) {
         if (row.id == parameterId)
             value = numberOf(row.value);
     }
@@ -222,9 +222,9 @@ QVector<std::pair<int, QString>> SchemeInputs::groupCaptions(int groupId) const
     return rows;
 }
 
-const SchemePoint *SchemeInputs::point(qint64 pointId) const
+const PointInputs *SchemeInputs::point(qint64 pointId) const
 {
-    for (const SchemePoint &p : points) {
+    for (const PointInputs &p : points) {
         if (p.pointId == pointId)
             return &p;
     }

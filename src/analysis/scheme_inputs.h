@@ -24,19 +24,19 @@ namespace tarnvel {
 class Database;
 
 // One stored parameter row of a point, as the store holds it (NULL stays null).
-struct ParameterRow
+struct StoredParameter
 {
     int id = 0;
     QVariant value;
 };
 
-struct SchemePoint
+struct PointInputs
 {
     qint64 pointId = 0;
     int number = 0;
     int group = 0; // 2 free force, 3 cylindrical, 4 conical
     QString groupCaption; // "Коническое зацепление" …
-    QVector<ParameterRow> parameters; // by ParameterID, equal ones in the order written
+    QVector<StoredParameter> parameters; // by ParameterID, equal ones in the order written
     QVector<ModeCells> modes; // the point's loads per mode
     int loadKind = 0; // PowerNumber of its first load row: the kind the loads were entered in
     MeshPointInputs mesh; // gear points: what the mesh computation takes
@@ -74,7 +74,7 @@ struct SchemeInputs
 {
     QHash<int, QVariant> common; // CommonParameters by ParameterID (the first of equal rows)
     QVector<GeneralRow> generalRows; // the captioned general data, as the report lists them
-    QVector<SchemePoint> points; // in point number order
+    QVector<PointInputs> points; // in point number order
     QVector<ModeSpeed> shaftModes; // one per mode number
     QHash<int, QString> captions; // Parameters.Parameter by ParameterID
     QHash<int, int> parameterGroups; // Parameters.GroupID by ParameterID
@@ -91,7 +91,7 @@ struct SchemeInputs
     // The captions of a parameter group in ParameterID order (reactions: 7
     // left, 8 right, 9 axial).
     QVector<std::pair<int, QString>> groupCaptions(int groupId) const;
-    const SchemePoint *point(qint64 pointId) const;
+    const PointInputs *point(qint64 pointId) const;
 };
 
 // Reads the scheme: a fixed handful of statements, whatever the number of points.

@@ -126,7 +126,7 @@ private:
     {
         heading(QStringLiteral("<u><font size='4'>Схема нагружения:</font></u>"));
         blank();
-        for (const SchemePoint &point : m_in.points) {
+        for (const PointInputs &point : m_in.points) {
             heading(QStringLiteral("<u><font size='4'>Точка ") + QString::number(point.number) + QStringLiteral(" - ")
                 + escaped(point.groupCaption) + QStringLiteral(":</font></u>"));
             blank();
@@ -142,10 +142,10 @@ private:
     }
 
     // The parameters the point's kind has captions for.
-    void pointParameters(const SchemePoint &point)
+    void pointParameters(const PointInputs &point)
     {
         const bool gearPoint = point.group > 2;
-        for (const ParameterRow &r : point.parameters) {
+        for (const StoredParameter &r : point.parameters) {
             if (m_in.parameterGroups.value(r.id, -1) != point.group)
                 continue;
             // A free force's equivalent projections (8 … 10) are results, not
@@ -161,7 +161,7 @@ private:
         }
     }
 
-    ModeList gearLoads(const SchemePoint &point)
+    ModeList gearLoads(const PointInputs &point)
     {
         blank();
         heading(QStringLiteral("<u>Нагрузки и режимы:</u>"));
@@ -185,7 +185,7 @@ private:
         return value.isNull() ? QString() : plainNumber(value.toDouble(), m_locale);
     }
 
-    void freeForceLoads(const SchemePoint &point)
+    void freeForceLoads(const PointInputs &point)
     {
         blank();
         heading(QStringLiteral("<u>Силы и режимы:</u>"));

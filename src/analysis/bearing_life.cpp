@@ -261,7 +261,7 @@ void writeBearRep(Database &db, const BearingSettings &s, const BearingResult &r
 {
     const BearingFactors &f = r.factors;
     Database::Transaction transaction(db);
-    db.execute(QStringLiteral("DELETE * FROM BearRep WHERE Side = %1").arg(s.side));
+    db.execute(QStringLiteral("DELETE FROM BearRep WHERE Side = %1").arg(s.side));
     db.execute(
         QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, Pr, Lh, Kv, RollRing, Radial, Osev, e, X, Y) "
                        "VALUES (")

@@ -1,7 +1,8 @@
-#include "ui/batch_report.h"
+#include "app/batch_report.h"
 #include "ui/startup.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +12,33 @@ namespace {
 
 const char *g_program = "tarnvel";
 
+// Exit code of the program when its window has no display to appear on.
+constexpr int kNoDisplayStatus = 3;
+
+// Said instead of Qt's platform-plugin failure when there is no display: in
+// Russian and English, with the two ways to get the work done anyway.
+QString noDisplayNotice(const QString &program)
+{
+    return QStringLiteral(
+               "Tarnvel: окну программы нужен графический дисплей, а он недоступен.\n"
+               "Расчёт можно сделать и без окна:\n"
+               "  %1 --report СЦЕНАРИЙ.tvd ОТЧЁТ.htm\n"
+               "или показать окно через VNC:\n"
+               "  QT_QPA_PLATFORM=vnc %1\n"
+               "и подключиться к этому компьютеру VNC-клиентом (порт 5900).\n"
+               "\n"
+               "Tarnvel: the window needs a display, and none is available.\n"
+               "Work without the window:\n"
+               "  %1 --report SCENARIO.tvd REPORT.htm\n"
+               "or show the window over VNC:\n"
+               "  QT_QPA_PLATFORM=vnc %1\n"
+               "and connect a VNC viewer to this machine (port 5900).\n")
+        .arg(program);
+}
+
 void sayNoDisplay()
 {
-    std::fputs(tarnvel::noDisplayNotice(QString::fromLocal8Bit(g_program)).toUtf8().constData(), stderr);
+    std::fputs(noDisplayNotice(QString::fromLocal8Bit(g_program)).toUtf8().constData(), stderr);
 }
 
 // On X11 and Wayland a window needs one of these; the other platforms
@@ -34,11 +59,17 @@ void startUpMessages(QtMsgType type, const QMessageLogContext &context, const QS
 {
     if (type == QtFatalMsg) {
         sayNoDisplay();
-        std::_Exit(tarnvel::kNoDisplayStatus);
+        std::_Exit(kNoDisplayStatus);
     }
     if (context.category && std::strncmp(context.category, "qt.qpa", 6) == 0)
         return;
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+void nameProgram()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Tarnvel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tarnvel"));
 }
 
 } // namespace
@@ -60,24 +91,29 @@ int main(int argc, char *argv[])
         std::fputs(tarnvel::batchUsage().toUtf8().constData(), stderr);
         return tarnvel::BatchFileError;
     }
-    if (batch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     g_program = argv[0];
-    if (!batch && displayMissing()) {
-        sayNoDisplay();
-        return tarnvel::kNoDisplayStatus;
-    }
-
-    const QtMessageHandler usual = qInstallMessageHandler(startUpMessages);
-    QApplication app(argc, argv);
-    qInstallMessageHandler(usual);
-    QCoreApplication::setOrganizationName(QStringLiteral("Tarnvel"));
-    QCoreApplication::setApplicationName(QStringLiteral("Tarnvel"));
 
     if (batch) {
+        // The diagrams are drawn with text, which needs the GUI part of Qt,
+        // but no window is ever shown.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        const QtMessageHandler usual = qInstallMessageHandler(startUpMessages);
+        QGuiApplication app(argc, argv);
+        qInstallMessageHandler(usual);
+        nameProgram();
         return tarnvel::runBatchReport(QCoreApplication::applicationDirPath(), QString::fromLocal8Bit(argv[2]),
                                        QString::fromLocal8Bit(argv[3]));
     }
+
+    if (displayMissing()) {
+        sayNoDisplay();
+        return kNoDisplayStatus;
+    }
+    const QtMessageHandler usual = qInstallMessageHandler(startUpMessages);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(usual);
+    nameProgram();
     tarnvel::ProgramState state;
     std::unique_ptr<tarnvel::frmMain> window = tarnvel::startUp(state, QCoreApplication::applicationDirPath());
     if (!window)

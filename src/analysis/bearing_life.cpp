@@ -39,7 +39,7 @@ const TabledAngle kTabledAngles[] = {
         { 1.88, 1.71, 1.52, 1.41, 1.34, 1.23, 1.10, 1.01, 1.00 } },
     { 12, 0.45, { 0.014, 0.029, 0.057, 0.086, 0.11, 0.17, 0.29, 0.43, 0.57 },
         { 0.30, 0.34, 0.37, 0.41, 0.45, 0.48, 0.52, 0.54, 0.54 },
-        { 1.88, 1.62, 1.46, 1.34, 1.22, 1.13, 1.04, 1.01, 1.00 } },
+        { 1.81, 1.62, 1.46, 1.34, 1.22, 1.13, 1.04, 1.01, 1.00 } },
     { 15, 0.44, { 0.015, 0.029, 0.058, 0.087, 0.12, 0.17, 0.29, 0.44, 0.58 },
         { 0.38, 0.40, 0.43, 0.46, 0.47, 0.50, 0.55, 0.56, 0.56 },
         { 1.47, 1.40, 1.30, 1.23, 1.19, 1.12, 1.02, 1.00, 1.00 } },
@@ -53,7 +53,9 @@ struct FixedAngle
     double Y;
 };
 
-// Larger contact angles: fixed factors per angle.
+// Larger contact angles: fixed factors per angle. The angle is looked up
+// exactly, so the catalogue's angles next to a standard one (18°, 19°, 24°,
+// 26°, 36°) are listed with its factors.
 const FixedAngle kFixedAngles[] = {
     { 18, 0.57, 0.43, 1.00 },
     { 19, 0.57, 0.43, 1.00 },
@@ -65,6 +67,7 @@ const FixedAngle kFixedAngles[] = {
     { 35, 0.95, 0.37, 0.66 },
     { 36, 0.95, 0.37, 0.66 },
     { 40, 1.14, 0.35, 0.57 },
+    { 45, 1.34, 0.33, 0.50 },
 };
 
 constexpr float kMovingOuterRing = 1.2f; // V when the outer ring turns against the load

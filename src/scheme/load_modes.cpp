@@ -16,14 +16,18 @@ constexpr double kKgfMetreHp = 716.2;
 constexpr double kNewtonMetreHp = 7025.922;
 constexpr double kHpPerKw = 1.36;
 
-QString modesOfPoint(const QString &pointId)
-{
-    return QStringLiteral("TRANSFORM First(Powers.Power) AS Power SELECT Powers.RezNumber, Powers.Speed, Powers.Coeff "
-                          "FROM Powers WHERE (Powers.PointID = ")
-        + pointId + QStringLiteral(") GROUP BY Powers.RezNumber, Powers.Speed, Powers.Coeff PIVOT Powers.PowerID");
-}
-
 QString wholeText(const QVariant &value) { return QString::number(wholeNumber(value.toDouble())); }
+
+// Equal as keys of GROUP BY: nulls together, numbers by value.
+bool sameKey(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    const auto number = [](const QVariant &v) { return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double; };
+    if (number(a) && number(b))
+        return a.toDouble() == b.toDouble();
+    return a == b;
+}
 
 } // namespace
 
@@ -73,17 +77,21 @@ void SyncModes(Database &db, int pointId)
         = db.openRecordset(QStringLiteral("SELECT PointID, GroupID FROM Points WHERE PointNumber = 1"));
     if (reference.isBeforeFirst())
         return;
-    Recordset modes = db.openRecordset(modesOfPoint(wholeText(reference.field(QStringLiteral("PointID")))));
-    if (modes.isBeforeFirst())
+    // The reference's modes as its load dialog lists them. Where its own rows
+    // give a mode two speeds or coefficients, the mode is listed and counted
+    // twice, and the points that have it keep the later entry's values.
+    const QVector<ModeCells> modes
+        = pointModeCells(db, wholeNumber(reference.field(QStringLiteral("PointID")).toDouble()));
+    if (modes.isEmpty())
         return;
 
     const QString target = QString::number(pointId);
     Database::Transaction transaction(db);
-    db.execute(QStringLiteral("DELETE * FROM Powers WHERE RezNumber > ") + QString::number(modes.rowCount()));
-    for (modes.first(); !modes.isAfterLast(); modes.next()) {
-        const QString rez = wholeText(modes.field(QStringLiteral("RezNumber")));
-        const QString speed = SqlNum(modes.field(QStringLiteral("Speed")).toDouble());
-        const QString coeff = SqlNum(modes.field(QStringLiteral("Coeff")).toDouble());
+    db.execute(QStringLiteral("DELETE FROM Powers WHERE RezNumber > ") + QString::number(modes.size()));
+    for (const ModeCells &mode : modes) {
+        const QString rez = wholeText(mode.rez);
+        const QString speed = SqlNum(mode.speed.toDouble());
+        const QString coeff = SqlNum(mode.coeff.toDouble());
         const Recordset own = db.openRecordset(QStringLiteral("SELECT * FROM Powers WHERE PointID = ") + target
             + QStringLiteral(" AND RezNumber = ") + rez);
         if (!own.isBeforeFirst()) {
@@ -121,21 +129,24 @@ int GatherModes(Database &db, int pointId, ModeList &modes)
         return wholeNumber(kind.field(QStringLiteral("PowerNumber")).toDouble());
     }
 
-    // A point without loads yet starts from the shaft's modes, loads at zero.
-    Recordset shaft = db.openRecordset(
-        QStringLiteral("TRANSFORM First(Powers.Speed) AS FSpeed SELECT Powers.RezNumber, Powers.Coeff, "
-                       "FIRST(Powers.Speed) AS FFSpeed FROM Powers GROUP BY Powers.RezNumber, Powers.Coeff "
-                       "PIVOT Powers.PointID"));
-    // With no modes anywhere the point starts with an empty list, not with
-    // whatever another point or an unconfirmed dialog left in it.
+    // A point without loads yet starts from the shaft's modes, loads at zero:
+    // one per mode number and coefficient, at the speed of the mode's row
+    // written first. With no modes anywhere the point starts with an empty
+    // list, not with whatever another point or an unconfirmed dialog left in it.
     modes.clear();
-    if (!shaft.isBeforeFirst()) {
-        for (; !shaft.isAfterLast(); shaft.next()) {
-            ModeRecord record;
-            record.Speed = shaft.field(QStringLiteral("FFSpeed")).toDouble();
-            record.Coeff = shaft.field(QStringLiteral("Coeff")).toDouble();
-            modes.append(record);
-        }
+    QVariant lastRez;
+    QVariant lastCoeff;
+    for (Recordset shaft = db.openRecordset(
+             QStringLiteral("SELECT RezNumber, Coeff, Speed FROM Powers ORDER BY RezNumber, Coeff, rowid"));
+         !shaft.isAfterLast(); shaft.next()) {
+        if (!modes.isEmpty() && sameKey(shaft.value(0), lastRez) && sameKey(shaft.value(1), lastCoeff))
+            continue;
+        lastRez = shaft.value(0);
+        lastCoeff = shaft.value(1);
+        ModeRecord record;
+        record.Speed = shaft.value(2).toDouble();
+        record.Coeff = shaft.value(1).toDouble();
+        modes.append(record);
     }
     return 1;
 }
@@ -181,40 +192,24 @@ QVector<ModeSpeed> shaftModes(Database &db)
 
 namespace {
 
-// Equal as keys of GROUP BY: nulls together, numbers by value.
-bool sameKey(const QVariant &a, const QVariant &b)
-{
-    if (a.isNull() || b.isNull())
-        return a.isNull() && b.isNull();
-    const auto number = [](const QVariant &v) { return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double; };
-    if (number(a) && number(b))
-        return a.toDouble() == b.toDouble();
-    return a == b;
-}
-
-} // namespace
-
-namespace {
-
-// Rows of (PointID, RezNumber, Speed, Coeff, PowerID, Power), sorted as the
-// crosstab's row headings are and each group's rows in the order they were
-// written, folded into each point's modes: the first load of a kind is First().
+// Rows of (PointID, RezNumber, Speed, Coeff, PowerID, Power), sorted by
+// point, mode number, speed and coefficient and each group's rows in the order
+// they were written, folded into each point's modes: a group of equal keys is
+// one mode, and of several loads of a kind the one written first counts.
 QHash<qint64, QVector<ModeCells>> foldModeCells(Recordset rs)
 {
     QHash<qint64, QVector<ModeCells>> result;
     QVector<ModeCells> *point = nullptr;
     QVariant lastPoint;
-    QVariant lastMode;
     for (; !rs.isAfterLast(); rs.next()) {
         const bool samePoint = point != nullptr && sameKey(rs.value(0), lastPoint);
-        if (!samePoint || !sameKey(rs.value(1), lastMode) || !sameKey(rs.value(2), point->last().speed)
+        if (!samePoint || !sameKey(rs.value(1), point->last().rez) || !sameKey(rs.value(2), point->last().speed)
             || !sameKey(rs.value(3), point->last().coeff)) {
             if (!samePoint) {
                 point = &result[rs.value(0).toLongLong()];
                 lastPoint = rs.value(0);
             }
-            point->append(ModeCells { rs.value(2), rs.value(3), {} });
-            lastMode = rs.value(1);
+            point->append(ModeCells { rs.value(2), rs.value(3), {}, 0, rs.value(1) });
         }
         const QVariant &kind = rs.value(4);
         const double k = kind.toDouble();

@@ -49,8 +49,8 @@ QVector<double> modeWeights(const QVector<ModeSpeed> &modes);
 // all points, so each mode's speed and coefficient are those of its rows.
 QVector<ModeSpeed> shaftModes(Database &db);
 
-// One point's modes from the crosstab of its loads: speed and coefficient
-// per mode, and per load kind (PowerID) one load per mode, 0 where missing.
+// One point's modes as its loads give them: speed and coefficient per mode,
+// and per load kind (PowerID) one load per mode, 0 where missing.
 struct ModeLoads
 {
     QVector<ModeSpeed> speeds;
@@ -59,15 +59,17 @@ struct ModeLoads
 // Every point of a kind (GroupID), by PointID, in one statement.
 QHash<qint64, ModeLoads> groupModeLoads(Database &db, int groupId);
 
-// One mode of a point's loads as the crosstab of its Powers rows by kind
-// gives it: the mode's speed and coefficient, and the first load of each kind
-// (PowerID 1 … 7), null where the mode has no row of the kind or no value.
+// One mode of a point's loads: its Powers rows of one mode number, speed and
+// coefficient (rows that disagree on speed or coefficient make two modes of
+// one number), with the load of each kind (PowerID 1 … 7) written first, null
+// where the mode has no row of the kind or no value.
 struct ModeCells
 {
     QVariant speed;
     QVariant coeff;
     std::array<QVariant, 8> loads; // [kind]
     quint8 kinds = 0; // bit k: a row of kind k was seen
+    QVariant rez; // the mode number
 };
 // Every point's modes in mode order, by PointID: of the points of one kind
 // (GroupID), or of all points for 0. One statement for all of them.

@@ -1,18 +1,15 @@
 #include "store/database.h"
 
-#include "store/numbers.h"
-#include "store/sql_dialect.h"
+#include "store/statement_literals.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QMap>
 #include <QScopeGuard>
 #include <QUrl>
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cctype>
 
 namespace tarnvel {
@@ -60,33 +57,6 @@ void Recordset::close()
 
 namespace {
 
-// First(x): the value of the first source row of the group.
-void firstStep(sqlite3_context *context, int, sqlite3_value **arguments)
-{
-    auto **slot = static_cast<sqlite3_value **>(sqlite3_aggregate_context(context, sizeof(sqlite3_value *)));
-    if (slot == nullptr) {
-        sqlite3_result_error_nomem(context);
-        return;
-    }
-    if (*slot == nullptr) {
-        *slot = sqlite3_value_dup(arguments[0]);
-        if (*slot == nullptr)
-            sqlite3_result_error_nomem(context);
-    }
-}
-
-void firstFinal(sqlite3_context *context)
-{
-    auto **slot = static_cast<sqlite3_value **>(sqlite3_aggregate_context(context, 0));
-    if (slot == nullptr || *slot == nullptr) {
-        sqlite3_result_null(context);
-        return;
-    }
-    sqlite3_result_value(context, *slot);
-    sqlite3_value_free(*slot);
-    *slot = nullptr;
-}
-
 QVariant columnValue(sqlite3_stmt *statement, int column)
 {
     switch (sqlite3_column_type(statement, column)) {
@@ -103,50 +73,6 @@ QVariant columnValue(sqlite3_stmt *statement, int column)
     default:
         return QVariant();
     }
-}
-
-// Key bytes of a value for matching crosstab rows and cells: its type and
-// its raw bytes, so that no number needs to be written out as text.
-void appendKey(QByteArray &key, const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::LongLong: {
-        const qlonglong number = value.toLongLong();
-        key.append('I').append(reinterpret_cast<const char *>(&number), sizeof number);
-        break;
-    }
-    case QMetaType::Double: {
-        const double number = value.toDouble();
-        key.append('D').append(reinterpret_cast<const char *>(&number), sizeof number);
-        break;
-    }
-    case QMetaType::QString:
-        key.append('T').append(value.toString().toUtf8()).append('\0');
-        break;
-    default:
-        key.append(value.isNull() ? 'N' : 'B').append(value.toByteArray()).append('\0');
-        break;
-    }
-}
-
-QString pivotColumnName(const QVariant &value)
-{
-    if (value.isNull())
-        return QStringLiteral("<>");
-    return value.typeId() == QMetaType::QString ? value.toString() : SqlNum(value);
-}
-
-bool pivotLess(const QVariant &a, const QVariant &b)
-{
-    if (a.isNull() || b.isNull())
-        return a.isNull() && !b.isNull();
-    const bool aText = a.typeId() == QMetaType::QString;
-    const bool bText = b.typeId() == QMetaType::QString;
-    if (aText != bText)
-        return !aText; // numbers before texts, as the engine orders them
-    if (aText)
-        return a.toString() < b.toString();
-    return a.toDouble() < b.toDouble();
 }
 
 } // namespace
@@ -335,10 +261,6 @@ void Database::configure()
     run(QStringLiteral("BEGIN IMMEDIATE"));
     run(QStringLiteral("ROLLBACK"));
     sqlite3_busy_timeout(m_db, 2000);
-    const int rc = sqlite3_create_function_v2(m_db, "First", 1, SQLITE_UTF8, nullptr, nullptr,
-                                              firstStep, firstFinal, nullptr);
-    if (rc != SQLITE_OK)
-        fail(QStringLiteral("First"));
 }
 
 void Database::close()
@@ -565,7 +487,7 @@ Recordset Database::query(const QString &sql)
 
 void Database::execute(const QString &statement)
 {
-    run(normalizeDelete(statement));
+    run(statement);
 }
 
 void Database::execute(const QString &statement, const QVariantList &values)
@@ -604,8 +526,6 @@ void Database::execute(const QString &statement, const QVariantList &values)
 
 Recordset Database::openRecordset(const QString &statement, bool /*forwardOnly*/)
 {
-    if (isCrosstab(statement))
-        return crosstab(statement);
     return query(statement);
 }
 
@@ -634,69 +554,6 @@ Database::Version Database::version()
 qint64 Database::lastInsertId() const
 {
     return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
-}
-
-// A crosstab is answered with two grouped queries: one row per row heading
-// (with the aliased aggregates over the whole row group), and one cell per
-// row heading and pivot value. The pivot values become columns named by their
-// decimal text, in ascending order.
-Recordset Database::crosstab(const QString &statement)
-{
-    const std::optional<CrosstabQuery> parsed = parseCrosstab(statement);
-    if (!parsed)
-        throw StoreError(QStringLiteral("Неполный перекрёстный запрос\n") + statement);
-    const CrosstabQuery &q = *parsed;
-    const int keyCount = static_cast<int>(q.groupBy.size());
-    QStringList keyColumns;
-    QStringList keyAliases;
-    for (int i = 0; i < keyCount; ++i) {
-        keyAliases << QStringLiteral("__key%1").arg(i);
-        keyColumns << QStringLiteral("%1 AS __key%2").arg(q.groupBy.at(i), QString::number(i));
-    }
-    const QString groupBy = q.groupBy.join(QStringLiteral(", "));
-
-    const Recordset headings = query(QStringLiteral("SELECT %1, %2 %3 GROUP BY %4 ORDER BY %5")
-                                         .arg(q.headings.join(QStringLiteral(", ")), keyColumns.join(QStringLiteral(", ")),
-                                              q.from, groupBy, keyAliases.join(QStringLiteral(", "))));
-    const Recordset cells = query(QStringLiteral("SELECT %1, (%2) AS __pivot, %3 AS __value %4 GROUP BY %5, %2")
-                                      .arg(keyColumns.join(QStringLiteral(", ")), q.pivot, q.value, q.from, groupBy));
-
-    const int headingCount = static_cast<int>(headings.columns().size()) - keyCount;
-    auto rowKey = [keyCount](const Recordset &rs, int row, int firstKeyColumn) {
-        QByteArray key;
-        for (int i = 0; i < keyCount; ++i)
-            appendKey(key, rs.m_rows.at(row).at(firstKeyColumn + i));
-        return key;
-    };
-
-    QVector<QVariant> pivotValues;
-    QHash<QString, QVariant> pivotByName;
-    QHash<QByteArray, QHash<QString, QVariant>> cellByRow; // row key -> pivot name -> value
-    for (int r = 0; r < cells.rowCount(); ++r) {
-        const QVariant pivot = cells.m_rows.at(r).at(keyCount);
-        const QString name = pivotColumnName(pivot);
-        if (!pivotByName.contains(name)) {
-            pivotByName.insert(name, pivot);
-            pivotValues << pivot;
-        }
-        cellByRow[rowKey(cells, r, 0)].insert(name, cells.m_rows.at(r).at(keyCount + 1));
-    }
-    std::sort(pivotValues.begin(), pivotValues.end(), pivotLess);
-
-    QStringList columns = headings.columns().mid(0, headingCount);
-    for (const QVariant &pivot : pivotValues)
-        columns << pivotColumnName(pivot);
-
-    QVector<QVector<QVariant>> rows;
-    rows.reserve(headings.rowCount());
-    for (int r = 0; r < headings.rowCount(); ++r) {
-        QVector<QVariant> row = headings.m_rows.at(r).mid(0, headingCount);
-        const QHash<QString, QVariant> rowCells = cellByRow.value(rowKey(headings, r, headingCount));
-        for (const QVariant &pivot : pivotValues)
-            row << rowCells.value(pivotColumnName(pivot));
-        rows << std::move(row);
-    }
-    return Recordset(std::move(columns), std::move(rows));
 }
 
 void Database::compact(const QString &sourcePath, const QString &destinationPath)

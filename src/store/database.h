@@ -70,9 +70,9 @@ private:
     int m_row = 0;
 };
 
-// The one connection to the project store. Statements are written in the
-// dialect the rest of the program uses (backtick/bracket quoting, DELETE * FROM,
-// First(), TRANSFORM … PIVOT crosstabs); the store takes care of the engine.
+// The one connection to the project store. Statements are SQLite's own; the
+// backtick and bracket quoting of names the older statements use is SQLite's
+// too.
 class Database
 {
 public:
@@ -158,7 +158,6 @@ private:
     void forgetStatements();
     void run(const QString &sql);
     Recordset query(const QString &sql);
-    Recordset crosstab(const QString &statement);
     [[noreturn]] void fail(const QString &context) const;
 
     sqlite3 *m_db = nullptr;

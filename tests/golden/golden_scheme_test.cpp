@@ -10,6 +10,7 @@
 // library only, and writes both the scenario file reducer_shaft.tvd and the
 // expected page rows expected.txt; README.md there shows the working.
 
+#include "message_recorder.h"
 #include "test_support.h"
 
 #include "analysis/diagram_plot.h"

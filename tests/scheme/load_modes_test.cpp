@@ -200,11 +200,11 @@ TEST_F(ModesTest, AFreeForceWithoutModesLosesItsEquivalents)
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM PointParameters WHERE PointID = %1").arg(free)), 3);
 }
 
-TEST_F(ModesTest, EveryPointsModesReadAtOnceAreEachPointsOwnCrosstab)
+TEST_F(ModesTest, EveryPointsModesReadAtOnce)
 {
-    // One statement for all points gives what each point's crosstab gives:
-    // its modes in order, the first load of each kind, nothing (0) for a
-    // kind a mode lacks or a load left empty. PointIDs run against the numbers.
+    // One statement for all points gives each point what its own question
+    // gives: its modes in order, the first load of each kind, nothing (0) for
+    // a kind a mode lacks or a load left empty. PointIDs run against the numbers.
     const int patchy = addPoint(3, 3);
     const int gear = addPoint(1, 4);
     const int free = addPoint(2, 2);
@@ -212,31 +212,56 @@ TEST_F(ModesTest, EveryPointsModesReadAtOnceAreEachPointsOwnCrosstab)
     addModes(patchy, 3, 800, { 4, 1, 3 });
     addModes(free, 2, 750, { 5, 6, 7 });
     addPowers(free, 2, 1500, 0.2, { { 6, 99 } }, 1); // a second row of a kind: not the first
-    addPowers(free, 2, 1500, 0.25, { { 7, 5 } }, 1); // another coefficient: a row heading of its own
+    addPowers(free, 2, 1500, 0.25, { { 7, 5 } }, 1); // another coefficient: a mode of its own
     db->execute(QStringLiteral("UPDATE Powers SET Power = NULL WHERE PointID = %1 AND PowerID = 5").arg(free));
     const QHash<qint64, QVector<ModeCells>> all = storedModeCells(*db);
-    for (int point : { gear, free, patchy }) {
-        // The engine's own crosstab of the point's rows.
-        Recordset own = db->openRecordset(QStringLiteral("TRANSFORM First(Powers.Power) AS Power SELECT Powers.RezNumber, "
-                                                         "Powers.Speed, Powers.Coeff FROM Powers WHERE Powers.PointID = %1 "
-                                                         "GROUP BY Powers.RezNumber, Powers.Speed, Powers.Coeff PIVOT Powers.PowerID")
-                                              .arg(point));
-        const QVector<ModeCells> cells = all.value(point);
-        EXPECT_EQ(pointModeCells(*db, point).size(), cells.size()) << point;
-        ASSERT_EQ(cells.size(), own.rowCount()) << point;
-        for (qsizetype m = 0; m < cells.size(); ++m, own.next()) {
-            EXPECT_EQ(cells[m].speed.toDouble(), own.field(QStringLiteral("Speed")).toDouble()) << point;
-            EXPECT_EQ(cells[m].coeff.toDouble(), own.field(QStringLiteral("Coeff")).toDouble()) << point;
-            for (int kind = 1; kind <= 7; ++kind) {
-                const QString column = QString::number(kind);
-                const double cell = own.hasField(column) ? own.field(column).toDouble() : 0.0;
-                EXPECT_EQ(cells[m].loads[std::size_t(kind)].toDouble(), cell) << point << kind;
-            }
-        }
+    const struct
+    {
+        int point;
+        bool freeForce;
+        ModeList expected;
+    } cases[] = {
+        { gear, false, { { 11, 21, 31, 41, 1000, 0.1 }, { 12, 22, 32, 42, 2000, 0.2 } } },
+        { patchy, false, { { 11, 0, 31, 41, 800, 0.1 }, { 12, 0, 32, 42, 1600, 0.2 }, { 13, 0, 33, 43, 2400, 0.3 } } },
+        { free, true, { { 0, 61, 71, 0, 750, 0.1 }, { 0, 62, 72, 0, 1500, 0.2 }, { 0, 0, 5, 0, 1500, 0.25 } } },
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(modeRecords(all.value(c.point), c.freeForce), c.expected) << c.point;
+        EXPECT_EQ(modeRecords(pointModeCells(*db, c.point), c.freeForce), c.expected) << c.point;
     }
     EXPECT_TRUE(all.value(patchy).first().loads[2].isNull());
     EXPECT_TRUE(all.value(free).first().loads[5].isNull());
-    EXPECT_EQ(all.value(free).at(1).loads[6].toDouble(), 62);
     EXPECT_EQ(groupModeLoads(*db, 2).value(free).loads.value(6), (QVector<double>{ 61, 62, 0 }));
     EXPECT_FALSE(groupModeLoads(*db, 2).contains(gear));
+}
+
+TEST_F(ModesTest, PointsThatDisagreeOnAMode)
+{
+    // A point without loads lists one mode per number and coefficient, in that
+    // order, at the speed of the mode's row written first, whichever point it
+    // belongs to.
+    const int reference = addPoint(1, 3);
+    const int other = addPoint(2, 3);
+    const int empty = addPoint(3, 3);
+    addPowers(other, 1, 1200, 0.7, { { 4, 1 } });
+    addPowers(reference, 1, 1000, 0.7, { { 4, 2 } });
+    addPowers(other, 2, 600, 0.4, { { 4, 3 } });
+    addPowers(reference, 2, 500, 0.3, { { 4, 4 } });
+    addPowers(other, 3, 700, 0.1, { { 4, 5 } });
+    ModeList modes;
+    EXPECT_EQ(GatherModes(*db, empty, modes), 1);
+    EXPECT_EQ(modes, ModeList({ { 0, 0, 0, 0, 1200, 0.7 }, { 0, 0, 0, 0, 500, 0.3 }, { 0, 0, 0, 0, 600, 0.4 },
+                          { 0, 0, 0, 0, 700, 0.1 } }));
+
+    // Syncing goes by the reference's own rows, one per number, speed and
+    // coefficient in that order: a mode it gives two speeds counts twice
+    // (mode 3 of the other point stays), and the second, higher speed is the
+    // one the points that have the mode keep. A point lacking the mode gets it
+    // once, and the update reaches only modes the point had.
+    addPowers(reference, 2, 450, 0.3, { { 1, 6 } });
+    SyncModes(*db, empty);
+    EXPECT_EQ(rowsOf(empty, 1), QStringList({ "1 1000 0.7 0 1", "2 500 0.3 0 1" }));
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers WHERE PointID = %1").arg(empty)), 8);
+    EXPECT_EQ(rowsOf(other, 4), QStringList({ "1 1200 0.7 1 4", "2 500 0.3 3 4", "3 700 0.1 5 4" }));
+    EXPECT_EQ(rowsOf(reference, 1), QStringList({ "2 500 0.3 6 4" }));
 }

@@ -1,4 +1,5 @@
 #include "store/store_file.h"
+#include "message_recorder.h"
 #include "test_support.h"
 #include "ui/splash_window.h"
 #include "ui/startup.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scheme_builder.h"
+#include "message_recorder.h"
 #include "test_support.h"
 #include "ui/main_window.h"
 

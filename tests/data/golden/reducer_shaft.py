@@ -296,10 +296,9 @@ def moment_diagrams(loads, R):
 # Bearing factor tables (ГОСТ 18855-94 / ISO 281; Иванов, Дунаев-Леликов):
 # Fa/C0, e, Y (9 nodes each); X and Y apply when Fa/(V·Fr) > e, otherwise
 # X = 1, Y = 0. Y at e is interpolated linearly (the same as interpolating
-# it in Fa/C0, the nodes being shared). The 12° row starts with Y = 1.88 as
-# the program's catalogue of factors has it; Дунаев-Леликов give 1.81 there,
-# which fits e·Y ≈ 0.54 of the rest of the row. This case falls between the
-# 4th and 5th nodes and does not depend on it.
+# it in Fa/C0, the nodes being shared). The 12° row starts with Y = 1.81, as
+# Дунаев-Леликов give it, which fits e·Y ≈ 0.54 of the rest of the row. This
+# case falls between the 4th and 5th nodes and does not depend on it.
 RADIAL_BALL = dict(
     X=0.56,
     f=[0.014, 0.028, 0.056, 0.084, 0.11, 0.17, 0.28, 0.42, 0.56],
@@ -311,7 +310,7 @@ ANGULAR_TABLED = {
         X=0.45,
         f=[0.014, 0.029, 0.057, 0.086, 0.11, 0.17, 0.29, 0.43, 0.57],
         e=[0.30, 0.34, 0.37, 0.41, 0.45, 0.48, 0.52, 0.54, 0.54],
-        Y=[1.88, 1.62, 1.46, 1.34, 1.22, 1.13, 1.04, 1.01, 1.00],
+        Y=[1.81, 1.62, 1.46, 1.34, 1.22, 1.13, 1.04, 1.01, 1.00],
     ),
 }
 ANGULAR_FIXED = {26: dict(e=0.68, X=0.41, Y=0.87), 36: dict(e=0.95, X=0.37, Y=0.66)}

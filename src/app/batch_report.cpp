@@ -1,14 +1,11 @@
-#include "ui/batch_report.h"
+#include "app/batch_report.h"
 
 #include "analysis/calculation.h"
 #include "files/file_names.h"
 #include "files/report.h"
 #include "files/scenario_file.h"
 #include "store/store_file.h"
-#include "ui/message_box.h"
-#include "ui/modal_dialog.h"
 
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,38 +54,13 @@ QString batchUsage()
         "\n"
         "Отчёт пишется вместе с папкой рисунков эпюр <имя>.files. Расчёт идёт на копии базы данных:\n"
         "открытый в программе сценарий не меняется. Сообщения выводятся в стандартный поток ошибок;\n"
-        "на вопросы ответ «Нет»; опора без выбранного подшипника остаётся без подшипника.\n"
+        "опора без выбранного подшипника остаётся без подшипника.\n"
         "Код завершения: 0 - отчёт записан, 1 - расчёт остановлен из-за недостающих данных,\n"
         "2 - файл не удалось прочитать или записать.\n");
 }
 
-QString noDisplayNotice(const QString &program)
-{
-    return QStringLiteral(
-               "Tarnvel: окну программы нужен графический дисплей, а он недоступен.\n"
-               "Расчёт можно сделать и без окна:\n"
-               "  %1 --report СЦЕНАРИЙ.tvd ОТЧЁТ.htm\n"
-               "или показать окно через VNC:\n"
-               "  QT_QPA_PLATFORM=vnc %1\n"
-               "и подключиться к этому компьютеру VNC-клиентом (порт 5900).\n"
-               "\n"
-               "Tarnvel: the window needs a display, and none is available.\n"
-               "Work without the window:\n"
-               "  %1 --report SCENARIO.tvd REPORT.htm\n"
-               "or show the window over VNC:\n"
-               "  QT_QPA_PLATFORM=vnc %1\n"
-               "and connect a VNC viewer to this machine (port 5900).\n")
-        .arg(program);
-}
-
 int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, const QString &reportFile)
 {
-    setMessageResponder([](const ShownMessage &message) {
-        printError(message.text);
-        return message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
-    });
-    setModalDriver([](QDialog &dialog) { dialog.reject(); });
-
     const QString file = withExtension(QFileInfo(reportFile).absoluteFilePath(), QStringLiteral(".htm"));
     const QString folder = QFileInfo(file).absolutePath();
     if (!QFileInfo(folder).isDir()) {

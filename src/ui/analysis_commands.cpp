@@ -2,7 +2,7 @@
 // node is shown, moment diagrams for the diagram nodes, the bearings of the
 // supports, and the walk-through that brings everything up to date in order.
 
-#include "ui/main_window.h"
+#include "ui/analysis_commands.h"
 
 #include "analysis/bearing_life.h"
 #include "analysis/bearing_selection.h"
@@ -11,12 +11,14 @@
 #include "analysis/moment_diagram.h"
 #include "analysis/reactions.h"
 #include "store/numbers.h"
+#include "ui/detail_view.h"
 #include "ui/diagram_picture.h"
 #include "ui/dialogs/bearings_dialog.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/modal_dialog.h"
+#include "ui/navigator.h"
 
-#include <QLineEdit>
 #include <QLocale>
 #include <QTreeWidget>
 
@@ -43,30 +45,50 @@ QString shownNumber(const QVariant &value, bool rounded)
 
 } // namespace
 
+AnalysisCommands::AnalysisCommands(frmMain &window, ProgramState &state)
+    : m_window(window)
+    , m_state(state)
+{
+}
+
+void AnalysisCommands::selectRowAndAct(const QString &key)
+{
+    // Inside the walk-through nobody sees the row selected: the pending key
+    // says the same to LV_Click without the list redrawing its selection.
+    QTreeWidgetItem *row = m_walking ? nullptr : m_window.rowByKey(key);
+    if (row)
+        m_window.list()->setCurrentItem(row);
+    else
+        m_state.strViewKey = key;
+    m_window.detail().LV_Click();
+}
+
 // Puts the question of a missing input to the user and takes them to it:
 // the message, the node, and the editor or dialog of the input.
-void frmMain::askFor(const MissingInput &missing)
+void AnalysisCommands::askFor(const MissingInput &missing)
 {
-    auto showNode = [this](const QString &key) {
-        const QTreeWidgetItem *node = TV->currentItem();
+    Navigator &navigator = m_window.navigator();
+    DetailView &detail = m_window.detail();
+    auto showNode = [&navigator](const QString &key) {
+        const QTreeWidgetItem *node = navigator.tree()->currentItem();
         if (!node || node->data(0, KeyRole).toString() != key)
-            selectAndDisplayNode(key);
+            navigator.selectAndDisplayNode(key);
     };
     switch (missing.kind) {
     case MissingKind::SupportDistance:
         // The row is chosen before the question, then acted on.
-        selectAndDisplayNode(missing.nodeKey);
-        if (QTreeWidgetItem *row = rowByKey(missing.rowKey))
-            LV->setCurrentItem(row);
-        inform(this, missing.message);
-        LV_Click();
+        navigator.selectAndDisplayNode(missing.nodeKey);
+        if (QTreeWidgetItem *row = detail.rowByKey(missing.rowKey))
+            detail.list()->setCurrentItem(row);
+        inform(&m_window, missing.message);
+        detail.LV_Click();
         return;
     case MissingKind::Speed:
         showNode(missing.nodeKey);
         m_state.blnIncomplete = false;
-        inform(this, missing.message);
+        inform(&m_window, missing.message);
         m_state.strViewKey = missing.rowKey;
-        LV_Click();
+        detail.LV_Click();
         return;
     case MissingKind::Loads:
     case MissingKind::LoadsOutOfRange:
@@ -74,7 +96,7 @@ void frmMain::askFor(const MissingInput &missing)
     case MissingKind::InconsistentGear:
         m_state.blnIncomplete = true;
         showNode(missing.nodeKey);
-        inform(this, missing.message);
+        inform(&m_window, missing.message);
         if (!missing.rowKey.isEmpty())
             selectRowAndAct(missing.rowKey);
         return;
@@ -84,8 +106,8 @@ void frmMain::askFor(const MissingInput &missing)
     case MissingKind::ReactionsNotFinite:
     case MissingKind::AxisLength:
         m_state.blnIncomplete = true;
-        inform(this, missing.message);
-        selectAndDisplayNode(missing.nodeKey);
+        inform(&m_window, missing.message);
+        navigator.selectAndDisplayNode(missing.nodeKey);
         if (!missing.rowKey.isEmpty())
             selectRowAndAct(missing.rowKey);
         return;
@@ -95,7 +117,7 @@ void frmMain::askFor(const MissingInput &missing)
 // Runs the calculation until it completes, asking for each missing input as
 // it comes; stops when the user leaves one unanswered (an editor stays open,
 // a dialog was not confirmed) or is asked the same thing twice.
-std::optional<Calculation> frmMain::settle(const CalculationRequest &request, bool *asked)
+std::optional<Calculation> AnalysisCommands::settle(const CalculationRequest &request, bool *asked)
 {
     std::optional<MissingInput> last;
     for (;;) {
@@ -114,12 +136,12 @@ std::optional<Calculation> frmMain::settle(const CalculationRequest &request, bo
         if (asked)
             *asked = true;
         askFor(missing);
-        if (isEditorOpen() || m_state.blnIncomplete)
+        if (m_window.isEditorOpen() || m_state.blnIncomplete)
             return std::nullopt;
     }
 }
 
-void frmMain::exReac()
+void AnalysisCommands::exReac()
 {
     bool asked = false;
     CalculationRequest request;
@@ -127,50 +149,52 @@ void frmMain::exReac()
     if (!settle(request, &asked))
         return;
     // After the user was taken to an input, the supports are shown again.
-    const QTreeWidgetItem *node = TV->currentItem();
+    const QTreeWidgetItem *node = m_window.tree()->currentItem();
     if (asked && (!node || node->data(0, KeyRole).toString() != QLatin1String("Bearings")))
-        selectAndDisplayNode(QStringLiteral("Bearings"));
+        m_window.navigator().selectAndDisplayNode(QStringLiteral("Bearings"));
 }
 
-void frmMain::epur_Click(int plane)
+void AnalysisCommands::epur_Click(int plane)
 {
-    QTreeWidgetItem *node = TV->currentItem();
+    Navigator &navigator = m_window.navigator();
+    QTreeWidgetItem *node = navigator.tree()->currentItem();
     const QString nodeKey = node ? node->data(0, KeyRole).toString() : QString();
     CalculationRequest request;
     request.diagrams = true;
     const std::optional<Calculation> results = settle(request);
     if (!results || !results->diagrams) {
-        if (!TextInput->isHidden() || m_state.blnIncomplete)
-            LV_Click();
+        if (m_window.detail().isTextEditorOpen() || m_state.blnIncomplete)
+            m_window.detail().LV_Click();
         return;
     }
 
-    selectAndDisplayNode(QStringLiteral("Epur"));
-    if (QTreeWidgetItem *again = nodeByKey(nodeKey)) {
-        TV->setCurrentItem(again);
-        setStatusText(again->text(0));
+    navigator.selectAndDisplayNode(QStringLiteral("Epur"));
+    if (QTreeWidgetItem *again = navigator.nodeByKey(nodeKey)) {
+        navigator.tree()->setCurrentItem(again);
+        m_window.setStatusText(again->text(0));
     }
-    unsetCursor();
+    m_window.unsetCursor();
 
     const auto which = static_cast<DiagramPlane>(plane);
+    DiagramPicture *ctPicture = m_window.picture();
     DrawEpur(results->diagrams->plane(which), epurCaption(which, results->unit), ctPicture->bitmap());
-    ctPicture->move(LV->pos());
+    ctPicture->move(m_window.list()->pos());
     ctPicture->show();
     ctPicture->raise();
     ctPicture->update();
 }
 
-bool frmMain::BaseRefresh()
+bool AnalysisCommands::BaseRefresh()
 {
-    setCursor(Qt::WaitCursor);
+    m_window.setCursor(Qt::WaitCursor);
     struct Finish
     {
-        frmMain *window;
+        AnalysisCommands *commands;
         bool walking;
         ~Finish()
         {
-            window->unsetCursor();
-            window->m_walking = walking;
+            commands->m_window.unsetCursor();
+            commands->m_walking = walking;
         }
     } finish{this, m_walking};
     m_walking = true;
@@ -185,29 +209,30 @@ bool frmMain::BaseRefresh()
         if (support.chosen) {
             const QString problem = bearingLifeProblem(support.result.factors, support.settings.alpha);
             if (!problem.isEmpty())
-                inform(this, problem);
+                inform(&m_window, problem);
             continue;
         }
-        selectAndDisplayNode(side == 0 ? QStringLiteral("LBearing") : QStringLiteral("RBearing"));
+        m_window.navigator().selectAndDisplayNode(side == 0 ? QStringLiteral("LBearing") : QStringLiteral("RBearing"));
         chooseBearing(side, 0);
-        if (isEditorOpen())
+        if (m_window.isEditorOpen())
             return false;
     }
-    selectAndDisplayNode(QStringLiteral("Shaft"));
-    return !isEditorOpen();
+    m_window.navigator().selectAndDisplayNode(QStringLiteral("Shaft"));
+    return !m_window.isEditorOpen();
 }
 
-void frmMain::chooseBearing(int side, qint64 bearingId)
+void AnalysisCommands::chooseBearing(int side, qint64 bearingId)
 {
-    frmBearings dialog(m_state, side, bearingId, this);
+    frmBearings dialog(m_state, side, bearingId, &m_window);
     dialog.setWindowTitle(dialog.windowTitle() + (side == 0 ? QStringLiteral(" левой опоры") : QStringLiteral(" правой опоры")));
     runModal(dialog);
 }
 
-void frmMain::cmdBear(int side)
+void AnalysisCommands::cmdBear(int side)
 {
     m_state.blnBearingDone = false;
     Database &db = m_state.database();
+    QTreeWidget *LV = m_window.list();
     LV->setCursor(Qt::WaitCursor);
     if (storedBearingSettings(db, side)) {
         // A bearing chosen before is computed from the current inputs, as the
@@ -215,11 +240,11 @@ void frmMain::cmdBear(int side)
         const CalculationOutcome outcome = m_state.calculate();
         const SupportResult &support = outcome.results.supports.at(static_cast<std::size_t>(side));
         if (outcome.missing) {
-            inform(this, QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."));
+            inform(&m_window, QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."));
         } else {
             const QString problem = bearingLifeProblem(support.result.factors, support.settings.alpha);
             if (!problem.isEmpty())
-                inform(this, problem);
+                inform(&m_window, problem);
             m_state.blnBearingDone = true;
         }
     } else {
@@ -231,20 +256,21 @@ void frmMain::cmdBear(int side)
     showBearingResult(side);
 }
 
-void frmMain::cmdBNum(int side)
+void AnalysisCommands::cmdBNum(int side)
 {
-    const QTreeWidgetItem *row = LV->currentItem();
+    const QTreeWidgetItem *row = m_window.list()->currentItem();
     const qint64 bearingId = row ? static_cast<qint64>(leadingNumber(row->data(0, TagRole).toString())) : 0;
     chooseBearing(side, bearingId);
     m_state.strViewKey = side == 0 ? QStringLiteral("LBear") : QStringLiteral("RBear");
-    LV_Click();
+    m_window.detail().LV_Click();
 }
 
-void frmMain::showBearingResult(int side)
+void AnalysisCommands::showBearingResult(int side)
 {
     Database &db = m_state.database();
-    clearList();
-    addRow(QStringLiteral("Back"), QStringLiteral("(Назад)"), 5);
+    DetailView &detail = m_window.detail();
+    detail.clearList();
+    detail.addRow(QStringLiteral("Back"), QStringLiteral("(Назад)"), 5);
     Recordset rs = db.openRecordset(
         QStringLiteral("SELECT Bearings.BearingID, Bearings.Number, Bearings.de, Bearings.di, Bearings.b, Bearings.C, "
                        "Bearings.Alfa, Bearings.Tkah, Bearings.C0, BearingsTip.Tip, BearRep.Kb, BearRep.Kt, BearRep.Pr, "
@@ -268,13 +294,13 @@ void frmMain::showBearingResult(int side)
     m_state.dblEqSpeed = eqSpeed;
 
     auto field = [&rs](const char *name) { return rs.field(QLatin1String(name)); };
-    auto value = [this](const QString &key, const QString &text, const QString &shown) {
-        QTreeWidgetItem *row = addRow(key, text, 0);
-        setValueCell(row, shown, shown);
+    auto value = [&detail](const QString &key, const QString &text, const QString &shown) {
+        QTreeWidgetItem *row = detail.addRow(key, text, 0);
+        detail.setValueCell(row, shown, shown);
     };
-    QTreeWidgetItem *bearing = addRow(side == 0 ? QStringLiteral("BNuml") : QStringLiteral("BNumr"), QStringLiteral("Подшипник"), 4,
+    QTreeWidgetItem *bearing = detail.addRow(side == 0 ? QStringLiteral("BNuml") : QStringLiteral("BNumr"), QStringLiteral("Подшипник"), 4,
                                       QString::number(field("BearingID").toLongLong()) + QStringLiteral("_BID"));
-    setValueCell(bearing, field("Number").toString(), field("Number").toString());
+    detail.setValueCell(bearing, field("Number").toString(), field("Number").toString());
     value(QStringLiteral("BTip"), QStringLiteral("Тип"), field("Tip").toString());
     value(QStringLiteral("BSize"), QStringLiteral("Размер D x d x b, мм"),
           shownNumber(field("de"), false) + QStringLiteral(" x ") + shownNumber(field("di"), false) + QStringLiteral(" x ")
@@ -282,7 +308,7 @@ void frmMain::showBearingResult(int side)
     value(QStringLiteral("BC"), QStringLiteral("Динамическая грузоподъёмность, Н"), shownNumber(field("C"), false));
     value(QStringLiteral("BC0"), QStringLiteral("Статическая грузоподъёмность, Н"), shownNumber(field("C0"), false));
     value(QStringLiteral("BAlfa"), QStringLiteral("Угол контакта номинальный, град."), shownNumber(field("Alfa"), false));
-    addRow(QString(), QStringLiteral("Коэффициенты:"), 0);
+    detail.addRow(QString(), QStringLiteral("Коэффициенты:"), 0);
     value(QStringLiteral("BKb"), QStringLiteral("            Безопасности  Кб"), shownNumber(field("Kb"), false));
     value(QStringLiteral("BKk"), QStringLiteral("            Качества      Ккач"), shownNumber(field("Tkah"), false));
     value(QStringLiteral("BKt"), QStringLiteral("            Температурный Kt"), shownNumber(field("Kt"), false));
@@ -290,7 +316,7 @@ void frmMain::showBearingResult(int side)
     value(QStringLiteral("Be"), QStringLiteral("                          e"), shownNumber(field("e"), true));
     value(QStringLiteral("BX"), QStringLiteral("                          X"), shownNumber(field("X"), true));
     value(QStringLiteral("BY"), QStringLiteral("                          Y"), shownNumber(field("Y"), true));
-    addRow(QString(), QStringLiteral("Силы эквивалентные, ") + unit + QStringLiteral(" :"), 0);
+    detail.addRow(QString(), QStringLiteral("Силы эквивалентные, ") + unit + QStringLiteral(" :"), 0);
     value(QStringLiteral("BFr"), QStringLiteral("            Радиальная Fr"),
           shownNumber(reaction(side == 0 ? 41 : 44) * field("Radial").toDouble(), true));
     value(QStringLiteral("BFa"), QStringLiteral("            Осевая     F\u0430"),

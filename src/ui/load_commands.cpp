@@ -1,13 +1,16 @@
 // The commands of a loading point's view that leave the list: the two load
 // dialogs and the mesh force command with its per-mode force table.
 
-#include "ui/main_window.h"
+#include "ui/loading_points.h"
 
 #include "scheme/load_modes.h"
 #include "scheme/mesh_forces.h"
 #include "store/numbers.h"
+#include "ui/analysis_commands.h"
+#include "ui/detail_view.h"
 #include "ui/dialogs/forces_dialog.h"
 #include "ui/dialogs/loads_dialog.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/modal_dialog.h"
 
@@ -16,61 +19,62 @@
 namespace tarnvel {
 
 // Point 1 owns the modes; every other point may only change its loads.
-bool frmMain::isFirstPointFlag() const
+bool LoadingPoints::isFirstPointFlag() const
 {
-    const QTreeWidgetItem *node = TV->currentItem();
+    const QTreeWidgetItem *node = m_window.tree()->currentItem();
     return !node || leadingNumber(node->data(0, KeyRole).toString()) != 1;
 }
 
-void frmMain::cmdPower()
+void LoadingPoints::cmdPower()
 {
-    const QTreeWidgetItem *row = rowByKey(QStringLiteral("Power"));
-    const int pointId = wholeNumber(leadingNumber(row ? row->data(0, TagRole).toString() : m_viewTag));
+    const QTreeWidgetItem *row = m_window.rowByKey(QStringLiteral("Power"));
+    const int pointId = wholeNumber(leadingNumber(row ? row->data(0, TagRole).toString() : m_window.viewTag()));
     Database &db = m_state.database();
     SyncModes(db, pointId);
     const int kind = GatherModes(db, pointId, m_state.modes);
     m_state.blnIncomplete = true;
 
-    frmNagr dialog(m_state, isFirstPointFlag(), kind, this);
-    dialog.setWindowTitle(TV->currentItem()->text(0) + QStringLiteral(" - нагрузки и режимы"));
+    frmNagr dialog(m_state, isFirstPointFlag(), kind, &m_window);
+    dialog.setWindowTitle(m_window.tree()->currentItem()->text(0) + QStringLiteral(" - нагрузки и режимы"));
     runModal(dialog);
     // Only OK writes: a dialog closed any other way leaves the loads as they were.
     if (!m_state.blnIncomplete)
         writePointModes(db, pointId, m_state.modes, dialog.kind());
 }
 
-void frmMain::cmdAddFPower()
+void LoadingPoints::cmdAddFPower()
 {
-    frmNagrP dialog(m_state, isFirstPointFlag(), wholeNumber(leadingNumber(m_viewTag)), this);
-    dialog.setWindowTitle(TV->currentItem()->text(0) + QStringLiteral(" - Силы и режимы"));
+    frmNagrP dialog(m_state, isFirstPointFlag(), wholeNumber(leadingNumber(m_window.viewTag())), &m_window);
+    dialog.setWindowTitle(m_window.tree()->currentItem()->text(0) + QStringLiteral(" - Силы и режимы"));
     runModal(dialog);
     // The point's equivalent projections follow its forces and modes at once.
     runCalculation(m_state.database());
-    LV->viewport()->update();
+    m_window.list()->viewport()->update();
 }
 
-void frmMain::cmdForse()
+void LoadingPoints::cmdForse()
 {
     m_state.blnIncomplete = true;
-    const QTreeWidgetItem *node = TV->currentItem();
+    const QTreeWidgetItem *node = m_window.tree()->currentItem();
     if (node == nullptr)
         return;
     const qint64 pointId = static_cast<qint64>(leadingNumber(node->data(0, TagRole).toString()));
     const PointForcesOutcome outcome = runPointForces(m_state.database(), pointId);
     m_state.dblEqSpeed = outcome.eqSpeed;
     if (outcome.missing) {
-        askFor(*outcome.missing);
+        m_window.analysis().askFor(*outcome.missing);
         return;
     }
     if (outcome.point.group != 3 && outcome.point.group != 4)
         return;
 
     // The forces of every mode, as stored.
-    clearList();
-    addRow(QStringLiteral("Back"), QStringLiteral("(Назад)"), 5);
+    DetailView &detail = m_window.detail();
+    detail.clearList();
+    detail.addRow(QStringLiteral("Back"), QStringLiteral("(Назад)"), 5);
     const QVector<ModeForces> &modes = outcome.point.mesh.modes;
     for (int r = 1; r <= modes.size(); ++r) {
-        addRow(QString(), QStringLiteral("Режим %1:").arg(r), 2);
+        detail.addRow(QString(), QStringLiteral("Режим %1:").arg(r), 2);
         const ModeForces &m = modes.at(r - 1);
         const std::pair<QString, double> rows[] = {
             {QStringLiteral("   Окружная   Ft(%1)").arg(r), m.Ft},
@@ -78,9 +82,9 @@ void frmMain::cmdForse()
             {QStringLiteral("   Осевая     Fa(%1)").arg(r), m.Fa},
         };
         for (const auto &[caption, force] : rows) {
-            QTreeWidgetItem *row = addRow(QString(), caption, 0);
+            QTreeWidgetItem *row = detail.addRow(QString(), caption, 0);
             const QString value = SqlNum(roundHalfEven(SqlNum(force).toDouble(), 3));
-            setValueCell(row, value, value);
+            detail.setValueCell(row, value, value);
         }
     }
     m_state.blnIncomplete = false;

@@ -8,7 +8,9 @@
 #include "files/scenario_file.h"
 #include "store/store_file.h"
 #include "ui/dialogs/bearings_dialog.h"
+#include "ui/detail_view.h"
 #include "ui/main_window.h"
+#include "ui/navigator.h"
 #include "ui/message_box.h"
 #include "ui/modal_dialog.h"
 #include "ui/startup.h"
@@ -31,6 +33,13 @@
 using namespace tarnvel;
 
 namespace {
+
+// Selects a row of the detail list and acts on it, as a click does.
+void selectRowAndAct(frmMain &window, const QString &key)
+{
+    window.list()->setCurrentItem(window.rowByKey(key));
+    window.detail().LV_Click();
+}
 
 constexpr int kPoints = 40;
 constexpr int kModes = 12;
@@ -155,8 +164,8 @@ Workbench &workbench()
 // The module of point 1 typed anew, alternating between two values.
 void openModuleEditor(frmMain &window, double &module)
 {
-    window.selectAndDisplayNode(QStringLiteral("1 N"));
-    window.selectRowAndAct(QStringLiteral("11 ID"));
+    window.navigator().selectAndDisplayNode(QStringLiteral("1 N"));
+    selectRowAndAct(window, QStringLiteral("11 ID"));
     window.findChild<QLineEdit *>(QStringLiteral("TextInput"))->setText(QString::number(module));
     module = module == 2 ? 2.5 : 2;
 }
@@ -180,7 +189,7 @@ void BM_ShowSupports(benchmark::State &state)
 {
     frmMain &window = *workbench().window;
     for (auto _ : state)
-        window.selectAndDisplayNode(QStringLiteral("Bearings"));
+        window.navigator().selectAndDisplayNode(QStringLiteral("Bearings"));
 }
 BENCHMARK(BM_ShowSupports)->Unit(benchmark::kMillisecond);
 
@@ -188,7 +197,7 @@ void BM_ShowDiagram(benchmark::State &state)
 {
     frmMain &window = *workbench().window;
     for (auto _ : state)
-        window.selectAndDisplayNode(QStringLiteral("SUM"));
+        window.navigator().selectAndDisplayNode(QStringLiteral("SUM"));
 }
 BENCHMARK(BM_ShowDiagram)->Unit(benchmark::kMillisecond);
 
@@ -203,7 +212,7 @@ void BM_ShowDiagramAfterEdit(benchmark::State &state)
         openModuleEditor(window, module);
         window.commitTextEditor();
         state.ResumeTiming();
-        window.selectAndDisplayNode(QStringLiteral("SUM"));
+        window.navigator().selectAndDisplayNode(QStringLiteral("SUM"));
     }
 }
 BENCHMARK(BM_ShowDiagramAfterEdit)->Unit(benchmark::kMillisecond);
@@ -212,8 +221,8 @@ void BM_BearingRow(benchmark::State &state)
 {
     frmMain &window = *workbench().window;
     for (auto _ : state) {
-        window.selectAndDisplayNode(QStringLiteral("RBearing"));
-        window.selectRowAndAct(QStringLiteral("RBear"));
+        window.navigator().selectAndDisplayNode(QStringLiteral("RBearing"));
+        selectRowAndAct(window, QStringLiteral("RBear"));
     }
 }
 BENCHMARK(BM_BearingRow)->Unit(benchmark::kMillisecond);
@@ -246,7 +255,7 @@ void BM_ShowPoint(benchmark::State &state)
 {
     frmMain &window = *workbench().window;
     for (auto _ : state)
-        window.selectAndDisplayNode(QStringLiteral("20 N"));
+        window.navigator().selectAndDisplayNode(QStringLiteral("20 N"));
 }
 BENCHMARK(BM_ShowPoint)->Unit(benchmark::kMillisecond);
 

@@ -2,21 +2,22 @@
 // node is shown, moment diagrams for the diagram nodes, the bearings of the
 // supports, and the walk-through that brings everything up to date in order.
 
-#include "ui/main_window.h"
+#include "ui/analysis_commands.h"
 
 #include "analysis/bearing_life.h"
 #include "analysis/bearing_selection.h"
 #include "analysis/calculation.h"
 #include "analysis/diagram_plot.h"
 #include "analysis/moment_diagram.h"
-#include "analysis/reactions.h"
 #include "store/numbers.h"
+#include "ui/detail_view.h"
 #include "ui/diagram_picture.h"
 #include "ui/dialogs/bearings_dialog.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/modal_dialog.h"
+#include "ui/navigator.h"
 
-#include <QLineEdit>
 #include <QLocale>
 #include <QTreeWidget>
 
@@ -51,30 +52,50 @@ QString shownValue(const ResultRow &row)
 
 } // namespace
 
+AnalysisCommands::AnalysisCommands(frmMain &window, ProgramState &state)
+    : m_window(window)
+    , m_state(state)
+{
+}
+
+void AnalysisCommands::selectRowAndAct(const QString &key)
+{
+    // Inside the walk-through nobody sees the row selected: the pending key
+    // says the same to LV_Click without the list redrawing its selection.
+    QTreeWidgetItem *row = m_walking ? nullptr : m_window.rowByKey(key);
+    if (row)
+        m_window.list()->setCurrentItem(row);
+    else
+        m_state.strViewKey = key;
+    m_window.detail().LV_Click();
+}
+
 // Puts the question of a missing input to the user and takes them to it:
 // the message, the node, and the editor or dialog of the input.
-void frmMain::askFor(const MissingInput &missing)
+void AnalysisCommands::askFor(const MissingInput &missing)
 {
-    auto showNode = [this](const QString &key) {
-        const QTreeWidgetItem *node = TV->currentItem();
+    Navigator &navigator = m_window.navigator();
+    DetailView &detail = m_window.detail();
+    auto showNode = [&navigator](const QString &key) {
+        const QTreeWidgetItem *node = navigator.tree()->currentItem();
         if (!node || node->data(0, KeyRole).toString() != key)
-            selectAndDisplayNode(key);
+            navigator.selectAndDisplayNode(key);
     };
     switch (missing.kind) {
     case MissingKind::SupportDistance:
         // The row is chosen before the question, then acted on.
-        selectAndDisplayNode(missing.nodeKey);
-        if (QTreeWidgetItem *row = rowByKey(missing.rowKey))
-            LV->setCurrentItem(row);
-        inform(this, missing.message);
-        LV_Click();
+        navigator.selectAndDisplayNode(missing.nodeKey);
+        if (QTreeWidgetItem *row = detail.rowByKey(missing.rowKey))
+            detail.list()->setCurrentItem(row);
+        inform(&m_window, missing.message);
+        detail.LV_Click();
         return;
     case MissingKind::Speed:
         showNode(missing.nodeKey);
         m_state.blnIncomplete = false;
-        inform(this, missing.message);
+        inform(&m_window, missing.message);
         m_state.strViewKey = missing.rowKey;
-        LV_Click();
+        detail.LV_Click();
         return;
     case MissingKind::Loads:
     case MissingKind::LoadsOutOfRange:
@@ -82,7 +103,7 @@ void frmMain::askFor(const MissingInput &missing)
     case MissingKind::InconsistentGear:
         m_state.blnIncomplete = true;
         showNode(missing.nodeKey);
-        inform(this, missing.message);
+        inform(&m_window, missing.message);
         if (!missing.rowKey.isEmpty())
             selectRowAndAct(missing.rowKey);
         return;
@@ -92,8 +113,8 @@ void frmMain::askFor(const MissingInput &missing)
     case MissingKind::ReactionsNotFinite:
     case MissingKind::AxisLength:
         m_state.blnIncomplete = true;
-        inform(this, missing.message);
-        selectAndDisplayNode(missing.nodeKey);
+        inform(&m_window, missing.message);
+        navigator.selectAndDisplayNode(missing.nodeKey);
         if (!missing.rowKey.isEmpty())
             selectRowAndAct(missing.rowKey);
         return;
@@ -103,7 +124,7 @@ void frmMain::askFor(const MissingInput &missing)
 // Runs the calculation until it completes, asking for each missing input as
 // it comes; stops when the user leaves one unanswered (an editor stays open,
 // a dialog was not confirmed) or is asked the same thing twice.
-bool frmMain::settle(const CalculationRequest &request, bool *asked)
+bool AnalysisCommands::settle(const CalculationRequest &request, bool *asked)
 {
     std::optional<MissingInput> last;
     for (;;) {
@@ -122,12 +143,12 @@ bool frmMain::settle(const CalculationRequest &request, bool *asked)
         if (asked)
             *asked = true;
         askFor(missing);
-        if (isEditorOpen() || m_state.blnIncomplete)
+        if (m_window.isEditorOpen() || m_state.blnIncomplete)
             return false;
     }
 }
 
-void frmMain::exReac()
+void AnalysisCommands::exReac()
 {
     bool asked = false;
     CalculationRequest request;
@@ -135,52 +156,54 @@ void frmMain::exReac()
     if (!settle(request, &asked))
         return;
     // After the user was taken to an input, the supports are shown again.
-    const QTreeWidgetItem *node = TV->currentItem();
+    const QTreeWidgetItem *node = m_window.tree()->currentItem();
     if (asked && (!node || node->data(0, KeyRole).toString() != QLatin1String("Bearings")))
-        selectAndDisplayNode(QStringLiteral("Bearings"));
+        m_window.navigator().selectAndDisplayNode(QStringLiteral("Bearings"));
 }
 
-void frmMain::epur_Click(int plane)
+void AnalysisCommands::epur_Click(int plane)
 {
-    QTreeWidgetItem *node = TV->currentItem();
+    Navigator &navigator = m_window.navigator();
+    QTreeWidgetItem *node = navigator.tree()->currentItem();
     const QString nodeKey = node ? node->data(0, KeyRole).toString() : QString();
     CalculationRequest request;
     request.diagrams = true;
     if (!settle(request) || !m_state.calculate(request).diagrams) {
-        if (!TextInput->isHidden() || m_state.blnIncomplete)
-            LV_Click();
+        if (m_window.detail().isTextEditorOpen() || m_state.blnIncomplete)
+            m_window.detail().LV_Click();
         return;
     }
 
-    selectAndDisplayNode(QStringLiteral("Epur"));
-    if (QTreeWidgetItem *again = nodeByKey(nodeKey)) {
-        TV->setCurrentItem(again);
-        setStatusText(again->text(0));
+    navigator.selectAndDisplayNode(QStringLiteral("Epur"));
+    if (QTreeWidgetItem *again = navigator.nodeByKey(nodeKey)) {
+        navigator.tree()->setCurrentItem(again);
+        m_window.setStatusText(again->text(0));
     }
-    unsetCursor();
+    m_window.unsetCursor();
 
     const Calculation &results = m_state.calculate(request);
     if (!results.diagrams)
         return;
     const auto which = static_cast<DiagramPlane>(plane);
+    DiagramPicture *ctPicture = m_window.picture();
     DrawEpur(results.diagrams->plane(which), epurCaption(which, results.unit), ctPicture->bitmap());
-    ctPicture->move(LV->pos());
+    ctPicture->move(m_window.list()->pos());
     ctPicture->show();
     ctPicture->raise();
     ctPicture->update();
 }
 
-bool frmMain::BaseRefresh()
+bool AnalysisCommands::BaseRefresh()
 {
-    setCursor(Qt::WaitCursor);
+    m_window.setCursor(Qt::WaitCursor);
     struct Finish
     {
-        frmMain *window;
+        AnalysisCommands *commands;
         bool walking;
         ~Finish()
         {
-            window->unsetCursor();
-            window->m_walking = walking;
+            commands->m_window.unsetCursor();
+            commands->m_walking = walking;
         }
     } finish{this, m_walking};
     m_walking = true;
@@ -194,30 +217,31 @@ bool frmMain::BaseRefresh()
         if (support.chosen) {
             const QString problem = bearingLifeProblem(support.result.factors, support.settings.alpha);
             if (!problem.isEmpty())
-                inform(this, problem);
+                inform(&m_window, problem);
             continue;
         }
-        selectAndDisplayNode(side == 0 ? QStringLiteral("LBearing") : QStringLiteral("RBearing"));
+        m_window.navigator().selectAndDisplayNode(side == 0 ? QStringLiteral("LBearing") : QStringLiteral("RBearing"));
         chooseBearing(side, 0);
-        if (isEditorOpen())
+        if (m_window.isEditorOpen())
             return false;
     }
-    selectAndDisplayNode(QStringLiteral("Shaft"));
-    return !isEditorOpen();
+    m_window.navigator().selectAndDisplayNode(QStringLiteral("Shaft"));
+    return !m_window.isEditorOpen();
 }
 
-void frmMain::chooseBearing(int side, qint64 bearingId)
+void AnalysisCommands::chooseBearing(int side, qint64 bearingId)
 {
-    frmBearings dialog(m_state, side, bearingId, this);
+    frmBearings dialog(m_state, side, bearingId, &m_window);
     dialog.setWindowTitle(dialog.windowTitle() + (side == 0 ? QStringLiteral(" левой опоры") : QStringLiteral(" правой опоры")));
     runModal(dialog);
     if (const std::optional<BearingChoice> choice = dialog.choice())
-        applyBearingChoice(m_state, *choice, this);
+        applyBearingChoice(m_state, *choice, &m_window);
 }
 
-void frmMain::cmdBear(int side)
+void AnalysisCommands::cmdBear(int side)
 {
     m_state.blnBearingDone = false;
+    QTreeWidget *LV = m_window.list();
     LV->setCursor(Qt::WaitCursor);
     const Calculation &calculation = m_state.calculate();
     if (m_state.inputs().supports.at(static_cast<std::size_t>(side)).settings) {
@@ -225,11 +249,11 @@ void frmMain::cmdBear(int side)
         // dialog would on OK, without building it.
         const SupportResult &support = calculation.supports.at(static_cast<std::size_t>(side));
         if (!calculation.reactionsComputed) {
-            inform(this, QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."));
+            inform(&m_window, QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."));
         } else {
             const QString problem = bearingLifeProblem(support.result.factors, support.settings.alpha);
             if (!problem.isEmpty())
-                inform(this, problem);
+                inform(&m_window, problem);
             m_state.blnBearingDone = true;
         }
     } else {
@@ -241,32 +265,33 @@ void frmMain::cmdBear(int side)
     showBearingResult(side);
 }
 
-void frmMain::cmdBNum(int side)
+void AnalysisCommands::cmdBNum(int side)
 {
-    const QTreeWidgetItem *row = LV->currentItem();
+    const QTreeWidgetItem *row = m_window.list()->currentItem();
     const qint64 bearingId = row ? static_cast<qint64>(leadingNumber(row->data(0, TagRole).toString())) : 0;
     chooseBearing(side, bearingId);
     m_state.strViewKey = side == 0 ? QStringLiteral("LBear") : QStringLiteral("RBear");
-    LV_Click();
+    m_window.detail().LV_Click();
 }
 
-void frmMain::showBearingResult(int side)
+void AnalysisCommands::showBearingResult(int side)
 {
     const Calculation &calculation = m_state.calculate();
-    clearList();
-    addRow(QStringLiteral("Back"), QStringLiteral("(Назад)"), 5);
+    DetailView &detail = m_window.detail();
+    detail.clearList();
+    detail.addRow(QStringLiteral("Back"), QStringLiteral("(Назад)"), 5);
     const auto s = static_cast<std::size_t>(side);
     const std::optional<BearingSettings> &settings = m_state.inputs().supports.at(s).settings;
     for (const ResultRow &r : calculation.supports.at(s).rows) {
         if (r.key == QLatin1String("BNum")) {
-            QTreeWidgetItem *bearing = addRow(side == 0 ? QStringLiteral("BNuml") : QStringLiteral("BNumr"), r.caption, 4,
-                QString::number(settings ? settings->bearingId : 0) + QStringLiteral("_BID"));
-            setValueCell(bearing, r.text, r.text);
+            QTreeWidgetItem *bearing = detail.addRow(side == 0 ? QStringLiteral("BNuml") : QStringLiteral("BNumr"), r.caption,
+                4, QString::number(settings ? settings->bearingId : 0) + QStringLiteral("_BID"));
+            detail.setValueCell(bearing, r.text, r.text);
         } else if (r.key.isEmpty()) {
-            addRow(QString(), r.caption, 0);
+            detail.addRow(QString(), r.caption, 0);
         } else {
             const QString shown = shownValue(r);
-            setValueCell(addRow(r.key, r.caption, 0), shown, shown);
+            detail.setValueCell(detail.addRow(r.key, r.caption, 0), shown, shown);
         }
     }
 }

@@ -1,14 +1,20 @@
-// The detail view: one procedure, LV_Click, builds the view of a node and
-// carries out the action of a row. Every view is rebuilt from the store each
-// time it is shown.
-
-#include "ui/main_window.h"
+#include "ui/detail_view.h"
 
 #include "scheme/scheme_edits.h"
 #include "store/numbers.h"
+#include "ui/analysis_commands.h"
+#include "ui/command_guard.h"
 #include "ui/diagram_picture.h"
 #include "ui/image_list.h"
+#include "ui/loading_points.h"
+#include "ui/main_window.h"
+#include "ui/navigator.h"
 
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QTreeWidget>
 
 namespace tarnvel {
@@ -42,12 +48,55 @@ void showParameterValue(QTreeWidgetItem *row, const ParameterRow &parameter)
 
 } // namespace
 
-void frmMain::clearList()
+DetailView::DetailView(frmMain &window, ProgramState &state, QWidget *parent)
+    : m_window(window)
+    , m_state(state)
+{
+    LV = new QTreeWidget(parent);
+    LV->setObjectName(QStringLiteral("LV"));
+    LV->setRootIsDecorated(false);
+    LV->setItemsExpandable(false);
+    LV->setUniformRowHeights(true);
+    LV->setSelectionMode(QAbstractItemView::SingleSelection);
+    LV->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LV->installEventFilter(this);
+    LV->viewport()->installEventFilter(this);
+    LV->setColumnCount(2);
+    LV->setHeaderLabels({QStringLiteral("Параметр"), QStringLiteral("Значение")});
+    LV->headerItem()->setData(0, KeyRole, QStringLiteral("Main"));
+    LV->headerItem()->setData(1, KeyRole, QStringLiteral("Detal"));
+    LV->header()->setStretchLastSection(false);
+    LV->header()->setSectionsMovable(false);
+    LV->setIconSize(QSize(16, 16));
+    createEditors();
+}
+
+bool DetailView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == LV && event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            runCommand(&m_window, [this] { LV_Click(); });
+        return false;
+    }
+    if (watched == LV->viewport() && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        runCommand(&m_window, [this] { LV_Click(); });
+        return false;
+    }
+    if (watched == TextInput || watched == ComboInput)
+        return editorEvent(watched, event);
+    if (ComboInput && (watched == ComboInput->view() || watched == ComboInput->view()->viewport()))
+        return choiceListEvent(watched, event);
+    return QObject::eventFilter(watched, event);
+}
+
+void DetailView::clearList()
 {
     LV->clear();
 }
 
-QTreeWidgetItem *frmMain::addRow(const QString &key, const QString &text, int image, const QString &tag)
+QTreeWidgetItem *DetailView::addRow(const QString &key, const QString &text, int image, const QString &tag)
 {
     auto *row = new QTreeWidgetItem(LV);
     row->setText(0, text);
@@ -59,13 +108,13 @@ QTreeWidgetItem *frmMain::addRow(const QString &key, const QString &text, int im
     return row;
 }
 
-void frmMain::setValueCell(QTreeWidgetItem *row, const QString &text, const QString &tag)
+void DetailView::setValueCell(QTreeWidgetItem *row, const QString &text, const QString &tag)
 {
     row->setText(1, text);
     row->setData(1, TagRole, tag);
 }
 
-QTreeWidgetItem *frmMain::rowByKey(const QString &key) const
+QTreeWidgetItem *DetailView::rowByKey(const QString &key) const
 {
     if (key.isEmpty())
         return nullptr;
@@ -77,21 +126,19 @@ QTreeWidgetItem *frmMain::rowByKey(const QString &key) const
     return nullptr;
 }
 
-void frmMain::selectRowAndAct(const QString &key)
+void DetailView::ShowRowStatus(const QString &key)
 {
-    // Inside the walk-through nobody sees the row selected: the pending key
-    // says the same to LV_Click without the list redrawing its selection.
-    QTreeWidgetItem *row = m_walking ? nullptr : rowByKey(key);
-    if (row)
-        LV->setCurrentItem(row);
-    else
-        m_state.strViewKey = key;
-    LV_Click();
+    if (const QTreeWidgetItem *row = rowByKey(key)) {
+        m_window.setStatusText(row->text(0));
+        return;
+    }
+    if (const QTreeWidgetItem *node = m_window.tree()->currentItem())
+        m_window.setStatusText(node->text(0));
 }
 
-void frmMain::LV_Click()
+void DetailView::LV_Click()
 {
-    ctPicture->hide();
+    m_window.picture()->hide();
 
     // The key is taken once, at the start: a nested call sees its own.
     QString key;
@@ -102,26 +149,29 @@ void frmMain::LV_Click()
         key = row->data(0, KeyRole).toString();
     }
     ShowRowStatus(key);
-    setEditCommandsEnabled(false, false);
+    m_window.setEditCommandsEnabled(false, false);
 
+    Navigator &navigator = m_window.navigator();
+    LoadingPoints &points = m_window.loadingPoints();
+    AnalysisCommands &analysis = m_window.analysis();
     if (isOneOf(key, {"XOZ", "YOZ", "SUM", "Epur"})) {
-        selectAndDisplayNode(key);
+        navigator.selectAndDisplayNode(key);
     } else if (key == QLatin1String("AddFPower")) {
-        cmdAddFPower();
+        points.cmdAddFPower();
     } else if (key == QLatin1String("Forse")) {
-        cmdForse();
+        points.cmdForse();
     } else if (key == QLatin1String("LBear")) {
-        cmdBear(0);
+        analysis.cmdBear(0);
     } else if (key == QLatin1String("RBear")) {
-        cmdBear(1);
+        analysis.cmdBear(1);
     } else if (key == QLatin1String("LBearing") || key == QLatin1String("RBearing")) {
         showReactionView(key);
     } else if (key == QLatin1String("Sila")) {
-        mnuAddFree_Click();
+        points.mnuAddFree_Click();
     } else if (key == QLatin1String("Cilinric")) {
-        mnuAddCill_Click();
+        points.mnuAddCill_Click();
     } else if (key == QLatin1String("Konic")) {
-        mnuAddCon_Click();
+        points.mnuAddCon_Click();
     } else if (key == QLatin1String("PointWizard")) {
         showChoiceView();
     } else if (key == QLatin1String("Points")) {
@@ -129,21 +179,21 @@ void frmMain::LV_Click()
     } else if (key == QLatin1String("Common")) {
         showGeneralDataView();
     } else if (key == QLatin1String("Bearings")) {
-        selectAndDisplayNode(key);
+        navigator.selectAndDisplayNode(key);
     } else if (key == QLatin1String("BNuml")) {
-        cmdBNum(0);
+        analysis.cmdBNum(0);
     } else if (key == QLatin1String("BNumr")) {
-        cmdBNum(1);
+        analysis.cmdBNum(1);
     } else if (key == QLatin1String("Osevaya")) {
         showAxialForceView();
     } else if (key == QLatin1String("Power")) {
-        cmdPower();
+        points.cmdPower();
     } else if (key == QLatin1String("Back")) {
-        TV_Click();
+        navigator.TV_Click();
     } else if (key.contains(QLatin1String(" N"))) {
         showPointView(key);
     } else if (key.contains(QLatin1String(" ID"))) {
-        const QString node = TV->currentItem() ? TV->currentItem()->data(0, KeyRole).toString() : QString();
+        const QString node = navigator.currentKey();
         if (node != QLatin1String("LBearing") && node != QLatin1String("RBearing")) {
             if (QTreeWidgetItem *row = rowByKey(key))
                 openEditor(row);
@@ -151,22 +201,33 @@ void frmMain::LV_Click()
     }
 }
 
-void frmMain::showGeneralDataView()
+// A node with children is shown as the list of them.
+void DetailView::showChildNodes(const QTreeWidgetItem *node)
 {
-    DetalView(true);
-    TV->setCurrentItem(nodeByKey(QStringLiteral("Common")));
+    m_viewTag = node->data(0, KeyRole).toString();
+    clearList();
+    for (int i = 0; i < node->childCount(); ++i) {
+        const QTreeWidgetItem *child = node->child(i);
+        addRow(child->data(0, KeyRole).toString(), child->text(0), 4, child->data(0, TagRole).toString());
+    }
+}
+
+void DetailView::showGeneralDataView()
+{
+    m_window.DetalView(true);
+    m_window.tree()->setCurrentItem(m_window.nodeByKey(QStringLiteral("Common")));
     m_viewTag = QStringLiteral("Common");
     clearList();
     for (const ParameterRow &parameter : generalDataRows(m_state.database()))
         showParameterValue(addRow(parameterKey(parameter), parameter.caption, 4, QStringLiteral("1")), parameter);
 }
 
-void frmMain::showPointsView()
+void DetailView::showPointsView()
 {
-    DetalView(false);
-    if (QTreeWidgetItem *node = nodeByKey(QStringLiteral("Points")); node != TV->currentItem())
-        TV->setCurrentItem(node);
-    setEditCommandsEnabled(true, false);
+    m_window.DetalView(false);
+    if (QTreeWidgetItem *node = m_window.nodeByKey(QStringLiteral("Points")); node != m_window.tree()->currentItem())
+        m_window.tree()->setCurrentItem(node);
+    m_window.setEditCommandsEnabled(true, false);
     m_viewTag = QStringLiteral("Points");
     clearList();
     addRow(QStringLiteral("PointWizard"), QStringLiteral("Добавить точку нагружения..."), 6);
@@ -176,10 +237,10 @@ void frmMain::showPointsView()
         addRow(number + QStringLiteral(" N"), pointCaption(number, point.kind), 4, QString::number(point.pointId));
     }
     if (!points.isEmpty())
-        setEditCommandsEnabled(true, true);
+        m_window.setEditCommandsEnabled(true, true);
 }
 
-void frmMain::showChoiceView()
+void DetailView::showChoiceView()
 {
     clearList();
     addRow(QStringLiteral("Sila"), QStringLiteral("Произвольная сила..."), 6);
@@ -187,12 +248,12 @@ void frmMain::showChoiceView()
     addRow(QStringLiteral("Konic"), QStringLiteral("Коническое зацепление..."), 6);
 }
 
-void frmMain::showPointView(const QString &key)
+void DetailView::showPointView(const QString &key)
 {
-    DetalView(true);
-    if (QTreeWidgetItem *node = nodeByKey(key); node && node != TV->currentItem())
-        TV->setCurrentItem(node);
-    setEditCommandsEnabled(false, true);
+    m_window.DetalView(true);
+    if (QTreeWidgetItem *node = m_window.nodeByKey(key); node && node != m_window.tree()->currentItem())
+        m_window.tree()->setCurrentItem(node);
+    m_window.setEditCommandsEnabled(false, true);
 
     m_viewTag = key;
     clearList();
@@ -214,20 +275,34 @@ void frmMain::showPointView(const QString &key)
     }
 }
 
-void frmMain::showReactionView(const QString &key)
+void DetailView::showReactionView(const QString &key)
 {
     const bool left = key == QLatin1String("LBearing");
     // The reactions shown are those of the current inputs, or none.
     const Calculation &calculation = m_state.calculate();
-    DetalView(true);
+    m_window.DetalView(true);
     m_viewTag = key;
     clearList();
     showResultRows(calculation.reactionRows.at(left ? 0 : 1));
     addRow(left ? QStringLiteral("LBear") : QStringLiteral("RBear"), QStringLiteral("Подшипник..."), 4);
 }
 
-// Rows of a result, each keyed by its caption, the values rounded.
-void frmMain::showResultRows(const QVector<ResultRow> &rows)
+void DetailView::showAxialForceView()
+{
+    m_window.navigator().selectAndDisplayNode(QStringLiteral("LBearing"));
+    if (m_state.blnIncomplete)
+        return;
+    QTreeWidgetItem *node = m_window.nodeByKey(QStringLiteral("Osevaya"));
+    m_window.tree()->setCurrentItem(node);
+    m_window.setStatusText(node->text(0));
+
+    m_window.DetalView(true);
+    m_viewTag = QStringLiteral("Osevaya");
+    clearList();
+    showResultRows(m_state.calculate().reactionRows.at(2));
+}
+
+void DetailView::showResultRows(const QVector<ResultRow> &rows)
 {
     for (const ResultRow &r : rows) {
         QTreeWidgetItem *row = addRow(r.key, r.caption, 0);
@@ -235,21 +310,6 @@ void frmMain::showResultRows(const QVector<ResultRow> &rows)
                                                                           : SqlNum(roundHalfEven(*r.numbers.first(), 3));
         setValueCell(row, value, value);
     }
-}
-
-void frmMain::showAxialForceView()
-{
-    selectAndDisplayNode(QStringLiteral("LBearing"));
-    if (m_state.blnIncomplete)
-        return;
-    QTreeWidgetItem *node = nodeByKey(QStringLiteral("Osevaya"));
-    TV->setCurrentItem(node);
-    setStatusText(node->text(0));
-
-    DetalView(true);
-    m_viewTag = QStringLiteral("Osevaya");
-    clearList();
-    showResultRows(m_state.calculate().reactionRows.at(2));
 }
 
 } // namespace tarnvel

@@ -1,19 +1,21 @@
-// Saving and opening scenario files and writing the report, through the file
-// panel embedded in the main window.
-
-#include "ui/main_window.h"
+#include "ui/file_commands.h"
 
 #include "files/file_names.h"
 #include "files/report.h"
 #include "files/scenario_file.h"
 #include "store/store_file.h"
+#include "ui/analysis_commands.h"
+#include "ui/command_guard.h"
 #include "ui/diagram_picture.h"
 #include "ui/file_panel.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/navigator.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStatusBar>
 #include <QTreeWidget>
 
 #include <stdexcept>
@@ -26,8 +28,46 @@ const QString kScenarioPattern = QStringLiteral("*.tvd;*.TVD");
 
 } // namespace
 
+FileCommands::FileCommands(frmMain &window, ProgramState &state)
+    : m_window(window)
+    , m_state(state)
+{
+    frFile = new FilePanel(&window);
+    frFile->hide();
+    connect(frFile, &FilePanel::confirmed, this, [this] { runCommand(&m_window, [this] { comFile_Click(); }); });
+    connect(frFile, &FilePanel::cancelled, this, [this] { comCancel_Click(); });
+}
+
+void FileCommands::mnuFileNew_Click()
+{
+    m_window.setCursor(Qt::WaitCursor);
+    // The status texts are painted at once: nothing else may run while the
+    // store is closed.
+    auto status = [this](const QString &text) {
+        m_window.setStatusText(text);
+        m_window.statusBar()->repaint();
+    };
+    Navigator &navigator = m_window.navigator();
+    try {
+        newProjectStore(m_state.db, m_state.storeDirectory, status);
+    } catch (const StoreError &) {
+        // The scenario may already be emptied: show what the store now holds.
+        if (m_state.db && m_state.db->isOpen()) {
+            navigator.selectAndDisplayNode(QStringLiteral("Points"));
+            navigator.selectAndDisplayNode(QStringLiteral("Shaft"));
+        }
+        m_window.unsetCursor();
+        throw;
+    }
+    m_state.modes.clear();
+    m_scenarioName.clear();
+    navigator.selectAndDisplayNode(QStringLiteral("Points"));
+    navigator.selectAndDisplayNode(QStringLiteral("Shaft"));
+    m_window.unsetCursor();
+}
+
 // The name box suggests the scenario's own file, never the report's.
-void frmMain::mnuSave_Click()
+void FileCommands::mnuSave_Click()
 {
     if (!m_scenarioName.isEmpty())
         frFile->setFileNameText(m_scenarioName);
@@ -44,7 +84,7 @@ void frmMain::mnuSave_Click()
 
 // The open project stays as it is until a file has been chosen, read and
 // found sound: cancelling the panel loses nothing.
-void frmMain::mnuFileOpen_Click()
+void FileCommands::mnuFileOpen_Click()
 {
     m_panelMode = 2;
     frFile->setCaption(QStringLiteral("Открыть сценарий расчёта"));
@@ -56,7 +96,7 @@ void frmMain::mnuFileOpen_Click()
     frFile->show();
 }
 
-void frmMain::mnuReport_Click()
+void FileCommands::mnuReport_Click()
 {
     m_panelMode = 3;
     frFile->setCaption(QStringLiteral("Сохранение отчёта в формате HTML"));
@@ -68,14 +108,14 @@ void frmMain::mnuReport_Click()
     frFile->show();
 }
 
-void frmMain::comCancel_Click()
+void FileCommands::comCancel_Click()
 {
     frFile->hide();
     frFile->setEnabled(true);
-    unsetCursor();
+    m_window.unsetCursor();
 }
 
-void frmMain::comFile_Click()
+void FileCommands::comFile_Click()
 {
     frFile->hide();
     frFile->setEnabled(true);
@@ -94,7 +134,7 @@ void frmMain::comFile_Click()
         const ReportOutcome outcome = writeReport(composeTargetName(directory, typed), &writtenTo);
         if (outcome == ReportOutcome::Written) {
             showMessage(QStringLiteral("Отчёт сохранён в файле: ") + writtenTo, MessageIcon::Information,
-                        MessageButtons::Ok, windowTitle(), this);
+                        MessageButtons::Ok, m_window.windowTitle(), &m_window);
         }
         break;
     }
@@ -103,76 +143,77 @@ void frmMain::comFile_Click()
     }
 }
 
-void frmMain::saveScenario(const QString &target)
+void FileCommands::saveScenario(const QString &target)
 {
-    setCursor(Qt::WaitCursor);
+    m_window.setCursor(Qt::WaitCursor);
     // The free forces' equivalents travel with the scenario: brought up to date first.
     m_state.calculate();
     const QByteArray bytes = encodeScenario(readScenarioFromStore(m_state.database()));
     QString error;
     const bool saved = saveScenarioFile(target, bytes, &error);
-    unsetCursor();
+    m_window.unsetCursor();
     if (saved)
         m_scenarioName = QFileInfo(target).fileName();
     if (!saved) {
         showMessage(QStringLiteral("Сценарий не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(target), error),
-                    MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
+                    MessageIcon::Exclamation, MessageButtons::Ok, m_window.windowTitle(), &m_window);
     }
 }
 
-void frmMain::openScenario(const QString &target)
+void FileCommands::openScenario(const QString &target)
 {
-    setCursor(Qt::WaitCursor);
-    TV->repaint();
+    m_window.setCursor(Qt::WaitCursor);
+    m_window.tree()->repaint();
     QString error;
     const std::optional<Scenario> scenario = loadScenarioFile(target, &error);
     if (!scenario) {
-        unsetCursor();
+        m_window.unsetCursor();
         showMessage(QStringLiteral("Сценарий не открыт из файла %1:\n%2").arg(QDir::toNativeSeparators(target), error),
-                    MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
+                    MessageIcon::Exclamation, MessageButtons::Ok, m_window.windowTitle(), &m_window);
         return;
     }
     // Only now is the open project given up for the file's: emptied and
     // written again in one transaction, so that a failure keeps it whole.
-    auto status = [this](const QString &text) { setStatusText(text); };
+    auto status = [this](const QString &text) { m_window.setStatusText(text); };
     QStringList notes;
     try {
         notes = openScenarioInStore(m_state.db, m_state.storeDirectory, *scenario, status);
     } catch (const std::invalid_argument &refused) {
-        unsetCursor();
+        m_window.unsetCursor();
         showMessage(QStringLiteral("Сценарий не открыт из файла %1:\n%2")
                         .arg(QDir::toNativeSeparators(target), QString::fromUtf8(refused.what())),
-                    MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
+                    MessageIcon::Exclamation, MessageButtons::Ok, m_window.windowTitle(), &m_window);
         return;
     } catch (const StoreError &) {
         m_state.modes.clear();
-        unsetCursor();
+        m_window.unsetCursor();
         if (m_state.db && m_state.db->isOpen()) {
-            selectAndDisplayNode(QStringLiteral("Points"));
-            selectAndDisplayNode(QStringLiteral("Shaft"));
+            m_window.navigator().selectAndDisplayNode(QStringLiteral("Points"));
+            m_window.navigator().selectAndDisplayNode(QStringLiteral("Shaft"));
         }
         throw;
     }
     m_state.modes.clear();
-    unsetCursor();
+    m_window.unsetCursor();
     m_scenarioName = QFileInfo(target).fileName();
-    selectAndDisplayNode(QStringLiteral("Points"));
-    selectAndDisplayNode(QStringLiteral("Shaft"));
+    m_window.navigator().selectAndDisplayNode(QStringLiteral("Points"));
+    m_window.navigator().selectAndDisplayNode(QStringLiteral("Shaft"));
     if (!notes.isEmpty())
-        showMessage(notes.join(QLatin1Char('\n')), MessageIcon::Information, MessageButtons::Ok, windowTitle(), this);
+        showMessage(notes.join(QLatin1Char('\n')), MessageIcon::Information, MessageButtons::Ok, m_window.windowTitle(), &m_window);
 }
 
-frmMain::ReportOutcome frmMain::writeReport(const QString &target, QString *writtenTo)
+ReportOutcome FileCommands::writeReport(const QString &target, QString *writtenTo)
 {
-    if (!BaseRefresh())
+    AnalysisCommands &analysis = m_window.analysis();
+    if (!analysis.BaseRefresh())
         return ReportOutcome::Incomplete;
     CalculationRequest request;
     request.diagrams = true;
-    if (!settle(request) || !m_state.calculate(request).diagrams)
+    if (!analysis.settle(request) || !m_state.calculate(request).diagrams)
         return ReportOutcome::Incomplete;
-    LV->show();
-    TV->show();
-    setCursor(Qt::WaitCursor);
+    m_window.list()->show();
+    m_window.tree()->show();
+    m_window.setCursor(Qt::WaitCursor);
 
     const QString file = withExtension(target, QStringLiteral(".htm"));
     if (writtenTo)
@@ -182,10 +223,10 @@ frmMain::ReportOutcome frmMain::writeReport(const QString &target, QString *writ
     settings.locale = QLocale();
     QString error;
     const bool written = writeCalculationReport(m_state.inputs(), m_state.calculate(request), settings, &error);
-    unsetCursor();
+    m_window.unsetCursor();
     if (!written) {
         showMessage(QStringLiteral("Отчёт не сохранён в файле %1:\n%2").arg(QDir::toNativeSeparators(file), error),
-                    MessageIcon::Exclamation, MessageButtons::Ok, windowTitle(), this);
+                    MessageIcon::Exclamation, MessageButtons::Ok, m_window.windowTitle(), &m_window);
         return ReportOutcome::NotWritten;
     }
     return ReportOutcome::Written;

@@ -3,30 +3,71 @@
 // editor commits: the cell shows the new value and the whole parameter set of
 // the general data or of the point is written again from the view.
 
-#include "ui/main_window.h"
-#include "ui/message_box.h"
+#include "ui/detail_view.h"
 
 #include "scheme/scheme_edits.h"
 #include "store/numbers.h"
 #include "ui/command_guard.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTreeWidget>
 
 namespace tarnvel {
 
-// Open means shown over its cell, whether or not the window itself is on
-// screen (the batch report never shows it).
-bool frmMain::isEditorOpen() const
+void DetailView::createEditors()
 {
-    return !TextInput->isHidden() || !ComboInput->isHidden();
+    TextInput = new QLineEdit(LV->viewport());
+    TextInput->setObjectName(QStringLiteral("TextInput"));
+    TextInput->hide();
+    TextInput->installEventFilter(this);
+    // A typed comma becomes a point at once; an emptied box shows one blank.
+    connect(TextInput, &QLineEdit::textChanged, this, [this](const QString &text) {
+        const QString fixed = SqlNum(text);
+        if (fixed == text)
+            return;
+        const int cursor = text.isEmpty() ? 1 : TextInput->cursorPosition();
+        TextInput->setText(fixed);
+        TextInput->setCursorPosition(cursor);
+    });
+    ComboInput = new QComboBox(LV->viewport());
+    ComboInput->setObjectName(QStringLiteral("ComboInput"));
+    ComboInput->setEditable(false);
+    ComboInput->hide();
+    ComboInput->installEventFilter(this);
+    // A choice picked in the open list is committed at once, as Enter would
+    // commit it; the mouse's pick is taken in choiceListEvent.
+    ComboInput->view()->installEventFilter(this);
+    ComboInput->view()->viewport()->installEventFilter(this);
+    connect(ComboInput, &QComboBox::activated, this, [this] {
+        if (!m_pickedInList)
+            return;
+        m_pickedInList = false;
+        const QString key = m_listEditorKey;
+        runCommand(&m_window, [this] { commitListEditor(); });
+        returnToList(key, 0);
+    });
 }
 
-void frmMain::openEditor(QTreeWidgetItem *row)
+// Open means shown over its cell, whether or not the window itself is on
+// screen (the batch report never shows it).
+bool DetailView::isEditorOpen() const
+{
+    return isTextEditorOpen() || !ComboInput->isHidden();
+}
+
+bool DetailView::isTextEditorOpen() const
+{
+    return !TextInput->isHidden();
+}
+
+void DetailView::openEditor(QTreeWidgetItem *row)
 {
     const QString key = row->data(0, KeyRole).toString();
     const QVector<ParameterChoice> choices = parameterChoices(m_state.database(), wholeNumber(leadingNumber(key)));
@@ -59,7 +100,7 @@ void frmMain::openEditor(QTreeWidgetItem *row)
 
 // Over the value cell of the row being edited: one pixel in from the cell's
 // corner, as wide as the value column, as high as the row.
-void frmMain::placeEditors()
+void DetailView::placeEditors()
 {
     auto place = [this](QWidget *editor, const QString &key, bool ownHeight) {
         const QTreeWidgetItem *row = rowByKey(key);
@@ -76,7 +117,7 @@ void frmMain::placeEditors()
         place(ComboInput, m_listEditorKey, true);
 }
 
-void frmMain::commitTextEditor()
+void DetailView::commitTextEditor()
 {
     // A commit can be asked for twice for one edit (a key, then the focus
     // loss that hiding the editor causes): the second finds nothing to do.
@@ -90,7 +131,7 @@ void frmMain::commitTextEditor()
     if (edited != nullptr && edited->data(0, TagRole).toString() == QLatin1String("1")
         && wholeNumber(leadingNumber(key)) == 2 && !(typedNumber(TextInput->text()) > 0)) {
         showMessage(QStringLiteral("Значение параметра «%1» должно быть больше нуля!").arg(edited->text(0)),
-                    MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), this);
+                    MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), &m_window);
         TextInput->setFocus();
         TextInput->selectAll();
         return;
@@ -110,7 +151,7 @@ void frmMain::commitTextEditor()
     rewriteParameters(row, false);
 }
 
-void frmMain::commitListEditor()
+void DetailView::commitListEditor()
 {
     if (m_listEditorKey.isEmpty())
         return;
@@ -134,7 +175,7 @@ void frmMain::commitListEditor()
 }
 
 // The store takes exactly the parameters of the view with the values shown.
-void frmMain::rewriteParameters(QTreeWidgetItem *edited, bool fromList)
+void DetailView::rewriteParameters(QTreeWidgetItem *edited, bool fromList)
 {
     const bool generalData = edited->data(0, TagRole).toString() == QLatin1String("1");
     QVector<ParameterValue> values;
@@ -157,11 +198,38 @@ void frmMain::rewriteParameters(QTreeWidgetItem *edited, bool fromList)
         rewritePointParameters(m_state.database(), m_viewTag.toLongLong(), values);
 }
 
-bool frmMain::editorEvent(QObject *watched, QEvent *event)
+// A click on an entry of the open list picks it and commits at once: a press
+// there first, not the release of the click that opened the list.
+bool DetailView::choiceListEvent(QObject *watched, QEvent *event)
 {
-    const bool text = watched == TextInput;
-    if (!text && watched != ComboInput)
+    QAbstractItemView *choices = ComboInput->view();
+    if (watched == choices && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        m_pickedInList = key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+    if (watched != choices->viewport())
         return false;
+    if (event->type() == QEvent::MouseButtonPress)
+        m_pickedInList = true;
+    if (event->type() != QEvent::MouseButtonRelease || !m_pickedInList)
+        return false;
+    m_pickedInList = false;
+    const QModelIndex entry = choices->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint());
+    if (!entry.isValid())
+        return false;
+    ComboInput->setCurrentIndex(entry.row());
+    ComboInput->hidePopup();
+    const QString key = m_listEditorKey;
+    runCommand(&m_window, [this] { commitListEditor(); });
+    returnToList(key, 0);
+    return true;
+}
+
+bool DetailView::editorEvent(QObject *watched, QEvent *event)
+{
+    if (watched == ComboInput && (event->type() == QEvent::KeyPress || event->type() == QEvent::Wheel))
+        m_pickedInList = false;
+    const bool text = watched == TextInput;
 
     if (event->type() == QEvent::FocusOut) {
         // Leaving the editor commits; switching to another program or
@@ -170,7 +238,7 @@ bool frmMain::editorEvent(QObject *watched, QEvent *event)
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         const bool intoOwnList = !text && ComboInput->view()->isVisible();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !intoOwnList)
-            runCommand(this, [this, text] { text ? commitTextEditor() : commitListEditor(); });
+            runCommand(&m_window, [this, text] { text ? commitTextEditor() : commitListEditor(); });
         return false;
     }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
@@ -185,7 +253,7 @@ bool frmMain::editorEvent(QObject *watched, QEvent *event)
     // act on them as well.
     if (event->type() == QEvent::KeyRelease) {
         const QString edited = text ? m_textEditorKey : m_listEditorKey;
-        runCommand(this, [this, text] { text ? commitTextEditor() : commitListEditor(); });
+        runCommand(&m_window, [this, text] { text ? commitTextEditor() : commitListEditor(); });
         returnToList(edited, key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0);
     }
     event->accept();
@@ -194,7 +262,7 @@ bool frmMain::editorEvent(QObject *watched, QEvent *event)
 
 // After a commit from the keyboard the keys go on in the list: on the edited
 // row, or the one above or below it for the arrow that committed.
-void frmMain::returnToList(const QString &key, int step)
+void DetailView::returnToList(const QString &key, int step)
 {
     QTreeWidgetItem *row = key.isEmpty() ? nullptr : rowByKey(key);
     if (row == nullptr || !LV->isVisible())

@@ -1,10 +1,13 @@
 // Loading points: adding one of the three kinds with its parameter rows, and
 // deleting one with everything that hangs on it. Points stay numbered 1..n.
 
-#include "ui/main_window.h"
+#include "ui/loading_points.h"
 
 #include "scheme/scheme_edits.h"
 #include "store/database.h"
+#include "ui/detail_view.h"
+#include "ui/main_window.h"
+#include "ui/navigator.h"
 
 #include <QTreeWidget>
 
@@ -26,25 +29,33 @@ const char *groupCaption(int group)
 
 } // namespace
 
-void frmMain::mnuAddFree_Click()
+LoadingPoints::LoadingPoints(frmMain &window, ProgramState &state)
+    : m_window(window)
+    , m_state(state)
+{
+}
+
+void LoadingPoints::mnuAddFree_Click()
 {
     addPoint(2);
 }
 
-void frmMain::mnuAddCill_Click()
+void LoadingPoints::mnuAddCill_Click()
 {
     addPoint(3);
 }
 
-void frmMain::mnuAddCon_Click()
+void LoadingPoints::mnuAddCon_Click()
 {
     addPoint(4);
 }
 
-void frmMain::addPoint(int group)
+void LoadingPoints::addPoint(int group)
 {
-    selectAndDisplayNode(QStringLiteral("Points"));
-    const int number = LV->topLevelItemCount();
+    Navigator &navigator = m_window.navigator();
+    DetailView &detail = m_window.detail();
+    navigator.selectAndDisplayNode(QStringLiteral("Points"));
+    const int number = detail.list()->topLevelItemCount();
     const QString n = QString::number(number);
     const QString key = n + QStringLiteral(" N");
     const QString caption = pointCaption(n, QString::fromUtf8(groupCaption(group)));
@@ -55,29 +66,28 @@ void frmMain::addPoint(int group)
         pointId = QString::number(addSchemePoint(db, number, group));
     } catch (const StoreError &) {
         // Nothing of the point was kept: show the scheme as the store has it.
-        selectAndDisplayNode(QStringLiteral("Points"));
+        navigator.selectAndDisplayNode(QStringLiteral("Points"));
         throw;
     }
-    LV->setCurrentItem(addRow(key, caption, 4, pointId));
-    TV->setCurrentItem(addNode(key, caption, nodeByKey(QStringLiteral("Points")), pointId));
-    LV_Click();
+    detail.list()->setCurrentItem(detail.addRow(key, caption, 4, pointId));
+    QTreeWidgetItem *points = navigator.nodeByKey(QStringLiteral("Points"));
+    navigator.tree()->setCurrentItem(navigator.addNode(key, caption, points, pointId));
+    detail.LV_Click();
 }
 
-void frmMain::mnuEditDelete_Click()
+void LoadingPoints::mnuEditDelete_Click()
 {
     QString pointId;
-    if (const QTreeWidgetItem *node = TV->currentItem(); node && node->data(0, KeyRole).toString().contains(QLatin1String(" N")))
+    if (const QTreeWidgetItem *node = m_window.tree()->currentItem(); node && node->data(0, KeyRole).toString().contains(QLatin1String(" N")))
         pointId = node->data(0, TagRole).toString();
-    else if (const QTreeWidgetItem *row = LV->currentItem(); row && row->data(0, KeyRole).toString().contains(QLatin1String(" N")))
+    else if (const QTreeWidgetItem *row = m_window.list()->currentItem(); row && row->data(0, KeyRole).toString().contains(QLatin1String(" N")))
         pointId = row->data(0, TagRole).toString();
     if (pointId.isEmpty())
         return;
 
     deleteSchemePoint(m_state.database(), pointId.toLongLong());
-    QTreeWidgetItem *points = nodeByKey(QStringLiteral("Points"));
-    while (points->childCount() > 0)
-        delete points->takeChild(0);
-    selectAndDisplayNode(QStringLiteral("Points"));
+    m_window.navigator().clearPointNodes();
+    m_window.navigator().selectAndDisplayNode(QStringLiteral("Points"));
 }
 
 } // namespace tarnvel

@@ -1,22 +1,20 @@
 #include "ui/main_window.h"
 
-#include "store/numbers.h"
-#include "store/store_file.h"
+#include "ui/analysis_commands.h"
 #include "ui/command_guard.h"
+#include "ui/detail_view.h"
 #include "ui/diagram_picture.h"
 #include "ui/file_panel.h"
 #include "ui/image_list.h"
+#include "ui/loading_points.h"
+#include "ui/navigator.h"
 #include "ui/splash_window.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
@@ -27,6 +25,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace tarnvel {
 
@@ -56,6 +55,42 @@ float readPlacement(QSettings &settings, const Placement &item)
     return ok && std::isfinite(value) ? value : item.fallback;
 }
 
+double twipsPerPixel(const QWidget &window, Qt::Orientation direction)
+{
+    const QScreen *screen = window.screen();
+    double dpi = 96.0;
+    if (screen)
+        dpi = direction == Qt::Horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+void restorePlacement(frmMain &window)
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Settings"));
+    const float left = readPlacement(settings, kLeft);
+    const float top = readPlacement(settings, kTop);
+    const float width = readPlacement(settings, kWidth);
+    const float height = readPlacement(settings, kHeight);
+    window.move(window.toPixelsX(left), window.toPixelsY(top));
+    window.resize(window.toPixelsX(width), window.toPixelsY(height));
+}
+
+void savePlacement(const frmMain &window)
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Settings"));
+    settings.setValue(QLatin1String(kLeft.key), QString::number(window.toTwipsX(window.x())));
+    settings.setValue(QLatin1String(kTop.key), QString::number(window.toTwipsY(window.y())));
+    settings.setValue(QLatin1String(kWidth.key), QString::number(window.toTwipsX(window.width())));
+    settings.setValue(QLatin1String(kHeight.key), QString::number(window.toTwipsY(window.height())));
+}
+
+void connectCommand(frmMain *window, QAction *action, std::function<void()> command)
+{
+    QObject::connect(action, &QAction::triggered, window, [window, command] { runCommand(window, command); });
+}
+
 } // namespace
 
 frmMain::frmMain(ProgramState &state, QWidget *parent)
@@ -80,31 +115,12 @@ void frmMain::createControls()
     m_workArea->setObjectName(QStringLiteral("workArea"));
     setCentralWidget(m_workArea);
 
-    TV = new QTreeWidget(m_workArea);
-    TV->setObjectName(QStringLiteral("TV"));
-    TV->setHeaderHidden(true);
-    TV->setColumnCount(1);
-    TV->installEventFilter(this);
-    connect(TV, &QTreeWidget::itemClicked, this, [this] { runCommand(this, [this] { TV_Click(); }); });
-    // Expanding a node selects it; selecting a hidden node in code expands its
-    // parents too, and that must not take the selection away from it.
-    connect(TV, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
-        for (const QTreeWidgetItem *node = TV->currentItem(); node; node = node->parent()) {
-            if (node->parent() == item)
-                return;
-        }
-        TV->setCurrentItem(item);
-    });
-
-    LV = new QTreeWidget(m_workArea);
-    LV->setObjectName(QStringLiteral("LV"));
-    LV->setRootIsDecorated(false);
-    LV->setItemsExpandable(false);
-    LV->setUniformRowHeights(true);
-    LV->setSelectionMode(QAbstractItemView::SingleSelection);
-    LV->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    LV->installEventFilter(this);
-    LV->viewport()->installEventFilter(this);
+    m_navigator = std::make_unique<Navigator>(*this, m_state, m_workArea);
+    TV = m_navigator->tree();
+    m_detail = std::make_unique<DetailView>(*this, m_state, m_workArea);
+    LV = m_detail->list();
+    m_points = std::make_unique<LoadingPoints>(*this, m_state);
+    m_analysis = std::make_unique<AnalysisCommands>(*this, m_state);
 
     imgSplitter = new QWidget(m_workArea);
     imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
@@ -119,44 +135,11 @@ void frmMain::createControls()
     picSplitter->setPalette(bar);
     picSplitter->hide();
 
-    TextInput = new QLineEdit(LV->viewport());
-    TextInput->setObjectName(QStringLiteral("TextInput"));
-    TextInput->hide();
-    TextInput->installEventFilter(this);
-    // A typed comma becomes a point at once; an emptied box shows one blank.
-    connect(TextInput, &QLineEdit::textChanged, this, [this](const QString &text) {
-        const QString fixed = SqlNum(text);
-        if (fixed == text)
-            return;
-        const int cursor = text.isEmpty() ? 1 : TextInput->cursorPosition();
-        TextInput->setText(fixed);
-        TextInput->setCursorPosition(cursor);
-    });
-    ComboInput = new QComboBox(LV->viewport());
-    ComboInput->setObjectName(QStringLiteral("ComboInput"));
-    ComboInput->setEditable(false);
-    ComboInput->hide();
-    ComboInput->installEventFilter(this);
-    // A choice picked in the open list is committed at once, as Enter would
-    // commit it; the mouse's pick is taken in eventFilter.
-    ComboInput->view()->installEventFilter(this);
-    ComboInput->view()->viewport()->installEventFilter(this);
-    connect(ComboInput, &QComboBox::activated, this, [this] {
-        if (!m_pickedInList)
-            return;
-        m_pickedInList = false;
-        const QString key = m_listEditorKey;
-        runCommand(this, [this] { commitListEditor(); });
-        returnToList(key, 0);
-    });
-
     ctPicture = new DiagramPicture(m_workArea);
     ctPicture->hide();
 
-    frFile = new FilePanel(this);
-    frFile->hide();
-    connect(frFile, &FilePanel::confirmed, this, [this] { runCommand(this, [this] { comFile_Click(); }); });
-    connect(frFile, &FilePanel::cancelled, this, [this] { comCancel_Click(); });
+    m_files = std::make_unique<FileCommands>(*this, m_state);
+    frFile = m_files->panel();
 
     m_statusPanel = new QLabel(this);
     m_statusPanel->setObjectName(QStringLiteral("sbPanel1"));
@@ -165,11 +148,6 @@ void frmMain::createControls()
 
     setMinimumSize(frFile->size());
     m_workArea->installEventFilter(this); // lays the controls out from now on
-}
-
-void frmMain::connectCommand(QAction *action, void (frmMain::*command)())
-{
-    connect(action, &QAction::triggered, this, [this, command] { runCommand(this, [this, command] { (this->*command)(); }); });
 }
 
 void frmMain::createMenus()
@@ -203,16 +181,18 @@ void frmMain::createMenus()
 
     cmdAbout = named(menuBar()->addAction(QStringLiteral("О программе")), "cmdAbout");
 
-    connectCommand(mnuFileNew, &frmMain::mnuFileNew_Click);
-    connectCommand(mnuFileOpen, &frmMain::mnuFileOpen_Click);
-    connectCommand(mnuSave, &frmMain::mnuSave_Click);
-    connectCommand(mnuReport, &frmMain::mnuReport_Click);
-    connectCommand(mnuFileClose, &frmMain::mnuFileClose_Click);
-    connectCommand(mnuAddFree, &frmMain::mnuAddFree_Click);
-    connectCommand(mnuAddCill, &frmMain::mnuAddCill_Click);
-    connectCommand(mnuAddCon, &frmMain::mnuAddCon_Click);
-    connectCommand(mnuEditDelete, &frmMain::mnuEditDelete_Click);
-    connectCommand(cmdAbout, &frmMain::cmdAbout_Click);
+    FileCommands *files = m_files.get();
+    LoadingPoints *points = m_points.get();
+    connectCommand(this, mnuFileNew, [files] { files->mnuFileNew_Click(); });
+    connectCommand(this, mnuFileOpen, [files] { files->mnuFileOpen_Click(); });
+    connectCommand(this, mnuSave, [files] { files->mnuSave_Click(); });
+    connectCommand(this, mnuReport, [files] { files->mnuReport_Click(); });
+    connectCommand(this, mnuFileClose, [this] { mnuFileClose_Click(); });
+    connectCommand(this, mnuAddFree, [points] { points->mnuAddFree_Click(); });
+    connectCommand(this, mnuAddCill, [points] { points->mnuAddCill_Click(); });
+    connectCommand(this, mnuAddCon, [points] { points->mnuAddCon_Click(); });
+    connectCommand(this, mnuEditDelete, [points] { points->mnuEditDelete_Click(); });
+    connectCommand(this, cmdAbout, [this] { cmdAbout_Click(); });
 }
 
 void frmMain::createToolbar()
@@ -250,59 +230,31 @@ QAction *frmMain::toolbarButton(const QString &key) const
 void frmMain::Form_Load()
 {
     frFile->hide();
-    LV->setColumnCount(2);
-    LV->setHeaderLabels({QStringLiteral("Параметр"), QStringLiteral("Значение")});
-    LV->headerItem()->setData(0, KeyRole, QStringLiteral("Main"));
-    LV->headerItem()->setData(1, KeyRole, QStringLiteral("Detal"));
-    LV->header()->setStretchLastSection(false);
-    LV->header()->setSectionsMovable(false);
-    LV->setIconSize(QSize(16, 16));
-    restorePlacement();
-    buildTree();
+    restorePlacement(*this);
+    m_navigator->buildTree();
     setEditCommandsEnabled(false, false);
 }
 
-// ---------------------------------------------------------------- placement
+// ---------------------------------------------------------------- twips
 
-double frmMain::twipsPerPixelX() const
+int frmMain::toPixelsX(double twips) const
 {
-    const QScreen *screen = this->screen();
-    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+    return static_cast<int>(std::lround(twips / twipsPerPixel(*this, Qt::Horizontal)));
 }
 
-double frmMain::twipsPerPixelY() const
+int frmMain::toPixelsY(double twips) const
 {
-    const QScreen *screen = this->screen();
-    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+    return static_cast<int>(std::lround(twips / twipsPerPixel(*this, Qt::Vertical)));
 }
 
-int frmMain::toPixelsX(double twips) const { return static_cast<int>(std::lround(twips / twipsPerPixelX())); }
-int frmMain::toPixelsY(double twips) const { return static_cast<int>(std::lround(twips / twipsPerPixelY())); }
-int frmMain::toTwipsX(int pixels) const { return static_cast<int>(std::lround(pixels * twipsPerPixelX())); }
-int frmMain::toTwipsY(int pixels) const { return static_cast<int>(std::lround(pixels * twipsPerPixelY())); }
-
-void frmMain::restorePlacement()
+int frmMain::toTwipsX(int pixels) const
 {
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Settings"));
-    const float left = readPlacement(settings, kLeft);
-    const float top = readPlacement(settings, kTop);
-    const float width = readPlacement(settings, kWidth);
-    const float height = readPlacement(settings, kHeight);
-    move(toPixelsX(left), toPixelsY(top));
-    resize(toPixelsX(width), toPixelsY(height));
+    return static_cast<int>(std::lround(pixels * twipsPerPixel(*this, Qt::Horizontal)));
 }
 
-void frmMain::savePlacement()
+int frmMain::toTwipsY(int pixels) const
 {
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Settings"));
-    settings.setValue(QLatin1String(kLeft.key), QString::number(toTwipsX(x())));
-    settings.setValue(QLatin1String(kTop.key), QString::number(toTwipsY(y())));
-    settings.setValue(QLatin1String(kWidth.key), QString::number(toTwipsX(width())));
-    settings.setValue(QLatin1String(kHeight.key), QString::number(toTwipsY(height())));
+    return static_cast<int>(std::lround(pixels * twipsPerPixel(*this, Qt::Vertical)));
 }
 
 // ---------------------------------------------------------------- layout
@@ -317,11 +269,6 @@ void frmMain::resizeEvent(QResizeEvent *event)
     QMainWindow::resizeEvent(event);
     if (width() < frFile->width())
         resize(frFile->width(), height());
-}
-
-void frmMain::Form_Resize()
-{
-    SizeControls(toTwipsX(m_workArea->width()) / 4);
 }
 
 void frmMain::SizeControls(int x)
@@ -358,7 +305,7 @@ void frmMain::SizeControls(int x)
         LV->setColumnWidth(0, std::max(0, listPixels - 2));
     }
 
-    placeEditors();
+    m_detail->placeEditors();
     frFile->move((width() - frFile->width()) / 2, (height() - frFile->height()) / 2);
     ctPicture->move(LV->pos());
 }
@@ -403,52 +350,11 @@ bool frmMain::splitterEvent(QEvent *event)
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_workArea && event->type() == QEvent::Resize) {
-        Form_Resize();
+        SizeControls(toTwipsX(m_workArea->width()) / 4);
         return false;
     }
     if (watched == imgSplitter)
         return splitterEvent(event);
-    if (watched == ComboInput && (event->type() == QEvent::KeyPress || event->type() == QEvent::Wheel))
-        m_pickedInList = false;
-    if (watched == TextInput || watched == ComboInput)
-        return editorEvent(watched, event);
-    // A click on an entry of the open list picks it and commits at once: a
-    // press there first, not the release of the click that opened the list.
-    if (ComboInput && watched == ComboInput->view()->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress)
-            m_pickedInList = true;
-        if (event->type() == QEvent::MouseButtonRelease && m_pickedInList) {
-            m_pickedInList = false;
-            const QModelIndex entry = ComboInput->view()->indexAt(static_cast<QMouseEvent *>(event)->position().toPoint());
-            if (entry.isValid()) {
-                ComboInput->setCurrentIndex(entry.row());
-                ComboInput->hidePopup();
-                const QString key = m_listEditorKey;
-                runCommand(this, [this] { commitListEditor(); });
-                returnToList(key, 0);
-                return true;
-            }
-        }
-    }
-    if (ComboInput && watched == ComboInput->view() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        m_pickedInList = key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-    if (watched == TV && event->type() == QEvent::KeyRelease) {
-        runCommand(this, [this] { TV_Click(); });
-        return false;
-    }
-    if (watched == LV && event->type() == QEvent::KeyRelease) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            runCommand(this, [this] { LV_Click(); });
-        return false;
-    }
-    if (watched == LV->viewport() && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        runCommand(this, [this] { LV_Click(); });
-        return false;
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -473,53 +379,32 @@ void frmMain::setEditCommandsEnabled(bool paste, bool remove)
 
 void frmMain::tbToolBar_ButtonClick(const QString &key)
 {
-    void (frmMain::*command)() = nullptr;
+    FileCommands *files = m_files.get();
+    std::function<void()> command;
     if (key == QLatin1String("Forward"))
-        command = &frmMain::mnuReport_Click;
+        command = [files] { files->mnuReport_Click(); };
     else if (key == QLatin1String("New"))
-        command = &frmMain::mnuFileNew_Click;
+        command = [files] { files->mnuFileNew_Click(); };
     else if (key == QLatin1String("Open"))
-        command = &frmMain::mnuFileOpen_Click;
+        command = [files] { files->mnuFileOpen_Click(); };
     else if (key == QLatin1String("Save"))
-        command = &frmMain::mnuSave_Click;
+        command = [files] { files->mnuSave_Click(); };
     else if (key == QLatin1String("Delete"))
-        command = &frmMain::mnuEditDelete_Click;
+        command = [this] { mnuEditDelete_Click(); };
     if (command)
-        runCommand(this, [this, command] { (this->*command)(); });
+        runCommand(this, command);
 }
 
 // ---------------------------------------------------------------- commands
 
-void frmMain::mnuFileNew_Click()
-{
-    setCursor(Qt::WaitCursor);
-    // The status texts are painted at once: nothing else may run while the
-    // store is closed.
-    auto status = [this](const QString &text) {
-        setStatusText(text);
-        m_statusPanel->repaint();
-    };
-    try {
-        newProjectStore(m_state.db, m_state.storeDirectory, status);
-    } catch (const StoreError &) {
-        // The scenario may already be emptied: show what the store now holds.
-        if (m_state.db && m_state.db->isOpen()) {
-            selectAndDisplayNode(QStringLiteral("Points"));
-            selectAndDisplayNode(QStringLiteral("Shaft"));
-        }
-        unsetCursor();
-        throw;
-    }
-    m_state.modes.clear();
-    m_scenarioName.clear();
-    selectAndDisplayNode(QStringLiteral("Points"));
-    selectAndDisplayNode(QStringLiteral("Shaft"));
-    unsetCursor();
-}
-
 void frmMain::mnuFileClose_Click()
 {
     close();
+}
+
+void frmMain::mnuEditDelete_Click()
+{
+    m_points->mnuEditDelete_Click();
 }
 
 void frmMain::cmdAbout_Click()
@@ -544,12 +429,59 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     // A window never shown (the batch report) has no placement of its own.
     if (!isMinimized() && isVisible())
-        savePlacement();
+        savePlacement(*this);
     if (m_state.db)
         m_state.db->close();
     m_state.workspace.close();
     m_closed = true;
     event->accept();
+}
+
+// ---------------------------------------------------------------- the parts
+
+void frmMain::saveScenario(const QString &target)
+{
+    m_files->saveScenario(target);
+}
+
+void frmMain::openScenario(const QString &target)
+{
+    m_files->openScenario(target);
+}
+
+frmMain::ReportOutcome frmMain::writeReport(const QString &target, QString *writtenTo)
+{
+    return m_files->writeReport(target, writtenTo);
+}
+
+bool frmMain::BaseRefresh()
+{
+    return m_analysis->BaseRefresh();
+}
+
+QTreeWidgetItem *frmMain::nodeByKey(const QString &key) const
+{
+    return m_navigator->nodeByKey(key);
+}
+
+QTreeWidgetItem *frmMain::rowByKey(const QString &key) const
+{
+    return m_detail->rowByKey(key);
+}
+
+QString frmMain::viewTag() const
+{
+    return m_detail->viewTag();
+}
+
+bool frmMain::isEditorOpen() const
+{
+    return m_detail->isEditorOpen();
+}
+
+void frmMain::commitTextEditor()
+{
+    m_detail->commitTextEditor();
 }
 
 } // namespace tarnvel

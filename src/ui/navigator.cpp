@@ -1,13 +1,13 @@
-// The navigator tree: the sections of the calculation and one node per
-// loading point. Showing a node is how every part of the program moves the
-// user: select the node, then run TV_Click.
-
-#include "ui/main_window.h"
+#include "ui/navigator.h"
 
 #include "scheme/scheme_edits.h"
+#include "ui/analysis_commands.h"
+#include "ui/command_guard.h"
+#include "ui/detail_view.h"
 #include "ui/diagram_picture.h"
+#include "ui/main_window.h"
 
-#include <QAction>
+#include <QEvent>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -38,8 +38,36 @@ const FixedNode kFixedNodes[] = {
 
 } // namespace
 
-QTreeWidgetItem *frmMain::addNode(const QString &key, const QString &caption, QTreeWidgetItem *parent,
-                                  const QString &tag)
+Navigator::Navigator(frmMain &window, ProgramState &state, QWidget *parent)
+    : m_window(window)
+    , m_state(state)
+{
+    TV = new QTreeWidget(parent);
+    TV->setObjectName(QStringLiteral("TV"));
+    TV->setHeaderHidden(true);
+    TV->setColumnCount(1);
+    TV->installEventFilter(this);
+    connect(TV, &QTreeWidget::itemClicked, this, [this] { runCommand(&m_window, [this] { TV_Click(); }); });
+    // Expanding a node selects it; selecting a hidden node in code expands its
+    // parents too, and that must not take the selection away from it.
+    connect(TV, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
+        for (const QTreeWidgetItem *node = TV->currentItem(); node; node = node->parent()) {
+            if (node->parent() == item)
+                return;
+        }
+        TV->setCurrentItem(item);
+    });
+}
+
+bool Navigator::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == TV && event->type() == QEvent::KeyRelease)
+        runCommand(&m_window, [this] { TV_Click(); });
+    return QObject::eventFilter(watched, event);
+}
+
+QTreeWidgetItem *Navigator::addNode(const QString &key, const QString &caption, QTreeWidgetItem *parent,
+                                    const QString &tag)
 {
     auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TV);
     item->setText(0, caption);
@@ -48,7 +76,7 @@ QTreeWidgetItem *frmMain::addNode(const QString &key, const QString &caption, QT
     return item;
 }
 
-QTreeWidgetItem *frmMain::nodeByKey(const QString &key) const
+QTreeWidgetItem *Navigator::nodeByKey(const QString &key) const
 {
     for (QTreeWidgetItemIterator it(TV); *it; ++it) {
         if ((*it)->data(0, KeyRole).toString() == key)
@@ -57,7 +85,13 @@ QTreeWidgetItem *frmMain::nodeByKey(const QString &key) const
     return nullptr;
 }
 
-void frmMain::buildTree()
+QString Navigator::currentKey() const
+{
+    const QTreeWidgetItem *node = TV->currentItem();
+    return node ? node->data(0, KeyRole).toString() : QString();
+}
+
+void Navigator::buildTree()
 {
     for (const FixedNode &node : kFixedNodes) {
         QTreeWidgetItem *parent = node.parent ? nodeByKey(QString::fromUtf8(node.parent)) : nullptr;
@@ -70,7 +104,7 @@ void frmMain::buildTree()
     TV_Click();
 }
 
-void frmMain::addPointNodes()
+void Navigator::addPointNodes()
 {
     QTreeWidgetItem *points = nodeByKey(QStringLiteral("Points"));
     for (const SchemePoint &point : schemePoints(m_state.database())) {
@@ -79,75 +113,58 @@ void frmMain::addPointNodes()
     }
 }
 
-void frmMain::selectAndDisplayNode(const QString &key)
+void Navigator::clearPointNodes()
+{
+    QTreeWidgetItem *points = nodeByKey(QStringLiteral("Points"));
+    while (points->childCount() > 0)
+        delete points->takeChild(0);
+}
+
+void Navigator::selectAndDisplayNode(const QString &key)
 {
     if (QTreeWidgetItem *node = nodeByKey(key); node && node != TV->currentItem())
         TV->setCurrentItem(node);
     TV_Click();
 }
 
-void frmMain::TV_Click()
+void Navigator::TV_Click()
 {
     QTreeWidgetItem *node = TV->currentItem();
-    setEditCommandsEnabled(false, false);
-    ctPicture->hide();
+    m_window.setEditCommandsEnabled(false, false);
+    m_window.picture()->hide();
     if (node == nullptr)
         return;
-    setStatusText(node->text(0));
+    m_window.setStatusText(node->text(0));
 
     const QString key = node->data(0, KeyRole).toString();
-    const int children = node->childCount();
+    DetailView &detail = m_window.detail();
 
     if (key == QLatin1String("Points")) {
-        while (node->childCount() > 0)
-            delete node->takeChild(0);
+        clearPointNodes();
         addPointNodes();
         m_state.strViewKey = key;
-        LV_Click();
+        detail.LV_Click();
         return;
     }
     if (key == QLatin1String("XOZ") || key == QLatin1String("YOZ") || key == QLatin1String("SUM")) {
-        epur_Click(key == QLatin1String("XOZ") ? 1 : key == QLatin1String("YOZ") ? 2 : 3);
+        m_window.analysis().epur_Click(key == QLatin1String("XOZ") ? 1 : key == QLatin1String("YOZ") ? 2 : 3);
         return;
     }
-    if (children == 0) {
+    if (node->childCount() == 0) {
         m_state.strViewKey = key;
-        LV_Click();
+        detail.LV_Click();
         return;
     }
 
-    struct Child
-    {
-        QString key, caption, tag;
-    };
-    QList<Child> list;
-    for (int i = 0; i < children; ++i) {
-        const QTreeWidgetItem *child = node->child(i);
-        list.append({child->data(0, KeyRole).toString(), child->text(0), child->data(0, TagRole).toString()});
-    }
-    m_viewTag = key;
-    clearList();
-    for (const Child &child : list)
-        addRow(child.key, child.caption, 4, child.tag);
-
+    detail.showChildNodes(node);
     if (key == QLatin1String("Bearings")) {
-        exReac();
-        if (isEditorOpen() || m_state.blnIncomplete) {
-            unsetCursor();
+        m_window.analysis().exReac();
+        if (detail.isEditorOpen() || m_state.blnIncomplete) {
+            m_window.unsetCursor();
             return;
         }
     }
-    DetalView(false);
-}
-
-void frmMain::ShowRowStatus(const QString &key)
-{
-    if (const QTreeWidgetItem *row = rowByKey(key)) {
-        setStatusText(row->text(0));
-        return;
-    }
-    if (const QTreeWidgetItem *node = TV->currentItem())
-        setStatusText(node->text(0));
+    m_window.DetalView(false);
 }
 
 } // namespace tarnvel

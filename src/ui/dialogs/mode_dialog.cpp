@@ -2,6 +2,7 @@
 
 #include "ui/command_guard.h"
 #include "ui/main_window.h"
+#include "ui/navigator.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -166,7 +167,7 @@ void ModeDialog::goToFirstPoint()
         window,
         [window] {
             runCommand(window, [window] {
-                window->selectAndDisplayNode(QStringLiteral("1 N"));
+                window->navigator().selectAndDisplayNode(QStringLiteral("1 N"));
                 for (const char *key : {"Power", "AddFPower"}) {
                     if (QTreeWidgetItem *row = window->rowByKey(QLatin1String(key)))
                         window->list()->setCurrentItem(row);

@@ -159,14 +159,6 @@ void writeBearingSettings(Database &db, const BearingSettings &s)
     transaction.commit();
 }
 
-std::optional<double> readRequiredLife(Database &db, int side)
-{
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT Lh FROM RequiredLife WHERE Side = %1").arg(side));
-    if (rs.isBeforeFirst() || rs.field(QStringLiteral("Lh")).isNull())
-        return std::nullopt;
-    return rs.field(QStringLiteral("Lh")).toDouble();
-}
-
 void writeRequiredLife(Database &db, int side, std::optional<double> hours)
 {
     Database::Transaction transaction(db);

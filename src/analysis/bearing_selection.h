@@ -95,8 +95,7 @@ std::optional<qsizetype> pickByLife(
 // row; its results stay empty until the calculation stores them.
 void writeBearingSettings(Database &db, const BearingSettings &settings);
 
-// The life a support's bearing is to reach, hours; nothing when not set.
-std::optional<double> readRequiredLife(Database &db, int side);
+// Keeps the life a support's bearing is to reach, hours; nothing clears it.
 void writeRequiredLife(Database &db, int side, std::optional<double> hours);
 
 // The bearing catalogue as the bearing dialog lists and edits it.

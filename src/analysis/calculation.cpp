@@ -1,6 +1,7 @@
 #include "analysis/calculation.h"
 
 #include "scheme/free_force.h"
+#include "scheme/scheme_edits.h"
 #include "store/database.h"
 #include "store/numbers.h"
 
@@ -22,11 +23,6 @@ bool isGear(int group) { return group == 3 || group == 4; }
 double asStored(double value) { return storedNumber(value); }
 
 double orZero(const QVariant &value) { return value.isNull() ? 0.0 : value.toDouble(); }
-
-QString pointCaptionOf(const PointInputs &point)
-{
-    return QStringLiteral("Точка %1 (%2)").arg(point.number).arg(point.groupCaption);
-}
 
 MissingInput generalInput(MissingKind kind, const QString &message, int parameterId)
 {
@@ -518,7 +514,7 @@ Calculation calculate(const SchemeInputs &in, const CalculationRequest &request)
         point.pointId = input.pointId;
         point.number = input.number;
         point.group = input.group;
-        point.caption = pointCaptionOf(input);
+        point.caption = pointCaption(QString::number(input.number), input.groupCaption);
         if (point.group == kFreeForce) {
             freeForce(input, point);
         } else if (isGear(point.group)) {

@@ -1,12 +1,14 @@
 #pragma once
 
-// The whole calculation of the shaft from the inputs in the store: the mesh
-// forces of every gear point per mode with their equivalents, the equivalent
-// projections of every free force, the support reactions, both bearings and,
-// when asked for, the three moment diagrams. The results go back into the
-// result tables in one transaction, so that what the store holds is always
-// what the current inputs give: a result that cannot be computed any more is
-// removed rather than left standing.
+// The whole calculation of the shaft as one value: the mesh forces of every
+// gear point per mode with their equivalents, the equivalent projections of
+// every free force, the support reactions (equivalent and per mode), both
+// bearings with their static check and, when asked for, the three moment
+// diagrams, with the rows the views and the report print. It is computed from
+// the inputs alone (readScheme), and every output only formats it; its
+// results go back into the result tables in one transaction, so that what
+// the store holds is always what the current inputs give: a result that
+// cannot be computed any more is removed rather than left standing.
 
 #include "analysis/bearing_life.h"
 #include "analysis/bearing_selection.h"

@@ -34,11 +34,24 @@ int shifted(int from, int by)
 
 QPen pen(const QColor &colour, int width) { return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
 
+// An unfilled circle around a point. It is drawn once per colour and width
+// and then stamped: a scheme of thousands of points would otherwise spend
+// most of its pictures' time rasterising the same small ellipse.
 void mark(QPainter &painter, QPoint centre, const QColor &colour, int width)
 {
-    painter.setPen(pen(colour, width));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(centre, kMarkRadius, kMarkRadius);
+    static QHash<std::pair<QRgb, int>, QImage> stamps;
+    const int half = kMarkRadius + width;
+    QImage &stamp = stamps[{ colour.rgba(), width }];
+    if (stamp.isNull()) {
+        stamp = QImage(2 * half + 1, 2 * half + 1, QImage::Format_ARGB32_Premultiplied);
+        stamp.fill(Qt::transparent);
+        QPainter circle(&stamp);
+        circle.setRenderHint(QPainter::Antialiasing, false);
+        circle.setPen(pen(colour, width));
+        circle.setBrush(Qt::NoBrush);
+        circle.drawEllipse(QPoint(half, half), kMarkRadius, kMarkRadius);
+    }
+    painter.drawImage(centre - QPoint(half, half), stamp);
 }
 
 bool isDrawable(const PlaneDiagram &d)

@@ -53,12 +53,17 @@ void readGeneralData(Database &db, SchemeInputs &in)
         if (!in.common.contains(id))
             in.common.insert(id, common.value(1));
     }
+    // Every general datum, stored or not: the calculation may set one (the
+    // diagram axis) that the report then lists in its place.
     Recordset rows = db.openRecordset(
-        QStringLiteral("SELECT `Parameters`.Parameter, `Parameters`.ParameterID, CommonParameters.ParamValue "
-                       "FROM `Parameters`, CommonParameters WHERE GroupID = 1 AND "
-                       "CommonParameters.ParameterID = `Parameters`.ParameterID"));
-    for (; !rows.isAfterLast(); rows.next())
-        in.generalRows.append({ wholeNumber(rows.value(1).toDouble()), rows.value(0).toString(), rows.value(2) });
+        QStringLiteral("SELECT `Parameters`.Parameter, `Parameters`.ParameterID, CommonParameters.ParamValue, "
+                       "CommonParameters.rowid FROM `Parameters` LEFT JOIN CommonParameters ON "
+                       "CommonParameters.ParameterID = `Parameters`.ParameterID WHERE `Parameters`.GroupID = 1 "
+                       "ORDER BY `Parameters`.ParameterID, CommonParameters.rowid"));
+    for (; !rows.isAfterLast(); rows.next()) {
+        in.generalRows.append(
+            { wholeNumber(rows.value(1).toDouble()), rows.value(0).toString(), rows.value(2), !rows.value(3).isNull() });
+    }
 
     // The force unit's caption; any unit but kilogram-force is computed as
     // newtons and captioned so.

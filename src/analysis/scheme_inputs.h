@@ -52,6 +52,7 @@ struct GeneralRow
     int id = 0;
     QString caption;
     QVariant value;
+    bool stored = false; // the store has a row for it
 };
 
 // What the store holds for one support: the settings the bearing is computed
@@ -73,7 +74,7 @@ struct SupportInputs
 struct SchemeInputs
 {
     QHash<int, QVariant> common; // CommonParameters by ParameterID (the first of equal rows)
-    QVector<GeneralRow> generalRows; // the captioned general data, as the report lists them
+    QVector<GeneralRow> generalRows; // every captioned general datum in ParameterID order
     QVector<PointInputs> points; // in point number order
     QVector<ModeSpeed> shaftModes; // one per mode number
     QHash<int, QString> captions; // Parameters.Parameter by ParameterID

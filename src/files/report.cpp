@@ -108,6 +108,10 @@ private:
         heading(QStringLiteral("<u><font size='4'>Общие данные:</font></u>"));
         blank();
         for (const GeneralRow &general : m_in.generalRows) {
+            // The axis the calculation takes while none is set is kept with it.
+            const bool axis = general.id == 53 && m_calc.axisToStore != 0;
+            if (!general.stored && !axis)
+                continue;
             QString value;
             if (general.id == 4 || general.id == 38) {
                 bool found = false;
@@ -115,7 +119,7 @@ private:
                 if (general.id == 4 && found)
                     m_forceUnit = value; // already escaped
             } else {
-                value = plainValue(general.value);
+                value = axis ? plainNumber(m_calc.axisToStore, m_locale) : plainValue(general.value);
             }
             row(escaped(general.caption), value);
         }

@@ -266,21 +266,6 @@ ModeList modeRecords(const QVector<ModeCells> &cells, bool freeForce)
     return modes;
 }
 
-QHash<qint64, ModeLoads> groupModeLoads(Database &db, int groupId)
-{
-    QHash<qint64, ModeLoads> result;
-    const QHash<qint64, QVector<ModeCells>> cells = storedModeCells(db, groupId);
-    for (auto it = cells.cbegin(); it != cells.cend(); ++it) {
-        ModeLoads &point = result[it.key()];
-        for (const ModeCells &mode : it.value()) {
-            point.speeds.append({ mode.speed.toDouble(), mode.coeff.toDouble() });
-            for (int kind = 1; kind <= 7; ++kind)
-                point.loads[kind].append(mode.loads[static_cast<std::size_t>(kind)].toDouble());
-        }
-    }
-    return result;
-}
-
 namespace {
 
 void insertLoads(Database &db, qint64 pointId, int rez, const ModeRecord &mode, int kind)

@@ -49,16 +49,6 @@ QVector<double> modeWeights(const QVector<ModeSpeed> &modes);
 // all points, so each mode's speed and coefficient are those of its rows.
 QVector<ModeSpeed> shaftModes(Database &db);
 
-// One point's modes as its loads give them: speed and coefficient per mode,
-// and per load kind (PowerID) one load per mode, 0 where missing.
-struct ModeLoads
-{
-    QVector<ModeSpeed> speeds;
-    QHash<int, QVector<double>> loads;
-};
-// Every point of a kind (GroupID), by PointID, in one statement.
-QHash<qint64, ModeLoads> groupModeLoads(Database &db, int groupId);
-
 // One mode of a point's loads: its Powers rows of one mode number, speed and
 // coefficient (rows that disagree on speed or coefficient make two modes of
 // one number), with the load of each kind (PowerID 1 … 7) written first, null

@@ -22,6 +22,13 @@ struct SchemePoint
     bool operator==(const SchemePoint &) const = default;
 };
 
+// "Точка 3 (Цилиндрическое зацепление)": a point as the tree, the views and
+// the messages name it.
+inline QString pointCaption(const QString &number, const QString &kind)
+{
+    return QStringLiteral("Точка %1 (%2)").arg(number, kind);
+}
+
 // The points in number order. A point whose group the catalogue does not
 // know is no part of the scheme.
 QVector<SchemePoint> schemePoints(Database &db);

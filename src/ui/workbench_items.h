@@ -1,14 +1,10 @@
 #pragma once
 
-#include <QString>
+#include "scheme/scheme_edits.h"
+
+#include <Qt>
 
 namespace tarnvel {
-
-// "Точка 3 (Цилиндрическое зацепление)"
-inline QString pointCaption(const QString &number, const QString &groupCaption)
-{
-    return QStringLiteral("Точка %1 (%2)").arg(number, groupCaption);
-}
 
 // Item data of the tree and the detail list.
 enum ItemRole {

@@ -1,6 +1,8 @@
 #include "analysis/bearing_selection.h"
+#include "analysis/scheme_inputs.h"
 #include "store/numbers.h"
 #include "store/store_file.h"
+
 #include "test_support.h"
 
 #include <QFile>
@@ -68,8 +70,9 @@ TEST(StoreFile, AStoreWithoutTheRequiredLifeTableGetsItAtStartUp)
     store.open()->execute(QStringLiteral("DROP TABLE RequiredLife"));
     std::unique_ptr<Database> db = store.open();
     writeRequiredLife(*db, 1, 12000.5);
-    EXPECT_EQ(readRequiredLife(*db, 1), 12000.5);
-    EXPECT_EQ(readRequiredLife(*db, 0), std::nullopt);
+    const SchemeInputs inputs = readScheme(*db);
+    EXPECT_EQ(inputs.supports[1].requiredLife, 12000.5);
+    EXPECT_EQ(inputs.supports[0].requiredLife, std::nullopt);
 }
 
 TEST(StoreFile, ChoicesBeginWithTheNumbersTheComputationsRead)

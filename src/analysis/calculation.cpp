@@ -112,13 +112,13 @@ ForceRows rowsOf(const MeshForces &m)
         const std::pair<int, double> values[]
             = { { 35, f.Ft }, { 36, f.Fr }, { 37, f.Fa }, { 8, f.Fx }, { 9, f.Fy }, { 10, f.Fz } };
         for (const auto &[id, value] : values)
-            rows.insert({ rez, id }, asStored(value));
+            rows.insert({ rez, id }, value);
     }
     if (!m.modes.isEmpty()) {
         const std::pair<int, double> values[]
             = { { 5, m.x }, { 6, m.y }, { 7, m.z }, { 46, m.FxEq }, { 47, m.FyEq }, { 48, m.FzEq } };
         for (const auto &[id, value] : values)
-            rows.insert({ -1, id }, asStored(value));
+            rows.insert({ -1, id }, value);
     }
     return rows;
 }
@@ -335,13 +335,19 @@ void gearForces(const SchemeInputs &in, const PointInputs &input, PointResult &p
         point.missing = meshMissing(in, point, outcome);
         return;
     }
-    point.mesh = outcome.forces;
-    const MeshForces &m = point.mesh;
-    point.force = PointForce { asStored(m.x), asStored(m.y), asStored(m.z), asStored(m.FxEq), asStored(m.FyEq),
-        asStored(m.FzEq) };
+    // Every later stage (the reactions, the tables, the report) takes the
+    // forces as the store keeps them.
+    MeshForces &m = point.mesh;
+    m = outcome.forces;
+    for (ModeForces &mode : m.modes) {
+        for (double *value : { &mode.Ft, &mode.Fr, &mode.Fa, &mode.Fx, &mode.Fy, &mode.Fz })
+            *value = asStored(*value);
+    }
+    for (double *value : { &m.x, &m.y, &m.z, &m.FxEq, &m.FyEq, &m.FzEq })
+        *value = asStored(*value);
+    point.force = PointForce { m.x, m.y, m.z, m.FxEq, m.FyEq, m.FzEq };
     for (const ModeForces &mode : m.modes)
-        point.modeForces.append({ point.force.x, point.force.y, point.force.z, asStored(mode.Fx), asStored(mode.Fy),
-            asStored(mode.Fz) });
+        point.modeForces.append({ m.x, m.y, m.z, mode.Fx, mode.Fy, mode.Fz });
 }
 
 Reactions stored(const Reactions &r)
@@ -486,9 +492,9 @@ const PointResult *Calculation::point(qint64 pointId) const
 QVector<ResultRow> meshForceRows(const ModeForces &forces, int mode)
 {
     return {
-        numberRow(QString(), QStringLiteral("   Окружная   Ft(%1)").arg(mode), asStored(forces.Ft), true),
-        numberRow(QString(), QStringLiteral("   Радиальная Fr(%1)").arg(mode), asStored(forces.Fr), true),
-        numberRow(QString(), QStringLiteral("   Осевая     Fa(%1)").arg(mode), asStored(forces.Fa), true),
+        numberRow(QString(), QStringLiteral("   Окружная   Ft(%1)").arg(mode), forces.Ft, true),
+        numberRow(QString(), QStringLiteral("   Радиальная Fr(%1)").arg(mode), forces.Fr, true),
+        numberRow(QString(), QStringLiteral("   Осевая     Fa(%1)").arg(mode), forces.Fa, true),
     };
 }
 

@@ -69,7 +69,7 @@ struct PointResult
     // A gear point whose forces cannot be computed: what to ask for.
     std::optional<MissingInput> missing;
     double eqSpeed = 0; // gear points: Σ Speed·Coeff of the point's modes
-    MeshForces mesh; // gear points: per mode and equivalent
+    MeshForces mesh; // gear points: per mode and equivalent, as stored
     PointForce force; // the equivalent force the reactions take, as stored
     // Each mode's force at the point's position (mode i + 1 at index i), as stored.
     QVector<PointForce> modeForces;
@@ -147,7 +147,7 @@ void storeResults(Database &db, const Calculation &calculation);
 // batch starts from.
 Calculation runCalculation(Database &db, const CalculationRequest &request = {});
 
-// The three rows of one mode's mesh forces: Ft, Fr, Fa, rounded.
+// The three rows of one mode's mesh forces (as stored): Ft, Fr, Fa, rounded.
 QVector<ResultRow> meshForceRows(const ModeForces &forces, int mode);
 
 // Why a bearing's life could not be computed, as the user is told; empty

@@ -4,6 +4,7 @@
 #include "store/numbers.h"
 
 #include <algorithm>
+#include <map>
 
 namespace tarnvel {
 
@@ -72,6 +73,144 @@ void readGeneralData(Database &db, SchemeInputs &in)
     in.unitCaption = choice != in.choices.constEnd() ? *choice : in.choices.value({ 4, 1.0 });
 }
 
+// A stored value as ORDER BY and GROUP BY take it: empty values first, then
+// numbers by value (1 and 1.0 alike), then texts.
+struct StoredKey
+{
+    int rank = 0;
+    double number = 0;
+    QString text;
+
+    explicit StoredKey(const QVariant &value)
+        : rank(value.isNull() ? 0 : isNumber(value) ? 1 : 2)
+        , number(rank == 1 ? value.toDouble() : 0.0)
+        , text(rank == 2 ? value.toString() : QString())
+    {
+    }
+    bool operator<(const StoredKey &other) const
+    {
+        if (rank != other.rank)
+            return rank < other.rank;
+        if (number != other.number)
+            return number < other.number;
+        return text < other.text;
+    }
+    bool operator==(const StoredKey &other) const
+    {
+        return rank == other.rank && number == other.number && text == other.text;
+    }
+};
+
+// Everything the calculation takes of the loads, from one reading of the
+// table: each point's modes, the kind its loads were entered in, the torque
+// rows of the force unit's kind and the shaft's modes.
+void readLoads(Database &db, SchemeInputs &in, const QHash<qint64, qsizetype> &index, QHash<int, QHash<int, double>> values)
+{
+    enum Column { PointID, RezNumber, Speed, Coeff, PowerID, Power, PowerNumber, RowId };
+    Recordset rows = db.openRecordset(QStringLiteral("SELECT PointID, RezNumber, Speed, Coeff, PowerID, Power, PowerNumber, "
+                                                     "rowid FROM Powers ORDER BY PointID, RezNumber, Speed, Coeff, rowid"));
+    const QHash<qint64, QVector<ModeCells>> modes = modeCellsOf(rows);
+    for (auto it = modes.cbegin(); it != modes.cend(); ++it) {
+        const auto at = index.constFind(it.key());
+        if (at != index.constEnd())
+            in.points[*at].modes = it.value();
+    }
+
+    struct Row
+    {
+        StoredKey point;
+        StoredKey rez;
+        qint64 pointId = 0; // for a point of the scheme
+        int rezNumber = 0;
+        double speed = 0, coeff = 0, power = 0;
+        std::optional<double> kind;
+        int entered = 0;
+        qint64 rowid = 0;
+    };
+    QVector<Row> all;
+    all.reserve(rows.rowCount());
+    for (rows.first(); !rows.isAfterLast(); rows.next()) {
+        const QVariant &kind = rows.value(PowerID);
+        all.append({ StoredKey(rows.value(PointID)), StoredKey(rows.value(RezNumber)), rows.value(PointID).toLongLong(),
+            rows.value(RezNumber).toInt(), rows.value(Speed).toDouble(), rows.value(Coeff).toDouble(),
+            rows.value(Power).toDouble(), isNumber(kind) ? std::optional<double>(kind.toDouble()) : std::nullopt,
+            wholeNumber(rows.value(PowerNumber).toDouble()), rows.value(RowId).toLongLong() });
+    }
+
+    // The kind a point's loads were entered in: that of its first row by mode
+    // number and the order written.
+    QHash<qint64, std::pair<const Row *, const Row *>> first; // by point: the row, and the first of its modes
+    for (const Row &row : std::as_const(all)) {
+        if (row.point.rank != 1)
+            continue;
+        auto &[best, mode] = first[row.pointId];
+        if (!mode)
+            mode = &row;
+        if (row.rez == mode->rez && (!best || row.rowid < best->rowid))
+            best = &row;
+    }
+    for (auto it = first.cbegin(); it != first.cend(); ++it) {
+        const auto at = index.constFind(it.key());
+        if (at != index.constEnd())
+            in.points[*at].loadKind = it->first->entered;
+    }
+
+    // The torque rows of the force unit's kind, by point in mode order.
+    MeshInputReader::Stored mesh;
+    const QVariant unit = in.common.value(4);
+    const QVariant rotation = in.common.value(38);
+    mesh.unit = unit.isNull() ? std::nullopt : std::optional<double>(unit.toDouble());
+    mesh.rotation = rotation.isNull() ? std::nullopt : std::optional<double>(rotation.toDouble());
+    if (const std::optional<int> kind = MeshInputReader::torqueKind(mesh.unit)) {
+        QVector<const Row *> torques;
+        for (const Row &row : std::as_const(all)) {
+            if (row.kind == *kind)
+                torques.append(&row);
+        }
+        std::stable_sort(torques.begin(), torques.end(), [](const Row *a, const Row *b) {
+            if (a->point != b->point)
+                return a->point < b->point;
+            if (a->rez != b->rez)
+                return a->rez < b->rez;
+            return a->rowid < b->rowid;
+        });
+        for (const Row *row : std::as_const(torques)) {
+            mesh.torques[static_cast<int>(row->pointId)].append(
+                MeshInputReader::TorqueRow { row->power, { row->speed, row->coeff } });
+        }
+    }
+    mesh.values = std::move(values);
+    mesh.choices = in.choices;
+    const MeshInputReader reader(std::move(mesh));
+    for (PointInputs &point : in.points) {
+        if (point.group == 3 || point.group == 4)
+            point.mesh = reader.read(static_cast<int>(point.pointId), point.group);
+    }
+
+    // Each mode's speed and coefficient are those of its row of the lowest
+    // point number, the reference's (a row of no point counts last), so that
+    // a store whose points disagree on a mode still gives one speed per mode.
+    QHash<qint64, double> numbers;
+    for (const PointInputs &point : std::as_const(in.points))
+        numbers.insert(point.pointId, point.number);
+    std::map<StoredKey, std::pair<std::pair<double, qint64>, const Row *>> byMode; // mode → ((reference, rowid), row)
+    for (const Row &row : std::as_const(all)) {
+        const auto number = row.point.rank == 1 ? numbers.constFind(row.pointId) : numbers.constEnd();
+        const std::pair<double, qint64> rank { number == numbers.constEnd() ? 9E300 : *number, row.rowid };
+        const auto [at, added] = byMode.try_emplace(row.rez, rank, &row);
+        if (!added && rank < at->second.first)
+            at->second = { rank, &row };
+    }
+    int last = 0;
+    for (const auto &[rez, reference] : byMode) {
+        const Row &row = *reference.second;
+        if (!in.shaftModes.isEmpty() && row.rezNumber == last)
+            continue;
+        last = row.rezNumber;
+        in.shaftModes.append({ row.speed, row.coeff });
+    }
+}
+
 void readPoints(Database &db, SchemeInputs &in)
 {
     Recordset points = db.openRecordset(
@@ -98,28 +237,15 @@ void readPoints(Database &db, SchemeInputs &in)
             in.points[*at].parameters.append({ parameters.value(1).toInt(), parameters.value(2) });
     }
 
-    const QHash<qint64, QVector<ModeCells>> modes = storedModeCells(db);
-    for (auto it = modes.cbegin(); it != modes.cend(); ++it) {
-        const auto at = index.constFind(it.key());
-        if (at != index.constEnd())
-            in.points[*at].modes = it.value();
+    // The parameters as the mesh computation reads them: a number as its
+    // statement text reads back, an empty value as 0; of equal rows the last.
+    QHash<int, QHash<int, double>> values;
+    for (const PointInputs &point : std::as_const(in.points)) {
+        QHash<int, double> &own = values[static_cast<int>(point.pointId)];
+        for (const StoredParameter &row : point.parameters)
+            own.insert(row.id, row.value.isNull() ? 0.0 : storedNumber(row.value.toDouble()));
     }
-
-    // The kind a gear point's loads were entered in: that of its first row.
-    Recordset kinds = db.openRecordset(
-        QStringLiteral("SELECT Points.PointID, (SELECT PowerNumber FROM Powers WHERE Powers.PointID = Points.PointID "
-                       "ORDER BY RezNumber, rowid LIMIT 1) AS Kind FROM Points"));
-    for (; !kinds.isAfterLast(); kinds.next()) {
-        const auto at = index.constFind(kinds.value(0).toLongLong());
-        if (at != index.constEnd())
-            in.points[*at].loadKind = wholeNumber(kinds.value(1).toDouble());
-    }
-
-    const MeshInputReader mesh(db);
-    for (PointInputs &point : in.points) {
-        if (point.group == 3 || point.group == 4)
-            point.mesh = mesh.read(static_cast<int>(point.pointId), point.group);
-    }
+    readLoads(db, in, index, std::move(values));
 }
 
 void readSupports(Database &db, SchemeInputs &in)
@@ -242,7 +368,6 @@ SchemeInputs readScheme(Database &db)
     readCatalogueTexts(db, in);
     readGeneralData(db, in);
     readPoints(db, in);
-    in.shaftModes = shaftModes(db);
     readSupports(db, in);
     return in;
 }

@@ -26,20 +26,22 @@ void printError(const QString &text)
 
 // A consistent snapshot of the user's store with its catalogue (bearings the
 // user added included), or a fresh store when there is none or it cannot be
-// read. The user's file is only read.
+// read. The user's file is only read. The copy is thrown away after the
+// report: nothing of it is flushed to the disk.
 std::unique_ptr<Database> privateStore(const QString &storeDirectory, const QString &work)
 {
+    constexpr Database::Durability throwaway = Database::Durability::Throwaway;
     const QString own = storePath(storeDirectory);
     if (QFileInfo::exists(own)) {
         try {
-            Database::snapshot(own, storePath(work));
-            return openStore(storePath(work));
+            Database::snapshot(own, storePath(work), throwaway);
+            return openStore(storePath(work), throwaway);
         } catch (const StoreError &error) {
             printError(QStringLiteral("Tarnvel: %1\nРасчёт выполняется со встроенным каталогом.").arg(error.message()));
             QFile::remove(storePath(work));
         }
     }
-    return openOrCreateStore(work);
+    return openOrCreateStore(work, nullptr, throwaway);
 }
 
 } // namespace

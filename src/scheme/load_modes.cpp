@@ -190,13 +190,7 @@ QVector<ModeSpeed> shaftModes(Database &db)
     return modes;
 }
 
-namespace {
-
-// Rows of (PointID, RezNumber, Speed, Coeff, PowerID, Power), sorted by
-// point, mode number, speed and coefficient and each group's rows in the order
-// they were written, folded into each point's modes: a group of equal keys is
-// one mode, and of several loads of a kind the one written first counts.
-QHash<qint64, QVector<ModeCells>> foldModeCells(Recordset rs)
+QHash<qint64, QVector<ModeCells>> modeCellsOf(Recordset rs)
 {
     QHash<qint64, QVector<ModeCells>> result;
     QVector<ModeCells> *point = nullptr;
@@ -225,8 +219,6 @@ QHash<qint64, QVector<ModeCells>> foldModeCells(Recordset rs)
     return result;
 }
 
-} // namespace
-
 QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId)
 {
     const QString statement = groupId == 0
@@ -236,12 +228,12 @@ QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId)
                          "Powers.Power FROM Powers, Points WHERE Powers.PointID = Points.PointID AND Points.GroupID = %1 "
                          "ORDER BY Powers.PointID, Powers.RezNumber, Powers.Speed, Powers.Coeff, Powers.rowid")
               .arg(groupId);
-    return foldModeCells(db.openRecordset(statement));
+    return modeCellsOf(db.openRecordset(statement));
 }
 
 QVector<ModeCells> pointModeCells(Database &db, qint64 pointId)
 {
-    return foldModeCells(db.openRecordset(QStringLiteral("SELECT PointID, RezNumber, Speed, Coeff, PowerID, Power FROM "
+    return modeCellsOf(db.openRecordset(QStringLiteral("SELECT PointID, RezNumber, Speed, Coeff, PowerID, Power FROM "
                                                          "Powers WHERE PointID = %1 ORDER BY RezNumber, Speed, Coeff, rowid")
                                               .arg(pointId)))
         .value(pointId);

@@ -13,6 +13,7 @@ namespace tarnvel {
 inline constexpr double kEquivalentLoadExponent = 10.0 / 3.0;
 
 class Database;
+class Recordset;
 
 // One operating mode of the working list that the load dialogs edit. For a
 // gear point Load1..Load4 hold the same load as power in hp, power in kW,
@@ -61,6 +62,11 @@ struct ModeCells
     quint8 kinds = 0; // bit k: a row of kind k was seen
     QVariant rez; // the mode number
 };
+// The modes of rows of (PointID, RezNumber, Speed, Coeff, PowerID, Power, …)
+// sorted by point, mode number, speed, coefficient and the order they were
+// written: a group of equal keys is one mode, and of several loads of a kind
+// the one written first counts.
+QHash<qint64, QVector<ModeCells>> modeCellsOf(Recordset rows);
 // Every point's modes in mode order, by PointID: of the points of one kind
 // (GroupID), or of all points for 0. One statement for all of them.
 QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId = 0);

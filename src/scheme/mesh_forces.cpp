@@ -102,11 +102,10 @@ MeshOutcome finish(MeshForces forces, const QVector<double> &weights, const Mode
 
 QString number(int value) { return QString::number(value); }
 
-// One PointForses row: the value as a statement's text would carry it, 15
-// significant digits.
+// One PointForses row; a value beyond the range of numbers is kept empty.
 void addForce(QVariantList &rows, int pointId, int parameterId, double value, int rez)
 {
-    rows << pointId << parameterId << (std::isfinite(value) ? QVariant(storedNumber(value)) : QVariant()) << rez;
+    rows << pointId << parameterId << (std::isfinite(value) ? QVariant(value) : QVariant()) << rez;
 }
 
 // A point's rows go in a few dozen per statement: one statement per row costs
@@ -123,15 +122,6 @@ void insertForces(Database &db, const QVariantList &rows)
             statement += QStringLiteral(", (?, ?, ?, ?)");
         db.execute(statement, rows.mid(first * kColumns, n * kColumns));
     }
-}
-
-// A general parameter's value; empty when it has no row or no value.
-std::optional<double> commonParameter(Database &db, const QString &statement)
-{
-    const Recordset rs = db.openRecordset(statement);
-    if (rs.isBeforeFirst() || rs.field(QStringLiteral("ParamValue")).isNull())
-        return std::nullopt;
-    return rs.field(QStringLiteral("ParamValue")).toDouble();
 }
 
 // The gear data of one point as its view shows them: the stored number (as
@@ -368,33 +358,19 @@ void StoreMeshForces(Database &db, int pointId, const MeshForces &forces)
     transaction.commit();
 }
 
-MeshInputReader::MeshInputReader(Database &db)
+MeshInputReader::MeshInputReader(Stored stored)
+    : m(std::move(stored))
+{
+}
+
+std::optional<int> MeshInputReader::torqueKind(const std::optional<double> &unit)
 {
     // Torques are kept in both units; the force unit decides which rows count.
-    m_unit = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 4"));
-    m_rotation = commonParameter(db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 38"));
-    const QString torqueKind = !m_unit || *m_unit == 1 ? QStringLiteral("4") : QStringLiteral("3");
-
-    Recordset modes = db.openRecordset(QStringLiteral("SELECT PointID, Power, Coeff, Speed FROM Powers WHERE PowerID = ") + torqueKind + QStringLiteral(" ORDER BY PointID, RezNumber, rowid"));
-    for (; !modes.isAfterLast(); modes.next()) {
-        m_modes[modes.value(0).toInt()].append(
-            ModeRow { modes.value(1).toDouble(), ModeSpeed { modes.value(3).toDouble(), modes.value(2).toDouble() } });
-    }
-
-    Recordset values
-        = db.openRecordset(QStringLiteral("SELECT PointID, ParameterID, ParValue FROM PointParameters ORDER BY PointID, ParameterID, rowid"));
-    for (; !values.isAfterLast(); values.next()) {
-        const QVariant value = values.value(2);
-        m_values[values.value(0).toInt()].insert(values.value(1).toInt(), value.isNull() ? 0.0 : storedNumber(value.toDouble()));
-    }
-
-    // The choices of every enumerated parameter, read at once.
-    Recordset choices = db.openRecordset(QStringLiteral("SELECT ParameterID, DefaultValue, DefaultText FROM DefaultParameters"));
-    for (; !choices.isAfterLast(); choices.next()) {
-        const std::pair<int, double> key { choices.value(0).toInt(), choices.value(1).toDouble() };
-        if (!m_choices.contains(key))
-            m_choices.insert(key, choices.value(2).toString());
-    }
+    if (!unit || *unit == 1)
+        return 4;
+    if (*unit == 2)
+        return 3;
+    return std::nullopt;
 }
 
 MeshPointInputs MeshInputReader::read(int pointId, int groupId) const
@@ -407,20 +383,18 @@ MeshPointInputs MeshInputReader::read(int pointId, int groupId) const
         return in;
     };
 
-    if (!m_unit || *m_unit == 1)
-        in.powerId = 4;
-    else if (*m_unit == 2)
-        in.powerId = 3;
-    else
+    const std::optional<int> kind = torqueKind(m.unit);
+    if (!kind)
         return stop(MeshStatus::BadForceUnit, 4);
+    in.powerId = *kind;
 
-    const QVector<ModeRow> modes = m_modes.value(pointId);
+    const QVector<TorqueRow> modes = m.torques.value(pointId);
     if (modes.isEmpty())
         return stop(MeshStatus::NoModes);
 
     QVector<double> torques;
     QVector<ModeSpeed> speeds;
-    for (const ModeRow &mode : modes) {
+    for (const TorqueRow &mode : modes) {
         torques.append(mode.torque);
         speeds.append(mode.speed);
     }
@@ -429,16 +403,16 @@ MeshPointInputs MeshInputReader::read(int pointId, int groupId) const
         return stop(MeshStatus::ZeroSpeedSum);
     const QVector<double> weights = modeWeights(speeds);
 
-    if (!m_rotation)
+    if (!m.rotation)
         return stop(MeshStatus::NoDirection, 38);
-    const int direction = wholeNumber(*m_rotation);
+    const int direction = wholeNumber(*m.rotation);
 
     if (groupId != 3 && groupId != 4)
         return stop(MeshStatus::NotAGearPoint);
 
-    const auto values = m_values.constFind(pointId);
+    const auto values = m.values.constFind(pointId);
     const QHash<int, double> none;
-    const ShownParameters p(values == m_values.constEnd() ? none : *values, m_choices);
+    const ShownParameters p(values == m.values.constEnd() ? none : *values, m.choices);
     const QVector<int> required = groupId == 3 ? QVector<int> { 11, 12, 13 } : QVector<int> { 21, 22, 23, 26, 27 };
     for (int id : required)
         if (p.real(id) == 0)

@@ -125,7 +125,8 @@ struct MeshOutcome
 MeshOutcome CylindricalMeshForces(const CylindricalMeshInput &input);
 MeshOutcome ConicalMeshForces(const ConicalMeshInput &input);
 
-// Replaces the point's rows in PointForses by the result: per mode Ft, Fr,
+// Replaces the point's rows in PointForses by the result, whose values are
+// already as the store keeps them (15 significant digits): per mode Ft, Fr,
 // Fa, Fx, Fy, Fz (35, 36, 37, 8, 9, 10), then x, y, z and the equivalents
 // (5, 6, 7, 46, 47, 48) with RezNumber -1. Without modes the point is left
 // with no rows at all.
@@ -149,25 +150,35 @@ struct MeshPointInputs
     bool operator==(const MeshPointInputs &) const = default;
 };
 
-// What the mesh computation reads of the points, each table read once for
-// all of them (a few statements instead of a few per point).
+// The gear data of the points as the mesh computation takes them: the torque
+// rows of the force unit's kind, the modes with their weights, the direction
+// of rotation and the gear data of each point as its view shows them
+// (choices by the leading number of their caption).
 class MeshInputReader
 {
 public:
-    explicit MeshInputReader(Database &db);
-    MeshPointInputs read(int pointId, int groupId) const;
-
-private:
-    struct ModeRow
+    struct TorqueRow
     {
         double torque = 0;
         ModeSpeed speed;
     };
-    std::optional<double> m_unit; // general parameter 4
-    std::optional<double> m_rotation; // general parameter 38
-    QHash<int, QVector<ModeRow>> m_modes; // by point: the force unit's torque rows in mode order
-    QHash<int, QHash<int, double>> m_values; // by point: gear data by ParameterID, as stored
-    QMap<std::pair<int, double>, QString> m_choices; // (ParameterID, value) → caption
+    struct Stored
+    {
+        std::optional<double> unit; // general parameter 4
+        std::optional<double> rotation; // general parameter 38
+        QHash<int, QVector<TorqueRow>> torques; // by point: the force unit's torque rows in mode order
+        QHash<int, QHash<int, double>> values; // by point: gear data by ParameterID, as stored
+        QMap<std::pair<int, double>, QString> choices; // (ParameterID, value) → caption
+    };
+    explicit MeshInputReader(Stored stored);
+    MeshPointInputs read(int pointId, int groupId) const;
+
+    // The torque kind (PowerID) the force unit reads: 4 N·m for newtons (or
+    // no unit), 3 kgf·m for kilogram-force; none for any other unit.
+    static std::optional<int> torqueKind(const std::optional<double> &unit);
+
+private:
+    Stored m;
 };
 
 // Computes the mesh of the inputs' kind; a stopped read passes through.

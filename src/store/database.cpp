@@ -199,7 +199,7 @@ bool inspect(const QString &path, const QStringList &requiredTables, const QHash
 } // namespace
 
 std::unique_ptr<Database> Database::open(const QString &path, const QStringList &requiredTables,
-                                         const QHash<QString, QStringList> &requiredColumns)
+                                         const QHash<QString, QStringList> &requiredColumns, Durability durability)
 {
     if (!QFileInfo(path).isFile())
         throw StoreError(QStringLiteral("Файл базы данных не найден: %1").arg(QDir::toNativeSeparators(path)),
@@ -212,7 +212,7 @@ std::unique_ptr<Database> Database::open(const QString &path, const QStringList 
     if (rc != SQLITE_OK)
         db->fail(QStringLiteral("Не удалось открыть файл %1").arg(QDir::toNativeSeparators(path)));
     try {
-        db->configure();
+        db->configure(durability);
     } catch (const StoreError &) {
         const int code = sqlite3_extended_errcode(db->m_db);
         db->close();
@@ -232,7 +232,7 @@ std::unique_ptr<Database> Database::open(const QString &path, const QStringList 
     return db;
 }
 
-std::unique_ptr<Database> Database::create(const QString &path)
+std::unique_ptr<Database> Database::create(const QString &path, Durability durability)
 {
     if (QFileInfo::exists(path))
         throw StoreError(QStringLiteral("Файл уже существует: %1").arg(path));
@@ -242,11 +242,11 @@ std::unique_ptr<Database> Database::create(const QString &path)
     std::unique_ptr<Database> db(new Database(handle, path));
     if (rc != SQLITE_OK)
         db->fail(QStringLiteral("Не удалось создать файл %1").arg(path));
-    db->configure();
+    db->configure(durability);
     return db;
 }
 
-void Database::configure()
+void Database::configure(Durability durability)
 {
     // Another program in the middle of writing is not waited for long: the
     // user is told at once that the file is taken.
@@ -255,8 +255,11 @@ void Database::configure()
     // disk and still never leaves a damaged file after a crash: an edit costs
     // well under a millisecond. Closing the store folds the log back in, so
     // between runs the store is the one file.
+    if (durability == Durability::Throwaway)
+        run(QStringLiteral("PRAGMA synchronous=OFF"));
     run(QStringLiteral("PRAGMA journal_mode=WAL"));
-    run(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    if (durability == Durability::Durable)
+        run(QStringLiteral("PRAGMA synchronous=NORMAL"));
     // A write lock held elsewhere shows now rather than at the first edit.
     run(QStringLiteral("BEGIN IMMEDIATE"));
     run(QStringLiteral("ROLLBACK"));
@@ -565,7 +568,7 @@ void Database::compact(const QString &sourcePath, const QString &destinationPath
     source->close();
 }
 
-void Database::snapshot(const QString &sourcePath, const QString &destinationPath)
+void Database::snapshot(const QString &sourcePath, const QString &destinationPath, Durability durability)
 {
     if (QFileInfo::exists(destinationPath))
         throw StoreError(QStringLiteral("Файл уже существует: %1").arg(destinationPath));
@@ -578,6 +581,9 @@ void Database::snapshot(const QString &sourcePath, const QString &destinationPat
     std::unique_ptr<Database> source(new Database(handle, sourcePath));
     if (rc != SQLITE_OK)
         source->fail(QStringLiteral("Не удалось открыть файл %1").arg(sourcePath));
+    // The copy is flushed as the source connection syncs.
+    if (durability == Durability::Throwaway)
+        source->run(QStringLiteral("PRAGMA synchronous=OFF"));
     source->run(QStringLiteral("VACUUM INTO %1").arg(quoteLiteral(destinationPath)));
     source->close();
 }

@@ -85,16 +85,21 @@ public:
     // StoreError, and nothing is written to it: the file is looked at through
     // a read-only connection first. So is a file another program holds
     // locked, and one whose tables lack a required column.
+    // A throwaway store (the batch report's private copy) is never flushed
+    // to the disk: a crash may leave it damaged, and nobody minds.
+    enum class Durability { Durable, Throwaway };
     static std::unique_ptr<Database> open(const QString &path, const QStringList &requiredTables = {},
-                                          const QHash<QString, QStringList> &requiredColumns = {});
+                                          const QHash<QString, QStringList> &requiredColumns = {},
+                                          Durability durability = Durability::Durable);
     // Creates a new database file (which must not exist) with no tables.
-    static std::unique_ptr<Database> create(const QString &path);
+    static std::unique_ptr<Database> create(const QString &path, Durability durability = Durability::Durable);
     // Writes a compacted copy of the database at source to destination, which
     // must not exist.
     static void compact(const QString &sourcePath, const QString &destinationPath);
     // Writes a consistent copy of the database at source, opened read-only,
     // to destination, which must not exist.
-    static void snapshot(const QString &sourcePath, const QString &destinationPath);
+    static void snapshot(const QString &sourcePath, const QString &destinationPath,
+                         Durability durability = Durability::Durable);
 
     QString path() const { return m_path; }
     bool isOpen() const { return m_db != nullptr; }
@@ -143,7 +148,7 @@ public:
 
 private:
     Database(sqlite3 *db, QString path);
-    void configure();
+    void configure(Durability durability);
     // A prepared statement for sql, from the cache when it was prepared
     // before; empty for a text that holds no statement. More than one
     // statement in the text is an error here (run() handles scripts).

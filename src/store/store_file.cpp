@@ -229,10 +229,10 @@ const QStringList &scenarioTables()
     return tables;
 }
 
-void createStore(const QString &path)
+void createStore(const QString &path, Database::Durability durability)
 {
     try {
-        std::unique_ptr<Database> db = Database::create(path);
+        std::unique_ptr<Database> db = Database::create(path, durability);
         Database::Transaction transaction(*db);
         db->execute(resourceText(QStringLiteral("schema.sql")));
         db->execute(resourceText(QStringLiteral("catalogue.sql")));
@@ -245,9 +245,9 @@ void createStore(const QString &path)
     }
 }
 
-std::unique_ptr<Database> openStore(const QString &path)
+std::unique_ptr<Database> openStore(const QString &path, Database::Durability durability)
 {
-    std::unique_ptr<Database> db = Database::open(path, storeTables(), storeColumns());
+    std::unique_ptr<Database> db = Database::open(path, storeTables(), storeColumns(), durability);
     db->execute(resourceText(QStringLiteral("indexes.sql")));
     // Stores made before the required bearing life was kept lack its table.
     if (!db->hasTable(QStringLiteral("RequiredLife")))
@@ -255,7 +255,7 @@ std::unique_ptr<Database> openStore(const QString &path)
     return db;
 }
 
-std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice)
+std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice, Database::Durability durability)
 {
     const QString path = storePath(directory);
     // The store lives beside its write-ahead log, so the folder must take new
@@ -268,11 +268,11 @@ std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *n
     if (notice)
         *notice = recovered;
     if (!QFileInfo::exists(path))
-        createStore(path);
+        createStore(path, durability);
     if (!writable(QFileInfo(path)))
         throw StoreError(QStringLiteral("Файл базы данных %1 доступен только для чтения. Разрешите запись в него.")
                              .arg(QDir::toNativeSeparators(path)));
-    return openStore(path);
+    return openStore(path, durability);
 }
 
 void emptyScenario(Database &db)

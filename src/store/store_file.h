@@ -20,11 +20,12 @@ const QStringList &scenarioTables();
 
 // Creates a store with the whole schema and the catalogue at path, which must
 // not exist. On failure nothing is left behind.
-void createStore(const QString &path);
+void createStore(const QString &path, Database::Durability durability = Database::Durability::Durable);
 
 // Opens the store at path. A file that is not a Tarnvel store (not a database,
 // damaged, or without the store's tables) is refused untouched.
-std::unique_ptr<Database> openStore(const QString &path);
+std::unique_ptr<Database> openStore(const QString &path,
+                                    Database::Durability durability = Database::Durability::Durable);
 
 // Start-up: opens the store of the directory, creating it first when the file
 // does not exist yet. A compaction that was interrupted may have left the
@@ -32,7 +33,8 @@ std::unique_ptr<Database> openStore(const QString &path);
 // store is taken back from it and notice tells the user so; otherwise the
 // copy is removed. A read-only folder or store file is refused with a
 // message saying so.
-std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice = nullptr);
+std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice = nullptr,
+                                            Database::Durability durability = Database::Durability::Durable);
 
 using Compactor = std::function<void(const QString &source, const QString &destination)>;
 using StatusText = std::function<void(const QString &)>;

@@ -1,6 +1,8 @@
 #include "scheme/mesh_forces.h"
-#include "store/database.h"
+
+#include "analysis/scheme_inputs.h"
 #include "analysis/scheme_store.h"
+#include "store/database.h"
 
 #include <gtest/gtest.h>
 
@@ -309,6 +311,8 @@ protected:
         return test::rows(*db, QStringLiteral("SELECT ParameterID, ParameterValue, RezNumber FROM PointForses "
                                               "WHERE PointID = %1 ORDER BY rowid").arg(pid));
     }
+    // What the calculation takes of a gear point's stored data.
+    MeshPointInputs meshInputs(qint64 pid) { return readScheme(*db).point(pid)->mesh; }
 };
 
 } // namespace
@@ -343,7 +347,7 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
     setCommon(4, 2);
     setCommon(38, 2);
     addPowers(cylinder, 1, 1000, 1, { { 3, 10 } });
-    MeshPointInputs in = MeshInputReader(*db).read(cylinder, 3);
+    MeshPointInputs in = meshInputs(cylinder);
     ASSERT_EQ(in.status, MeshStatus::Ok);
     EXPECT_EQ(in.powerId, 3);
     EXPECT_EQ(in.cylindrical,
@@ -369,19 +373,19 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
         { { 21, 4 }, { 22, 20 }, { 23, 40 }, { 24, 35 }, { 26, 90 }, { 27, 20 }, { 28, 2 }, { 30, 1 }, { 31, 1 },
             { 32, 180 }, { 34, 40 } });
     addPowers(cone, 1, 1000, 1, { { 4, 100 } });
-    in = MeshInputReader(*db).read(cone, 4);
+    in = meshInputs(cone);
     EXPECT_EQ(ComputeMeshForces(in).status, MeshStatus::Ok);
     ConicalMeshInput expected = kBevel;
     expected.spiralAngle = 35;
     expected.positionAngle = 180;
     EXPECT_EQ(in.conical, expected);
     db->execute(QStringLiteral("UPDATE PointParameters SET ParValue = 0 WHERE ParameterID = 24")); // a straight bevel
-    EXPECT_EQ(ComputeMeshForces(MeshInputReader(*db).read(cone, 4)).status, MeshStatus::Ok);
+    EXPECT_EQ(ComputeMeshForces(meshInputs(cone)).status, MeshStatus::Ok);
     // Without its module, teeth, shaft angle or face width a bevel gear is incomplete: the
     // first of them in that order is named.
     for (int id : { 27, 26, 23, 22, 21 }) {
         db->execute(QStringLiteral("UPDATE PointParameters SET ParValue = 0 WHERE ParameterID = %1").arg(id));
-        const MeshOutcome outcome = ComputeMeshForces(MeshInputReader(*db).read(cone, 4));
+        const MeshOutcome outcome = ComputeMeshForces(meshInputs(cone));
         EXPECT_TRUE(outcome.status == MeshStatus::ZeroParameter && outcome.parameterId == id) << id;
     }
 }
@@ -393,21 +397,19 @@ TEST_F(MeshStoreTest, StopsNameTheMissingInput)
         const char *what;
         double unit, direction, speed; // general parameters 4 and 38 (0: no row); speed < 0: no modes
         QString change;
-        int group;
         MeshStatus status;
         int parameterId;
     } cases[] = {
-        { "bad force unit", 3, 1, 1000, {}, 3, MeshStatus::BadForceUnit, 4 },
-        { "no modes", 0, 1, -1, {}, 3, MeshStatus::NoModes, 0 },
-        { "no kgf rows", 2, 1, 1000, {}, 3, MeshStatus::NoModes, 0 },
-        { "zero speed", 1, 1, 0, {}, 3, MeshStatus::ZeroSpeedSum, 0 },
-        { "no direction", 1, 0, 1000, {}, 3, MeshStatus::NoDirection, 38 },
-        { "no module", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 11", 3, MeshStatus::ZeroParameter, 11 },
-        { "no teeth", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 12", 3, MeshStatus::ZeroParameter, 12 },
-        { "no mating teeth", 1, 2, 1000, "SET ParValue = 0 WHERE ParameterID = 13", 3, MeshStatus::ZeroParameter, 13 },
-        { "shifts too negative", 1, 1, 1000, "SET ParValue = -1.5 WHERE ParameterID = 16 OR ParameterID = 17", 3,
+        { "bad force unit", 3, 1, 1000, {}, MeshStatus::BadForceUnit, 4 },
+        { "no modes", 0, 1, -1, {}, MeshStatus::NoModes, 0 },
+        { "no kgf rows", 2, 1, 1000, {}, MeshStatus::NoModes, 0 },
+        { "zero speed", 1, 1, 0, {}, MeshStatus::ZeroSpeedSum, 0 },
+        { "no direction", 1, 0, 1000, {}, MeshStatus::NoDirection, 38 },
+        { "no module", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 11", MeshStatus::ZeroParameter, 11 },
+        { "no teeth", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 12", MeshStatus::ZeroParameter, 12 },
+        { "no mating teeth", 1, 2, 1000, "SET ParValue = 0 WHERE ParameterID = 13", MeshStatus::ZeroParameter, 13 },
+        { "shifts too negative", 1, 1, 1000, "SET ParValue = -1.5 WHERE ParameterID = 16 OR ParameterID = 17",
             MeshStatus::InconsistentGearData, 0 },
-        { "free force", 1, 1, 1000, {}, 2, MeshStatus::NotAGearPoint, 0 },
     };
     for (const auto &c : cases) {
         for (const char *table : { "CommonParameters", "Powers", "PointParameters", "Points" })
@@ -421,7 +423,7 @@ TEST_F(MeshStoreTest, StopsNameTheMissingInput)
             addPowers(pid, 1, c.speed, 1, { { 4, 100 } });
         if (!c.change.isEmpty())
             db->execute(QStringLiteral("UPDATE PointParameters ") + c.change);
-        const MeshOutcome outcome = ComputeMeshForces(MeshInputReader(*db).read(pid, c.group));
+        const MeshOutcome outcome = ComputeMeshForces(meshInputs(pid));
         EXPECT_EQ(outcome.status, c.status) << c.what;
         EXPECT_EQ(outcome.parameterId, c.parameterId) << c.what;
     }

@@ -184,6 +184,36 @@ void BM_Calculation(benchmark::State &state)
 }
 BENCHMARK(BM_Calculation)->Unit(benchmark::kMillisecond);
 
+// The three parts of it apart: reading the inputs, the pure computation
+// without diagrams, and storing a calculation the store already holds.
+void BM_ReadScheme(benchmark::State &state)
+{
+    Database &db = workbench().state.database();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readScheme(db));
+}
+BENCHMARK(BM_ReadScheme)->Unit(benchmark::kMillisecond);
+
+void BM_Calculate(benchmark::State &state)
+{
+    const SchemeInputs inputs = readScheme(workbench().state.database());
+    for (auto _ : state) {
+        if (calculate(inputs).missing)
+            state.SkipWithError("the calculation stopped");
+    }
+}
+BENCHMARK(BM_Calculate)->Unit(benchmark::kMillisecond);
+
+void BM_StoreUnchanged(benchmark::State &state)
+{
+    Database &db = workbench().state.database();
+    const Calculation calculation = calculate(readScheme(db));
+    storeResults(db, calculation);
+    for (auto _ : state)
+        storeResults(db, calculation);
+}
+BENCHMARK(BM_StoreUnchanged)->Unit(benchmark::kMillisecond);
+
 // Nothing was edited since the last calculation: its outcome is shown.
 void BM_ShowSupports(benchmark::State &state)
 {

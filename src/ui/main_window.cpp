@@ -55,14 +55,6 @@ float readPlacement(QSettings &settings, const Placement &item)
     return ok && std::isfinite(value) ? value : item.fallback;
 }
 
-double twipsPerPixel(const QWidget &window, Qt::Orientation direction)
-{
-    const QScreen *screen = window.screen();
-    double dpi = 96.0;
-    if (screen)
-        dpi = direction == Qt::Horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
-}
 
 void restorePlacement(frmMain &window)
 {
@@ -72,18 +64,18 @@ void restorePlacement(frmMain &window)
     const float top = readPlacement(settings, kTop);
     const float width = readPlacement(settings, kWidth);
     const float height = readPlacement(settings, kHeight);
-    window.move(window.toPixelsX(left), window.toPixelsY(top));
-    window.resize(window.toPixelsX(width), window.toPixelsY(height));
+    window.move(window.twips().toPixelsX(left), window.twips().toPixelsY(top));
+    window.resize(window.twips().toPixelsX(width), window.twips().toPixelsY(height));
 }
 
 void savePlacement(const frmMain &window)
 {
     QSettings settings;
     settings.beginGroup(QStringLiteral("Settings"));
-    settings.setValue(QLatin1String(kLeft.key), QString::number(window.toTwipsX(window.x())));
-    settings.setValue(QLatin1String(kTop.key), QString::number(window.toTwipsY(window.y())));
-    settings.setValue(QLatin1String(kWidth.key), QString::number(window.toTwipsX(window.width())));
-    settings.setValue(QLatin1String(kHeight.key), QString::number(window.toTwipsY(window.height())));
+    settings.setValue(QLatin1String(kLeft.key), QString::number(window.twips().toTwipsX(window.x())));
+    settings.setValue(QLatin1String(kTop.key), QString::number(window.twips().toTwipsY(window.y())));
+    settings.setValue(QLatin1String(kWidth.key), QString::number(window.twips().toTwipsX(window.width())));
+    settings.setValue(QLatin1String(kHeight.key), QString::number(window.twips().toTwipsY(window.height())));
 }
 
 void connectCommand(frmMain *window, QAction *action, std::function<void()> command)
@@ -237,31 +229,26 @@ void frmMain::Form_Load()
 
 // ---------------------------------------------------------------- twips
 
-int frmMain::toPixelsX(double twips) const
+Twips::Twips(const QWidget &window)
 {
-    return static_cast<int>(std::lround(twips / twipsPerPixel(*this, Qt::Horizontal)));
+    // A twip is 1/1440 inch; without a screen the window counts 96 dpi.
+    const QScreen *screen = window.screen();
+    const double dpiX = screen ? screen->logicalDotsPerInchX() : 96.0;
+    const double dpiY = screen ? screen->logicalDotsPerInchY() : 96.0;
+    m_perPixelX = 1440.0 / (dpiX > 0 ? dpiX : 96.0);
+    m_perPixelY = 1440.0 / (dpiY > 0 ? dpiY : 96.0);
 }
 
-int frmMain::toPixelsY(double twips) const
-{
-    return static_cast<int>(std::lround(twips / twipsPerPixel(*this, Qt::Vertical)));
-}
-
-int frmMain::toTwipsX(int pixels) const
-{
-    return static_cast<int>(std::lround(pixels * twipsPerPixel(*this, Qt::Horizontal)));
-}
-
-int frmMain::toTwipsY(int pixels) const
-{
-    return static_cast<int>(std::lround(pixels * twipsPerPixel(*this, Qt::Vertical)));
-}
+int Twips::toPixelsX(double twips) const { return static_cast<int>(std::lround(twips / m_perPixelX)); }
+int Twips::toPixelsY(double twips) const { return static_cast<int>(std::lround(twips / m_perPixelY)); }
+int Twips::toTwipsX(int pixels) const { return static_cast<int>(std::lround(pixels * m_perPixelX)); }
+int Twips::toTwipsY(int pixels) const { return static_cast<int>(std::lround(pixels * m_perPixelY)); }
 
 // ---------------------------------------------------------------- layout
 
 int frmMain::splitterPosition() const
 {
-    return toTwipsX(imgSplitter->x());
+    return twips().toTwipsX(imgSplitter->x());
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)
@@ -276,8 +263,8 @@ void frmMain::SizeControls(int x)
     if (height() < frFile->height())
         resize(width(), frFile->height());
 
-    const int windowWidth = toTwipsX(m_workArea->width());
-    const int innerHeight = toTwipsY(m_workArea->height());
+    const int windowWidth = twips().toTwipsX(m_workArea->width());
+    const int innerHeight = twips().toTwipsY(m_workArea->height());
     if (x < kTreeMinimum)
         x = kTreeMinimum;
     if (x > windowWidth - kTreeMinimum)
@@ -288,11 +275,11 @@ void frmMain::SizeControls(int x)
     const int treeWidth = x;
     const int listLeft = x + kListGap;
     const int listWidth = std::max(0, windowWidth - (treeWidth + kListRightMargin));
-    TV->setGeometry(0, 0, toPixelsX(treeWidth), toPixelsY(innerHeight));
-    imgSplitter->setGeometry(toPixelsX(x), 0, toPixelsX(kSplitterWidth), toPixelsY(innerHeight));
-    LV->setGeometry(toPixelsX(listLeft), 0, toPixelsX(listWidth), toPixelsY(innerHeight));
+    TV->setGeometry(0, 0, twips().toPixelsX(treeWidth), twips().toPixelsY(innerHeight));
+    imgSplitter->setGeometry(twips().toPixelsX(x), 0, twips().toPixelsX(kSplitterWidth), twips().toPixelsY(innerHeight));
+    LV->setGeometry(twips().toPixelsX(listLeft), 0, twips().toPixelsX(listWidth), twips().toPixelsY(innerHeight));
 
-    const int listPixels = toPixelsX(listWidth);
+    const int listPixels = twips().toPixelsX(listWidth);
     if (m_twoColumns) {
         LV->setColumnHidden(1, false);
         LV->setHeaderHidden(false);
@@ -321,7 +308,7 @@ bool frmMain::splitterEvent(QEvent *event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         picSplitter->setGeometry(imgSplitter->x(), imgSplitter->y(), std::max(1, imgSplitter->width() / 2),
-                                 std::max(1, imgSplitter->height() - toPixelsY(20)));
+                                 std::max(1, imgSplitter->height() - twips().toPixelsY(20)));
         picSplitter->show();
         picSplitter->raise();
         m_splitterDragging = true;
@@ -329,15 +316,15 @@ bool frmMain::splitterEvent(QEvent *event)
     case QEvent::MouseMove:
         if (m_splitterDragging) {
             const auto *mouse = static_cast<QMouseEvent *>(event);
-            const int windowWidth = toTwipsX(m_workArea->width());
-            int position = splitterPosition() + toTwipsX(static_cast<int>(mouse->position().x()));
+            const int windowWidth = twips().toTwipsX(m_workArea->width());
+            int position = splitterPosition() + twips().toTwipsX(static_cast<int>(mouse->position().x()));
             position = std::clamp(position, kDragMinimum, std::max(kDragMinimum, windowWidth - kDragMinimum));
-            picSplitter->move(toPixelsX(position), picSplitter->y());
+            picSplitter->move(twips().toPixelsX(position), picSplitter->y());
         }
         return true;
     case QEvent::MouseButtonRelease:
         if (m_splitterDragging) {
-            SizeControls(toTwipsX(picSplitter->x()));
+            SizeControls(twips().toTwipsX(picSplitter->x()));
             picSplitter->hide();
             m_splitterDragging = false;
         }
@@ -350,7 +337,7 @@ bool frmMain::splitterEvent(QEvent *event)
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_workArea && event->type() == QEvent::Resize) {
-        SizeControls(toTwipsX(m_workArea->width()) / 4);
+        SizeControls(twips().toTwipsX(m_workArea->width()) / 4);
         return false;
     }
     if (watched == imgSplitter)

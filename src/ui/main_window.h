@@ -25,6 +25,22 @@ class FilePanel;
 class LoadingPoints;
 class Navigator;
 
+// The layout rules are in twips (1/1440 inch); the window converts them at
+// its screen's resolution.
+class Twips
+{
+public:
+    explicit Twips(const QWidget &window);
+    int toPixelsX(double twips) const;
+    int toPixelsY(double twips) const;
+    int toTwipsX(int pixels) const;
+    int toTwipsY(int pixels) const;
+
+private:
+    double m_perPixelX = 15;
+    double m_perPixelY = 15;
+};
+
 // The workbench: tree TV on the left, detail list LV on the right, a splitter
 // between them; all sizes of the layout rules are in twips. The window keeps
 // the menus, the toolbar and the layout; its parts do the work: the
@@ -42,10 +58,7 @@ public:
     void DetalView(bool twoColumns);
     bool isTwoColumnLayout() const { return m_twoColumns; }
     int splitterPosition() const; // twips, the left edge of the splitter
-    int toPixelsX(double twips) const;
-    int toPixelsY(double twips) const;
-    int toTwipsX(int pixels) const;
-    int toTwipsY(int pixels) const;
+    Twips twips() const { return Twips(*this); }
 
     // Status bar, panel 1.
     QString statusText() const;

@@ -24,7 +24,7 @@ TEST_F(MainWindowTest, FirstStartOpensAtTheDefaultPlacement)
     EXPECT_EQ(w.height(), 433);           // 6500 twips
     // 6500 twips is narrower than the file panel (9015 twips), so the window widens to it.
     EXPECT_EQ(w.width(), 601);
-    const int inner = w.toTwipsX(w.centralWidget()->width());
+    const int inner = w.twips().toTwipsX(w.centralWidget()->width());
     EXPECT_NEAR(w.splitterPosition(), std::max(1500, inner / 4), 15);
     EXPECT_FALSE(w.filePanel()->isVisible());
 }
@@ -61,11 +61,11 @@ TEST_F(MainWindowTest, SplitterIsClampedWhileDraggedAndWhenPlaced)
 {
     frmMain &w = window();
     w.resize(900, 600);
-    const int width = w.toTwipsX(w.centralWidget()->width());
+    const int width = w.twips().toTwipsX(w.centralWidget()->width());
 
     w.SizeControls(1000000);
     EXPECT_NEAR(w.splitterPosition(), width - 1500, 15);
-    EXPECT_EQ(w.list()->x(), w.tree()->width() + w.toPixelsX(40));
+    EXPECT_EQ(w.list()->x(), w.tree()->width() + w.twips().toPixelsX(40));
 
     w.SizeControls(4000);
     QWidget *splitter = w.findChild<QWidget *>(QStringLiteral("imgSplitter"));
@@ -75,7 +75,7 @@ TEST_F(MainWindowTest, SplitterIsClampedWhileDraggedAndWhenPlaced)
     QMouseEvent move(QEvent::MouseMove, QPointF(-5000, 10), splitter->mapToGlobal(QPointF(-5000, 10)), Qt::NoButton,
                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(splitter, &move);
-    EXPECT_EQ(w.toTwipsX(bar->x()), 495); // 500 twips, on the pixel grid
+    EXPECT_EQ(w.twips().toTwipsX(bar->x()), 495); // 500 twips, on the pixel grid
     QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(1, 10));
     EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(w.splitterPosition(), 1500);
@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, SplitterIsClampedWhileDraggedAndWhenPlaced)
     // Any resize puts the splitter back at a quarter of the width.
     w.resize(1000, 600);
     QApplication::processEvents();
-    EXPECT_NEAR(w.splitterPosition(), w.toTwipsX(w.centralWidget()->width()) / 4, 15);
+    EXPECT_NEAR(w.splitterPosition(), w.twips().toTwipsX(w.centralWidget()->width()) / 4, 15);
 }
 
 TEST_F(MainWindowTest, NewProjectEmptiesTheSchemeAndShowsTheRoot)

@@ -17,8 +17,8 @@ class frmMain;
 struct ProgramState;
 
 // The detail list LV: one procedure, LV_Click, builds the view of a node and
-// carries out the action of a row. Every view is rebuilt from the store each
-// time it is shown. Parameter values are edited in place, by a text editor
+// carries out the action of a row. Every view is rebuilt each time it is
+// shown: the inputs from the store, the results from the calculation. Parameter values are edited in place, by a text editor
 // (TextInput) or a list of choices (ComboInput) laid over the value cell.
 class DetailView : public QObject
 {

@@ -257,6 +257,25 @@ TEST_F(ReportScheme, MissingForceUnitLeavesCaptionsBare)
     EXPECT_TRUE(text.contains(QStringLiteral("<u>В плоскости YOZ (*м):</u>")));
 }
 
+// The diagram axis is not set: the diagrams take L = 200, and the report lists
+// it among the general data where the catalogue places it, as it is kept.
+TEST_F(ReportScheme, TheAxisTheDiagramsTakeIsListed)
+{
+    CalculationRequest request;
+    request.diagrams = true;
+    const SchemeInputs inputs = readScheme(*db);
+    const Calculation calculation = calculate(inputs, request);
+    ASSERT_TRUE(calculation.diagrams.has_value());
+    ReportSettings settings;
+    settings.reportFile = QStringLiteral("r.htm");
+    settings.locale = kRussian;
+    const QString text = reportPage(inputs, calculation, settings);
+    const QString axis = TableRow(QStringLiteral("Длина оси эпюры моментов, мм"), QStringLiteral("200"));
+    EXPECT_TRUE(text.contains(axis));
+    EXPECT_LT(text.indexOf(TableRow(QStringLiteral("Единица силы"), QStringLiteral("Н"))), text.indexOf(axis));
+    EXPECT_FALSE(reportPage(inputs, calculate(inputs), settings).contains(axis)); // no diagrams, no axis taken
+}
+
 TEST_F(ReportScheme, StoreTextsAreEscaped)
 {
     db->execute(QStringLiteral("UPDATE `Parameters` SET Parameter = 'L <между> & \"опорами\"' WHERE ParameterID = 2"));

@@ -283,7 +283,7 @@ void DetailView::showReactionView(const QString &key)
     m_window.DetalView(true);
     m_viewTag = key;
     clearList();
-    showResultRows(calculation.reactionRows.at(left ? 0 : 1));
+    showResultRows(calculation.reactionRows.at(left ? 0 : 1), calculation.unit);
     addRow(left ? QStringLiteral("LBear") : QStringLiteral("RBear"), QStringLiteral("Подшипник..."), 4);
 }
 
@@ -299,13 +299,14 @@ void DetailView::showAxialForceView()
     m_window.DetalView(true);
     m_viewTag = QStringLiteral("Osevaya");
     clearList();
-    showResultRows(m_state.calculate().reactionRows.at(2));
+    const Calculation &calculation = m_state.calculate();
+    showResultRows(calculation.reactionRows.at(2), calculation.unit);
 }
 
-void DetailView::showResultRows(const QVector<ResultRow> &rows)
+void DetailView::showResultRows(const QVector<ResultRow> &rows, const QString &unit)
 {
     for (const ResultRow &r : rows) {
-        QTreeWidgetItem *row = addRow(r.key, r.caption, 0);
+        QTreeWidgetItem *row = addRow(r.key, unit.isEmpty() ? r.caption : r.caption + QStringLiteral(", ") + unit, 0);
         const QString value = r.numbers.isEmpty() || !r.numbers.first() ? QString()
                                                                           : SqlNum(roundHalfEven(*r.numbers.first(), 3));
         setValueCell(row, value, value);

@@ -32,8 +32,9 @@ public:
     QTreeWidgetItem *addRow(const QString &key, const QString &text, int image, const QString &tag = QString());
     void setValueCell(QTreeWidgetItem *row, const QString &text, const QString &tag);
     QTreeWidgetItem *rowByKey(const QString &key) const;
-    // Rows of a result, the values rounded as the result views show them.
-    void showResultRows(const QVector<ResultRow> &rows);
+    // Rows of a result, the values rounded as the result views show them;
+    // a unit, when given, follows each caption.
+    void showResultRows(const QVector<ResultRow> &rows, const QString &unit = QString());
 
     void LV_Click();
     void showChildNodes(const QTreeWidgetItem *node);

@@ -284,6 +284,41 @@ TEST_F(AnalysisCommandsTest, TheBearingListShowsLivesAndPicksByRequiredLife)
     EXPECT_EQ(again.findChild<QLineEdit *>(QStringLiteral("txtLh"))->text(), QStringLiteral("20000"));
 }
 
+// What the user types in the dialog is the support's: choosing another bearing
+// keeps it, and Enter in the required life picks a bearing rather than
+// confirming the one on screen. Loads as above: with Kt = 1.1 every life is
+// 1.1³ = 1.331 times shorter, so of 204, 205, 304 and 206 only 206 still
+// lives 100 000 h (169 522 / 1.331 = 127 364 h).
+TEST_F(AnalysisCommandsTest, TheBearingDialogKeepsWhatWasTyped)
+{
+    setCommon(2, 100);
+    addFreeForce(1, 0, 0, 25, 1000, 0, 2000);
+    frmBearings dialog(state, 0, 0);
+    dialog.show();
+    auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("LV"));
+    auto *kt = dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"));
+    auto *required = dialog.findChild<QLineEdit *>(QStringLiteral("txtLh"));
+    kt->selectAll();
+    QTest::keyClicks(kt, QStringLiteral("1.1"));
+    QTest::keyClick(kt, Qt::Key_Tab);
+    QTreeWidgetItem *other = list->topLevelItem(2);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(other).center());
+    ASSERT_EQ(list->currentItem(), other);
+    EXPECT_EQ(kt->text(), QStringLiteral("1.1"));
+
+    QTest::keyClicks(required, QStringLiteral("100000"));
+    QTest::keyClick(required, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.choice().has_value());
+    EXPECT_EQ(list->currentItem()->text(0), QStringLiteral("206"));
+    EXPECT_EQ(kt->text(), QStringLiteral("1.1"));
+
+    button(dialog, "cmdOK")->click();
+    ASSERT_TRUE(dialog.choice().has_value());
+    EXPECT_EQ(dialog.choice()->settings.Kt, 1.1f);
+    EXPECT_EQ(dialog.choice()->requiredLife, 100000);
+}
+
 TEST_F(AnalysisCommandsTest, TheWalkThroughComputesEverythingInOrder)
 {
     setCommon(2, 120);

@@ -78,6 +78,7 @@ TEST_F(DetailViewTest, ReactionViewsShowRoundedValuesAndTheBearingRow)
     addPowers(addPoint(1, 2), 1, 100, 1, {{5, -1234.56789}, {6, 0.0005}, {7, -45.12345}}, 1);
     clickNode(QStringLiteral("LBearing"));
     EXPECT_EQ(rowKeys(), (QStringList{"R1x", "R1y", "R1", "LBear"}));
+    EXPECT_EQ(rowTexts().mid(0, 3), (QStringList{"R1x, Н", "R1y, Н", "R1, Н"})); // in the force unit
     // 3 places, halves to even: -0.0005 -> -0 shown as 0.
     EXPECT_EQ(valueTexts().mid(0, 3), (QStringList{"1234.568", "0", "1234.568"}));
 
@@ -86,12 +87,13 @@ TEST_F(DetailViewTest, ReactionViewsShowRoundedValuesAndTheBearingRow)
 
     // A value row does nothing beyond telling what it is.
     clickRow(QStringLiteral("R2y"));
-    EXPECT_EQ(window().statusText(), QStringLiteral("R2y"));
+    EXPECT_EQ(window().statusText(), QStringLiteral("R2y, Н"));
     EXPECT_EQ(rowKeys(), (QStringList{"R2x", "R2y", "R2", "RBear"}));
     EXPECT_FALSE(window().isEditorOpen());
 
     clickNode(QStringLiteral("Osevaya"));
     EXPECT_EQ(rowKeys(), (QStringList{"Ra"}));
+    EXPECT_EQ(rowTexts(), (QStringList{"Ra, Н"}));
     EXPECT_EQ(valueTexts(), (QStringList{"45.123"}));
     EXPECT_EQ(window().statusText(), QStringLiteral("Осевая сила"));
 }

@@ -208,6 +208,9 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
     connect(cmdPick, &QPushButton::clicked, this, guarded(&frmBearings::cmdPick_Click));
     for (QLineEdit *box : {txtKb, txtKk, txtKt, txtLh})
         connect(box, &QLineEdit::textChanged, this, [this] { showLives(); });
+    connect(txtKk, &QLineEdit::textEdited, this, [this] { m_qualityTyped = true; });
+    // Enter in the required life picks the bearing; it does not close the dialog.
+    txtLh->installEventFilter(this);
     for (QCheckBox *box : ctlOsN)
         connect(box, &QCheckBox::toggled, this, [this] { showLives(); });
     for (QRadioButton *option : ctlRing)
@@ -231,6 +234,13 @@ frmBearings::frmBearings(ProgramState &state, int side, qint64 bearingId, QWidge
 
 bool frmBearings::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == txtLh && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            runCommand(this, [this] { cmdPick_Click(); });
+            return true;
+        }
+    }
     if (watched == LV->viewport() && event->type() == QEvent::Resize)
         sizeColumns();
     return QDialog::eventFilter(watched, event);
@@ -437,24 +447,9 @@ void frmBearings::cmdPick_Click()
                     MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), this);
         return;
     }
-    // Selecting a row puts the stored settings of the support back; the pick
-    // was made under the settings on screen, so those stay.
-    const BearingSettings chosenUnder = currentSettings(nullptr);
-    const QString Kb = txtKb->text(), Kk = txtKk->text(), Kt = txtKt->text();
     QTreeWidgetItem *row = LV->topLevelItem(static_cast<int>(*pick));
     LV->setCurrentItem(row);
     LV->scrollToItem(row);
-    m_settling = true;
-    txtKb->setText(Kb);
-    txtKk->setText(Kk);
-    txtKt->setText(Kt);
-    ctlOsN[0]->setChecked(chosenUnder.takesAxial);
-    ctlOsN[1]->setChecked(chosenUnder.takesRadial);
-    const int ring = std::clamp(chosenUnder.ringIndex, 0, 2);
-    ctlRing[ring]->setChecked(true);
-    ctlRing_Click(ring);
-    m_settling = false;
-    showLives();
 }
 
 SupportSettings supportSettings(const SupportInputs &stored, int typeCode, const QVariant &quality)
@@ -505,15 +500,26 @@ void frmBearings::itemSelected()
     m_bearingId = static_cast<qint64>(leadingNumber(row->data(0, BearingKeyRole).toString()));
     m_settling = true;
     const SupportSettings support = supportSettings(m_stored, m_tipId, row->data(0, BearingTagRole));
-    txtKk->setText(support.quality);
-    ctlOsN[0]->setChecked(support.takesAxial);
-    ctlOsN[1]->setChecked(support.takesRadial);
+    // The quality is the bearing's own, unless the user typed one.
+    if (!m_qualityTyped)
+        txtKk->setText(support.quality);
+    // The support's settings come from the store once; after that they are
+    // what the user has on screen, whichever bearing is chosen.
+    if (!m_supportShown) {
+        ctlOsN[0]->setChecked(support.takesAxial);
+        ctlOsN[1]->setChecked(support.takesRadial);
+        txtKt->setText(SqlNum(support.Kt));
+        txtKb->setText(SqlNum(support.Kb));
+        ctlRing[support.ring]->setChecked(true);
+        ctlRing_Click(support.ring);
+        m_supportShown = true;
+    }
+    if (support.loadsLocked) {
+        ctlOsN[0]->setChecked(false);
+        ctlOsN[1]->setChecked(true);
+    }
     ctlOsN[0]->setEnabled(!support.loadsLocked);
     ctlOsN[1]->setEnabled(!support.loadsLocked);
-    txtKt->setText(SqlNum(support.Kt));
-    txtKb->setText(SqlNum(support.Kb));
-    ctlRing[support.ring]->setChecked(true);
-    ctlRing_Click(support.ring);
     m_settling = false;
     showLives();
 }

@@ -106,6 +106,8 @@ private:
     QVector<BearingCandidate> m_candidates; // the list's rows, in order
     QVector<CandidateAssessment> m_assessments;
     bool m_settling = false; // the row's settings are being put in place
+    bool m_supportShown = false; // the support's stored settings are on screen
+    bool m_qualityTyped = false; // the user typed the quality coefficient
 
     QFrame *frCatalog = nullptr;
     QComboBox *ctlBT = nullptr;

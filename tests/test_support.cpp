@@ -3,6 +3,15 @@
 #include "store/numbers.h"
 #include "store/store_file.h"
 
+#include <QFile>
+
+#include <algorithm>
+#include <chrono>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tarnvel::test {
 
 QString TempStore::path() const
@@ -33,6 +42,51 @@ QStringList rows(Database &db, const QString &statement)
         texts << fields.join(QLatin1Char(' '));
     }
     return texts;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t limit)
+{
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &m_old);
+    rlimit limited = m_old;
+    limited.rlim_cur = std::min(limit, m_old.rlim_max);
+    m_set = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    ::setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_handler);
+}
+
+TestFifo::TestFifo(const QString &path)
+    : m_path(path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    m_valid = ::mkfifo(name.constData(), 0600) == 0;
+    if (!m_valid)
+        return;
+    m_release = std::thread([this, name] {
+        for (int waited = 0; waited < 50 && !m_done; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // Succeeds only while a reader waits in its open.
+        while (!m_done) {
+            const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+                m_released = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+}
+
+TestFifo::~TestFifo()
+{
+    m_done = true;
+    if (m_release.joinable())
+        m_release.join();
+    QFile::remove(m_path);
 }
 
 } // namespace tarnvel::test

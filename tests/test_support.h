@@ -6,7 +6,12 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <csignal>
 #include <memory>
+#include <thread>
+
+#include <sys/resource.h>
 
 namespace tarnvel::test {
 
@@ -25,5 +30,43 @@ int countRows(Database &db, const QString &statement);
 // The rows a statement returns, each its fields joined by blanks: numbers in
 // statement form, "-" for an empty field.
 QStringList rows(Database &db, const QString &statement);
+
+// While it lives, no file of this process may grow past limit bytes: the
+// write that would is refused by the system as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t limit);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_old {};
+    void (*m_handler)(int) = nullptr;
+    bool m_set = false;
+};
+
+// A named pipe at path for as long as the object lives. A reader that opens
+// it is let go after a few seconds (a writer opens its end and closes it at
+// once), so that code which waits forever on it fails a test instead of
+// hanging it.
+class TestFifo
+{
+public:
+    explicit TestFifo(const QString &path);
+    ~TestFifo();
+    bool isValid() const { return m_valid; }
+    // Whether a reader had to be let go.
+    bool readerWaited() const { return m_released; }
+
+private:
+    QString m_path;
+    bool m_valid = false;
+    std::atomic<bool> m_done { false };
+    std::atomic<bool> m_released { false };
+    std::thread m_release;
+};
 
 } // namespace tarnvel::test

@@ -6,12 +6,19 @@
 #include "files/scenario_file.h"
 #include "store/store_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarnvel {
 
@@ -44,6 +51,39 @@ std::unique_ptr<Database> privateStore(const QString &storeDirectory, const QStr
     return openOrCreateStore(work, nullptr, throwaway);
 }
 
+// A batch killed midway leaves its work folder in the temporary directory.
+// Each carries the id of its process: one whose process is gone is nobody's.
+// A folder whose id a live process has taken over waits for a later run.
+void removeAbandonedWorkFolders()
+{
+    static const QRegularExpression pattern(QStringLiteral("^Tarnvel-(\\d+)-.{6}$"));
+    const QFileInfoList folders = QDir(QDir::tempPath()).entryInfoList(
+        { QStringLiteral("Tarnvel-*") }, QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Hidden);
+    for (const QFileInfo &folder : folders) {
+        const QRegularExpressionMatch match = pattern.match(folder.fileName());
+        const qint64 owner = match.hasMatch() ? match.captured(1).toLongLong() : 0;
+        if (owner <= 0 || owner > INT_MAX || folder.ownerId() != ::getuid())
+            continue;
+        if (::kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH)
+            continue;
+        QDir(folder.absoluteFilePath()).removeRecursively();
+    }
+}
+
+QString workFolderTemplate()
+{
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("Tarnvel-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
+}
+
+// The same file under two names (a symbolic or a hard link), or one name twice.
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 && ::stat(QFile::encodeName(b).constData(), &second) == 0
+        && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 } // namespace
 
 QString batchUsage()
@@ -69,7 +109,13 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
         printError(QStringLiteral("Отчёт не сохранён: папка %1 не существует.").arg(QDir::toNativeSeparators(folder)));
         return BatchFileError;
     }
-    QTemporaryDir work;
+    if (sameFile(file, scenarioFile)) {
+        printError(QStringLiteral("Отчёт не сохранён: файл %1 - это сценарий расчёта, отчёт записался бы на его место.")
+                       .arg(QDir::toNativeSeparators(file)));
+        return BatchFileError;
+    }
+    removeAbandonedWorkFolders();
+    QTemporaryDir work(workFolderTemplate());
     if (!work.isValid()) {
         printError(QStringLiteral("Tarnvel: нет временной папки для расчёта."));
         return BatchFileError;

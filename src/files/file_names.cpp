@@ -2,9 +2,13 @@
 
 #include <QDir>
 #include <QFileDevice>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+
+#include <climits>
+#include <unistd.h>
 
 namespace tarnvel {
 
@@ -20,6 +24,18 @@ qsizetype fileNameStart(const QString &path)
 bool endsWithSeparator(const QString &path)
 {
     return path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'));
+}
+
+// The system refuses a name longer than its folder's file system allows (255
+// bytes on most), whatever the rights; the characters count as encoded.
+bool nameTooLong(const QFileInfo &info)
+{
+    const QByteArray name = QFile::encodeName(info.fileName());
+    const QByteArray path = QFile::encodeName(info.absoluteFilePath());
+    long limit = ::pathconf(QFile::encodeName(info.absolutePath()).constData(), _PC_NAME_MAX);
+    if (limit <= 0)
+        limit = 255;
+    return name.size() > limit || path.size() >= PATH_MAX;
 }
 
 } // namespace
@@ -75,6 +91,12 @@ QString fileErrorText(const QFileDevice &file, const QString &path, bool writing
         return QStringLiteral("Это папка, а не файл.");
     if (!folder.isDir())
         return QStringLiteral("Папка %1 не существует.").arg(folderName);
+    if (nameTooLong(info))
+        return QStringLiteral("Слишком длинное имя файла.");
+    // A link whose target is gone: writing through it needs the target's folder.
+    if (info.isSymLink() && !info.exists())
+        return QStringLiteral("Файл - символическая ссылка на несуществующий файл %1.")
+            .arg(QDir::toNativeSeparators(info.symLinkTarget()));
     if (!writing && !info.exists())
         return QStringLiteral("Файл не найден.");
     switch (file.error()) {
@@ -88,9 +110,18 @@ QString fileErrorText(const QFileDevice &file, const QString &path, bool writing
             return QStringLiteral("Файл защищён от записи.");
         return QStringLiteral("Нет прав на запись в папку %1.").arg(folderName);
     case QFileDevice::ResourceError:
+        if (writing)
+            return QStringLiteral("Не удалось записать файл: нет места на диске.");
+        break;
     case QFileDevice::WriteError:
         if (writing)
-            return QStringLiteral("Не удалось записать файл: на диске нет места или он недоступен.");
+            return QStringLiteral("Не удалось записать файл: диск недоступен.");
+        break;
+    case QFileDevice::NoError:
+        // A write that stopped short without an error: the file reached the
+        // size the system allows it.
+        if (writing)
+            return QStringLiteral("Файл записан не полностью: диск недоступен или файл слишком велик.");
         break;
     case QFileDevice::ReadError:
         return QStringLiteral("Не удалось прочитать файл: диск недоступен или файл повреждён.");

@@ -31,7 +31,8 @@ QString reportFileName(const QString &directory, const QString &typedName);
 QString reportPictureFolder(const QString &reportFile);
 
 // Why reading or writing `path` through `file` failed, in words the user
-// can act on: the missing file or folder, the missing rights, a full disk.
+// can act on: the missing file or folder, a name too long, a link to nothing,
+// the missing rights, a full disk.
 // The system's own text (in English) only where none of these fits. The
 // caller's message names the file; only a folder is named here.
 QString fileErrorText(const QFileDevice &file, const QString &path, bool writing);

@@ -3,6 +3,7 @@
 #include "analysis/calculation.h"
 #include "analysis/diagram_plot.h"
 #include "files/file_names.h"
+#include "files/file_replacement.h"
 #include "files/windows1251.h"
 #include "scheme/load_modes.h"
 #include "store/numbers.h"
@@ -10,11 +11,12 @@
 #include <QDir>
 #include <QHash>
 #include <QMap>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 namespace tarnvel {
@@ -302,15 +304,12 @@ private:
         blank();
         heading(QStringLiteral("<u><font size='4'>Эпюры изгибающих моментов:</font></u>"));
         blank();
-        const QString folder = reportPictureFolder(m_settings.reportFile);
         const std::array<QString, 3> headings { QStringLiteral("<u>В плоскости XOZ ("),
             QStringLiteral("<u>В плоскости YOZ ("), QStringLiteral("<u>Суммарная (") };
         for (int i = 0; i < 3; ++i) {
             // Moments are in force unit × metre.
             heading(headings.at(i) + m_forceUnit + QStringLiteral("*м):</u>"));
-            // Quoted, so that a folder with blanks in its path still shows.
-            const QString source
-                = escaped(QDir::toNativeSeparators(folder + QLatin1Char('/') + diagramPictureNames().at(i)));
+            const QString source = escaped(diagramPictureSource(m_settings.reportFile, i));
             row(QStringLiteral("<img src=\"") + source
                     + QStringLiteral("\" width='600' height='330' style='border: 1px solid #000000'>"),
                 kEmptyCell);
@@ -366,41 +365,86 @@ const QStringList &diagramPictureNames()
     return names;
 }
 
-bool saveDiagramPictures(const QString &folder, const QImage &xoz, const QImage &yoz, const QImage &sum, QString *error)
+QString diagramPictureSource(const QString &reportFile, int index)
 {
-    const QDir dir(folder);
-    if (!QDir().mkpath(folder)) {
-        if (error)
-            *error = QStringLiteral("Не удалось создать папку %1").arg(QDir::toNativeSeparators(folder));
-        return false;
+    const QString folder = reportPictureFolder(reportFile);
+    const qsizetype start = std::max(folder.lastIndexOf(QLatin1Char('/')), folder.lastIndexOf(QLatin1Char('\\'))) + 1;
+    // A browser takes '#' for the start of a fragment, '?' for a query and
+    // '%' for an escape; a blank or a quote would end the address early.
+    QString segment;
+    for (const QChar c : folder.mid(start)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringLiteral("%#? \"\\").contains(c))
+            segment += QString::asprintf("%%%02X", c.unicode());
+        else
+            segment += c;
     }
-    const std::array<const QImage *, 3> pictures { &xoz, &yoz, &sum };
-    QStringList failed;
-    for (int i = 0; i < 3; ++i) {
-        const QString path = dir.filePath(diagramPictureNames().at(i));
-        QSaveFile file(path);
-        const bool written = !pictures.at(i)->isNull() && file.open(QIODevice::WriteOnly)
-            && pictures.at(i)->save(&file, "BMP") && file.commit();
-        if (!written)
-            failed.append(QDir::toNativeSeparators(path));
-    }
-    if (failed.isEmpty())
-        return true;
-    if (error)
-        *error = QStringLiteral("Не удалось записать: %1").arg(failed.join(QStringLiteral(", ")));
-    return false;
+    return segment + QLatin1Char('/') + diagramPictureNames().at(index);
 }
 
 bool saveReportFile(const QString &path, const QString &page, QString *error)
 {
-    const QByteArray bytes = toWindows1251(page);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    return replaceFile(path, toWindows1251(page), error);
+}
+
+bool saveReport(const QString &reportFile, const QString &page, const std::array<QImage, 3> &pictures, QString *error)
+{
+    const auto refuse = [error](const QString &reason) {
         if (error)
-            *error = fileErrorText(file, path, true);
+            *error = reason;
         return false;
+    };
+    // Everything that can be known before writing is checked first: a
+    // refused report leaves no trace, not even its picture folder.
+    const QFileInfo pageInfo(reportFile);
+    const QString directory = pageInfo.absolutePath();
+    if (!QFileInfo(directory).isDir())
+        return refuse(QStringLiteral("Папка %1 не существует.").arg(QDir::toNativeSeparators(directory)));
+    if (pageInfo.isDir())
+        return refuse(QStringLiteral("Это папка, а не файл."));
+    const QString folder = reportPictureFolder(pageInfo.absoluteFilePath());
+    const QFileInfo folderInfo(folder);
+    if (folderInfo.exists() && !folderInfo.isDir())
+        return refuse(QStringLiteral("На месте папки рисунков %1 стоит файл.").arg(QDir::toNativeSeparators(folder)));
+    for (const QImage &picture : pictures) {
+        if (picture.isNull())
+            return refuse(QStringLiteral("Эпюра не нарисована."));
     }
-    return true;
+    const bool made = !folderInfo.exists();
+    if (made && !QDir().mkdir(folder))
+        return refuse(QStringLiteral("Не удалось создать папку %1.").arg(QDir::toNativeSeparators(folder)));
+
+    // The pictures and the page are all written whole under temporary names
+    // before any of them is put in place, and the page goes last: a failure
+    // on the way keeps the old report as it was, and the page never names
+    // pictures of another calculation but for the instant of the renames.
+    std::array<std::unique_ptr<StagedFile>, 3> staged;
+    QString problem;
+    for (std::size_t i = 0; i < staged.size() && problem.isEmpty(); ++i) {
+        const QString path = QDir(folder).filePath(diagramPictureNames().at(static_cast<qsizetype>(i)));
+        staged.at(i) = std::make_unique<StagedFile>(path);
+        if (!staged.at(i)->write([&](QIODevice &device) { return pictures.at(i).save(&device, "BMP"); }))
+            problem = QStringLiteral("Рисунок %1 не записан: %2").arg(QDir::toNativeSeparators(path), staged.at(i)->error());
+    }
+    StagedFile pageFile(reportFile);
+    if (problem.isEmpty()) {
+        const QByteArray bytes = toWindows1251(page);
+        if (!pageFile.write([&bytes](QIODevice &device) { return device.write(bytes) == bytes.size(); }))
+            problem = pageFile.error();
+    }
+    for (std::size_t i = 0; i < staged.size() && problem.isEmpty(); ++i) {
+        if (!staged.at(i)->commit())
+            problem = QStringLiteral("Рисунок %1 не записан: %2").arg(
+                QDir::toNativeSeparators(QDir(folder).filePath(diagramPictureNames().at(static_cast<qsizetype>(i)))),
+                staged.at(i)->error());
+    }
+    if (problem.isEmpty() && !pageFile.commit())
+        problem = pageFile.error();
+    if (problem.isEmpty())
+        return true;
+    staged = {};
+    if (made)
+        QDir().rmdir(folder); // only when nothing went into it
+    return refuse(problem);
 }
 
 bool writeCalculationReport(
@@ -408,19 +452,11 @@ bool writeCalculationReport(
 {
     const MomentDiagrams &diagrams = *calculation.diagrams;
     const QString &unit = calculation.unit;
-    QImage pictures[3];
+    std::array<QImage, 3> pictures;
     const DiagramPlane planes[] = { DiagramPlane::XOZ, DiagramPlane::YOZ, DiagramPlane::Sum };
     for (int i = 0; i < 3; ++i)
-        DrawEpur(diagrams.plane(planes[i]), epurCaption(planes[i], unit), pictures[i]);
-    QStringList problems;
-    QString problem;
-    if (!saveDiagramPictures(reportPictureFolder(settings.reportFile), pictures[0], pictures[1], pictures[2], &problem))
-        problems << problem;
-    if (!saveReportFile(settings.reportFile, reportPage(inputs, calculation, settings), &problem))
-        problems << problem;
-    if (error)
-        *error = problems.join(QLatin1Char('\n'));
-    return problems.isEmpty();
+        DrawEpur(diagrams.plane(planes[i]), epurCaption(planes[i], unit), pictures.at(static_cast<std::size_t>(i)));
+    return saveReport(settings.reportFile, reportPage(inputs, calculation, settings), pictures, error);
 }
 
 } // namespace tarnvel

@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 namespace tarnvel {
 
 // The product site that the page links to.
@@ -53,21 +55,28 @@ QString roundedNumber(double value, const QLocale &locale);
 // The three picture files of the diagrams, in the order XOZ, YOZ, sum.
 const QStringList &diagramPictureNames();
 
-// Creates the picture folder when needed and writes the three diagram
-// bitmaps into it as Windows bitmaps (BMP), overwriting older ones. False,
-// with the names that could not be written in error, when the folder cannot
-// be made or a picture cannot be written; the others are written all the same.
-bool saveDiagramPictures(
-    const QString &folder, const QImage &xoz, const QImage &yoz, const QImage &sum, QString *error = nullptr);
+// Where the page finds picture index (0 XOZ, 1 YOZ, 2 sum): a URL relative
+// to the page, "report1.files/xoz.bmp", with the characters a browser would
+// misread in the folder's name percent-encoded ("a#1.htm" has
+// "a%231.files/xoz.bmp").
+QString diagramPictureSource(const QString &reportFile, int index);
 
 // Writes the page in windows-1251 (characters outside it as numeric
-// references) in place of the file at path. False, with the reason, on failure.
+// references) in place of the file at path. False, with the reason, on
+// failure; the old file then keeps its content.
 bool saveReportFile(const QString &path, const QString &page, QString *error = nullptr);
 
+// Puts a report in place of the one at reportFile: the page and the three
+// diagram pictures (XOZ, YOZ, sum) as Windows bitmaps in the picture folder,
+// made when missing. A report whose folder is missing, or whose picture
+// folder's place is taken by a file, is refused before anything is written;
+// any other failure leaves the old page and pictures as they were. False,
+// with the reason, then.
+bool saveReport(const QString &reportFile, const QString &page, const std::array<QImage, 3> &pictures,
+                QString *error = nullptr);
+
 // The whole report of a complete calculation: the three diagrams drawn as
-// the diagram nodes show them and saved into the picture folder, then the
-// page. False, with the reasons one per line, when a picture or the page
-// could not be written.
+// the diagram nodes show them, and saved with the page (saveReport).
 bool writeCalculationReport(
     const SchemeInputs &inputs, const Calculation &calculation, const ReportSettings &settings, QString *error = nullptr);
 

@@ -1,15 +1,16 @@
 #include "files/scenario_file.h"
 
 #include "files/file_names.h"
+#include "files/file_replacement.h"
 
 #include "store/database.h"
 #include "store/numbers.h"
 #include "store/store_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -618,17 +619,19 @@ QStringList openScenarioInStore(std::unique_ptr<Database> &db, const QString &st
 
 bool saveScenarioFile(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = fileErrorText(file, path, true);
-        return false;
-    }
-    return true;
+    return replaceFile(path, bytes, error);
 }
 
 std::optional<Scenario> loadScenarioFile(const QString &path, QString *error)
 {
+    // A named pipe or a device would keep the open or the read waiting for
+    // a writer that never comes.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        if (error)
+            *error = QStringLiteral("Файл не является обычным файлом (это канал, устройство или сокет).");
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)

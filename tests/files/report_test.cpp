@@ -7,6 +7,7 @@
 #include "files/file_names.h"
 #include "files/windows1251.h"
 #include "store/numbers.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 
 using namespace tarnvel;
 
@@ -242,8 +245,8 @@ TEST_F(ReportScheme, KeyNumbersAndCaptions)
 
     const QString unit = QStringLiteral("<u>В плоскости XOZ (Н*м):</u>");
     EXPECT_TRUE(text.contains(TableRow(unit, QStringLiteral(" &nbsp; "))));
-    EXPECT_TRUE(text.contains(QStringLiteral("<img src=\"C:\\My Work\\report1.files") + QDir::separator()
-        + QStringLiteral("sum.bmp\" width='600' height='330' style='border: 1px solid #000000'>")));
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("<img src=\"report1.files/sum.bmp\" width='600' height='330' style='border: 1px solid #000000'>")));
 }
 
 // Without a force unit the captions go bare; a single mode keeps its mesh forces.
@@ -280,12 +283,12 @@ TEST_F(ReportScheme, StoreTextsAreEscaped)
 {
     db->execute(QStringLiteral("UPDATE `Parameters` SET Parameter = 'L <между> & \"опорами\"' WHERE ParameterID = 2"));
     db->execute(QStringLiteral("UPDATE Groups SET `Group` = 'Сила <F>' WHERE GroupID = 2"));
-    const QString text = page(QStringLiteral("/tmp/a&b/r.htm"));
+    const QString text = page(QStringLiteral("/tmp/a&b/r&d #1 100%?.htm"));
     EXPECT_TRUE(
         text.contains(TableRow(QStringLiteral("L &lt;между&gt; &amp; &quot;опорами&quot;"), QStringLiteral("200"))));
     EXPECT_TRUE(text.contains(QStringLiteral("Точка 2 - Сила &lt;F&gt;:")));
-    EXPECT_TRUE(text.contains(
-        QStringLiteral("src=\"") + QDir::toNativeSeparators(QStringLiteral("/tmp/a&amp;b/r.files/xoz.bmp"))));
+    // A browser would read '#' as a fragment, '%' as an escape, '?' as a query.
+    EXPECT_TRUE(text.contains(QStringLiteral("src=\"r&amp;d%20%231%20100%25%3F.files/xoz.bmp\"")));
 }
 
 TEST_F(ReportScheme, FileIsWindows1251WithTheFinalLineEnd)
@@ -304,36 +307,102 @@ TEST_F(ReportScheme, FileIsWindows1251WithTheFinalLineEnd)
     EXPECT_FALSE(error.isEmpty());
 }
 
+std::array<QImage, 3> blankPictures()
+{
+    return { blankDiagramBitmap(), blankDiagramBitmap(), blankDiagramBitmap() };
+}
+
 TEST(DiagramPictures, ThreeBitmapsInTheFolder)
 {
     QTemporaryDir dir;
-    const QString folder = reportPictureFolder(dir.filePath(QStringLiteral("my report.htm")));
-    QImage xoz = blankDiagramBitmap();
-    QImage yoz = blankDiagramBitmap();
-    QImage sum = blankDiagramBitmap();
-    xoz.setPixel(10, 20, 12); // blue
-    yoz.setPixel(600, 328, 9); // red, the last pixel
-    sum.setPixel(0, 0, 0);
+    const QString report = dir.filePath(QStringLiteral("my report.htm"));
+    const QString folder = reportPictureFolder(report);
+    std::array<QImage, 3> pictures = blankPictures();
+    pictures[0].setPixel(10, 20, 12); // blue
+    pictures[1].setPixel(600, 328, 9); // red, the last pixel
+    pictures[2].setPixel(0, 0, 0);
     QString error;
-    ASSERT_TRUE(saveDiagramPictures(folder, xoz, yoz, sum, &error)) << error.toStdString();
+    ASSERT_TRUE(saveReport(report, QStringLiteral("<html>"), pictures, &error)) << error.toStdString();
 
-    const QImage *pictures[] = { &xoz, &yoz, &sum };
     for (int i = 0; i < 3; ++i) {
         const QString path = QDir(folder).filePath(diagramPictureNames().at(i));
         EXPECT_TRUE(fileBytes(path).startsWith("BM")) << path.toStdString();
         const QImage back(path, "BMP");
         ASSERT_EQ(back.size(), QSize(kDiagramWidth, kDiagramHeight));
-        EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), pictures[i]->convertToFormat(QImage::Format_RGB32));
+        EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), pictures.at(i).convertToFormat(QImage::Format_RGB32));
     }
+    EXPECT_EQ(fileBytes(report), QByteArray("<html>"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), (QStringList { "sum.bmp", "xoz.bmp", "yoz.bmp" }));
+}
 
-    // A folder that cannot be made, and a picture that cannot be written.
-    const QString file = dir.filePath(QStringLiteral("plain"));
-    QFile(file).open(QIODevice::WriteOnly);
-    EXPECT_FALSE(saveDiagramPictures(file + QStringLiteral("/sub"), xoz, yoz, sum, &error));
-    const QString other = dir.filePath(QStringLiteral("other.files"));
-    EXPECT_FALSE(saveDiagramPictures(other, xoz, QImage(), sum, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("yoz.bmp")));
-    EXPECT_TRUE(QFileInfo::exists(QDir(other).filePath(QStringLiteral("sum.bmp"))));
+void putFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A report that cannot be written whole leaves the old page with its own
+// pictures: nothing is put in place before everything is written. What can be
+// seen beforehand stops it before anything is written at all.
+TEST(DiagramPictures, AReportNotWrittenWholeLeavesTheOldOne)
+{
+    QTemporaryDir dir;
+    const QString report = dir.filePath(QStringLiteral("r.htm"));
+    const QString folder = dir.filePath(QStringLiteral("r.files"));
+    const struct
+    {
+        const char *fault;
+        std::function<void()> prepare; // undone by the next row's
+        rlim_t sizeLimit; // the largest file the system lets this process write
+        const char *says;
+    } cases[] = {
+        // The page's name is a link into a folder that is gone: the page
+        // fails after the pictures were written.
+        { "page through a dangling link",
+          [&] { QFile::remove(report); QFile::link(dir.filePath(QStringLiteral("gone/r.htm")), report); },
+          RLIM_INFINITY, "символическая ссылка" },
+        // The disk fills up while the first picture is written.
+        { "a full disk", [&] { QFile::remove(report); putFile(report, "old page"); }, 4096, "xoz.bmp" },
+    };
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const QString &name : diagramPictureNames())
+        putFile(QDir(folder).filePath(name), "old " + name.toLatin1());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.fault);
+        c.prepare();
+        const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        QString error;
+        bool saved = true;
+        {
+            test::FileSizeLimit limit(c.sizeLimit);
+            saved = saveReport(report, QStringLiteral("new page"), blankPictures(), &error);
+        }
+        EXPECT_FALSE(saved);
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << error.toStdString();
+        for (const QString &name : diagramPictureNames())
+            EXPECT_EQ(fileBytes(QDir(folder).filePath(name)), "old " + name.toLatin1());
+        EXPECT_NE(fileBytes(report), QByteArray("new page"));
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), before);
+    }
+}
+
+// Refused before anything is written: a missing folder is never made, and
+// a file where the picture folder goes keeps the old page.
+TEST(DiagramPictures, WhatCanBeSeenBeforehandWritesNothing)
+{
+    QTemporaryDir dir;
+    QString error;
+    EXPECT_FALSE(saveReport(dir.filePath(QStringLiteral("missing/r.htm")), QStringLiteral("new"), blankPictures(), &error));
+    EXPECT_EQ(error, QStringLiteral("Папка %1 не существует.").arg(QDir::toNativeSeparators(dir.filePath(QStringLiteral("missing")))));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+
+    const QString report = dir.filePath(QStringLiteral("r.htm"));
+    putFile(report, "old page");
+    putFile(dir.filePath(QStringLiteral("r.files")), "not a folder");
+    EXPECT_FALSE(saveReport(report, QStringLiteral("new"), blankPictures(), &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("На месте папки рисунков"))) << error.toStdString();
+    EXPECT_EQ(fileBytes(report), QByteArray("old page"));
 }
 
 } // namespace

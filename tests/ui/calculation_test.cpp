@@ -15,11 +15,13 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <functional>
 #include <array>
+#include <functional>
+#include <memory>
 #include <random>
 
 using namespace tarnvel;
@@ -442,3 +444,116 @@ TEST_F(CalculationTest, TheBatchReportRefusesWhatItCannotUse)
 }
 
 } // namespace
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs the batch report; a run that never ends is killed and fails the test.
+int runBatch(const QStringList &arguments, QString *said, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.start(QStringLiteral(TARNVEL_EXECUTABLE), QStringList { QStringLiteral("--report") } + arguments);
+    if (!run.waitForFinished(30000)) {
+        run.kill();
+        run.waitForFinished();
+        ADD_FAILURE() << "the batch report did not end";
+        return -1;
+    }
+    *said = QString::fromUtf8(run.readAllStandardError());
+    return run.exitCode();
+}
+
+} // namespace
+
+// Files the batch report must not write over or wait on: it stops with a file
+// error before writing anything, and the files stay as they were.
+TEST(BatchReport, RefusesFilesItMustNotTouch)
+{
+    QTemporaryDir files;
+    const QString golden = QStringLiteral(TARNVEL_TEST_DATA "/golden/reducer_shaft.tvd");
+    const QByteArray scheme = fileBytes(golden);
+    const auto put = [&](const char *name, const QByteArray &bytes) {
+        QFile file(files.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    std::unique_ptr<test::TestFifo> fifo;
+    const struct
+    {
+        const char *scenario;
+        const char *report;
+        std::function<void()> prepare;
+        const char *says;
+    } cases[] = {
+        { "plan.htm", "plan.htm", [&] { put("plan.htm", scheme); }, "это сценарий расчёта" },
+        { "plan.htm", "plan", [&] { put("plan.htm", scheme); }, "это сценарий расчёта" }, // ".htm" appended
+        { "plan.tvd", "link.htm",
+          [&] {
+              put("plan.tvd", scheme);
+              QFile::link(files.filePath(QStringLiteral("plan.tvd")), files.filePath(QStringLiteral("link.htm")));
+          },
+          "это сценарий расчёта" },
+        { "plan.tvd", "blocked.htm",
+          [&] {
+              put("plan.tvd", scheme);
+              put("blocked.htm", "old page");
+              put("blocked.files", "not a folder");
+          },
+          "На месте папки рисунков" },
+        { "pipe.tvd", "pipe.htm",
+          [&] { fifo = std::make_unique<test::TestFifo>(files.filePath(QStringLiteral("pipe.tvd"))); },
+          "не является обычным файлом" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.scenario) + " -> " + c.report);
+        c.prepare();
+        const QDir folder(files.path());
+        const QStringList before = folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        QMap<QString, QByteArray> contents;
+        for (const QString &name : before)
+            contents.insert(name, QFileInfo(folder.filePath(name)).isFile() ? fileBytes(folder.filePath(name)) : QByteArray());
+        QString said;
+        EXPECT_EQ(runBatch({ files.filePath(QLatin1String(c.scenario)), files.filePath(QLatin1String(c.report)) }, &said), 2);
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
+        EXPECT_EQ(folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), before);
+        for (auto kept = contents.cbegin(); kept != contents.cend(); ++kept) {
+            if (QFileInfo(folder.filePath(kept.key())).isFile()) {
+                EXPECT_EQ(fileBytes(folder.filePath(kept.key())), kept.value()) << kept.key().toStdString();
+            }
+        }
+        fifo.reset();
+        for (const QString &name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System))
+            QFile::remove(folder.filePath(name));
+    }
+}
+
+// A batch killed midway leaves its work folder behind: the next run removes
+// those whose process is gone, and leaves the live ones and its own none.
+TEST(BatchReport, ClearsTheWorkFoldersOfKilledRuns)
+{
+    QTemporaryDir temp;
+    QTemporaryDir files;
+    const QDir tempDir(temp.path());
+    // Process ids stop below 2^22 on Linux.
+    const QString stale = QStringLiteral("Tarnvel-99999999-AbC123");
+    const QString live = QStringLiteral("Tarnvel-%1-XyZ789").arg(QCoreApplication::applicationPid());
+    for (const QString &name : { stale, live }) {
+        ASSERT_TRUE(tempDir.mkpath(name + QStringLiteral("/inner")));
+        QFile file(tempDir.filePath(name + QStringLiteral("/store.db")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), temp.path());
+    QString said;
+    EXPECT_EQ(runBatch({ QStringLiteral(TARNVEL_TEST_DATA "/golden/reducer_shaft.tvd"), files.filePath(QStringLiteral("r.htm")) },
+                       &said, environment),
+              0)
+        << said.toStdString();
+    EXPECT_EQ(tempDir.entryList({ QStringLiteral("Tarnvel-*") }, QDir::AllEntries | QDir::NoDotAndDotDot), QStringList { live });
+}

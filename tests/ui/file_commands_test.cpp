@@ -180,6 +180,39 @@ TEST_F(FileCommandsTest, AReportThatCannotBeWrittenSaysSo)
     EXPECT_TRUE(messages.shown().last().text.startsWith(QStringLiteral("Отчёт не сохранён в файле")));
 }
 
+// The window's report goes only into a folder that exists, as the panel
+// offers only those: none is made on the way.
+TEST_F(FileCommandsTest, AReportIntoAMissingFolderMakesNone)
+{
+    completeScheme();
+    const QString target = files.filePath(QStringLiteral("missing/sub/report"));
+    EXPECT_EQ(window().writeReport(target), frmMain::ReportOutcome::NotWritten);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text,
+              QStringLiteral("Отчёт не сохранён в файле %1:\nПапка %2 не существует.")
+                  .arg(QDir::toNativeSeparators(target + QStringLiteral(".htm")),
+                       QDir::toNativeSeparators(files.filePath(QStringLiteral("missing/sub")))));
+    EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("missing"))));
+}
+
+// Opening a named pipe would wait for a writer forever: it is refused and
+// the project stays.
+TEST_F(FileCommandsTest, OpeningANamedPipeIsRefused)
+{
+    completeScheme();
+    const int points = test::countRows(db(), QStringLiteral("SELECT * FROM Points"));
+    const QString pipe = files.filePath(QStringLiteral("pipe.tvd"));
+    test::TestFifo fifo(pipe);
+    ASSERT_TRUE(fifo.isValid());
+    window().openScenario(pipe);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text,
+              QStringLiteral("Сценарий не открыт из файла %1:\nФайл не является обычным файлом (это канал, устройство или сокет).")
+                  .arg(QDir::toNativeSeparators(pipe)));
+    EXPECT_FALSE(fifo.readerWaited());
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), points);
+}
+
 // Without a display the window says what to do instead of aborting, with no
 // display at all and with one that cannot be reached; a scenario that cannot
 // be read stops the batch report.

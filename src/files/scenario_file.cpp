@@ -90,6 +90,14 @@ public:
     }
 
     qsizetype remaining() const { return m_bytes.size() - m_position; }
+    bool bytes(qsizetype count, QByteArray &value)
+    {
+        if (count < 0 || remaining() < count)
+            return false;
+        value = m_bytes.mid(m_position, count);
+        m_position += count;
+        return true;
+    }
 
     bool int16(qint16 &value) { return raw(value); }
     bool int32(qint32 &value) { return raw(value); }
@@ -123,6 +131,74 @@ private:
     const QByteArray &m_bytes;
     qsizetype m_position = 0;
 };
+
+// ---- blocks after the record ----------------------------------------------
+
+constexpr char kBlockMagic[] = "TVBK";
+const QByteArray kLifeTag = QByteArrayLiteral("LIFE");
+
+// CRC-32 as zip and PNG compute it (reflected, polynomial 0xEDB88320).
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= static_cast<quint8>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void writeBlock(ByteWriter &out, const QByteArray &tag, const QByteArray &payload)
+{
+    ByteWriter checked;
+    checked.bytes = tag;
+    checked.int32(static_cast<qint32>(payload.size()));
+    checked.bytes.append(payload);
+    out.bytes.append(kBlockMagic, 4);
+    out.bytes.append(checked.bytes);
+    out.int32(static_cast<qint32>(crc32(checked.bytes)));
+}
+
+// The blocks after the record, as far as they are whole and sound.
+QVector<std::pair<QByteArray, QByteArray>> readBlocks(ByteReader &in)
+{
+    QVector<std::pair<QByteArray, QByteArray>> blocks;
+    for (;;) {
+        QByteArray magic, tag;
+        qint32 length = 0;
+        if (!in.bytes(4, magic) || magic != QByteArray(kBlockMagic, 4) || !in.bytes(4, tag) || !in.int32(length)
+            || length < 0 || in.remaining() < qsizetype { length } + 4)
+            return blocks;
+        QByteArray payload;
+        qint32 crc = 0;
+        in.bytes(length, payload);
+        in.int32(crc);
+        ByteWriter checked;
+        checked.bytes = tag;
+        checked.int32(length);
+        checked.bytes.append(payload);
+        if (static_cast<quint32>(crc) != crc32(checked.bytes))
+            return blocks;
+        blocks.append({ tag, payload });
+    }
+}
+
+// A required life is a positive number of hours; anything else is none.
+std::array<std::optional<double>, 2> requiredLives(const QByteArray &payload)
+{
+    std::array<std::optional<double>, 2> lives {};
+    ByteReader in(payload);
+    for (std::optional<double> &life : lives) {
+        qint32 set = 0;
+        double hours = 0;
+        if (!in.int32(set) || !in.float64(hours))
+            return {};
+        if (set == 1 && std::isfinite(hours) && hours > 0)
+            life = hours;
+    }
+    return lives;
+}
 
 QString damaged(const QString &reason) { return QStringLiteral("Файл сценария повреждён: %1.").arg(reason); }
 
@@ -331,6 +407,13 @@ Scenario readScenarioFromStore(Database &db)
         b.radial = wholeField(bearings, QStringLiteral("Radial"));
         b.osev = wholeField(bearings, QStringLiteral("Osev"));
     }
+    Recordset lives = db.openRecordset(QStringLiteral("SELECT Side, Lh FROM RequiredLife ORDER BY Side"));
+    for (; !lives.isAfterLast(); lives.next()) {
+        const qint32 side = wholeField(lives, QStringLiteral("Side"));
+        const double hours = lives.field(QStringLiteral("Lh")).toDouble();
+        if ((side == 0 || side == 1) && std::isfinite(hours) && hours > 0)
+            s.requiredLife[side] = hours;
+    }
     return s;
 }
 
@@ -357,6 +440,14 @@ QByteArray encodeScenario(const Scenario &scenario)
         out.int32(b.rollRing);
         out.int32(b.radial);
         out.int32(b.osev);
+    }
+    if (scenario.requiredLife[0] || scenario.requiredLife[1]) {
+        ByteWriter life;
+        for (const std::optional<double> &hours : scenario.requiredLife) {
+            life.int32(hours ? 1 : 0);
+            life.float64(hours.value_or(0));
+        }
+        writeBlock(out, kLifeTag, life.bytes);
     }
     return out.bytes;
 }
@@ -402,6 +493,10 @@ std::optional<Scenario> decodeScenario(const QByteArray &bytes, QString *error)
     for (ScenarioBearing &b : s.bearings) {
         if (!d.bearing(b))
             return refuse();
+    }
+    for (const auto &[tag, payload] : readBlocks(d.in)) {
+        if (tag == kLifeTag)
+            s.requiredLife = requiredLives(payload);
     }
 
     if (const std::optional<QString> fault = scenarioFault(s)) {
@@ -597,6 +692,11 @@ void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *n
                 QString::number(b.rollRing), QString::number(b.radial), QString::number(b.osev) }
                   .join(comma)
             + QStringLiteral(")"));
+    }
+    db.execute(QStringLiteral("DELETE FROM RequiredLife"));
+    for (int side = 0; side < 2; ++side) {
+        if (const std::optional<double> hours = s.requiredLife.at(side))
+            db.execute(QStringLiteral("INSERT INTO RequiredLife (Side, Lh) VALUES (?, ?)"), { side, *hours });
     }
     transaction.commit();
 }

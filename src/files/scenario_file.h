@@ -18,8 +18,19 @@
 // 1: entries follow) then, for 1, the int32 entry count n and the int32 index
 // of the first entry (always 1), then the n entries. A scenario without
 // general parameters and points is therefore 2 + 2 + 2·24 = 52 bytes.
-// Bytes after the record are never read: a file saved over a longer one may
-// keep the longer one's stale tail.
+//
+// What the record has no room for follows it in tagged blocks, so that a
+// reader that stops after the record still opens the file:
+//
+//   Block     { magic "TVBK", tag 4 ASCII bytes, length uint32,
+//               payload (length bytes), CRC-32 uint32 of tag, length and payload }
+//   "LIFE"    the required bearing lives: for the left, then the right support
+//             { set int32 (0 or 1), hours float64 }                        24 bytes
+//
+// A block is written only when it holds something. Reading stops at the first
+// bytes that are not a whole block with its checksum (a file written by an
+// older version over a longer one may keep the longer one's stale tail);
+// blocks of an unknown tag are passed over.
 
 #include "scheme/load_modes.h"
 
@@ -77,6 +88,7 @@ struct Scenario
     QVector<ScenarioParameter> common;
     QVector<ScenarioPoint> points; // in point number order
     std::array<ScenarioBearing, 2> bearings {}; // [0] left support, [1] right support
+    std::array<std::optional<double>, 2> requiredLife {}; // hours a support's bearing is to reach
     bool operator==(const Scenario &) const = default;
 };
 

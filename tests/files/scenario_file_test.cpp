@@ -1,5 +1,6 @@
 #include "files/scenario_file.h"
 
+#include "analysis/bearing_selection.h"
 #include "analysis/scheme_store.h"
 #include "store/numbers.h"
 
@@ -193,6 +194,49 @@ TEST_F(ScenarioStore, LoneRightBearingStaysRight)
     writeScenarioToStore(*target, *decodeScenario(encodeScenario(s)));
     EXPECT_EQ(countRows(*target, QStringLiteral("SELECT * FROM BearRep")), 1);
     EXPECT_EQ(countRows(*target, QStringLiteral("SELECT * FROM BearRep WHERE Side = 1 AND BearingID = 7")), 1);
+}
+
+// The required lives travel in a block after the record: the record's bytes
+// stay as they were, so a reader that stops after the record opens the file;
+// a stale tail or a damaged block is no life at all.
+TEST_F(ScenarioStore, RequiredLivesFollowTheRecordInABlock)
+{
+    putScheme(twoGearsOneForce());
+    writeRequiredLife(*db, 0, 7000);
+    writeRequiredLife(*db, 1, 2500.5);
+    const Scenario saved = readScenarioFromStore(*db);
+    EXPECT_EQ(saved.requiredLife, (std::array<std::optional<double>, 2> { 7000, 2500.5 }));
+    const QByteArray bytes = encodeScenario(saved);
+    const QByteArray record = golden("two_gears_one_force.tvd");
+    ASSERT_TRUE(bytes.startsWith(record));
+    // magic, tag, length, two × (int32 + float64), CRC-32
+    EXPECT_EQ(bytes.mid(record.size(), 12), QByteArray("TVBKLIFE\x18\0\0\0", 12));
+    EXPECT_EQ(bytes.size(), record.size() + 12 + 24 + 4);
+    // The checksum as zip computes it (Python: zlib.crc32 of tag, length and payload).
+    EXPECT_EQ(bytes.right(4), QByteArray::fromHex("d7d808d1"));
+
+    test::TempStore other;
+    auto target = other.open();
+    writeRequiredLife(*target, 1, 99);
+    writeScenarioToStore(*target, *decodeScenario(bytes));
+    EXPECT_EQ(test::rows(*target, QStringLiteral("SELECT Side, Lh FROM RequiredLife ORDER BY Side")),
+        (QStringList { "0 7000", "1 2500.5" }));
+
+    // One life only; a file of an older version, or one with a stale tail,
+    // opens with none and empties what the store held.
+    Scenario left = saved;
+    left.requiredLife[1].reset();
+    EXPECT_EQ(decodeScenario(encodeScenario(left))->requiredLife, left.requiredLife);
+    for (const QByteArray &tail : { QByteArray(), QByteArray("TVBKLIFE\x18\0\0\0 stale", 20), bytes.mid(record.size(), 39) }) {
+        const std::optional<Scenario> old = decodeScenario(record + tail);
+        ASSERT_TRUE(old.has_value());
+        EXPECT_EQ(old->requiredLife, (std::array<std::optional<double>, 2> {}));
+    }
+    QByteArray damaged = bytes;
+    damaged[record.size() + 20] = '\x7f'; // in the payload: the checksum no longer holds
+    EXPECT_EQ(decodeScenario(damaged)->requiredLife, (std::array<std::optional<double>, 2> {}));
+    writeScenarioToStore(*target, *decodeScenario(record));
+    EXPECT_EQ(countRows(*target, QStringLiteral("SELECT * FROM RequiredLife")), 0);
 }
 
 TEST_F(ScenarioStore, EmptyListsLeaveTheirTablesButBearingsAreAlwaysReplaced)

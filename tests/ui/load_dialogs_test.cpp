@@ -265,6 +265,35 @@ TEST_F(LoadDialogsTest, TheLoadDialogsWorkFromTheKeyboard)
     EXPECT_TRUE(state.blnIncomplete); // Esc is the close box
 }
 
+// Whatever can be typed has a row to go to: a mode just added is the one
+// typed into, and the forces open on their first mode.
+TEST_F(LoadDialogsTest, TypingAlwaysHasARowToGoTo)
+{
+    addPoint("mnuAddCill");
+    whenDialogOpens([](QDialog &dialog) {
+        QTest::keyClick(button(dialog, "ctlCommand0"), Qt::Key_Space); // "Добавить"
+        EXPECT_EQ(modeList(dialog)->currentItem(), modeList(dialog)->topLevelItem(0));
+        EXPECT_EQ(dialog.focusWidget(), field(dialog, "txtPower"));
+        QTest::keyClicks(field(dialog, "txtPower"), QStringLiteral("7"));
+        type(dialog, "txtSpeed", QStringLiteral("1000"));
+        type(dialog, "txtCoeff", QStringLiteral("1"));
+        QTest::keyClick(field(dialog, "txtPower"), Qt::Key_Return);
+        QTest::keyClick(button(dialog, "ctlCommand3"), Qt::Key_Space);
+    });
+    clickRow(QStringLiteral("Power"));
+
+    const int free = addPoint("mnuAddFree");
+    whenDialogOpens([](QDialog &dialog) {
+        EXPECT_EQ(modeList(dialog)->currentItem(), modeList(dialog)->topLevelItem(0));
+        EXPECT_TRUE(field(dialog, "txtFx")->isEnabled());
+        type(dialog, "txtFx", QStringLiteral("250"));
+        QTest::keyClick(field(dialog, "txtFx"), Qt::Key_Return); // the small OK takes it
+        QTest::keyClick(button(dialog, "ctlCommand3"), Qt::Key_Space);
+    });
+    clickRow(QStringLiteral("AddFPower"));
+    EXPECT_EQ(powers(free).value(0), QStringLiteral("1 5 250 1000 1 1"));
+}
+
 TEST_F(LoadDialogsTest, APointWithoutModesIsSentToPointOne)
 {
     addPoint("mnuAddFree");

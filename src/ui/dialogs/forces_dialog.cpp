@@ -73,10 +73,12 @@ frmNagrP::frmNagrP(ProgramState &state, bool firstPointFlag, int pointId, QWidge
 void frmNagrP::Form_Load()
 {
     m_state.blnIncomplete = true;
-    txtSpeed->setEnabled(false);
-    txtCoeff->setEnabled(false);
+    // Nothing can be typed before a mode is chosen: it would have no row to go to.
+    for (QLineEdit *field : {txtFx, txtFy, txtFz, txtSpeed, txtCoeff})
+        field->setEnabled(false);
     ComAdd->setEnabled(false);
     FillForceList();
+    selectRow(1);
 }
 
 void frmNagrP::addListRow(const QStringList &texts)
@@ -191,6 +193,8 @@ void frmNagrP::ctlCommand_Click(int index)
     case 0:
         addListRow({});
         selectRow(ctlListView->topLevelItemCount());
+        txtFx->setFocus();
+        txtFx->selectAll();
         break;
     case 1: {
         QTreeWidgetItem *row = ctlListView->currentItem();

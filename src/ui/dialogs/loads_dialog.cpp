@@ -236,6 +236,8 @@ void frmNagr::ctlCommand_Click(int index)
         modes.append(ModeRecord{});
         FillModeList(m_kind);
         selectRow(static_cast<int>(modes.size()));
+        txtPower->setFocus();
+        txtPower->selectAll();
         break;
     case 1: {
         if (modes.size() == 1) {

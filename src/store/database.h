@@ -21,8 +21,8 @@ class StoreError : public std::runtime_error
 public:
     // NotAStore: the file is missing, empty, not a database, damaged or not
     // of the expected make, so nothing of it can be used. Locked: another
-    // program holds it.
-    enum class Fault { Other, NotAStore, Locked };
+    // program holds it. InUse: another window of Tarnvel works on it.
+    enum class Fault { Other, NotAStore, Locked, InUse };
     explicit StoreError(const QString &message, Fault fault = Fault::Other);
     QString message() const { return QString::fromUtf8(what()); }
     Fault fault() const { return m_fault; }

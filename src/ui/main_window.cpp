@@ -419,6 +419,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         savePlacement(*this);
     if (m_state.db)
         m_state.db->close();
+    m_state.storeLock.reset();
     m_state.workspace.close();
     m_closed = true;
     event->accept();

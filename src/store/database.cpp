@@ -3,6 +3,7 @@
 #include "store/statement_literals.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QScopeGuard>
@@ -127,12 +128,56 @@ QString lockedText(const QString &native)
     return QStringLiteral("База данных %1 занята другой программой. Закройте её и запустите Tarnvel снова.").arg(native);
 }
 
-// The verdict on a file before anything may write to it, read through a
-// read-only connection: a database of another program, also one in
-// write-ahead-log mode, is neither checkpointed nor converted by looking.
-// A store whose log (or its index) was left behind by a crash cannot be read
-// that way (recovering them is a write); its own file is then looked at
-// alone, and true tells the caller to finish the check once it is open.
+// Is the file a database in write-ahead-log mode? Its header says so (the
+// read and write format versions, bytes 18 and 19, are 2).
+bool inLogMode(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && header.at(18) == 2 && header.at(19) == 2;
+}
+
+// How a file that is only read is opened so that nothing is written beside
+// it. A read-only connection to a database in write-ahead-log mode makes the
+// log and its index (-wal, -shm) when they are missing and, not being
+// allowed to fold them back, leaves them behind; in a folder nobody may
+// write it cannot even start. Without a log beside it the file alone is the
+// whole database, so it is read as a file that does not change. With a log
+// beside it (another program has it open, or one crashed) the committed rows
+// may still be in the log, and only a reading connection sees them: that
+// connection adds nothing that is not already there.
+QString untouchedReading(const QString &path)
+{
+    if (inLogMode(path) && !QFileInfo::exists(path + QStringLiteral("-wal")))
+        return QStringLiteral("immutable=1");
+    return QStringLiteral("mode=ro");
+}
+
+// A connection by URI that reads path as the query (mode=ro, immutable=1) says.
+int openForReading(const QString &path, const QString &query, sqlite3 **handle)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    url.setQuery(query);
+    return sqlite3_open_v2(url.toString(QUrl::FullyEncoded).toUtf8().constData(), handle,
+                           SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+}
+
+// A reading connection that failed for want of writing (the log's index
+// could not be made or recovered).
+bool neededToWrite(int rc)
+{
+    return (rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN;
+}
+
+// The verdict on a file before anything may write to it, read without
+// writing anything (see untouchedReading): a database of another program,
+// also one in write-ahead-log mode, is neither checkpointed nor converted by
+// looking. A store whose log (or its index) was left behind by a crash
+// cannot be read through a reading connection (recovering them is a write);
+// its own file is then looked at alone, and true tells the caller to finish
+// the check once it is open.
 bool inspect(const QString &path, const QStringList &requiredTables, const QHash<QString, QStringList> &requiredColumns)
 {
     const QString native = QDir::toNativeSeparators(path);
@@ -143,10 +188,7 @@ bool inspect(const QString &path, const QStringList &requiredTables, const QHash
     const auto probe = [&](const QString &mode, QStringList *verdict) {
         sqlite3_close_v2(handle);
         handle = nullptr;
-        QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-        url.setQuery(mode);
-        int rc = sqlite3_open_v2(url.toString(QUrl::FullyEncoded).toUtf8().constData(), &handle,
-                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        int rc = openForReading(path, mode, &handle);
         if (rc == SQLITE_OK) {
             sqlite3_busy_timeout(handle, 300);
             rc = probeRows(handle, "PRAGMA quick_check", verdict);
@@ -154,8 +196,8 @@ bool inspect(const QString &path, const QStringList &requiredTables, const QHash
         return rc;
     };
     QStringList verdict;
-    int rc = probe(QStringLiteral("mode=ro"), &verdict);
-    const bool logLeftBehind = (rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN;
+    int rc = probe(untouchedReading(path), &verdict);
+    const bool logLeftBehind = neededToWrite(rc);
     if (logLeftBehind)
         rc = probe(QStringLiteral("immutable=1"), nullptr);
     else if (rc == SQLITE_OK && verdict.value(0) != QLatin1String("ok"))
@@ -574,18 +616,53 @@ void Database::snapshot(const QString &sourcePath, const QString &destinationPat
         throw StoreError(QStringLiteral("Файл уже существует: %1").arg(destinationPath));
     if (!QFileInfo(sourcePath).isFile())
         throw StoreError(QStringLiteral("Файл базы данных не найден: %1").arg(sourcePath));
-    // Read-only: the user's store may be a file nobody may write, and the
-    // engine reads committed rows still in its write-ahead log as well.
-    sqlite3 *handle = nullptr;
-    const int rc = sqlite3_open_v2(sourcePath.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<Database> source(new Database(handle, sourcePath));
-    if (rc != SQLITE_OK)
-        source->fail(QStringLiteral("Не удалось открыть файл %1").arg(sourcePath));
-    // The copy is flushed as the source connection syncs.
-    if (durability == Durability::Throwaway)
-        source->run(QStringLiteral("PRAGMA synchronous=OFF"));
-    source->run(QStringLiteral("VACUUM INTO %1").arg(quoteLiteral(destinationPath)));
-    source->close();
+    // The user's store may lie in a folder nobody may write, and a store that
+    // is only read is left as it was: nothing is written beside it.
+    int lastFailure = SQLITE_OK;
+    const auto copyReading = [&](const QString &query) {
+        QFile::remove(destinationPath);
+        sqlite3 *handle = nullptr;
+        const int rc = openForReading(sourcePath, query, &handle);
+        std::unique_ptr<Database> source(new Database(handle, sourcePath));
+        try {
+            if (rc != SQLITE_OK)
+                source->fail(QStringLiteral("Не удалось открыть файл %1").arg(sourcePath));
+            sqlite3_busy_timeout(handle, 2000);
+            // The copy is flushed as the source connection syncs.
+            if (durability == Durability::Throwaway)
+                source->run(QStringLiteral("PRAGMA synchronous=OFF"));
+            source->run(QStringLiteral("VACUUM INTO %1").arg(quoteLiteral(destinationPath)));
+        } catch (const StoreError &) {
+            lastFailure = handle ? sqlite3_extended_errcode(handle) : rc;
+            QFile::remove(destinationPath);
+            throw;
+        }
+        source->close();
+    };
+    const QString reading = untouchedReading(sourcePath);
+    if (reading == QLatin1String("immutable=1")) {
+        // Read as a file that does not change, it must not have changed: a
+        // program that opened it meanwhile and wrote to it makes the copy
+        // one of a torn file, and then it is taken again the way that sees
+        // that program's log.
+        const QFileInfo before(sourcePath);
+        copyReading(reading);
+        const QFileInfo after(sourcePath);
+        if (!QFileInfo::exists(sourcePath + QStringLiteral("-wal")) && after.size() == before.size()
+            && after.lastModified() == before.lastModified())
+            return;
+        copyReading(QStringLiteral("mode=ro"));
+        return;
+    }
+    try {
+        copyReading(reading);
+    } catch (const StoreError &) {
+        // A log left behind by a crash that only a writer could recover: its
+        // rows were never seen by anyone, and the store's own file is whole.
+        if (!neededToWrite(lastFailure))
+            throw;
+        copyReading(QStringLiteral("immutable=1"));
+    }
 }
 
 // ---------------------------------------------------------------- Transaction

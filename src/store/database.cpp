@@ -319,43 +319,58 @@ void Database::close()
 
 namespace {
 
-// The engine's text of the last failure, led by Russian words for the faults
-// a user can do something about; the engine's own words stay for the record.
+// The faults a user can do something about, in Russian words; an empty text
+// for the others, which are the program's own.
+QString userFault(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+        return QStringLiteral("Нет места на диске: база данных не может записать изменения. Освободите место на диске "
+                              "и повторите действие.");
+    case SQLITE_READONLY:
+        return QStringLiteral("Файл хранилища доступен только для чтения: изменения не записаны.");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("Нет прав доступа к файлу хранилища.");
+    case SQLITE_IOERR:
+        return QStringLiteral("Ошибка чтения или записи диска при работе с базой данных.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("База данных занята другой программой. Закройте её и повторите действие.");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Не удалось открыть файл хранилища.");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("Файл хранилища повреждён.");
+    default:
+        return QString();
+    }
+}
+
+// The engine's text of the last failure: the user's own words for a fault
+// the user can act on, the engine's words for the program's own faults.
 QString engineErrorText(sqlite3 *db)
 {
     if (!db)
         return QStringLiteral("нет соединения");
-    const QString engine = QString::fromUtf8(sqlite3_errmsg(db));
-    QString reason;
-    switch (sqlite3_errcode(db) & 0xff) {
-    case SQLITE_FULL:
-        reason = QStringLiteral("Недостаточно места на диске");
-        break;
-    case SQLITE_READONLY:
-        reason = QStringLiteral("Файл хранилища доступен только для чтения");
-        break;
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        reason = QStringLiteral("Нет прав доступа к файлу хранилища");
-        break;
-    case SQLITE_IOERR:
-        reason = QStringLiteral("Ошибка чтения или записи диска");
-        break;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        reason = QStringLiteral("Хранилище занято другой программой");
-        break;
-    case SQLITE_CANTOPEN:
-        reason = QStringLiteral("Не удалось открыть файл хранилища");
-        break;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        reason = QStringLiteral("Файл хранилища повреждён");
-        break;
-    default:
-        return engine;
-    }
-    return reason + QStringLiteral(" (") + engine + QLatin1Char(')');
+    const QString fault = userFault(sqlite3_errcode(db));
+    return fault.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : fault;
+}
+
+// The failure of a statement. A full disk or a store another program holds
+// is not made clearer by the statement that met it, so the user is spared
+// it; a statement the engine rejected is the program's fault, and its text
+// is what finds it.
+StoreError statementError(sqlite3 *db, const QString &statement)
+{
+    const int code = db ? sqlite3_errcode(db) : SQLITE_MISUSE;
+    const QString fault = userFault(code);
+    const StoreError::Fault kind = (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED
+        ? StoreError::Fault::Locked
+        : StoreError::Fault::Other;
+    if (!fault.isEmpty())
+        return StoreError(fault, kind);
+    return StoreError(engineErrorText(db) + QLatin1Char('\n') + statement, kind);
 }
 
 } // namespace
@@ -364,6 +379,11 @@ void Database::fail(const QString &context) const
 {
     const QString engine = engineErrorText(m_db);
     throw StoreError(context.isEmpty() ? engine : engine + QLatin1Char('\n') + context);
+}
+
+void Database::failStatement(const QString &statement) const
+{
+    throw statementError(m_db, statement);
 }
 
 namespace {
@@ -430,7 +450,7 @@ Database::Prepared Database::prepare(const QString &sql)
     if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT, &statement,
                            &tail)
         != SQLITE_OK)
-        fail(sql);
+        failStatement(sql);
     if (statement == nullptr)
         return {nullptr, true};
     if (!onlyBlanks(tail, utf8.constData() + utf8.size())) {
@@ -472,9 +492,9 @@ void Database::run(const QString &sql)
         while ((rc = sqlite3_step(prepared.statement)) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) {
-            const QString message = engineErrorText(m_db);
+            const StoreError error = statementError(m_db, sql);
             finished(prepared);
-            throw StoreError(message + QLatin1Char('\n') + sql);
+            throw error;
         }
         finished(prepared);
         return;
@@ -487,15 +507,18 @@ void Database::run(const QString &sql)
     while (tail < end) {
         sqlite3_stmt *statement = nullptr;
         if (sqlite3_prepare_v2(m_db, tail, static_cast<int>(end - tail), &statement, &tail) != SQLITE_OK)
-            fail(sql);
+            failStatement(sql);
         if (statement == nullptr) // only blanks or a comment were left
             break;
         int rc;
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         }
+        if (rc != SQLITE_DONE) {
+            const StoreError error = statementError(m_db, sql);
+            sqlite3_finalize(statement);
+            throw error;
+        }
         sqlite3_finalize(statement);
-        if (rc != SQLITE_DONE)
-            fail(sql);
     }
 }
 
@@ -522,9 +545,9 @@ Recordset Database::query(const QString &sql)
         rows << std::move(row);
     }
     if (rc != SQLITE_DONE) {
-        const QString message = engineErrorText(m_db);
+        const StoreError error = statementError(m_db, sql);
         finished(prepared);
-        throw StoreError(message + QLatin1Char('\n') + sql);
+        throw error;
     }
     finished(prepared);
     return Recordset(std::move(columns), std::move(rows));
@@ -545,7 +568,7 @@ void Database::execute(const QString &statement, const QVariantList &values)
         if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT, &prepared,
                                nullptr)
             != SQLITE_OK)
-            fail(statement);
+            failStatement(statement);
         if (m_statements.size() >= kCachedStatements)
             forgetStatements();
         m_statements.insert(statement, prepared);
@@ -557,16 +580,20 @@ void Database::execute(const QString &statement, const QVariantList &values)
             sqlite3_bind_null(prepared, i + 1);
         else if (value.typeId() == QMetaType::Double)
             sqlite3_bind_double(prepared, i + 1, value.toDouble());
+        else if (value.typeId() == QMetaType::QString)
+            sqlite3_bind_text(prepared, i + 1, value.toString().toUtf8().constData(), -1, SQLITE_TRANSIENT);
         else
             sqlite3_bind_int64(prepared, i + 1, value.toLongLong());
     }
     int rc;
     while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
     }
-    const QString failure = rc == SQLITE_DONE ? QString() : engineErrorText(m_db);
+    if (rc != SQLITE_DONE) {
+        const StoreError error = statementError(m_db, statement);
+        sqlite3_reset(prepared);
+        throw error;
+    }
     sqlite3_reset(prepared);
-    if (rc != SQLITE_DONE)
-        throw StoreError(failure + QLatin1Char('\n') + statement);
 }
 
 Recordset Database::openRecordset(const QString &statement, bool /*forwardOnly*/)

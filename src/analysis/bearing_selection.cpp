@@ -198,12 +198,25 @@ QString bearingTypeCaption(Database &db, qint64 bearingId)
     return rs.isBeforeFirst() ? QString() : rs.value(0).toString();
 }
 
+namespace {
+
+// A size or rating typed for the catalogue, as the store keeps it; a text
+// that is no finite number ("inf", "nan", words) leaves the field empty
+// rather than reaching the statement.
+QVariant catalogueNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = SqlNum(text.trimmed()).toDouble(&ok);
+    return ok && std::isfinite(value) ? QVariant(storedNumber(value)) : QVariant();
+}
+
+} // namespace
+
 void addBearing(Database &db, const NewBearing &b)
 {
-    db.execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES (%1, %2, %3, %4, %5, "
-                              "%6, %7, %8)")
-                   .arg(quoteLiteral(b.number), SqlNum(b.di.trimmed()), SqlNum(b.de.trimmed()), SqlNum(b.b.trimmed()),
-                       SqlNum(b.C.trimmed()), SqlNum(b.C0.trimmed()), SqlNum(b.alpha.trimmed()), QString::number(b.typeId)));
+    db.execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+               {b.number, catalogueNumber(b.di), catalogueNumber(b.de), catalogueNumber(b.b), catalogueNumber(b.C),
+                catalogueNumber(b.C0), catalogueNumber(b.alpha), b.typeId});
 }
 
 void deleteBearing(Database &db, qint64 bearingId)

@@ -3,6 +3,7 @@
 #include "store/statement_literals.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QScopeGuard>
@@ -127,12 +128,56 @@ QString lockedText(const QString &native)
     return QStringLiteral("База данных %1 занята другой программой. Закройте её и запустите Tarnvel снова.").arg(native);
 }
 
-// The verdict on a file before anything may write to it, read through a
-// read-only connection: a database of another program, also one in
-// write-ahead-log mode, is neither checkpointed nor converted by looking.
-// A store whose log (or its index) was left behind by a crash cannot be read
-// that way (recovering them is a write); its own file is then looked at
-// alone, and true tells the caller to finish the check once it is open.
+// Is the file a database in write-ahead-log mode? Its header says so (the
+// read and write format versions, bytes 18 and 19, are 2).
+bool inLogMode(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && header.at(18) == 2 && header.at(19) == 2;
+}
+
+// How a file that is only read is opened so that nothing is written beside
+// it. A read-only connection to a database in write-ahead-log mode makes the
+// log and its index (-wal, -shm) when they are missing and, not being
+// allowed to fold them back, leaves them behind; in a folder nobody may
+// write it cannot even start. Without a log beside it the file alone is the
+// whole database, so it is read as a file that does not change. With a log
+// beside it (another program has it open, or one crashed) the committed rows
+// may still be in the log, and only a reading connection sees them: that
+// connection adds nothing that is not already there.
+QString untouchedReading(const QString &path)
+{
+    if (inLogMode(path) && !QFileInfo::exists(path + QStringLiteral("-wal")))
+        return QStringLiteral("immutable=1");
+    return QStringLiteral("mode=ro");
+}
+
+// A connection by URI that reads path as the query (mode=ro, immutable=1) says.
+int openForReading(const QString &path, const QString &query, sqlite3 **handle)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    url.setQuery(query);
+    return sqlite3_open_v2(url.toString(QUrl::FullyEncoded).toUtf8().constData(), handle,
+                           SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+}
+
+// A reading connection that failed for want of writing (the log's index
+// could not be made or recovered).
+bool neededToWrite(int rc)
+{
+    return (rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN;
+}
+
+// The verdict on a file before anything may write to it, read without
+// writing anything (see untouchedReading): a database of another program,
+// also one in write-ahead-log mode, is neither checkpointed nor converted by
+// looking. A store whose log (or its index) was left behind by a crash
+// cannot be read through a reading connection (recovering them is a write);
+// its own file is then looked at alone, and true tells the caller to finish
+// the check once it is open.
 bool inspect(const QString &path, const QStringList &requiredTables, const QHash<QString, QStringList> &requiredColumns)
 {
     const QString native = QDir::toNativeSeparators(path);
@@ -143,10 +188,7 @@ bool inspect(const QString &path, const QStringList &requiredTables, const QHash
     const auto probe = [&](const QString &mode, QStringList *verdict) {
         sqlite3_close_v2(handle);
         handle = nullptr;
-        QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-        url.setQuery(mode);
-        int rc = sqlite3_open_v2(url.toString(QUrl::FullyEncoded).toUtf8().constData(), &handle,
-                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        int rc = openForReading(path, mode, &handle);
         if (rc == SQLITE_OK) {
             sqlite3_busy_timeout(handle, 300);
             rc = probeRows(handle, "PRAGMA quick_check", verdict);
@@ -154,8 +196,8 @@ bool inspect(const QString &path, const QStringList &requiredTables, const QHash
         return rc;
     };
     QStringList verdict;
-    int rc = probe(QStringLiteral("mode=ro"), &verdict);
-    const bool logLeftBehind = (rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN;
+    int rc = probe(untouchedReading(path), &verdict);
+    const bool logLeftBehind = neededToWrite(rc);
     if (logLeftBehind)
         rc = probe(QStringLiteral("immutable=1"), nullptr);
     else if (rc == SQLITE_OK && verdict.value(0) != QLatin1String("ok"))
@@ -277,43 +319,58 @@ void Database::close()
 
 namespace {
 
-// The engine's text of the last failure, led by Russian words for the faults
-// a user can do something about; the engine's own words stay for the record.
+// The faults a user can do something about, in Russian words; an empty text
+// for the others, which are the program's own.
+QString userFault(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+        return QStringLiteral("Нет места на диске: база данных не может записать изменения. Освободите место на диске "
+                              "и повторите действие.");
+    case SQLITE_READONLY:
+        return QStringLiteral("Файл хранилища доступен только для чтения: изменения не записаны.");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("Нет прав доступа к файлу хранилища.");
+    case SQLITE_IOERR:
+        return QStringLiteral("Ошибка чтения или записи диска при работе с базой данных.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("База данных занята другой программой. Закройте её и повторите действие.");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Не удалось открыть файл хранилища.");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("Файл хранилища повреждён.");
+    default:
+        return QString();
+    }
+}
+
+// The engine's text of the last failure: the user's own words for a fault
+// the user can act on, the engine's words for the program's own faults.
 QString engineErrorText(sqlite3 *db)
 {
     if (!db)
         return QStringLiteral("нет соединения");
-    const QString engine = QString::fromUtf8(sqlite3_errmsg(db));
-    QString reason;
-    switch (sqlite3_errcode(db) & 0xff) {
-    case SQLITE_FULL:
-        reason = QStringLiteral("Недостаточно места на диске");
-        break;
-    case SQLITE_READONLY:
-        reason = QStringLiteral("Файл хранилища доступен только для чтения");
-        break;
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        reason = QStringLiteral("Нет прав доступа к файлу хранилища");
-        break;
-    case SQLITE_IOERR:
-        reason = QStringLiteral("Ошибка чтения или записи диска");
-        break;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        reason = QStringLiteral("Хранилище занято другой программой");
-        break;
-    case SQLITE_CANTOPEN:
-        reason = QStringLiteral("Не удалось открыть файл хранилища");
-        break;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        reason = QStringLiteral("Файл хранилища повреждён");
-        break;
-    default:
-        return engine;
-    }
-    return reason + QStringLiteral(" (") + engine + QLatin1Char(')');
+    const QString fault = userFault(sqlite3_errcode(db));
+    return fault.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : fault;
+}
+
+// The failure of a statement. A full disk or a store another program holds
+// is not made clearer by the statement that met it, so the user is spared
+// it; a statement the engine rejected is the program's fault, and its text
+// is what finds it.
+StoreError statementError(sqlite3 *db, const QString &statement)
+{
+    const int code = db ? sqlite3_errcode(db) : SQLITE_MISUSE;
+    const QString fault = userFault(code);
+    const StoreError::Fault kind = (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED
+        ? StoreError::Fault::Locked
+        : StoreError::Fault::Other;
+    if (!fault.isEmpty())
+        return StoreError(fault, kind);
+    return StoreError(engineErrorText(db) + QLatin1Char('\n') + statement, kind);
 }
 
 } // namespace
@@ -322,6 +379,11 @@ void Database::fail(const QString &context) const
 {
     const QString engine = engineErrorText(m_db);
     throw StoreError(context.isEmpty() ? engine : engine + QLatin1Char('\n') + context);
+}
+
+void Database::failStatement(const QString &statement) const
+{
+    throw statementError(m_db, statement);
 }
 
 namespace {
@@ -388,7 +450,7 @@ Database::Prepared Database::prepare(const QString &sql)
     if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT, &statement,
                            &tail)
         != SQLITE_OK)
-        fail(sql);
+        failStatement(sql);
     if (statement == nullptr)
         return {nullptr, true};
     if (!onlyBlanks(tail, utf8.constData() + utf8.size())) {
@@ -430,9 +492,9 @@ void Database::run(const QString &sql)
         while ((rc = sqlite3_step(prepared.statement)) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) {
-            const QString message = engineErrorText(m_db);
+            const StoreError error = statementError(m_db, sql);
             finished(prepared);
-            throw StoreError(message + QLatin1Char('\n') + sql);
+            throw error;
         }
         finished(prepared);
         return;
@@ -445,15 +507,18 @@ void Database::run(const QString &sql)
     while (tail < end) {
         sqlite3_stmt *statement = nullptr;
         if (sqlite3_prepare_v2(m_db, tail, static_cast<int>(end - tail), &statement, &tail) != SQLITE_OK)
-            fail(sql);
+            failStatement(sql);
         if (statement == nullptr) // only blanks or a comment were left
             break;
         int rc;
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         }
+        if (rc != SQLITE_DONE) {
+            const StoreError error = statementError(m_db, sql);
+            sqlite3_finalize(statement);
+            throw error;
+        }
         sqlite3_finalize(statement);
-        if (rc != SQLITE_DONE)
-            fail(sql);
     }
 }
 
@@ -480,9 +545,9 @@ Recordset Database::query(const QString &sql)
         rows << std::move(row);
     }
     if (rc != SQLITE_DONE) {
-        const QString message = engineErrorText(m_db);
+        const StoreError error = statementError(m_db, sql);
         finished(prepared);
-        throw StoreError(message + QLatin1Char('\n') + sql);
+        throw error;
     }
     finished(prepared);
     return Recordset(std::move(columns), std::move(rows));
@@ -503,7 +568,7 @@ void Database::execute(const QString &statement, const QVariantList &values)
         if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT, &prepared,
                                nullptr)
             != SQLITE_OK)
-            fail(statement);
+            failStatement(statement);
         if (m_statements.size() >= kCachedStatements)
             forgetStatements();
         m_statements.insert(statement, prepared);
@@ -515,16 +580,20 @@ void Database::execute(const QString &statement, const QVariantList &values)
             sqlite3_bind_null(prepared, i + 1);
         else if (value.typeId() == QMetaType::Double)
             sqlite3_bind_double(prepared, i + 1, value.toDouble());
+        else if (value.typeId() == QMetaType::QString)
+            sqlite3_bind_text(prepared, i + 1, value.toString().toUtf8().constData(), -1, SQLITE_TRANSIENT);
         else
             sqlite3_bind_int64(prepared, i + 1, value.toLongLong());
     }
     int rc;
     while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
     }
-    const QString failure = rc == SQLITE_DONE ? QString() : engineErrorText(m_db);
+    if (rc != SQLITE_DONE) {
+        const StoreError error = statementError(m_db, statement);
+        sqlite3_reset(prepared);
+        throw error;
+    }
     sqlite3_reset(prepared);
-    if (rc != SQLITE_DONE)
-        throw StoreError(failure + QLatin1Char('\n') + statement);
 }
 
 Recordset Database::openRecordset(const QString &statement, bool /*forwardOnly*/)
@@ -574,18 +643,53 @@ void Database::snapshot(const QString &sourcePath, const QString &destinationPat
         throw StoreError(QStringLiteral("Файл уже существует: %1").arg(destinationPath));
     if (!QFileInfo(sourcePath).isFile())
         throw StoreError(QStringLiteral("Файл базы данных не найден: %1").arg(sourcePath));
-    // Read-only: the user's store may be a file nobody may write, and the
-    // engine reads committed rows still in its write-ahead log as well.
-    sqlite3 *handle = nullptr;
-    const int rc = sqlite3_open_v2(sourcePath.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<Database> source(new Database(handle, sourcePath));
-    if (rc != SQLITE_OK)
-        source->fail(QStringLiteral("Не удалось открыть файл %1").arg(sourcePath));
-    // The copy is flushed as the source connection syncs.
-    if (durability == Durability::Throwaway)
-        source->run(QStringLiteral("PRAGMA synchronous=OFF"));
-    source->run(QStringLiteral("VACUUM INTO %1").arg(quoteLiteral(destinationPath)));
-    source->close();
+    // The user's store may lie in a folder nobody may write, and a store that
+    // is only read is left as it was: nothing is written beside it.
+    int lastFailure = SQLITE_OK;
+    const auto copyReading = [&](const QString &query) {
+        QFile::remove(destinationPath);
+        sqlite3 *handle = nullptr;
+        const int rc = openForReading(sourcePath, query, &handle);
+        std::unique_ptr<Database> source(new Database(handle, sourcePath));
+        try {
+            if (rc != SQLITE_OK)
+                source->fail(QStringLiteral("Не удалось открыть файл %1").arg(sourcePath));
+            sqlite3_busy_timeout(handle, 2000);
+            // The copy is flushed as the source connection syncs.
+            if (durability == Durability::Throwaway)
+                source->run(QStringLiteral("PRAGMA synchronous=OFF"));
+            source->run(QStringLiteral("VACUUM INTO %1").arg(quoteLiteral(destinationPath)));
+        } catch (const StoreError &) {
+            lastFailure = handle ? sqlite3_extended_errcode(handle) : rc;
+            QFile::remove(destinationPath);
+            throw;
+        }
+        source->close();
+    };
+    const QString reading = untouchedReading(sourcePath);
+    if (reading == QLatin1String("immutable=1")) {
+        // Read as a file that does not change, it must not have changed: a
+        // program that opened it meanwhile and wrote to it makes the copy
+        // one of a torn file, and then it is taken again the way that sees
+        // that program's log.
+        const QFileInfo before(sourcePath);
+        copyReading(reading);
+        const QFileInfo after(sourcePath);
+        if (!QFileInfo::exists(sourcePath + QStringLiteral("-wal")) && after.size() == before.size()
+            && after.lastModified() == before.lastModified())
+            return;
+        copyReading(QStringLiteral("mode=ro"));
+        return;
+    }
+    try {
+        copyReading(reading);
+    } catch (const StoreError &) {
+        // A log left behind by a crash that only a writer could recover: its
+        // rows were never seen by anyone, and the store's own file is whole.
+        if (!neededToWrite(lastFailure))
+            throw;
+        copyReading(QStringLiteral("immutable=1"));
+    }
 }
 
 // ---------------------------------------------------------------- Transaction

@@ -21,8 +21,8 @@ class StoreError : public std::runtime_error
 public:
     // NotAStore: the file is missing, empty, not a database, damaged or not
     // of the expected make, so nothing of it can be used. Locked: another
-    // program holds it.
-    enum class Fault { Other, NotAStore, Locked };
+    // program holds it. InUse: another window of Tarnvel works on it.
+    enum class Fault { Other, NotAStore, Locked, InUse };
     explicit StoreError(const QString &message, Fault fault = Fault::Other);
     QString message() const { return QString::fromUtf8(what()); }
     Fault fault() const { return m_fault; }
@@ -107,7 +107,8 @@ public:
 
     void execute(const QString &statement);
     // A statement with "?" parameters and their values, bound in order: a
-    // double as a real, a null as NULL, anything else as a whole number.
+    // double as a real, a text as text, a null as NULL, anything else as a
+    // whole number.
     void execute(const QString &statement, const QVariantList &values);
     // Result sets are snapshots; forward-only ones behave the same.
     Recordset openRecordset(const QString &statement, bool forwardOnly = false);
@@ -164,6 +165,7 @@ private:
     void run(const QString &sql);
     Recordset query(const QString &sql);
     [[noreturn]] void fail(const QString &context) const;
+    [[noreturn]] void failStatement(const QString &statement) const;
 
     sqlite3 *m_db = nullptr;
     QString m_path;

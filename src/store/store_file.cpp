@@ -209,6 +209,27 @@ QString temporaryPath(const QString &directory)
     return QDir(directory).filePath(QStringLiteral("TarnvelN.tmp"));
 }
 
+QString windowLockPath(const QString &directory)
+{
+    return QDir(directory).filePath(QStringLiteral("TarnvelN.lock"));
+}
+
+std::unique_ptr<QLockFile> claimStoreForWindow(const QString &directory)
+{
+    auto lock = std::make_unique<QLockFile>(windowLockPath(directory));
+    // A window stays open for hours: only a dead owner makes a lock stale,
+    // never its age.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0))
+        return lock;
+    if (lock->error() == QLockFile::LockFailedError)
+        throw StoreError(QStringLiteral("Tarnvel уже открыт с базой данных %1.\nС одной базой данных работает только "
+                                        "одно окно программы: перейдите в уже открытое окно.")
+                             .arg(QDir::toNativeSeparators(QFileInfo(storePath(directory)).absoluteFilePath())),
+                         StoreError::Fault::InUse);
+    return nullptr;
+}
+
 const QStringList &storeTables()
 {
     static const QStringList tables{

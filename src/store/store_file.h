@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 
+#include <QLockFile>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,17 @@ namespace tarnvel {
 
 QString storePath(const QString &directory);     // <directory>/TarnvelN.mdb
 QString temporaryPath(const QString &directory); // <directory>/TarnvelN.tmp
+QString windowLockPath(const QString &directory); // <directory>/TarnvelN.lock
+
+// The window's claim on the store of a directory, held while the window
+// lives. Two windows on one store would each write it behind the other's back
+// and lose edits silently, so a second one is refused with StoreError
+// (Fault::InUse) naming the store. The claim is a lock file the system ties
+// to the process: a program that crashed leaves a stale one, which the next
+// start takes over. A folder that cannot take the lock file gives no claim
+// and no error (the store cannot be written there either, and opening it
+// says so). The batch report never claims: it works on its own copy.
+std::unique_ptr<QLockFile> claimStoreForWindow(const QString &directory);
 
 // The thirteen tables every store has.
 const QStringList &storeTables();

@@ -192,10 +192,27 @@ void DetailView::rewriteParameters(QTreeWidgetItem *edited, bool fromList)
         }
         values.append({ wholeNumber(leadingNumber(row->data(0, KeyRole).toString())), value });
     }
-    if (generalData)
-        rewriteGeneralData(m_state.database(), values);
-    else
-        rewritePointParameters(m_state.database(), m_viewTag.toLongLong(), values);
+    const QTreeWidgetItem *node = m_window.tree()->currentItem();
+    const QString pointKey = node ? node->data(0, KeyRole).toString() : QString();
+    try {
+        if (generalData)
+            rewriteGeneralData(m_state.database(), values);
+        else
+            rewritePointParameters(m_state.database(), m_viewTag.toLongLong(), values);
+    } catch (const StoreError &) {
+        // The store kept what it had (a full disk, a store taken by another
+        // program): the list shows that at once, not the value refused.
+        try {
+            if (generalData)
+                showGeneralDataView();
+            else if (pointKey.contains(QLatin1String(" N")))
+                showPointView(pointKey);
+        } catch (const StoreError &) {
+            // The store cannot be read either; the message of the failed
+            // write says enough.
+        }
+        throw;
+    }
 }
 
 // A click on an entry of the open list picks it and commits at once: a press

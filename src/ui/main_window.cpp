@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -52,9 +53,50 @@ float readPlacement(QSettings &settings, const Placement &item)
 {
     bool ok = false;
     const float value = settings.value(QLatin1String(item.key)).toString().toFloat(&ok);
-    return ok && std::isfinite(value) ? value : item.fallback;
+    // Far beyond any desktop, yet still a whole number of pixels.
+    constexpr float kFarthest = 1.0e8f;
+    return ok && std::isfinite(value) ? std::clamp(value, -kFarthest, kFarthest) : item.fallback;
 }
 
+// The saved placement on the screens there are now: the settings may come
+// from another set of monitors, or be edited by hand. A window larger than
+// its screen would need a backing store without bound, and one beyond every
+// screen is never seen, so it goes to the screen it mostly lies on, or the
+// main one, no larger than that screen's free area; cut down to it, it lies
+// wholly on it. No window is narrower than leastWidth.
+QRect onScreens(QRect wanted, int leastWidth)
+{
+    wanted.setWidth(std::max(wanted.width(), leastWidth));
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return wanted;
+    QRect home = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                  : screens.first()->availableGeometry();
+    qint64 largestShare = 0;
+    for (const QScreen *screen : screens) {
+        const QRect shared = screen->availableGeometry().intersected(wanted);
+        const qint64 share = qint64(shared.width()) * shared.height();
+        if (share > largestShare) {
+            largestShare = share;
+            home = screen->availableGeometry();
+        }
+    }
+    const bool tooLarge = wanted.width() > home.width() || wanted.height() > home.height();
+    wanted.setWidth(std::clamp(wanted.width(), 1, home.width()));
+    wanted.setHeight(std::clamp(wanted.height(), 1, home.height()));
+    // The top of the window, where it is taken to be moved, must be seen.
+    static constexpr int kGrip = 40;
+    const QRect grip(wanted.left(), wanted.top(), wanted.width(), std::min(kGrip, wanted.height()));
+    const bool seen = std::any_of(screens.cbegin(), screens.cend(), [&grip](const QScreen *screen) {
+        const QRect shared = screen->availableGeometry().intersected(grip);
+        return shared.width() >= std::min(kGrip, grip.width()) && shared.height() >= grip.height();
+    });
+    if (!seen || tooLarge) {
+        wanted.moveLeft(std::clamp(wanted.left(), home.left(), home.right() + 1 - wanted.width()));
+        wanted.moveTop(std::clamp(wanted.top(), home.top(), home.bottom() + 1 - wanted.height()));
+    }
+    return wanted;
+}
 
 void restorePlacement(frmMain &window)
 {
@@ -64,8 +106,11 @@ void restorePlacement(frmMain &window)
     const float top = readPlacement(settings, kTop);
     const float width = readPlacement(settings, kWidth);
     const float height = readPlacement(settings, kHeight);
-    window.move(window.twips().toPixelsX(left), window.twips().toPixelsY(top));
-    window.resize(window.twips().toPixelsX(width), window.twips().toPixelsY(height));
+    const QRect placed = onScreens(QRect(window.twips().toPixelsX(left), window.twips().toPixelsY(top),
+                                         window.twips().toPixelsX(width), window.twips().toPixelsY(height)),
+                                   window.filePanel()->width());
+    window.move(placed.topLeft());
+    window.resize(placed.size());
 }
 
 void savePlacement(const frmMain &window)
@@ -419,6 +464,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         savePlacement(*this);
     if (m_state.db)
         m_state.db->close();
+    m_state.storeLock.reset();
     m_state.workspace.close();
     m_closed = true;
     event->accept();

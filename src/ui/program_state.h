@@ -5,6 +5,7 @@
 #include "scheme/mesh_forces.h"
 #include "store/database.h"
 
+#include <QLockFile>
 #include <QString>
 
 #include <memory>
@@ -19,6 +20,7 @@ struct ProgramState
     QString storeDirectory; // where TarnvelN.mdb lives
     Workspace workspace;
     std::unique_ptr<Database> db; // the current database
+    std::unique_ptr<QLockFile> storeLock; // this window's claim on the store
 
     QString strViewKey;         // pending view key, consumed by the next LV_Click
     bool blnIncomplete = false; // the last input step or computation did not complete

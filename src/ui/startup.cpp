@@ -18,11 +18,16 @@ std::unique_ptr<frmMain> startUp(ProgramState &state, const QString &storeDirect
     state.workspace = Workspace{};
     QString recovered;
     try {
+        state.storeLock = claimStoreForWindow(storeDirectory);
         state.db = openOrCreateStore(storeDirectory, &recovered);
     } catch (const StoreError &error) {
+        state.storeLock.reset();
         splash->close();
-        showMessage(QStringLiteral("Не удалось открыть базу данных.\n%1").arg(error.message()), MessageIcon::Critical,
-                    MessageButtons::Ok, QStringLiteral("Tarnvel"));
+        if (error.fault() == StoreError::Fault::InUse)
+            showMessage(error.message(), MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Tarnvel"));
+        else
+            showMessage(QStringLiteral("Не удалось открыть базу данных.\n%1").arg(error.message()),
+                        MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Tarnvel"));
         return nullptr;
     }
 
@@ -33,6 +38,7 @@ std::unique_ptr<frmMain> startUp(ProgramState &state, const QString &storeDirect
     try {
         window = std::make_unique<frmMain>(state);
     } catch (const StoreError &error) {
+        state.storeLock.reset();
         splash->close();
         showMessage(error.message(), MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Tarnvel"));
         return nullptr;

@@ -2,7 +2,11 @@
 #include "store/store_file.h"
 #include "analysis/scheme_store.h"
 
+#include <QScopeGuard>
+
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
 
 using namespace tarnvel;
 using tarnvel::test::countRows;
@@ -102,4 +106,45 @@ TEST_F(StoreTest, TransactionsNestAndRollBackWhatTheyDidNotCommit)
     } catch (const StoreError &) {
     }
     EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT ParameterID, ParamValue FROM CommonParameters")), QStringList{"2 100"});
+}
+
+// A store another program holds, or a full disk, is what the user reads: the
+// statement that met it would only puzzle.
+TEST_F(StoreTest, FaultsOfTheMachineAreToldWithoutTheStatement)
+{
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(db->path().toUtf8().constData(), &other), SQLITE_OK);
+    const auto release = qScopeGuard([other] { sqlite3_close(other); });
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    try {
+        db->execute(QStringLiteral("DELETE  FROM CommonParameters"));
+        ADD_FAILURE() << "a held store took a change";
+    } catch (const StoreError &error) {
+        EXPECT_EQ(error.message(),
+                  QStringLiteral("База данных занята другой программой. Закройте её и повторите действие."));
+        EXPECT_EQ(error.fault(), StoreError::Fault::Locked);
+    }
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+
+    // The store may grow no further than it is: as a full disk would.
+    const qint64 pages = db->openRecordset(QStringLiteral("PRAGMA page_count")).value(0).toLongLong();
+    db->execute(QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
+    try {
+        Database::Transaction transaction(*db);
+        db->execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) "
+                                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+                                   "SELECT i + 1000, i FROM n"));
+        transaction.commit();
+        ADD_FAILURE() << "a full store took a change";
+    } catch (const StoreError &error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Нет места на диске"))) << error.message().toStdString();
+        EXPECT_FALSE(error.message().contains(QStringLiteral("INSERT"))) << error.message().toStdString();
+    }
+    // The program's own faults keep their statement: it is what finds them.
+    try {
+        db->execute(QStringLiteral("SELECT Nothing FROM Nowhere"));
+        ADD_FAILURE();
+    } catch (const StoreError &error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("SELECT Nothing FROM Nowhere")));
+    }
 }

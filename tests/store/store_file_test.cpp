@@ -5,10 +5,15 @@
 
 #include "test_support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using namespace tarnvel;
 using tarnvel::test::countRows;
@@ -210,4 +215,98 @@ TEST(StoreFile, StartUpTakesTheStoreBackFromASoundTemporaryCopyOnly)
         // A file of the user's that stood at the path is kept aside.
         EXPECT_EQ(QFileInfo::exists(store.path() + QStringLiteral(".lost")), c.store == Foreign);
     }
+}
+
+namespace {
+
+QStringList folderListing(const QString &directory)
+{
+    return QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A store as the window leaves it on closing, with a bearing the user added.
+QString closedStoreWithOwnBearing(const QString &directory)
+{
+    const QString path = storePath(directory);
+    std::unique_ptr<Database> db = openOrCreateStore(directory);
+    db->execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) "
+                               "VALUES ('7777', 35, 80, 21, 33200, 18000, 0, 2)"));
+    db->close();
+    return path;
+}
+
+int ownBearings(const QString &copy)
+{
+    std::unique_ptr<Database> db = openStore(copy);
+    return countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '7777'"));
+}
+
+} // namespace
+
+// The batch only reads the user's store: not a file is added beside it.
+TEST(StoreFile, ASnapshotLeavesTheFolderOfTheStoreAsItWas)
+{
+    QTemporaryDir dir, work;
+    const QString path = closedStoreWithOwnBearing(dir.path());
+    const QStringList before = folderListing(dir.path());
+    ASSERT_EQ(before, QStringList{QStringLiteral("TarnvelN.mdb")});
+
+    Database::snapshot(path, storePath(work.path()), Database::Durability::Throwaway);
+    EXPECT_EQ(folderListing(dir.path()), before);
+    EXPECT_EQ(ownBearings(storePath(work.path())), 1);
+}
+
+// A program's folder the user may not write, as an installation often is.
+TEST(StoreFile, ASnapshotReadsAStoreInAFolderNobodyMayWrite)
+{
+    QTemporaryDir dir, work;
+    const QString path = closedStoreWithOwnBearing(dir.path());
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther);
+    const auto writableAgain = qScopeGuard([&] {
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    if (::access(QFile::encodeName(dir.path()).constData(), W_OK) == 0)
+        GTEST_SKIP() << "this user writes even a read-only folder";
+
+    Database::snapshot(path, storePath(work.path()), Database::Durability::Throwaway);
+    EXPECT_EQ(ownBearings(storePath(work.path())), 1);
+    EXPECT_EQ(folderListing(dir.path()), QStringList{QStringLiteral("TarnvelN.mdb")});
+}
+
+// Rows another program committed are still in its log while it has the
+// store open: the copy holds them all the same.
+TEST(StoreFile, ASnapshotTakesTheRowsStillInTheLogOfAnOpenStore)
+{
+    QTemporaryDir dir, work;
+    const QString path = closedStoreWithOwnBearing(dir.path());
+    std::unique_ptr<Database> window = openStore(path);
+    window->execute(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
+    window->execute(QStringLiteral("DELETE FROM Bearings WHERE `Number` = '7777'"));
+    ASSERT_TRUE(QFileInfo(path + QStringLiteral("-wal")).size() > 0);
+
+    Database::snapshot(path, storePath(work.path()), Database::Durability::Throwaway);
+    EXPECT_EQ(ownBearings(storePath(work.path())), 0);
+}
+
+// A damaged store is refused at start-up and left untouched, with nothing
+// beside it either.
+TEST(StoreFile, TheCheckOfADamagedStoreWritesNothingBesideIt)
+{
+    QTemporaryDir dir;
+    const QString path = closedStoreWithOwnBearing(dir.path());
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.seek(4096);
+        file.write(QByteArray(file.size() - 4096, '\xA5'));
+    }
+    const QStringList before = folderListing(dir.path());
+    try {
+        openOrCreateStore(dir.path());
+        ADD_FAILURE() << "a damaged store was opened";
+    } catch (const StoreError &error) {
+        EXPECT_EQ(error.fault(), StoreError::Fault::NotAStore);
+    }
+    EXPECT_EQ(folderListing(dir.path()), before);
 }

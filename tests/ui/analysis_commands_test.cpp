@@ -1,5 +1,6 @@
 #include "workbench_fixture.h"
 
+#include "analysis/bearing_selection.h"
 #include "analysis/diagram_bitmap.h"
 #include "ui/diagram_picture.h"
 #include "ui/dialogs/bearings_dialog.h"
@@ -235,6 +236,36 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogLocksLoadsOfRollerBearingsAndEditsT
     EXPECT_FALSE(button(dialog, "cmdDel")->isEnabled());
     dialog.cmdOK_Click();
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 0);
+}
+
+// An infinity or "nan" is text QString reads as a number; as a rating it
+// would reach the catalogue as a column name. The page refuses it.
+TEST_F(AnalysisCommandsTest, TheNewBearingPageRefusesRatingsThatAreNoFiniteNumbers)
+{
+    frmBearings dialog(state, 0, 0);
+    const int before = test::countRows(db(), QStringLiteral("SELECT * FROM Bearings"));
+    const char *boxes[] = {"txtNewBear", "txtGab0", "txtGab1", "txtGab2", "txtC", "txtC0"};
+    const char *sound[] = {"9999", "30", "62", "16", "22000", "12000"};
+    for (const char *box : {"txtC", "txtC0"}) {
+        for (const char *bad : {"inf", "nan", "-INF", "1e999"}) {
+            dialog.cmdAdd_Click();
+            for (int i = 0; i < 6; ++i)
+                dialog.findChild<QLineEdit *>(QLatin1String(boxes[i]))->setText(QLatin1String(sound[i]));
+            dialog.findChild<QLineEdit *>(QLatin1String(box))->setText(QLatin1String(bad));
+            messages.clear();
+            dialog.cmdAddNew_Click();
+            ASSERT_EQ(messages.shown().size(), 1) << box << " " << bad;
+            EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте все требуемые параметры подшипника!"));
+            dialog.cmdCanselNew_Click();
+        }
+    }
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings")), before);
+
+    // Whoever else adds a bearing: the texts are values, never statement text.
+    addBearing(db(), NewBearing{QStringLiteral("9999"), QStringLiteral("30"), QStringLiteral("62"), QStringLiteral("16"),
+                                QStringLiteral("inf"), QStringLiteral("1) --"), QStringLiteral("0"), 2});
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT di, de, b, C, C0, Alfa FROM Bearings WHERE `Number` = '9999'")),
+              QStringList{QStringLiteral("30 62 16 - - 0")});
 }
 
 // L = 100, one mode at 1000 rpm: Fx = 1000 at z = 25 and Fz = 2000, so R1 = 750

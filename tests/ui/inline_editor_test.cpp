@@ -3,8 +3,11 @@
 #include "store/numbers.h"
 
 #include <QComboBox>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using namespace tarnvel;
 
@@ -159,4 +162,32 @@ TEST_F(InlineEditorTest, AfterACommitTheKeysGoOnInTheList)
     EXPECT_EQ(common(4), QStringLiteral("2"));
     EXPECT_EQ(window().focusWidget(), lv);
     EXPECT_EQ(currentKey(), QStringLiteral("4 ID"));
+}
+
+// A write another program's lock refuses is told without the statement, and
+// the list shows at once what the store kept.
+TEST_F(InlineEditorTest, AnEditTheLockedStoreRefusesShowsTheStoredValueAgain)
+{
+    clickNode(QStringLiteral("Common"));
+    typeIntoRow(QStringLiteral("2 ID"), QStringLiteral("250"));
+    ASSERT_EQ(common(2), QStringLiteral("250"));
+
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(store.path().toUtf8().constData(), &other), SQLITE_OK);
+    const auto release = qScopeGuard([other] { sqlite3_close(other); });
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    messages.clear();
+    typeIntoRow(QStringLiteral("2 ID"), QStringLiteral("300"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    const QString text = messages.shown().first().text;
+    EXPECT_TRUE(text.contains(QStringLiteral("занята другой программой"))) << text.toStdString();
+    for (const char *sql : {"DELETE", "INSERT", "SAVEPOINT", "RELEASE", "CommonParameters", "tarnvel_"})
+        EXPECT_FALSE(text.contains(QLatin1String(sql))) << text.toStdString();
+    EXPECT_EQ(valueTexts().at(0), QStringLiteral("250"));
+    EXPECT_EQ(valueTags().at(0), QStringLiteral("250"));
+
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    typeIntoRow(QStringLiteral("2 ID"), QStringLiteral("300"));
+    EXPECT_EQ(common(2), QStringLiteral("300"));
 }

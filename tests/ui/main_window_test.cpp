@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QTest>
 
@@ -55,6 +57,43 @@ TEST_F(MainWindowTest, PlacementIsSavedOnCloseUnlessMinimised)
     QSettings settings;
     settings.beginGroup(QStringLiteral("Settings"));
     EXPECT_EQ(settings.value(QStringLiteral("MainLeft")).toString(), QStringLiteral("2250"));
+}
+
+// Settings from another set of monitors, or edited by hand, never make a
+// window that cannot be drawn or cannot be seen.
+TEST_F(MainWindowTest, ASavedPlacementIsFittedToTheScreens)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct
+    {
+        const char *left, *top, *width, *height;
+    } cases[] = {
+        {"1000", "1000", "2147483647", "2147483647"}, // larger than any screen
+        {"-2147483647", "-2147483647", "9000", "7000"}, // far above and left of every screen
+        {"2147483647", "2147483647", "9000", "7000"},   // far below and right
+        {"1E+30", "-1E+30", "1E+30", "1E+30"},
+    };
+    for (const auto &c : cases) {
+        {
+            QSettings settings;
+            settings.beginGroup(QStringLiteral("Settings"));
+            settings.setValue(QStringLiteral("MainLeft"), QString::fromLatin1(c.left));
+            settings.setValue(QStringLiteral("MainTop"), QString::fromLatin1(c.top));
+            settings.setValue(QStringLiteral("MainWidth"), QString::fromLatin1(c.width));
+            settings.setValue(QStringLiteral("MainHeight"), QString::fromLatin1(c.height));
+        }
+        state.db = store.open();
+        m_window.reset();
+        // The window's frame, which the platform adds, is not the saved size's.
+        const QRect placed = window().geometry();
+        EXPECT_LE(placed.width(), screen.width()) << c.left << " " << c.width;
+        EXPECT_LE(placed.height(), screen.height()) << c.left << " " << c.width;
+        const QRect seen = screen.intersected(placed);
+        EXPECT_GE(seen.width(), placed.width() - 10) << c.left << " " << c.width;
+        EXPECT_GE(seen.height(), placed.height() - 10) << c.left << " " << c.width;
+        EXPECT_GE(placed.width(), window().filePanel()->width());
+        window().close();
+    }
 }
 
 TEST_F(MainWindowTest, SplitterIsClampedWhileDraggedAndWhenPlaced)

@@ -5,14 +5,18 @@
 #include "ui/startup.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tarnvel;
 
@@ -145,4 +149,62 @@ TEST(StartUp, StoreFaultsAreReportedAndTheFileLeftAsItWas)
         EXPECT_EQ(bytesOf(path + QStringLiteral("-wal")), log) << c.fault;
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+}
+
+// Two windows on one store would each write behind the other's back: the
+// second start says which store is taken and shows no window.
+TEST(StartUp, ASecondWindowOnTheSameStoreIsRefused)
+{
+    QTemporaryDir dir;
+    QLockFile firstWindow(windowLockPath(dir.path()));
+    ASSERT_TRUE(firstWindow.tryLock(0));
+    {
+        test::MessageRecorder messages;
+        ProgramState state;
+        EXPECT_EQ(startUp(state, dir.path()), nullptr);
+        ASSERT_EQ(messages.shown().size(), 1);
+        const QString text = messages.shown().first().text;
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Tarnvel уже открыт с базой данных "))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QDir::toNativeSeparators(QFileInfo(storePath(dir.path())).absoluteFilePath())))
+            << text.toStdString();
+        EXPECT_FALSE(anySplashVisible());
+        EXPECT_EQ(state.db, nullptr);
+    }
+    firstWindow.unlock();
+
+    test::MessageRecorder messages;
+    ProgramState state;
+    std::unique_ptr<frmMain> window = startUp(state, dir.path());
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(messages.shown().isEmpty());
+    // While it is open, it is the one window.
+    QLockFile another(windowLockPath(dir.path()));
+    EXPECT_FALSE(another.tryLock(0));
+    window->close();
+    EXPECT_TRUE(another.tryLock(0));
+}
+
+// A program that crashed holds nothing: its lock file is taken over.
+TEST(StartUp, TheLockOfACrashedWindowIsTakenOver)
+{
+    QTemporaryDir dir;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        QLockFile crashed(windowLockPath(dir.path()));
+        crashed.tryLock(0);
+        _exit(crashed.isLocked() ? 0 : 1); // no unlock: the file stays
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFileInfo::exists(windowLockPath(dir.path())));
+
+    test::MessageRecorder messages;
+    ProgramState state;
+    std::unique_ptr<frmMain> window = startUp(state, dir.path());
+    EXPECT_NE(window, nullptr);
+    EXPECT_TRUE(messages.shown().isEmpty());
+    if (window)
+        window->close();
 }

@@ -34,12 +34,13 @@ namespace {
 
 enum BearingRole { BearingKeyRole = Qt::UserRole, BearingTagRole };
 
-// Is the text a number and nothing else (a decimal comma allowed)?
+// Is the text a number and nothing else (a decimal comma allowed)? An
+// infinity or "nan" is no size or rating of a bearing.
 bool isNumber(const QString &text)
 {
     bool ok = false;
-    SqlNum(text.trimmed()).toDouble(&ok);
-    return ok;
+    const double value = SqlNum(text.trimmed()).toDouble(&ok);
+    return ok && std::isfinite(value);
 }
 
 // The required life typed by the user, hours (a decimal comma allowed); 0 for none.

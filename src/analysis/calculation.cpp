@@ -463,19 +463,51 @@ void computeSupports(const SchemeInputs &in, Calculation &calc)
     calc.supportsComputed = true;
 }
 
-// The axis length U of the diagrams: parameter 53 in whole millimetres, or,
-// while it is not set, the support distance, which is then kept as 53.
-std::optional<int> axisLength(const SchemeInputs &in, double L, int *toStore)
+// The diagram axis: its length U and the place P of the left support on it,
+// both in whole millimetres.
+struct DiagramAxis
 {
-    const auto valid = [](int U) { return U >= 1 && U <= 32767; };
+    int U = 0;
+    double P = 0;
+};
+
+// Parameter 53 is the user's axis and is taken with the user's 54 as they are.
+// While 53 is not set the axis is sized here and kept as 53 (and P as 54 when
+// it moves): it spans the supports and every load, and a load overhung beyond
+// a support gets a twentieth of the whole length as room beyond it, so that an
+// overhung pinion lies on the diagram with its mark and its labels rather than
+// clamped to an end. A span without overhangs keeps the rounded L as its axis.
+std::optional<DiagramAxis> diagramAxis(const SchemeInputs &in, double L, const ForceArrays &forces, Calculation &calc)
+{
+    constexpr int kLongestAxis = 32767;
+    const auto valid = [](double U) { return U >= 1 && U <= kLongestAxis; };
+    const double storedShift = in.commonValue(54);
     const int stored = in.hasCommon(53) ? wholeNumber(in.commonValue(53)) : 0;
     if (stored != 0)
-        return valid(stored) ? std::optional<int>(stored) : std::nullopt;
-    const int U = wholeNumber(L);
-    if (!valid(U))
+        return valid(stored) ? std::optional<DiagramAxis>({ stored, storedShift }) : std::nullopt;
+
+    const int span = wholeNumber(L);
+    if (!valid(span))
         return std::nullopt;
-    *toStore = U;
-    return U;
+    double lo = 0, hi = L;
+    for (const PointForce &f : forces) {
+        lo = std::min(lo, f.z);
+        hi = std::max(hi, f.z);
+    }
+    DiagramAxis axis { span, storedShift };
+    if (lo < 0 || hi > L) {
+        const double margin = std::max(1.0, std::ceil((hi - lo) / 20.0));
+        const double P = std::max(storedShift, lo < 0 ? std::ceil(margin - lo) : 0.0);
+        const double U = std::ceil(P + hi + (hi > L ? margin : 0.0));
+        // An axis too long to be kept falls back to the span, loads beyond it clamped.
+        if (valid(U) && std::isfinite(P)) {
+            axis = { static_cast<int>(U), P };
+            if (P != storedShift)
+                calc.axisShiftToStore = P;
+        }
+    }
+    calc.axisToStore = axis.U;
+    return axis;
 }
 
 } // namespace
@@ -553,14 +585,14 @@ Calculation calculate(const SchemeInputs &in, const CalculationRequest &request)
     computeSupports(in, calc);
 
     if (request.diagrams) {
-        const std::optional<int> U = axisLength(in, calc.L, &calc.axisToStore);
-        if (!U) {
+        const std::optional<DiagramAxis> axis = diagramAxis(in, calc.L, calc.forces, calc);
+        if (!axis) {
             missing(generalInput(MissingKind::AxisLength,
                 QStringLiteral("Длина оси эпюры моментов должна быть от 1 до 32767 мм. Задайте длину оси эпюры моментов..."),
                 53));
             return calc;
         }
-        calc.diagrams = BuildEpur(calc.forces, calc.reactions, calc.L, in.commonValue(54), *U);
+        calc.diagrams = BuildEpur(calc.forces, calc.reactions, calc.L, axis->P, axis->U);
     }
     return calc;
 }
@@ -584,13 +616,17 @@ void storeResults(Database &db, const Calculation &calc)
         const SupportResult &support = calc.supports.at(static_cast<std::size_t>(side));
         storeSupport(db, side, calc.supportsComputed && support.chosen ? &support : nullptr);
     }
-    if (calc.axisToStore != 0) {
-        const Recordset axis = db.openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 53"));
-        if (axis.isBeforeFirst())
-            db.execute(QStringLiteral("INSERT INTO CommonParameters (ParamValue, ParameterID) VALUES (%1, 53)").arg(calc.axisToStore));
+    const auto keepCommon = [&db](int id, double value) {
+        const Recordset kept = db.openRecordset(QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = %1").arg(id));
+        if (kept.isBeforeFirst())
+            db.execute(QStringLiteral("INSERT INTO CommonParameters (ParamValue, ParameterID) VALUES (%1, %2)").arg(SqlNum(value)).arg(id));
         else
-            db.execute(QStringLiteral("UPDATE CommonParameters SET ParamValue = %1 WHERE ParameterID = 53").arg(calc.axisToStore));
-    }
+            db.execute(QStringLiteral("UPDATE CommonParameters SET ParamValue = %1 WHERE ParameterID = %2").arg(SqlNum(value)).arg(id));
+    };
+    if (calc.axisToStore != 0)
+        keepCommon(53, calc.axisToStore);
+    if (calc.axisShiftToStore)
+        keepCommon(54, *calc.axisShiftToStore);
     transaction.commit();
 }
 

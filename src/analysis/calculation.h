@@ -118,8 +118,10 @@ struct Calculation
     bool supportsComputed = false;
     std::array<SupportResult, 2> supports; // [0] left, [1] right
     std::optional<MomentDiagrams> diagrams;
-    // The diagram axis was not set: its length, taken from L, to keep (53).
+    // The diagram axis was not set: its length, sized to the span and the
+    // loads, to keep (53), and the left support's new place on it (54).
     int axisToStore = 0;
+    std::optional<double> axisShiftToStore;
 
     const PointResult *point(qint64 pointId) const;
 };

@@ -9,7 +9,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <span>
 
 namespace tarnvel {
 
@@ -71,14 +73,6 @@ bool isDiagramBitmap(const QImage &bitmap)
         && bitmap.height() == kDiagramHeight && bitmap.colorTable() == diagramPalette();
 }
 
-// A value label waits until every line is drawn: it then goes on top, on a
-// patch of the canvas colour, so that no outline or hatching crosses its digits.
-struct ValueLabel
-{
-    double value;
-    QPoint at; // top-left corner of the text
-};
-
 // The texts of the value labels and their sizes in the painter's font, each
 // shaped once: a diagram of many points asks for the same ones again and again.
 class LabelTexts
@@ -111,45 +105,107 @@ private:
     QHash<double, Text> m_texts;
 };
 
-QSize labelSize(LabelTexts &texts, double value) { return texts.of(value).size; }
+// The text of a label keeps a one-pixel rim of canvas colour around its
+// glyphs, so that digits stay legible over the hatching and the outline
+// while everything between the glyphs still shows.
+constexpr int kHalo = 1;
+constexpr int kLabelGap = 5; // from a point to its label: clear of the point's mark
 
-constexpr int kHalo = 1; // pixels of canvas colour around a label's text
+// The part of the canvas that reaches the bitmap: its last row is cut off.
+const QRect kPictureArea(0, 0, kCanvasWidth, kDiagramHeight);
 
-void printLabels(QPainter &painter, LabelTexts &texts, const QVector<ValueLabel> &labels, QVector<QRect> *boxes)
+// A label waits until every line is drawn and then goes where it overlaps no
+// label placed before it, trying its preferred place first.
+struct LabelRequest
 {
-    for (const ValueLabel &label : labels) {
-        const LabelTexts::Text &text = texts.of(label.value);
-        const QRect box = QRect(label.at, text.size).adjusted(-kHalo, -kHalo, kHalo, kHalo);
-        painter.fillRect(box, Qt::white);
+    double value;
+    QPoint anchor; // the point the label belongs to
+    bool leftOfAnchor; // a jump's value from the left stands left of the vertical
+    bool above; // moments above the axis are labelled above their point
+    bool dimension; // a position under the axis rather than a moment
+};
+
+QRect candidateBox(const LabelRequest &r, QSize box, bool left, int rows)
+{
+    QPoint at;
+    if (r.dimension) {
+        at = QPoint(left ? r.anchor.x() - box.width() : r.anchor.x() - kHalo, r.anchor.y() - kHalo - rows * box.height());
+    } else {
+        const int x = left ? r.anchor.x() - kLabelGap - box.width() : r.anchor.x() + kLabelGap;
+        const int y = r.above ? r.anchor.y() - box.height() - rows * box.height()
+                              : r.anchor.y() + rows * box.height();
+        at = QPoint(x, y);
+    }
+    QRect placed(at, box);
+    // A label at an end of the axis may not lose its last digits to the edge.
+    placed.moveLeft(std::clamp(placed.left(), kPictureArea.left(), kPictureArea.right() + 1 - box.width()));
+    placed.moveTop(std::clamp(placed.top(), kPictureArea.top(), kPictureArea.bottom() + 1 - box.height()));
+    return placed;
+}
+
+QRect placeLabel(const LabelRequest &r, QSize box, const QVector<QRect> &taken)
+{
+    // Away from the axis first, then towards it; a dimension label only has
+    // its own row and the one above it.
+    static constexpr int valueRows[] = { 0, 1, -1, 2, -2, 3, 4, 5 };
+    static constexpr int dimensionRows[] = { 0, 1 };
+    const auto rows = r.dimension ? std::span<const int>(dimensionRows) : std::span<const int>(valueRows);
+    for (const int row : rows) {
+        for (const bool left : { r.leftOfAnchor, !r.leftOfAnchor }) {
+            const QRect candidate = candidateBox(r, box, left, row);
+            const bool free = std::none_of(
+                taken.begin(), taken.end(), [&](const QRect &other) { return other.intersects(candidate); });
+            if (free)
+                return candidate;
+        }
+    }
+    return candidateBox(r, box, r.leftOfAnchor, 0);
+}
+
+void printLabels(QPainter &painter, LabelTexts &texts, QVector<LabelRequest> requests, QRect caption,
+                 QVector<DiagramLabel> *placedLabels)
+{
+    // Positions keep their row under the axis; the largest moments choose
+    // their places before the smaller ones.
+    std::stable_sort(requests.begin(), requests.end(), [](const LabelRequest &a, const LabelRequest &b) {
+        if (a.dimension != b.dimension)
+            return a.dimension;
+        return std::fabs(a.value) > std::fabs(b.value);
+    });
+    QVector<QRect> taken { caption };
+    for (const LabelRequest &request : requests) {
+        const LabelTexts::Text &text = texts.of(request.value);
+        const QRect box = placeLabel(request, text.size + QSize(2 * kHalo, 2 * kHalo), taken);
+        taken.append(box);
+        const int x = box.left() + kHalo;
+        const int baseline = box.top() + kHalo + texts.ascent();
+        painter.setPen(Qt::white);
+        for (int dx = -kHalo; dx <= kHalo; ++dx)
+            for (int dy = -kHalo; dy <= kHalo; ++dy)
+                if (dx != 0 || dy != 0)
+                    painter.drawText(x + dx, baseline + dy, text.text);
         // As PrintValue writes it.
         painter.setPen(plotColour::text);
-        painter.drawText(label.at.x(), label.at.y() + texts.ascent(), text.text);
-        if (boxes)
-            boxes->append(box);
+        painter.drawText(x, baseline, text.text);
+        if (placedLabels)
+            placedLabels->append({ text.text, box });
     }
 }
 
-// The outline through the moments left and right of every entry, with the
-// value labels, after the classic plotter: each move is rounded to whole
-// pixels and accumulated; moves towards entries at the axis start are walked
-// but not drawn.
-void drawOutline(QPainter &painter, LabelTexts &texts, const PlaneDiagram &d, const EpurLayout &layout,
-                 QSize lastLabel, QVector<ValueLabel> &labels)
+// The outline through the moments left and right of every entry, after the
+// classic plotter: each move is rounded to whole pixels and accumulated;
+// moves towards entries at the axis start are walked but not drawn. Returns
+// the x the walk reached at every entry.
+QVector<int> drawOutline(QPainter &painter, const PlaneDiagram &d, const EpurLayout &layout)
 {
-    const double Wp = kCanvasWidth - 2 * kMargin;
-    const int textOffset = px(Wp > d.U ? 5 + Wp / d.U : 5 + d.U / Wp);
-
+    QVector<int> entryX(d.position.size(), kMargin);
     int ax = kMargin;
     int ay = layout.y0;
     QPoint current(ax, ay);
 
     for (qsizetype j = 0; j + 1 < d.position.size(); ++j) {
         const bool drawn = d.position[j + 1] > 0 && d.position[j + 1] <= d.U;
-        const bool labelled = isShownNonZero(d.left[j]) && isShownNonZero(d.right[j]);
-
-        const auto move = [&](int right, int up, double shown) {
-            const int fromX = ax;
-            const int fromY = ay;
+        const auto move = [&](int right, int up) {
             ax = shifted(ax, right);
             ay = shifted(ay, -std::max(up, -INT_MAX));
             if (!drawn)
@@ -158,22 +214,39 @@ void drawOutline(QPainter &painter, LabelTexts &texts, const PlaneDiagram &d, co
             painter.drawLine(current, QPoint(ax, ay));
             current = QPoint(ax, ay);
             mark(painter, current, plotColour::axis, 2);
-
-            if (!labelled)
-                return;
-            int labelY = fromY;
-            // Keep the label off a steep line that leaves from its own corner.
-            if (right > lastLabel.width() && std::abs(qint64{up}) > lastLabel.height()) {
-                labelY = shifted(labelY, up > 0 ? lastLabel.height() : -lastLabel.height());
-                if (labelY < layout.y0)
-                    labelY = shifted(labelY, -lastLabel.height());
-            }
-            labels.append({shown / 1000.0, QPoint(shifted(fromX, textOffset), labelY)});
-            lastLabel = labelSize(texts, shown / 1000.0);
         };
+        move(0, px((d.right[j] - d.left[j]) * layout.ky));
+        move(px(layout.kx * d.step[j + 1]), px((d.left[j + 1] - d.right[j]) * layout.ky));
+        entryX[j + 1] = ax;
+    }
+    return entryX;
+}
 
-        move(0, px((d.right[j] - d.left[j]) * layout.ky), d.left[j]);
-        move(px(layout.kx * d.step[j + 1]), px((d.left[j + 1] - d.right[j]) * layout.ky), d.right[j]);
+// The moments to label: at every place on the axis (entries at one position
+// act as one), the value coming from the left and, where the moment jumps,
+// the value leaving to the right, each on its own side of the jump. Every
+// extreme of a diagram of straight pieces is at such a place, so all of them
+// are labelled; a zero needs no label, the axis shows it.
+void requestMomentLabels(const PlaneDiagram &d, const EpurLayout &layout, const QVector<int> &entryX,
+                         QVector<LabelRequest> &requests)
+{
+    const auto yOf = [&](double moment) {
+        const double y = layout.y0 - moment * layout.ky;
+        return std::isfinite(y) ? shifted(0, px(std::clamp(y, -1e7, 1e7))) : layout.y0;
+    };
+    for (qsizetype first = 0; first < d.position.size();) {
+        qsizetype last = first;
+        while (last + 1 < d.position.size() && d.position[last + 1] == d.position[first])
+            ++last;
+        const double fromLeft = d.left[first] / 1000.0;
+        const double toRight = d.right[last] / 1000.0;
+        const int x = entryX[last];
+        const bool jump = roundHalfEven(fromLeft, 3) != roundHalfEven(toRight, 3);
+        if (isShownNonZero(d.left[first]))
+            requests.append({ fromLeft, QPoint(x, yOf(d.left[first])), jump, d.left[first] > 0, false });
+        if (jump && isShownNonZero(d.right[last]))
+            requests.append({ toRight, QPoint(x, yOf(d.right[last])), false, d.right[last] > 0, false });
+        first = last + 1;
     }
 }
 
@@ -250,7 +323,7 @@ QSize PrintValue(QPainter &painter, double value, int x, int y)
     return QSize(metrics.horizontalAdvance(text), metrics.height());
 }
 
-QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<QRect> *labelBoxes)
+QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<DiagramLabel> *labels, QImage *unlabelled)
 {
     const int W = kCanvasWidth;
     const int H = kCanvasHeight;
@@ -265,6 +338,8 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<QRect> *
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setFont(diagramFont());
 
+    LabelTexts texts(painter);
+    QVector<LabelRequest> requests;
     if (isDrawable(d)) {
         const EpurLayout layout = epurLayout(d.curve, d.U);
         const int y0 = layout.y0;
@@ -272,20 +347,14 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<QRect> *
         painter.setPen(pen(plotColour::axis, 3));
         painter.drawLine(kMargin, y0, W - kMargin, y0);
 
-        LabelTexts texts(painter);
-        QVector<ValueLabel> labels;
-        QSize lastLabel;
+        requests.append({ 0, QPoint(kMargin, H - kLabelRow), false, false, true });
         for (qsizetype i = 0; i < d.position.size(); ++i) {
             const int xi = px(kMargin + layout.kx * d.position[i]);
             mark(painter, QPoint(xi, y0), plotColour::axis, 3);
             painter.setPen(pen(plotColour::dimension, 1));
             painter.drawLine(xi, y0, xi, H - kMargin);
-            labels.append({0, QPoint(kMargin, H - kLabelRow)});
-            lastLabel = labelSize(texts, 0);
-            if (i > 0 && d.position[i] != d.position[i - 1]) {
-                labels.append({d.position[i], QPoint(xi, H - kLabelRow)});
-                lastLabel = labelSize(texts, d.position[i]);
-            }
+            if (i > 0 && d.position[i] != d.position[i - 1] && d.position[i] != 0)
+                requests.append({ d.position[i], QPoint(xi, H - kLabelRow), false, false, true });
         }
 
         painter.setPen(pen(plotColour::hatching, 1));
@@ -296,13 +365,17 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<QRect> *
                 painter.drawLine(x, y0, x, y);
         }
 
-        drawOutline(painter, texts, d, layout, lastLabel, labels);
-        printLabels(painter, texts, labels, labelBoxes);
+        const QVector<int> entryX = drawOutline(painter, d, layout);
+        requestMomentLabels(d, layout, entryX, requests);
     }
 
     const QFontMetrics metrics(painter.font(), painter.device());
     painter.setPen(plotColour::text);
     painter.drawText(20, metrics.height() + metrics.ascent(), caption);
+    const QRect captionBox(20, metrics.height(), metrics.horizontalAdvance(caption), metrics.height());
+    if (unlabelled)
+        *unlabelled = canvas.copy();
+    printLabels(painter, texts, requests, captionBox, labels);
     painter.end();
     return canvas;
 }

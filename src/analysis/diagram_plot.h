@@ -54,10 +54,20 @@ QFont diagramFont();
 // size the text takes, which the label placement measures against.
 QSize PrintValue(QPainter &painter, double value, int x, int y);
 
+// A value or position label as painted: its text and the box it takes,
+// the rim of canvas colour around the glyphs included.
+struct DiagramLabel
+{
+    QString text;
+    QRect box;
+};
+
 // Paints the diagram of one plane onto a fresh white 600 × 330 canvas. The
-// value labels go on top of the lines, each on its own white box; labelBoxes,
-// when given, receives those boxes.
-QImage paintEpur(const PlaneDiagram &diagram, const QString &caption, QVector<QRect> *labelBoxes = nullptr);
+// labels go on top of the lines, none over another and each whole within the
+// bitmap's 601 × 329; labels, when given, receives them, and unlabelled the
+// canvas as it was just before they were written.
+QImage paintEpur(const PlaneDiagram &diagram, const QString &caption, QVector<DiagramLabel> *labels = nullptr,
+                 QImage *unlabelled = nullptr);
 
 // Paints the diagram and copies the canvas into the diagram bitmap (601 × 329,
 // 16 colours) with the top-left corners together: the canvas row beyond 329

@@ -112,7 +112,8 @@ private:
         for (const GeneralRow &general : m_in.generalRows) {
             // The axis the calculation takes while none is set is kept with it.
             const bool axis = general.id == 53 && m_calc.axisToStore != 0;
-            if (!general.stored && !axis)
+            const bool shift = general.id == 54 && m_calc.axisShiftToStore.has_value();
+            if (!general.stored && !axis && !shift)
                 continue;
             QString value;
             if (general.id == 4 || general.id == 38) {
@@ -121,7 +122,9 @@ private:
                 if (general.id == 4 && found)
                     m_forceUnit = value; // already escaped
             } else {
-                value = axis ? plainNumber(m_calc.axisToStore, m_locale) : plainValue(general.value);
+                value = axis    ? plainNumber(m_calc.axisToStore, m_locale)
+                    : shift ? plainNumber(*m_calc.axisShiftToStore, m_locale)
+                            : plainValue(general.value);
             }
             row(escaped(general.caption), value);
         }

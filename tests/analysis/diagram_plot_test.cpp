@@ -1,10 +1,14 @@
 #include "analysis/diagram_plot.h"
 
 #include "analysis/diagram_bitmap.h"
+#include "diagram_label_checks.h"
 
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace tarnvel;
 
@@ -95,48 +99,70 @@ TEST(DrawEpur, PositiveDiagramPixels)
     EXPECT_EQ(pixel(bitmap, 590, 200), qRgb(255, 255, 255));
 }
 
-TEST(DrawEpur, LabelsSitWhereTheLayoutPutsThem)
+struct Painted
 {
-    // A load of −1000 N at a on L: the vertex of a(L − a)/L N·m at the top,
-    // y = 255 − 180 = 75. Its value labels start 5 + 520/L px right of it on
-    // an axis shorter than the 520 px plot, 5 + L/520 px on a longer one: the
-    // value left of the load at the vertex's height, the one right of it,
-    // whose line leaves steeply downwards and wider than that label, two label
-    // heights higher. Dimension labels sit 25 px above the bottom at their
-    // mark: 0 at 40, a at the vertex, L at 560.
-    for (const auto &[L, a] : { std::pair { 100, 50 }, { 1040, 520 }, { 100, 92 } }) {
-        SCOPED_TRACE(a);
-        const ForceArrays forces { { 0, 0, double(a), -1000, 0, 0 } };
-        QImage bitmap = blankDiagramBitmap();
-        DrawEpur(BuildEpur(forces, *CalcReakz(forces, L), L, 0, L).xoz, QString(), bitmap);
+    QImage picture;
+    QImage unlabelled;
+    QVector<DiagramLabel> labels;
+};
 
-        QImage expected(kCanvasWidth, kCanvasHeight, QImage::Format_RGB32);
-        expected.setDotsPerMeterX(3780);
-        expected.setDotsPerMeterY(3780);
-        expected.fill(Qt::white);
-        QPainter painter(&expected);
-        painter.setFont(diagramFont());
-        const int vertexX = 40 + a * 520 / L;
-        const int labelX = vertexX + (L < 520 ? 5 + 520 / L : 5 + L / 520);
-        const double moment = a * (L - a) / double(L);
-        const int h = PrintValue(painter, moment, labelX, 75).height();
-        PrintValue(painter, moment, labelX, 75 - 2 * h);
-        for (const auto &[value, at] : { std::pair { 0, 40 }, { a, vertexX }, { L, 560 } })
-            PrintValue(painter, value, at, 305);
-        painter.end();
+Painted painted(const PlaneDiagram &diagram)
+{
+    Painted p;
+    p.picture = paintEpur(diagram, epurCaption(DiagramPlane::XOZ, QStringLiteral("Н")), &p.labels, &p.unlabelled);
+    return p;
+}
 
-        // Every black pixel belongs to a label; lines drawn later may cover a few of them.
-        int drawn = 0, labelled = 0;
-        for (int y = 0; y < kCanvasHeight - 1; ++y) {
-            for (int x = 0; x < kCanvasWidth; ++x) {
-                const bool black = pixel(bitmap, x, y) == qRgb(0, 0, 0);
-                const bool label = pixel(expected, x, y) == qRgb(0, 0, 0);
-                EXPECT_TRUE(!black || label) << x << ", " << y;
-                drawn += black;
-                labelled += label;
-            }
+bool hasLabel(const Painted &p, double value)
+{
+    return std::any_of(p.labels.begin(), p.labels.end(),
+        [&](const DiagramLabel &l) { return l.text.toDouble() == value; });
+}
+
+TEST(DrawEpur, JumpsShowBothValuesAndKeepTheLinesWhole)
+{
+    // Supports at 0 and 260 mm, 320 mm axis. Axial forces off the axis at
+    // 185 and 200 mm make the moment jump there, 15 mm (30 px) apart; two
+    // loads at 250 mm, one of them axial, act as one jump; the overhung load
+    // at 320 mm, steep beyond the support, sits at the right edge.
+    const ForceArrays forces { { 20, 0, 185, 300, 0, 400 }, { -30, 0, 200, -500, 0, 600 },
+        { 0, 0, 250, 200, 0, 0 }, { 10, 0, 250, 0, 0, 150 }, { 15, 0, 320, 100, 0, 300 } };
+    const double L = 260;
+    const MomentDiagrams d = BuildEpur(forces, *CalcReakz(forces, L), L, 0, 320);
+    const Painted p = painted(d.xoz);
+    test::expectLegibleLabels(p.picture, p.unlabelled, p.labels);
+    // Both sides of every jump, in N·m.
+    for (const DiagramEntry &e : d.entries) {
+        SCOPED_TRACE(e.position);
+        for (const double moment : { e.MxL, e.MxR }) {
+            const double shown = std::round(moment) / 1000.0;
+            if (shown != 0 && (&moment != &e.MxR || e.MxR != 0))
+                EXPECT_TRUE(hasLabel(p, shown)) << shown;
         }
-        EXPECT_GT(drawn, labelled * 9 / 10);
+    }
+    // The position labels at both ends stand whole: 0 at the axis start, 320 at its end.
+    EXPECT_TRUE(hasLabel(p, 0));
+    EXPECT_TRUE(hasLabel(p, 320));
+}
+
+TEST(DrawEpur, OverhungPinionShowsItsLargestMoment)
+{
+    // A bevel pinion 40 mm beyond the right support of a 100 mm span: over
+    // the support its Fx = 1000 N on the 40 mm arm less the couple of its
+    // axial 500 N acting 40 mm off the axis, 40 − 20 = 20 N·m; at the pinion
+    // the couple alone, −20 N·m, jumping to 0. At the very end of the axis
+    // that jump is the one the labels missed.
+    const ForceArrays forces { { 40, 0, 140, 1000, 0, 500 } };
+    for (const int U : { 140, 160 }) {
+        SCOPED_TRACE(U);
+        const MomentDiagrams d = BuildEpur(forces, *CalcReakz(forces, 100), 100, 0, U);
+        const Painted p = painted(d.xoz);
+        test::expectLegibleLabels(p.picture, p.unlabelled, p.labels);
+        double largest = 0;
+        for (const DiagramEntry &e : d.entries)
+            largest = std::max({ largest, std::abs(e.MxL), std::abs(e.MxR) });
+        EXPECT_TRUE(hasLabel(p, largest / 1000.0) || hasLabel(p, -largest / 1000.0)) << largest;
+        EXPECT_TRUE(hasLabel(p, 20) || hasLabel(p, -20)); // the couple of the axial force at the pinion
     }
 }
 

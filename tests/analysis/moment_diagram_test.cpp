@@ -205,6 +205,44 @@ TEST_F(DiagramStore, AxisLengthIsTheRoundedSpanStoredOnce)
     EXPECT_EQ(diagrams().diagrams->U, 32767);
 }
 
+TEST_F(DiagramStore, UnsetAxisMakesRoomForOverhungLoads)
+{
+    // L = 100 with 1000 N along x overhung 50 mm beyond the right support and
+    // 1000 N along y 40 mm beyond the left one. The loads span −40 … 150 mm:
+    // a twentieth of 190 is 9.5, so 10 mm of room beyond each overhang puts
+    // the left support at P = 50 on an axis of 50 + 150 + 10 = 210 mm.
+    setCommon(2, 100);
+    addFreeForce(1, 0, 0, 150, 1000, 0, 0);
+    addFreeForce(2, 0, 0, -40, 0, 1000, 0);
+    const Calculation sized = diagrams();
+    ASSERT_TRUE(sized.diagrams.has_value());
+    EXPECT_EQ(sized.diagrams->U, 210);
+    EXPECT_EQ(axis(), QStringList { "210" });
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 54")),
+        QStringList { "50" });
+    // Both loads keep their places on the axis, and over each support the
+    // moment is the overhung load times its arm: 1000·50 and 1000·40.
+    EXPECT_EQ(sized.diagrams->xoz.position, (QVector<double> { 0, 10, 50, 150, 200, 210 }));
+    EXPECT_NEAR(std::abs(sized.diagrams->xoz.curve[150]), 50000, 1e-6);
+    EXPECT_NEAR(std::abs(sized.diagrams->yoz.curve[50]), 40000, 1e-6);
+    EXPECT_EQ(sized.diagrams->xoz.curve[200], 0);
+
+    // A left support the user placed further in stays where it is.
+    setCommon(53, 0);
+    setCommon(54, 70);
+    EXPECT_EQ(diagrams().diagrams->U, 230);
+    EXPECT_EQ(test::rows(*db, QStringLiteral("SELECT ParamValue FROM CommonParameters WHERE ParameterID = 54")),
+        QStringList { "70" });
+
+    // The user's own axis is taken as it is, overhangs clamped to its ends.
+    setCommon(53, 120);
+    setCommon(54, 10);
+    const Calculation own = diagrams();
+    EXPECT_EQ(own.diagrams->U, 120);
+    EXPECT_EQ(ArrayMax(own.diagrams->xoz.position), 120);
+    EXPECT_EQ(axis(), QStringList { "120" });
+}
+
 TEST_F(DiagramStore, ShiftAndUnitComeFromTheGeneralParameters)
 {
     addCentreLoad(100);

@@ -136,8 +136,9 @@ TEST(DrawEpur, JumpsShowBothValuesAndKeepTheLinesWhole)
         SCOPED_TRACE(e.position);
         for (const double moment : { e.MxL, e.MxR }) {
             const double shown = std::round(moment) / 1000.0;
-            if (shown != 0 && (&moment != &e.MxR || e.MxR != 0))
+            if (shown != 0) {
                 EXPECT_TRUE(hasLabel(p, shown)) << shown;
+            }
         }
     }
     // The position labels at both ends stand whole: 0 at the axis start, 320 at its end.

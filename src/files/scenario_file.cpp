@@ -2,6 +2,7 @@
 
 #include "files/file_names.h"
 #include "files/file_replacement.h"
+#include "scheme/value_ranges.h"
 
 #include "store/database.h"
 #include "store/numbers.h"
@@ -298,6 +299,22 @@ bool finite(const QVector<ScenarioParameter> &parameters)
     return true;
 }
 
+QString outOfRange(double value, const ValueRange &range, const QString &where)
+{
+    return QStringLiteral("В файле сценария значение %1 параметра «%2» (%3) вне допустимых пределов: оно должно быть %4.")
+        .arg(QString::number(value, 'g', 15), range.name, where, range.text());
+}
+
+std::optional<QString> parametersOutOfRange(const QVector<ScenarioParameter> &parameters, const QString &where)
+{
+    for (const ScenarioParameter &p : parameters) {
+        const std::optional<ValueRange> range = parameterRange(p.parameterId);
+        if (range && !range->containsStored(p.value))
+            return outOfRange(p.value, *range, where);
+    }
+    return std::nullopt;
+}
+
 // The checks of content that a well-formed record can still fail; what the
 // open command would otherwise write would break the store's invariants
 // (points numbered 1 … n, known kinds) or be no statement at all (a number
@@ -306,6 +323,8 @@ std::optional<QString> scenarioFault(const Scenario &s)
 {
     if (!finite(s.common))
         return damaged(QStringLiteral("недопустимое число в общих данных"));
+    if (const std::optional<QString> fault = parametersOutOfRange(s.common, QStringLiteral("общие данные")))
+        return fault;
     for (qsizetype i = 0; i < s.points.size(); ++i) {
         const ScenarioPoint &p = s.points.at(i);
         const qint64 position = i + 1;
@@ -320,6 +339,9 @@ std::optional<QString> scenarioFault(const Scenario &s)
             return damaged(QStringLiteral("неизвестный вид нагрузки точки %1 (%2)").arg(position).arg(p.powerNumber));
         if (!finite(p.params))
             return damaged(QStringLiteral("недопустимое число в параметрах точки %1").arg(position));
+        if (const std::optional<QString> fault
+            = parametersOutOfRange(p.params, QStringLiteral("точка %1").arg(position)))
+            return fault;
         for (const ModeRecord &m : p.modes) {
             if (!finite(m))
                 return damaged(QStringLiteral("недопустимое число в режимах точки %1").arg(position));
@@ -334,6 +356,12 @@ std::optional<QString> scenarioFault(const Scenario &s)
         if (!valid)
             return damaged(side == 0 ? QStringLiteral("недопустимые настройки подшипника левой опоры")
                                      : QStringLiteral("недопустимые настройки подшипника правой опоры"));
+        const QString where = side == 0 ? QStringLiteral("левая опора") : QStringLiteral("правая опора");
+        for (const auto &[value, range] : { std::pair { b.Kb, &bearingRange(BearingValue::Kb) },
+                 std::pair { b.Kt, &bearingRange(BearingValue::Kt) } }) {
+            if (!range->containsStored(value))
+                return outOfRange(value, *range, where);
+        }
     }
     return std::nullopt;
 }

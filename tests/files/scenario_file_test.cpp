@@ -382,3 +382,54 @@ TEST_F(ScenarioStore, OpenedScenarioIsFittedToTheStoreOrRefused)
         }
     }
 }
+
+// A number no shaft can have is refused with the parameter and its range;
+// the bounds themselves, an overhung load and the store's unset 0 are read.
+TEST(ScenarioFile, NumbersOutsideTheirRangesAreRefused)
+{
+    const struct
+    {
+        const char *name;
+        std::function<void(Scenario &)> change;
+        const char *message; // empty: the file is read
+    } cases[] = {
+        { "Kb 1.4e-45", [](Scenario &s) { s.bearings[0].Kb = 1.4e-45f; },
+            "«Коэффициент безопасности Кб» (левая опора) вне допустимых пределов: оно должно быть от 1 до 10." },
+        { "Kt 1.4e-45", [](Scenario &s) { s.bearings[1].Kt = 1.4e-45f; }, "«Температурный коэффициент Kt» (правая опора)" },
+        { "Kb 1e30", [](Scenario &s) { s.bearings[0].Kb = 1e30f; }, "должно быть от 1 до 10" },
+        { "Kb 0.5", [](Scenario &s) { s.bearings[0].Kb = 0.5f; }, "должно быть от 1 до 10" },
+        { "Kb 10", [](Scenario &s) { s.bearings[0].Kb = 10; }, "" },
+        { "Kb 0 is not set", [](Scenario &s) { s.bearings[0].Kb = 0; }, "" },
+        { "L 1e-12", [](Scenario &s) { s.common[0].value = 1e-12; },
+            "значение 1e-12 параметра «Расстояние между опорами L» (общие данные) вне допустимых пределов: оно "
+            "должно быть от 0.1 до 100000 мм." },
+        { "L 0 is not set", [](Scenario &s) { s.common[0].value = 0; }, "" },
+        { "L 100.001 m", [](Scenario &s) { s.common[0].value = 100001; }, "от 0.1 до 100000 мм" },
+        { "helix 1.19e40", [](Scenario &s) { s.points[0].params[3].value = 1.19e40; },
+            "«Угол наклона зубьев» (точка 1) вне допустимых пределов: оно должно быть не меньше 0 и меньше 90 град." },
+        { "helix 90", [](Scenario &s) { s.points[0].params[3].value = 90; }, "меньше 90 град" },
+        { "helix -5", [](Scenario &s) { s.points[0].params[3].value = -5; }, "не меньше 0" },
+        { "module 0.01", [](Scenario &s) { s.points[0].params[0].value = 0.01; }, "«Нормальный модуль m» (точка 1)" },
+        { "shaft angle 180", [](Scenario &s) { s.points[1].params[5].value = 180; },
+            "должно быть больше 0 и меньше 180 град" },
+        { "face width 1e6", [](Scenario &s) { s.points[1].params[6].value = 1e6; }, "«Ширина зубчатого венца b»" },
+        { "position angle 400", [](Scenario &s) { s.points[1].params[10].value = 400; }, "от -360 до 360 град" },
+        { "position angle -360", [](Scenario &s) { s.points[1].params[10].value = -360; }, "" },
+        { "overhung load z -80", [](Scenario &s) { s.points[2].params[2].value = -80; }, "" },
+        { "mesh z -1e6", [](Scenario &s) { s.points[0].params[10].value = -1e6; },
+            "«Координата z зацепления» (точка 1) вне допустимых пределов: оно должно быть по абсолютной величине не "
+            "больше 100000 мм." },
+    };
+    for (const auto &c : cases) {
+        Scenario s = twoGearsOneForce();
+        c.change(s);
+        QString error;
+        const std::optional<Scenario> read = decodeScenario(encodeScenario(s), &error);
+        if (*c.message == '\0') {
+            EXPECT_EQ(read, s) << c.name << error.toStdString();
+            continue;
+        }
+        EXPECT_FALSE(read) << c.name;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << c.name << " " << error.toStdString();
+    }
+}

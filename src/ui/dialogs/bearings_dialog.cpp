@@ -423,9 +423,9 @@ void frmBearings::showLives()
     for (int i = 0; i < LV->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = LV->topLevelItem(i);
         const CandidateAssessment a = m_assessments.value(i);
-        row->setText(6, assessedText(a.Lh));
+        row->setText(6, a.unlimited ? unlimitedLife() : assessedText(a.Lh));
         row->setText(7, assessedText(a.s0));
-        const bool reached = required > 0 && a.Lh && *a.Lh >= required;
+        const bool reached = required > 0 && (a.unlimited || (a.Lh && *a.Lh >= required));
         for (int c = 0; c < LV->columnCount(); ++c)
             row->setBackground(c, reached ? meets : QBrush());
     }

@@ -613,6 +613,47 @@ bool alignModes(Scenario &s)
     return changed;
 }
 
+// The four kinds of a gear load are one load: the calculation takes the kind
+// of the force unit, the dialogs and the report show the kind entered, so a
+// file whose kinds disagree would print one load and compute with another.
+// Each mode's kinds are derived again from the kind entered, at the mode's
+// speed; a file whose numbers agree to a tenth of a per cent (a hand-rounded
+// table) keeps them as they are. True when any point's loads were derived.
+bool agreeLoadKinds(Scenario &s)
+{
+    const auto agree = [](double a, double b) { return std::fabs(a - b) <= 1e-3 * std::max(std::fabs(a), std::fabs(b)); };
+    bool changed = false;
+    for (ScenarioPoint &p : s.points) {
+        if (p.groupId == 2)
+            continue;
+        for (qsizetype r = 0; r < p.modes.size(); ++r) {
+            ModeRecord &m = p.modes[r];
+            const std::array<double, 4> stored { m.Load1, m.Load2, m.Load3, m.Load4 };
+            const double entered = stored.at(static_cast<std::size_t>(p.powerNumber - 1));
+            ModeRecord derived = m;
+            if (entered == 0) {
+                derived.Load1 = derived.Load2 = derived.Load3 = derived.Load4 = 0;
+            } else if (m.Speed == 0) {
+                // Power and torque are tied by the speed: at none, a load
+                // in one says nothing of the other.
+                throw std::invalid_argument(QStringLiteral("В файле сценария нагрузка точки %1 в режиме %2 задана при "
+                                                           "нулевой частоте вращения.")
+                                                .arg(p.pointNumber)
+                                                .arg(r + 1)
+                                                .toStdString());
+            } else {
+                ConvertLoad(p.powerNumber, entered, m.Speed, derived);
+            }
+            if (!agree(derived.Load1, m.Load1) || !agree(derived.Load2, m.Load2) || !agree(derived.Load3, m.Load3)
+                || !agree(derived.Load4, m.Load4)) {
+                m = derived;
+                changed = true;
+            }
+        }
+    }
+    return changed;
+}
+
 } // namespace
 
 QStringList fitScenarioToStore(Database &db, Scenario &s)
@@ -628,6 +669,9 @@ QStringList fitScenarioToStore(Database &db, Scenario &s)
     if (alignModes(s))
         notes << QStringLiteral("Режимы точек сценария расходились с режимами точки 1 (частоты вращения, коэффициенты "
                                 "использования или число режимов); они приведены к режимам точки 1.");
+    if (agreeLoadKinds(s))
+        notes << QStringLiteral("Нагрузки зацеплений в разных единицах (л.с., кВт, кГс·м, Н·м) расходились между "
+                                "собой; они пересчитаны из единицы, в которой нагрузка была введена.");
     for (int side = 0; side < 2; ++side) {
         ScenarioBearing &b = s.bearings[side];
         if (b.bearingId <= 0)

@@ -180,6 +180,14 @@ BearingFactors CalcBearing(const BearingLoadCase &c)
         f.status = BearingLifeStatus::NoSpeed;
         return f;
     }
+    // The 10⁻⁸ that stands in for a radial load of 0 would give a life of
+    // some 10³⁸ hours: with no load taken the life has no bound at all.
+    const double taken = c.typeCode == bearingType::radialRoller ? c.Fr : *f.X * c.Fr + *f.Y * Fa;
+    if (taken == 0) {
+        f.Pr = 0;
+        f.unlimited = true;
+        return f;
+    }
     // Rated life in millions of revolutions, turned into hours at n rpm.
     f.Lh = std::pow(Kk * c.C / *f.Pr, p) * (1000000.0 / (c.n * 60.0));
     return f;

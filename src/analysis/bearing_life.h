@@ -88,6 +88,9 @@ struct BearingFactors
     std::optional<double> Y;
     std::optional<double> Pr; // equivalent dynamic load
     std::optional<double> Lh; // rated life, hours
+    // Nothing loads the bearing (Pr = 0): it does not wear out, and Lh stays
+    // empty rather than any number of hours.
+    bool unlimited = false;
     bool operator==(const BearingFactors &) const = default;
 };
 
@@ -105,7 +108,8 @@ double TableInterp(const std::array<double, 9> &xs, const std::array<double, 9> 
 // Equivalent dynamic load Pr = (V·X·Fr + Y·Fa)·Kb·Kt and life
 // Lh = (Kk·C/Pr)^p · 10⁶/(60·n), with X, Y and e by bearing type and, for
 // angular-contact bearings, contact angle. A radial load of 0 stands in as
-// 10⁻⁸ so that the load ratio Fa/(V·Fr) is defined.
+// 10⁻⁸ so that the load ratio Fa/(V·Fr) is defined; a bearing that carries
+// no load at all has an unlimited life.
 BearingFactors CalcBearing(const BearingLoadCase &loadCase);
 
 // The whole support computation: speed and rotation coefficient from the

@@ -108,6 +108,7 @@ QVector<CandidateAssessment> assessCandidates(
         CandidateAssessment a;
         if (factors.status == BearingLifeStatus::Computed && factors.Lh && std::isfinite(*factors.Lh))
             a.Lh = factors.Lh;
+        a.unlimited = factors.status == BearingLifeStatus::Computed && factors.unlimited;
         if (loads) {
             if (const std::optional<StaticSafety> safety = supportStaticSafety(input.settings, *loads, base.forceUnit))
                 a.s0 = safety->s0;
@@ -123,7 +124,7 @@ std::optional<qsizetype> pickByLife(
     std::optional<qsizetype> best;
     for (qsizetype i = 0; i < candidates.size() && i < assessments.size(); ++i) {
         const std::optional<double> &Lh = assessments.at(i).Lh;
-        if (!Lh || *Lh < requiredLh)
+        if (!assessments.at(i).unlimited && (!Lh || *Lh < requiredLh))
             continue;
         if (!best || candidates.at(i).C < candidates.at(*best).C)
             best = i;

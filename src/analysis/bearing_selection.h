@@ -77,6 +77,7 @@ struct CandidateAssessment
 {
     std::optional<double> Lh; // hours; empty when the life cannot be computed
     std::optional<double> s0;
+    bool unlimited = false; // no load on the bearing: it reaches any life
     bool operator==(const CandidateAssessment &) const = default;
 };
 

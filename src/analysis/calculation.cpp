@@ -430,7 +430,8 @@ QVector<ResultRow> supportRows(const SupportInputs &in, const SupportResult &sup
             std::fabs(calc.reactions.Ra) * in.axial.toDouble(), true),
         numberRow(QStringLiteral("BPr"), QStringLiteral("            Расчётная  Pr"), storedValue(f.Pr), true),
         numberRow(QStringLiteral("Bn"), QStringLiteral("Частота вращения (эквивалентная), об./мин."), calc.eqSpeed, false),
-        numberRow(QStringLiteral("BLh"), QStringLiteral("Долговечность, час."), storedValue(f.Lh), true),
+        f.unlimited ? ResultRow { QStringLiteral("BLh"), QStringLiteral("Долговечность, час."), unlimitedLife(), {}, false }
+                    : numberRow(QStringLiteral("BLh"), QStringLiteral("Долговечность, час."), storedValue(f.Lh), true),
         numberRow(QStringLiteral("BP0"), QStringLiteral("Статическая эквивалентная нагрузка P0, ") + calc.unit.trimmed(),
             safety ? std::optional<double>(safety->P0) : std::nullopt, true),
         numberRow(QStringLiteral("Bs0"), QStringLiteral("Запас статической грузоподъёмности s0"),

@@ -156,6 +156,9 @@ QVector<ResultRow> meshForceRows(const ModeForces &forces, int mode);
 // when it was.
 QString bearingLifeProblem(const BearingFactors &factors, double alpha);
 
+// The life of a bearing that carries no load, as every output writes it.
+inline QString unlimitedLife() { return QStringLiteral("не ограничена"); }
+
 // A catalogue number as the bearing dialog's list shows it (empty for none).
 QString catalogueText(const QVariant &value);
 

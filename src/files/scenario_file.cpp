@@ -2,6 +2,7 @@
 
 #include "files/file_names.h"
 #include "files/file_replacement.h"
+#include "scheme/value_ranges.h"
 
 #include "store/database.h"
 #include "store/numbers.h"
@@ -298,6 +299,22 @@ bool finite(const QVector<ScenarioParameter> &parameters)
     return true;
 }
 
+QString outOfRange(double value, const ValueRange &range, const QString &where)
+{
+    return QStringLiteral("В файле сценария значение %1 параметра «%2» (%3) вне допустимых пределов: оно должно быть %4.")
+        .arg(QString::number(value, 'g', 15), range.name, where, range.text());
+}
+
+std::optional<QString> parametersOutOfRange(const QVector<ScenarioParameter> &parameters, const QString &where)
+{
+    for (const ScenarioParameter &p : parameters) {
+        const std::optional<ValueRange> range = parameterRange(p.parameterId);
+        if (range && !range->containsStored(p.value))
+            return outOfRange(p.value, *range, where);
+    }
+    return std::nullopt;
+}
+
 // The checks of content that a well-formed record can still fail; what the
 // open command would otherwise write would break the store's invariants
 // (points numbered 1 … n, known kinds) or be no statement at all (a number
@@ -306,6 +323,8 @@ std::optional<QString> scenarioFault(const Scenario &s)
 {
     if (!finite(s.common))
         return damaged(QStringLiteral("недопустимое число в общих данных"));
+    if (const std::optional<QString> fault = parametersOutOfRange(s.common, QStringLiteral("общие данные")))
+        return fault;
     for (qsizetype i = 0; i < s.points.size(); ++i) {
         const ScenarioPoint &p = s.points.at(i);
         const qint64 position = i + 1;
@@ -320,6 +339,9 @@ std::optional<QString> scenarioFault(const Scenario &s)
             return damaged(QStringLiteral("неизвестный вид нагрузки точки %1 (%2)").arg(position).arg(p.powerNumber));
         if (!finite(p.params))
             return damaged(QStringLiteral("недопустимое число в параметрах точки %1").arg(position));
+        if (const std::optional<QString> fault
+            = parametersOutOfRange(p.params, QStringLiteral("точка %1").arg(position)))
+            return fault;
         for (const ModeRecord &m : p.modes) {
             if (!finite(m))
                 return damaged(QStringLiteral("недопустимое число в режимах точки %1").arg(position));
@@ -334,6 +356,12 @@ std::optional<QString> scenarioFault(const Scenario &s)
         if (!valid)
             return damaged(side == 0 ? QStringLiteral("недопустимые настройки подшипника левой опоры")
                                      : QStringLiteral("недопустимые настройки подшипника правой опоры"));
+        const QString where = side == 0 ? QStringLiteral("левая опора") : QStringLiteral("правая опора");
+        for (const auto &[value, range] : { std::pair { b.Kb, &bearingRange(BearingValue::Kb) },
+                 std::pair { b.Kt, &bearingRange(BearingValue::Kt) } }) {
+            if (!range->containsStored(value))
+                return outOfRange(value, *range, where);
+        }
     }
     return std::nullopt;
 }
@@ -585,6 +613,47 @@ bool alignModes(Scenario &s)
     return changed;
 }
 
+// The four kinds of a gear load are one load: the calculation takes the kind
+// of the force unit, the dialogs and the report show the kind entered, so a
+// file whose kinds disagree would print one load and compute with another.
+// Each mode's kinds are derived again from the kind entered, at the mode's
+// speed; a file whose numbers agree to a tenth of a per cent (a hand-rounded
+// table) keeps them as they are. True when any point's loads were derived.
+bool agreeLoadKinds(Scenario &s)
+{
+    const auto agree = [](double a, double b) { return std::fabs(a - b) <= 1e-3 * std::max(std::fabs(a), std::fabs(b)); };
+    bool changed = false;
+    for (ScenarioPoint &p : s.points) {
+        if (p.groupId == 2)
+            continue;
+        for (qsizetype r = 0; r < p.modes.size(); ++r) {
+            ModeRecord &m = p.modes[r];
+            const std::array<double, 4> stored { m.Load1, m.Load2, m.Load3, m.Load4 };
+            const double entered = stored.at(static_cast<std::size_t>(p.powerNumber - 1));
+            ModeRecord derived = m;
+            if (entered == 0) {
+                derived.Load1 = derived.Load2 = derived.Load3 = derived.Load4 = 0;
+            } else if (m.Speed == 0) {
+                // Power and torque are tied by the speed: at none, a load
+                // in one says nothing of the other.
+                throw std::invalid_argument(QStringLiteral("В файле сценария нагрузка точки %1 в режиме %2 задана при "
+                                                           "нулевой частоте вращения.")
+                                                .arg(p.pointNumber)
+                                                .arg(r + 1)
+                                                .toStdString());
+            } else {
+                ConvertLoad(p.powerNumber, entered, m.Speed, derived);
+            }
+            if (!agree(derived.Load1, m.Load1) || !agree(derived.Load2, m.Load2) || !agree(derived.Load3, m.Load3)
+                || !agree(derived.Load4, m.Load4)) {
+                m = derived;
+                changed = true;
+            }
+        }
+    }
+    return changed;
+}
+
 } // namespace
 
 QStringList fitScenarioToStore(Database &db, Scenario &s)
@@ -600,6 +669,9 @@ QStringList fitScenarioToStore(Database &db, Scenario &s)
     if (alignModes(s))
         notes << QStringLiteral("Режимы точек сценария расходились с режимами точки 1 (частоты вращения, коэффициенты "
                                 "использования или число режимов); они приведены к режимам точки 1.");
+    if (agreeLoadKinds(s))
+        notes << QStringLiteral("Нагрузки зацеплений в разных единицах (л.с., кВт, кГс·м, Н·м) расходились между "
+                                "собой; они пересчитаны из единицы, в которой нагрузка была введена.");
     for (int side = 0; side < 2; ++side) {
         ScenarioBearing &b = s.bearings[side];
         if (b.bearingId <= 0)

@@ -6,6 +6,7 @@
 #include "ui/detail_view.h"
 
 #include "scheme/scheme_edits.h"
+#include "scheme/value_ranges.h"
 #include "store/numbers.h"
 #include "ui/command_guard.h"
 #include "ui/main_window.h"
@@ -132,6 +133,16 @@ void DetailView::commitTextEditor()
         && wholeNumber(leadingNumber(key)) == 2 && !(typedNumber(TextInput->text()) > 0)) {
         showMessage(QStringLiteral("Значение параметра «%1» должно быть больше нуля!").arg(edited->text(0)),
                     MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), &m_window);
+        TextInput->setFocus();
+        TextInput->selectAll();
+        return;
+    }
+    // A number no shaft can have is not taken either: the calculation would
+    // print whatever it gives without a word.
+    const std::optional<ValueRange> range = parameterRange(wholeNumber(leadingNumber(key)));
+    if (edited != nullptr && range && !range->containsStored(typedNumber(TextInput->text()))) {
+        showMessage(outOfRangeMessage(edited->text(0), *range), MessageIcon::Exclamation, MessageButtons::Ok,
+                    QStringLiteral("Внимание!"), &m_window);
         TextInput->setFocus();
         TextInput->selectAll();
         return;
@@ -271,7 +282,10 @@ bool DetailView::editorEvent(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyRelease) {
         const QString edited = text ? m_textEditorKey : m_listEditorKey;
         runCommand(&m_window, [this, text] { text ? commitTextEditor() : commitListEditor(); });
-        returnToList(edited, key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0);
+        // A refused value keeps the editor open on its field: taking the
+        // focus away would commit it once more and say it again.
+        if (!(text && isTextEditorOpen() && !m_textEditorKey.isEmpty()))
+            returnToList(edited, key == Qt::Key_Down ? 1 : key == Qt::Key_Up ? -1 : 0);
     }
     event->accept();
     return true;

@@ -211,13 +211,43 @@ TEST(CalcBearing, UncomputableCasesSayWhy)
     EXPECT_EQ(bearingCoefficient(QStringLiteral("340282346638528859811704183484516925440")), FLT_MAX);
 }
 
-TEST(CalcBearing, UnloadedSupportHasTinyLoad)
+// A bearing that carries nothing does not wear out: no number of hours, but
+// an unlimited life. One that carries only an axial load it can take is
+// loaded (a roller takes none of it).
+TEST(CalcBearing, UnloadedBearingLivesWithoutBound)
 {
-    // Neither radial nor axial load: 10⁻⁸ stands in for Fr, the life is finite.
-    const BearingFactors f = CalcBearing(loadCase(2, 0, 0, 30000, 20000));
-    ASSERT_EQ(f.status, BearingLifeStatus::Computed);
-    EXPECT_NEAR(*f.Pr, 1e-8, 1e-20);
-    EXPECT_TRUE(std::isfinite(*f.Lh));
+    const struct
+    {
+        const char *name;
+        BearingLoadCase input;
+        bool unlimited;
+    } cases[] = {
+        { "ball, no load", loadCase(2, 0, 0, 30000, 20000), true },
+        { "roller, no load", loadCase(1, 0, 0, 30000, 0), true },
+        { "angular, no load", loadCase(3, 0, 0, 30000, 20000, 26), true },
+        { "roller, axial load only", loadCase(1, 0, 2000, 30000, 0), true },
+        { "ball, axial load only", loadCase(2, 0, 2000, 30000, 20000), false },
+        { "ball, tiny radial load", loadCase(2, 1e-6, 0, 30000, 20000), false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const BearingFactors f = CalcBearing(c.input);
+        EXPECT_EQ(f.status, BearingLifeStatus::Computed);
+        EXPECT_EQ(f.unlimited, c.unlimited);
+        EXPECT_EQ(f.Lh.has_value(), !c.unlimited);
+        if (c.unlimited) {
+            EXPECT_EQ(f.Pr, 0.0);
+        }
+    }
+    // The list picks an unloaded bearing for any required life.
+    const QVector<BearingCandidate> candidates { { 1, 30000, 20000, 0 } };
+    BearingInput unloaded;
+    unloaded.settings.typeCode = bearingType::radialBall;
+    unloaded.modes = { { 1000, 1 } };
+    const QVector<CandidateAssessment> assessed = assessCandidates(unloaded, std::nullopt, candidates);
+    ASSERT_EQ(assessed.size(), 1);
+    EXPECT_TRUE(assessed.first().unlimited);
+    EXPECT_EQ(pickByLife(candidates, assessed, 1e12), std::optional<qsizetype>(0));
 }
 
 BearingInput ballSupport(int ring)

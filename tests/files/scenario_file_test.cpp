@@ -179,7 +179,17 @@ TEST_F(ScenarioStore, OpenedFileRebuildsTheScheme)
     EXPECT_EQ(value(QStringLiteral("SELECT Kt FROM BearRep WHERE Side = 1"), QStringLiteral("Kt")).toDouble(), 1.05);
     EXPECT_TRUE(value(QStringLiteral("SELECT Pr FROM BearRep WHERE Side = 0"), QStringLiteral("Pr")).isNull());
 
-    EXPECT_EQ(readScenarioFromStore(*db), *file);
+    // The file's conical mode 2 gives 5.43663 kgf·m for 80 N·m at 1500 rpm:
+    // the store holds the loads the entered N·m make, 80·1500/7025.922 hp,
+    // that over 1.36 in kW and 80·716.2/7025.922 kgf·m.
+    Scenario stored = readScenarioFromStore(*db);
+    ModeRecord &derived = stored.points[1].modes[1];
+    EXPECT_NEAR(derived.Load1, 17.079608911115155, 1e-12);
+    EXPECT_NEAR(derived.Load2, 12.558535964055261, 1e-12);
+    EXPECT_NEAR(derived.Load3, 8.15494393476045, 1e-12);
+    EXPECT_EQ(derived.Load4, 80);
+    derived = file->points[1].modes[1];
+    EXPECT_EQ(stored, *file);
 }
 
 TEST_F(ScenarioStore, LoneRightBearingStaysRight)
@@ -361,6 +371,7 @@ TEST_F(ScenarioStore, OpenedScenarioIsFittedToTheStoreOrRefused)
     const QVector<int> before = tableRows();
     for (const auto &c : cases) {
         Scenario s = twoGearsOneForce();
+        s.points[1].modes[1].Load3 = 8.15494393476045; // as 80 N·m at 1500 rpm make: the kinds agree
         c.change(s);
         QStringList notes;
         try {
@@ -380,5 +391,98 @@ TEST_F(ScenarioStore, OpenedScenarioIsFittedToTheStoreOrRefused)
             EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Powers")), 33) << c.name;
             EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM BearRep WHERE BearingID > 99990")), 0);
         }
+    }
+}
+
+// A number no shaft can have is refused with the parameter and its range;
+// the bounds themselves, an overhung load and the store's unset 0 are read.
+TEST(ScenarioFile, NumbersOutsideTheirRangesAreRefused)
+{
+    const struct
+    {
+        const char *name;
+        std::function<void(Scenario &)> change;
+        const char *message; // empty: the file is read
+    } cases[] = {
+        { "Kb 1.4e-45", [](Scenario &s) { s.bearings[0].Kb = 1.4e-45f; },
+            "«Коэффициент безопасности Кб» (левая опора) вне допустимых пределов: оно должно быть от 1 до 10." },
+        { "Kt 1.4e-45", [](Scenario &s) { s.bearings[1].Kt = 1.4e-45f; }, "«Температурный коэффициент Kt» (правая опора)" },
+        { "Kb 1e30", [](Scenario &s) { s.bearings[0].Kb = 1e30f; }, "должно быть от 1 до 10" },
+        { "Kb 0.5", [](Scenario &s) { s.bearings[0].Kb = 0.5f; }, "должно быть от 1 до 10" },
+        { "Kb 10", [](Scenario &s) { s.bearings[0].Kb = 10; }, "" },
+        { "Kb 0 is not set", [](Scenario &s) { s.bearings[0].Kb = 0; }, "" },
+        { "L 1e-12", [](Scenario &s) { s.common[0].value = 1e-12; },
+            "значение 1e-12 параметра «Расстояние между опорами L» (общие данные) вне допустимых пределов: оно "
+            "должно быть от 0.1 до 100000 мм." },
+        { "L 0 is not set", [](Scenario &s) { s.common[0].value = 0; }, "" },
+        { "L 100.001 m", [](Scenario &s) { s.common[0].value = 100001; }, "от 0.1 до 100000 мм" },
+        { "helix 1.19e40", [](Scenario &s) { s.points[0].params[3].value = 1.19e40; },
+            "«Угол наклона зубьев» (точка 1) вне допустимых пределов: оно должно быть не меньше 0 и меньше 90 град." },
+        { "helix 90", [](Scenario &s) { s.points[0].params[3].value = 90; }, "меньше 90 град" },
+        { "helix -5", [](Scenario &s) { s.points[0].params[3].value = -5; }, "не меньше 0" },
+        { "module 0.01", [](Scenario &s) { s.points[0].params[0].value = 0.01; }, "«Нормальный модуль m» (точка 1)" },
+        { "shaft angle 180", [](Scenario &s) { s.points[1].params[5].value = 180; },
+            "должно быть больше 0 и меньше 180 град" },
+        { "face width 1e6", [](Scenario &s) { s.points[1].params[6].value = 1e6; }, "«Ширина зубчатого венца b»" },
+        { "position angle 400", [](Scenario &s) { s.points[1].params[10].value = 400; }, "от -360 до 360 град" },
+        { "position angle -360", [](Scenario &s) { s.points[1].params[10].value = -360; }, "" },
+        { "overhung load z -80", [](Scenario &s) { s.points[2].params[2].value = -80; }, "" },
+        { "mesh z -1e6", [](Scenario &s) { s.points[0].params[10].value = -1e6; },
+            "«Координата z зацепления» (точка 1) вне допустимых пределов: оно должно быть по абсолютной величине не "
+            "больше 100000 мм." },
+    };
+    for (const auto &c : cases) {
+        Scenario s = twoGearsOneForce();
+        c.change(s);
+        QString error;
+        const std::optional<Scenario> read = decodeScenario(encodeScenario(s), &error);
+        if (*c.message == '\0') {
+            EXPECT_EQ(read, s) << c.name << error.toStdString();
+            continue;
+        }
+        EXPECT_FALSE(read) << c.name;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.message))) << c.name << " " << error.toStdString();
+    }
+}
+
+// The four kinds of a gear load are one load: a file whose kilowatts and
+// torque disagree is read with every kind derived from the kind entered
+// (here kW, kind 2), so the results are those of the load it prints.
+TEST_F(ScenarioStore, DisagreeingLoadKindsAreDerivedFromTheEnteredOne)
+{
+    const struct
+    {
+        const char *name;
+        ModeRecord mode; // mode 1 of point 1, entered in kW
+        std::array<double, 4> stored; // hp, kW, kgf·m, N·m; empty when refused
+        const char *message;
+    } cases[] = {
+        // 15 kW = 20.4 hp; at 1000 rpm 20.4·716.2/1000 kgf·m and 20.4·7025.922/1000 N·m.
+        { "torque of 7.5 kW", { 10.2, 15, 7.3052, 71.664, 1000, 0.5 }, { 20.4, 15, 14.61048, 143.3288088 },
+            "пересчитаны из единицы, в которой нагрузка была введена" },
+        { "torque of 0", { 20.4, 15, 0, 0, 1000, 0.5 }, { 20.4, 15, 14.61048, 143.3288088 }, "пересчитаны" },
+        { "no load at all", { 0, 0, 3, 4, 1000, 0.5 }, { 0, 0, 0, 0 }, "пересчитаны" },
+        { "a load at no speed", { 20.4, 15, 0, 0, 0, 0.5 }, {},
+            "нагрузка точки 1 в режиме 1 задана при нулевой частоте вращения" },
+    };
+    for (const auto &c : cases) {
+        Scenario s = twoGearsOneForce();
+        s.points[0].modes[0] = c.mode;
+        QStringList notes;
+        try {
+            writeScenarioToStore(*db, s, &notes);
+        } catch (const std::invalid_argument &refusal) {
+            notes << QString::fromUtf8(refusal.what());
+            EXPECT_EQ(c.stored, (std::array<double, 4> {})) << c.name;
+        }
+        EXPECT_TRUE(notes.join(' ').contains(QString::fromUtf8(c.message))) << c.name << notes.join(' ').toStdString();
+        if (c.stored == std::array<double, 4> {})
+            continue;
+        const QStringList loads = test::rows(*db, QStringLiteral("SELECT Power FROM Powers, Points WHERE Powers.PointID = "
+                                                                 "Points.PointID AND PointNumber = 1 AND RezNumber = 1 "
+                                                                 "ORDER BY PowerID"));
+        ASSERT_EQ(loads.size(), 4) << c.name;
+        for (int k = 0; k < 4; ++k)
+            EXPECT_NEAR(loads.at(k).toDouble(), c.stored.at(k), 1e-9) << c.name << " kind " << k + 1;
     }
 }

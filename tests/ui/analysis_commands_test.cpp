@@ -268,6 +268,73 @@ TEST_F(AnalysisCommandsTest, TheNewBearingPageRefusesRatingsThatAreNoFiniteNumbe
               QStringList{QStringLiteral("30 62 16 - - 0")});
 }
 
+// Coefficients and ratings no bearing can have are refused at their boxes,
+// with the range; the bounds are taken.
+TEST_F(AnalysisCommandsTest, TheBearingDialogRefusesNumbersOutsideTheirRanges)
+{
+    action("mnuAddFree")->trigger(); // the dialog computes the reactions of this scheme
+    db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 100)"));
+    db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (1, 0, 1000, 1, 5, 1, 1)"));
+    const struct
+    {
+        const char *box;
+        const char *typed;
+        const char *message; // empty: taken
+    } coefficients[] = {
+        {"txtKb", "1.4e-45", "Значение параметра «Коэффициент безопасности Кб» должно быть от 1 до 10."},
+        {"txtKb", "1e30", "«Коэффициент безопасности Кб» должно быть от 1 до 10."},
+        {"txtKt", "1.4e-45", "«Температурный коэффициент Kt» должно быть от 1 до 10."},
+        {"txtKt", "0", "от 1 до 10"},
+        {"txtKk", "10.5", "«Коэффициент качества Ккач» должно быть от 1 до 10."},
+        {"txtKb", "10", ""},
+        {"txtKk", "1", ""},
+    };
+    for (const auto &c : coefficients) {
+        frmBearings dialog(state, 0, 0);
+        dialog.findChild<QLineEdit *>(QLatin1String(c.box))->setText(QLatin1String(c.typed));
+        messages.clear();
+        dialog.cmdOK_Click();
+        if (*c.message == '\0') {
+            EXPECT_TRUE(messages.shown().isEmpty()) << c.box << " " << c.typed;
+            EXPECT_TRUE(dialog.choice().has_value()) << c.box << " " << c.typed;
+            continue;
+        }
+        ASSERT_EQ(messages.shown().size(), 1) << c.box << " " << c.typed;
+        EXPECT_TRUE(messages.shown().first().text.contains(QString::fromUtf8(c.message)))
+            << c.box << " " << c.typed << " " << messages.shown().first().text.toStdString();
+        EXPECT_FALSE(dialog.choice().has_value()) << c.box << " " << c.typed;
+    }
+
+    frmBearings dialog(state, 0, 0);
+    const int before = test::countRows(db(), QStringLiteral("SELECT * FROM Bearings"));
+    const char *boxes[] = {"txtNewBear", "txtGab0", "txtGab1", "txtGab2", "txtC", "txtC0"};
+    const char *sound[] = {"9998", "30", "62", "16", "22000", "12000"};
+    const struct
+    {
+        const char *box;
+        const char *typed;
+        const char *message;
+    } ratings[] = {
+        {"txtC", "1e300", "Значение параметра «Динамическая грузоподъёмность C» должно быть больше 0 и меньше 1000000000 Н."},
+        {"txtC", "0", "больше 0 и меньше 1000000000 Н"},
+        {"txtC0", "-12000", "«Статическая грузоподъёмность C0» должно быть больше 0 и меньше 1000000000 Н."},
+        {"txtC0", "1e9", "меньше 1000000000 Н"},
+    };
+    for (const auto &c : ratings) {
+        dialog.cmdAdd_Click();
+        for (int i = 0; i < 6; ++i)
+            dialog.findChild<QLineEdit *>(QLatin1String(boxes[i]))->setText(QLatin1String(sound[i]));
+        dialog.findChild<QLineEdit *>(QLatin1String(c.box))->setText(QLatin1String(c.typed));
+        messages.clear();
+        dialog.cmdAddNew_Click();
+        ASSERT_EQ(messages.shown().size(), 1) << c.box << " " << c.typed;
+        EXPECT_TRUE(messages.shown().first().text.contains(QString::fromUtf8(c.message)))
+            << c.box << " " << c.typed << " " << messages.shown().first().text.toStdString();
+        dialog.cmdCanselNew_Click();
+    }
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings")), before);
+}
+
 // L = 100, one mode at 1000 rpm: Fx = 1000 at z = 25 and Fz = 2000, so R1 = 750
 // and Ra = 2000; radial ball bearings, radial load only, Kb = 1.2 at first.
 TEST_F(AnalysisCommandsTest, TheBearingListShowsLivesAndPicksByRequiredLife)

@@ -393,7 +393,10 @@ TEST_F(CalculationTest, GuidanceEndsWhereTheUserWasGoing)
     EXPECT_EQ(rowKeys(), (QStringList{"LBearing", "RBearing", "Osevaya"}));
 
     messages.clear();
-    typePoint(QStringLiteral("1 N"), QStringLiteral("14 ID"), QStringLiteral("90"));
+    // A store written before the field took only angles under 90°.
+    db().execute(QStringLiteral("UPDATE PointParameters SET ParValue = 90 WHERE ParameterID = 14 AND PointID IN "
+                                "(SELECT PointID FROM Points WHERE PointNumber = 1)"));
+    clickNode(QStringLiteral("1 N"));
     clickRow(QStringLiteral("Forse"));
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("несовместимы")));
@@ -417,7 +420,8 @@ TEST_F(CalculationTest, TheBatchReportRefusesWhatItCannotUse)
         int exitCode;
         const char *says;
     } cases[] = {
-        {"UPDATE CommonParameters SET ParamValue = 4.9E-324 WHERE ParameterID = 2", "tiny.htm", 1, "Расстояние между опорами"},
+        {"UPDATE CommonParameters SET ParamValue = 4.9E-324 WHERE ParameterID = 2", "tiny.htm", 2,
+            "«Расстояние между опорами L» (общие данные) вне допустимых пределов: оно должно быть от 0.1 до 100000 мм."},
         {"INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (53, 40000)", "axis.htm", 1,
             "Длина оси эпюры моментов должна быть от 1 до 32767 мм"},
         {"UPDATE Powers SET Power = Power * 1E300", "torque.htm", 1, "силы в зацеплении не вычисляются"},

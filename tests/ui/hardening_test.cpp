@@ -179,8 +179,22 @@ TEST_F(HardeningTest, ImpossibleBearingCoefficientsAreExplainedNotStored)
     dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1e99"));
     dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("abc"));
     dialog.cmdOK_Click();
+    EXPECT_FALSE(dialog.choice().has_value()); // refused at the field
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("от 1 до 10"))) << messages.shown().first().text.toStdString();
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 0);
+
+    // A stored choice whose coefficients no dialog would take is still explained.
+    BearingChoice stored{BearingSettings{}, std::nullopt};
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1"));
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("1"));
+    messages.clear();
+    dialog.cmdOK_Click();
     ASSERT_TRUE(dialog.choice().has_value());
-    applyBearingChoice(state, *dialog.choice(), nullptr); // as the workbench does with it
+    stored = *dialog.choice();
+    stored.settings.Kb = 1e30f;
+    stored.settings.Kt = 0;
+    applyBearingChoice(state, stored, nullptr); // as the workbench does with it
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("коэффициенты"))) << messages.shown().first().text.toStdString();
     EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Pr, Lh FROM BearRep WHERE Side = 0")), QStringList{"- -"}); // the choice is kept

@@ -116,6 +116,61 @@ TEST_F(InlineEditorTest, DistanceBetweenSupportsMustBePositive)
     }
 }
 
+// A number no shaft can have is refused at its field, with the range, and
+// the store keeps what it had; the bounds, an overhung position and the
+// cleared field (not set) are taken.
+TEST_F(InlineEditorTest, NumbersOutsideTheirRangesAreRefusedAtTheField)
+{
+    const struct
+    {
+        const char *point; // the command that adds the point; empty: the general data
+        const char *row;
+        const char *typed;
+        const char *message; // empty: taken
+    } cases[] = {
+        { "", "2 ID", "1e-12", "«Расстояние между опорами L, мм» должно быть от 0.1 до 100000 мм." },
+        { "", "2 ID", "100000", "" },
+        { "", "53 ID", "200000", "от 0.1 до 100000 мм" },
+        { "", "54 ID", "-40", "" },
+        { "mnuAddCill", "14 ID", "1.19e40", "«Угол наклона зубьев, град» должно быть не меньше 0 и меньше 90 град." },
+        { "mnuAddCill", "14 ID", "89.9", "" },
+        { "mnuAddCill", "11 ID", "0,05", "от 0.1 до 100000 мм" },
+        { "mnuAddCill", "11 ID", "", "" },
+        { "mnuAddCill", "20 ID", "-361", "от -360 до 360 град" },
+        { "mnuAddCill", "33 ID", "-150", "" },
+        { "mnuAddCon", "26 ID", "180", "больше 0 и меньше 180 град" },
+        { "mnuAddCon", "24 ID", "90", "меньше 90 град" },
+        { "mnuAddCon", "27 ID", "1e9", "от 0.1 до 100000 мм" },
+        { "mnuAddFree", "7 ID", "-100001", "по абсолютной величине не больше 100000 мм" },
+        { "mnuAddFree", "7 ID", "-80", "" },
+    };
+    for (const auto &c : cases) {
+        const QString name = QStringLiteral("%1 %2 %3").arg(QLatin1String(c.point), QLatin1String(c.row), QLatin1String(c.typed));
+        if (*c.point == '\0')
+            clickNode(QStringLiteral("Common"));
+        else
+            action(c.point)->trigger();
+        const QString before = test::rows(db(), QStringLiteral("SELECT ParameterID, ParamValue FROM CommonParameters UNION ALL "
+                                                               "SELECT ParameterID, ParValue FROM PointParameters")).join(' ');
+        messages.clear();
+        typeIntoRow(QLatin1String(c.row), QString::fromUtf8(c.typed));
+        if (*c.message == '\0') {
+            EXPECT_TRUE(messages.shown().isEmpty()) << name.toStdString();
+            EXPECT_FALSE(textEditor()->isVisible()) << name.toStdString();
+            continue;
+        }
+        ASSERT_EQ(messages.shown().size(), 1) << name.toStdString() << " " << messages.shown().last().text.toStdString();
+        EXPECT_TRUE(messages.shown().first().text.contains(QString::fromUtf8(c.message)))
+            << name.toStdString() << " " << messages.shown().first().text.toStdString();
+        EXPECT_TRUE(textEditor()->isVisible()) << name.toStdString();
+        EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT ParameterID, ParamValue FROM CommonParameters UNION ALL "
+                                                  "SELECT ParameterID, ParValue FROM PointParameters")).join(' '),
+                  before) << name.toStdString();
+        textEditor()->setText(QStringLiteral("1"));
+        QTest::keyClick(textEditor(), Qt::Key_Return);
+    }
+}
+
 TEST_F(InlineEditorTest, AfterACommitTheKeysGoOnInTheList)
 {
     clickNode(QStringLiteral("Common"));

@@ -2,6 +2,7 @@
 
 #include "analysis/bearing_life.h"
 #include "analysis/calculation.h"
+#include "scheme/value_ranges.h"
 #include "store/numbers.h"
 #include "ui/command_guard.h"
 #include "ui/message_box.h"
@@ -423,9 +424,9 @@ void frmBearings::showLives()
     for (int i = 0; i < LV->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = LV->topLevelItem(i);
         const CandidateAssessment a = m_assessments.value(i);
-        row->setText(6, assessedText(a.Lh));
+        row->setText(6, a.unlimited ? unlimitedLife() : assessedText(a.Lh));
         row->setText(7, assessedText(a.s0));
-        const bool reached = required > 0 && a.Lh && *a.Lh >= required;
+        const bool reached = required > 0 && (a.unlimited || (a.Lh && *a.Lh >= required));
         for (int c = 0; c < LV->columnCount(); ++c)
             row->setBackground(c, reached ? meets : QBrush());
     }
@@ -558,6 +559,9 @@ void frmBearings::cmdAddNew_Click()
             return;
         }
     }
+    if (!refuseOutOfRange(txtC, bearingRange(BearingValue::C), leadingNumber(SqlNum(txtC->text())))
+        || !refuseOutOfRange(txtC0, bearingRange(BearingValue::C0), leadingNumber(SqlNum(txtC0->text()))))
+        return;
     if (!txtAlfa->isVisibleTo(frNewBear))
         txtAlfa->setText(QStringLiteral("0"));
 
@@ -609,6 +613,17 @@ void frmBearings::cmdDel_Click()
     fillList();
 }
 
+bool frmBearings::refuseOutOfRange(QLineEdit *box, const ValueRange &range, double value)
+{
+    if (range.contains(value))
+        return true;
+    showMessage(outOfRangeMessage(range.name, range), MessageIcon::Exclamation, MessageButtons::Ok,
+                QStringLiteral("Внимание!"), this);
+    box->setFocus();
+    box->selectAll();
+    return false;
+}
+
 void frmBearings::cmdOK_Click()
 {
     const QTreeWidgetItem *row = LV->currentItem();
@@ -618,6 +633,13 @@ void frmBearings::cmdOK_Click()
         showMessage(QStringLiteral("Реакции опор не рассчитаны. Откройте узел «Опоры», затем выберите подшипник."),
                     MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), this);
         return;
+    }
+    // The coefficients scale the load and the rating as typed: one outside
+    // its range would be taken and printed without a word.
+    for (const auto &[box, value] : {std::pair{txtKb, BearingValue::Kb}, std::pair{txtKk, BearingValue::Kk},
+                                     std::pair{txtKt, BearingValue::Kt}}) {
+        if (!refuseOutOfRange(box, bearingRange(value), bearingCoefficient(box->text())))
+            return;
     }
     const double required = requiredHours(txtLh->text());
     m_choice = BearingChoice { currentSettings(row), required > 0 ? std::optional<double>(required) : std::nullopt };

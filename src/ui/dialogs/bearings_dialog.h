@@ -20,6 +20,8 @@ class QTreeWidgetItem;
 
 namespace tarnvel {
 
+struct ValueRange;
+
 // What the bearing dialog shows for a support when a catalogue bearing is
 // selected: the flags, ring and coefficients stored for the side (or the
 // first-use defaults), adjusted to the bearing's type.
@@ -92,6 +94,9 @@ private:
     // The life and static safety columns under the dialog's current settings,
     // and the marks of the rows that reach the required life.
     void showLives();
+    // True when value is within range; otherwise says so and puts the focus
+    // on box.
+    bool refuseOutOfRange(QLineEdit *box, const ValueRange &range, double value);
 
     ProgramState &m_state;
     int m_side;

@@ -332,7 +332,9 @@ TEST_F(CalculationTest, RandomEditsKeepTheViewsEqualToAFreshCalculation)
         case 10:
             if (pointKeys().size() > 3) {
                 clickNode(anyPoint(2));
+                messages.answerNext(MessageAnswer::Yes);
                 action("mnuEditDelete")->trigger();
+                messages.clear(); // the question asked before deleting
             }
             break;
         case 11: chooseBearing(pick(0, 1) ? "LBearing" : "RBearing", pick(0, 3), SqlNum(1 + pick(0, 5) / 10.0)); break;

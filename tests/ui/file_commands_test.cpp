@@ -102,6 +102,7 @@ TEST_F(FileCommandsTest, ThePanelKeepsUpWithTheFolderAndTheKeys)
     ASSERT_TRUE(QDir(files.path()).mkdir(QStringLiteral("made later")));
     for (const char *name : {"B.TVD", "d.txt"})
         ASSERT_TRUE(QFile(files.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+    messages.answerNext(MessageAnswer::Yes);
     action("mnuFileNew")->trigger();
     action("mnuFileOpen")->trigger();
     EXPECT_EQ(panel()->findChild<QListWidget *>(QStringLiteral("ctDir"))->findItems(QStringLiteral("made later"), Qt::MatchEndsWith).size(), 1);

@@ -98,7 +98,7 @@ void DetailView::clearList()
 
 QTreeWidgetItem *DetailView::addRow(const QString &key, const QString &text, int image, const QString &tag)
 {
-    auto *row = new QTreeWidgetItem(LV);
+    auto *row = new WorkbenchItem(LV);
     row->setText(0, text);
     row->setData(0, KeyRole, key);
     row->setData(0, TagRole, tag);

@@ -133,6 +133,11 @@ protected:
         for (int i = 0; i < std::abs(steps); ++i)
             QTest::keyClick(editor, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
         QTest::keyClick(editor, Qt::Key_Return);
+        // A new force unit asks whether the free forces follow it; answered
+        // No, the numbers stay as typed, as these cases expect.
+        if (rowKey == QLatin1String("4 ID") && messages.shown().size() == 1
+            && messages.shown().first().text.startsWith(QStringLiteral("Единица силы изменена")))
+            messages.clear();
     }
 
     // Confirms a load dialog after changing one mode: its load (or Fx) and,

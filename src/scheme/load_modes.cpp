@@ -317,4 +317,23 @@ void writePointModes(Database &db, qint64 pointId, const ModeList &modes, int ki
 
 int ModeCount(const ModeList &modes) { return static_cast<int>(modes.size()); }
 
+bool hasForceLoads(Database &db)
+{
+    return !db.openRecordset(QStringLiteral("SELECT 1 FROM Powers WHERE PowerID BETWEEN 5 AND 7 AND Power <> 0 LIMIT 1"))
+                .isAfterLast();
+}
+
+void convertForceLoads(Database &db, int from, int to)
+{
+    // One kilogram-force is standard gravity times a kilogram: 9.80665 N.
+    constexpr double kNewtonsPerKgf = 9.80665;
+    const auto newtonsPer = [](int unit) { return unit == 2 ? kNewtonsPerKgf : 1.0; };
+    const double factor = newtonsPer(from) / newtonsPer(to);
+    if (factor == 1.0)
+        return;
+    Database::Transaction transaction(db);
+    db.execute(QStringLiteral("UPDATE Powers SET Power = Power * ? WHERE PowerID BETWEEN 5 AND 7"), { factor });
+    transaction.commit();
+}
+
 } // namespace tarnvel

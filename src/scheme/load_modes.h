@@ -90,6 +90,16 @@ void writePointModes(Database &db, qint64 pointId, const ModeList &modes, int ki
 // asks for it first). Any other kind leaves the record as it is.
 void ConvertLoad(int kind, double value, double speed, ModeRecord &record);
 
+// Of the stored loads only the free forces' projections Fx, Fy, Fz (kinds
+// 5 … 7) are numbers in the force unit (general parameter 4: 1 N, 2 kgf); a
+// gear point's load is kept as power and as torque in both kgf·m and N·m.
+// Whether any point has a projection that is not 0.
+bool hasForceLoads(Database &db);
+// Rewrites every mode's projections from unit from to unit to (1 N, 2 kgf;
+// anything else counts as N), so that they stand for the same forces. One
+// transaction.
+void convertForceLoads(Database &db, int from, int to);
+
 // Brings the modes of the loads stored in Powers in line with the reference
 // point (point number 1) before a gear point's loads are edited: modes beyond
 // the reference's count are dropped from every point, every point takes the

@@ -192,4 +192,14 @@ void deleteSchemePoint(Database &db, qint64 pointId)
     transaction.commit();
 }
 
+bool schemeHasInput(Database &db)
+{
+    // An unset general value is stored as nothing or as 0.
+    const Recordset found = db.openRecordset(QStringLiteral(
+        "SELECT 1 WHERE EXISTS (SELECT 1 FROM CommonParameters WHERE ParamValue <> 0) "
+        "OR EXISTS (SELECT 1 FROM Points) OR EXISTS (SELECT 1 FROM Powers) "
+        "OR EXISTS (SELECT 1 FROM BearRep WHERE BearingID IS NOT NULL) OR EXISTS (SELECT 1 FROM RequiredLife)"));
+    return !found.isAfterLast();
+}
+
 } // namespace tarnvel

@@ -91,6 +91,11 @@ void rewritePointParameters(Database &db, qint64 pointId, const QVector<Paramete
 // earlier one left go first. One transaction.
 qint64 addSchemePoint(Database &db, int number, int group);
 
+// Whether the store holds anything the engineer entered: a general value, a
+// point, a load, a bearing or a required life. A new project loses nothing
+// when it holds none of them.
+bool schemeHasInput(Database &db);
+
 // Deletes a point with its parameter rows, loads and forces; the others keep
 // their order and are numbered 1..n again. One transaction.
 void deleteSchemePoint(Database &db, qint64 pointId);

@@ -1,5 +1,6 @@
 #include "ui/detail_view.h"
 
+#include "scheme/load_modes.h"
 #include "scheme/scheme_edits.h"
 #include "store/numbers.h"
 #include "ui/analysis_commands.h"
@@ -7,6 +8,7 @@
 #include "ui/diagram_picture.h"
 #include "ui/image_list.h"
 #include "ui/loading_points.h"
+#include "ui/message_box.h"
 #include "ui/main_window.h"
 #include "ui/navigator.h"
 
@@ -98,7 +100,7 @@ void DetailView::clearList()
 
 QTreeWidgetItem *DetailView::addRow(const QString &key, const QString &text, int image, const QString &tag)
 {
-    auto *row = new QTreeWidgetItem(LV);
+    auto *row = new WorkbenchItem(LV);
     row->setText(0, text);
     row->setData(0, KeyRole, key);
     row->setData(0, TagRole, tag);
@@ -311,6 +313,23 @@ void DetailView::showResultRows(const QVector<ResultRow> &rows, const QString &u
                                                                           : SqlNum(roundHalfEven(*r.numbers.first(), 3));
         setValueCell(row, value, value);
     }
+}
+
+// Every number entered is read in the force unit of the moment: a new unit
+// would silently turn 160 kgf of a free force into 160 N. The engineer
+// chooses whether the stored projections follow the unit or stay as typed.
+void DetailView::offerForceConversion(int from, const QString &fromText, int to, const QString &toText)
+{
+    if (from == to || !hasForceLoads(m_state.database()))
+        return;
+    const MessageAnswer answer = showMessage(
+        QStringLiteral("Единица силы изменена: %1 → %2.\nПересчитать заданные проекции произвольных сил Fx, Fy, Fz "
+                       "в новую единицу?\n\nДа — пересчитать, силы останутся прежними.\nНет — оставить числа "
+                       "как есть.")
+            .arg(fromText, toText),
+        MessageIcon::Question, MessageButtons::YesNo, m_window.windowTitle(), &m_window);
+    if (answer == MessageAnswer::Yes)
+        convertForceLoads(m_state.database(), from, to);
 }
 
 } // namespace tarnvel

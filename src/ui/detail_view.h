@@ -60,6 +60,7 @@ private:
     void createEditors();
     void openEditor(QTreeWidgetItem *row);
     void rewriteParameters(QTreeWidgetItem *edited, bool fromList);
+    void offerForceConversion(int from, const QString &fromText, int to, const QString &toText);
     bool editorEvent(QObject *watched, QEvent *event);
     bool choiceListEvent(QObject *watched, QEvent *event);
     void returnToList(const QString &key, int step);

@@ -3,6 +3,7 @@
 #include "files/file_names.h"
 #include "files/report.h"
 #include "files/scenario_file.h"
+#include "scheme/scheme_edits.h"
 #include "store/store_file.h"
 #include "ui/analysis_commands.h"
 #include "ui/command_guard.h"
@@ -38,8 +39,15 @@ FileCommands::FileCommands(frmMain &window, ProgramState &state)
     connect(frFile, &FilePanel::cancelled, this, [this] { comCancel_Click(); });
 }
 
+// The store is the only copy of the scheme: a new project asks before it
+// empties one that holds anything.
 void FileCommands::mnuFileNew_Click()
 {
+    if (schemeHasInput(m_state.database())
+        && showMessage(QStringLiteral("Все введённые данные текущего расчёта будут удалены. Начать новый расчёт?"),
+                       MessageIcon::Question, MessageButtons::YesNo, m_window.windowTitle(), &m_window)
+               != MessageAnswer::Yes)
+        return;
     m_window.setCursor(Qt::WaitCursor);
     // The status texts are painted at once: nothing else may run while the
     // store is closed.

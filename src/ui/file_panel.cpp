@@ -2,6 +2,7 @@
 
 #include "ui/message_box.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -168,6 +169,29 @@ void FilePanel::keyPressEvent(QKeyEvent *event)
         return;
     }
     QFrame::keyPressEvent(event);
+}
+
+// The panel covers the window like a dialog: Tab and Shift+Tab go round its
+// own controls and never reach the tree and the list hidden behind it.
+bool FilePanel::focusNextPrevChild(bool next)
+{
+    const QList<QWidget *> ring{txtFileName, comFile, comCancel, ctDisc, ctDir, ctFile};
+    const QWidget *focused = QApplication::focusWidget();
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < ring.size(); ++i) {
+        if (focused == ring.at(i) || ring.at(i)->isAncestorOf(focused))
+            at = i;
+    }
+    if (at < 0)
+        at = next ? ring.size() - 1 : 0;
+    for (qsizetype step = 1; step <= ring.size(); ++step) {
+        QWidget *candidate = ring.at((at + (next ? step : ring.size() - step)) % ring.size());
+        if (candidate->isEnabled() && candidate->isVisible()) {
+            candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 void FilePanel::refresh()

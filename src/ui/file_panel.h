@@ -67,6 +67,7 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void layoutControls();

@@ -178,11 +178,15 @@ void DetailView::commitListEditor()
     if (row == nullptr)
         return;
     const QString text = ComboInput->currentText();
+    const QString shownBefore = row->text(1);
+    const int codeBefore = wholeNumber(leadingNumber(row->data(1, TagRole).toString()));
     row->setText(1, text);
     const int position = ComboInput->findText(text, Qt::MatchExactly);
     if (position >= 0)
         row->setData(1, TagRole, QString::number(position + 1));
     rewriteParameters(row, true);
+    if (key == QLatin1String("4 ID") && row->data(0, TagRole).toString() == QLatin1String("1") && position >= 0)
+        offerForceConversion(codeBefore, shownBefore, position + 1, text);
 }
 
 // The store takes exactly the parameters of the view with the values shown.

@@ -7,6 +7,7 @@
 #include "store/database.h"
 #include "ui/detail_view.h"
 #include "ui/main_window.h"
+#include "ui/message_box.h"
 #include "ui/navigator.h"
 
 #include <QTreeWidget>
@@ -77,12 +78,22 @@ void LoadingPoints::addPoint(int group)
 
 void LoadingPoints::mnuEditDelete_Click()
 {
-    QString pointId;
+    const QTreeWidgetItem *point = nullptr;
     if (const QTreeWidgetItem *node = m_window.tree()->currentItem(); node && node->data(0, KeyRole).toString().contains(QLatin1String(" N")))
-        pointId = node->data(0, TagRole).toString();
+        point = node;
     else if (const QTreeWidgetItem *row = m_window.list()->currentItem(); row && row->data(0, KeyRole).toString().contains(QLatin1String(" N")))
-        pointId = row->data(0, TagRole).toString();
+        point = row;
+    const QString pointId = point ? point->data(0, TagRole).toString() : QString();
     if (pointId.isEmpty())
+        return;
+
+    // The point goes with its loads and modes, and the store is their only copy.
+    QString named = point->text(0);
+    if (named.startsWith(QStringLiteral("Точка ")))
+        named = named.mid(6);
+    if (showMessage(QStringLiteral("Удалить точку %1?").arg(named), MessageIcon::Question, MessageButtons::YesNo,
+                    m_window.windowTitle(), &m_window)
+        != MessageAnswer::Yes)
         return;
 
     deleteSchemePoint(m_state.database(), pointId.toLongLong());

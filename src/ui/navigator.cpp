@@ -69,7 +69,7 @@ bool Navigator::eventFilter(QObject *watched, QEvent *event)
 QTreeWidgetItem *Navigator::addNode(const QString &key, const QString &caption, QTreeWidgetItem *parent,
                                     const QString &tag)
 {
-    auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TV);
+    auto *item = parent ? new WorkbenchItem(parent) : new WorkbenchItem(TV);
     item->setText(0, caption);
     item->setData(0, KeyRole, key);
     item->setData(0, TagRole, tag);

@@ -2,7 +2,7 @@
 
 #include "scheme/scheme_edits.h"
 
-#include <Qt>
+#include <QTreeWidgetItem>
 
 namespace tarnvel {
 
@@ -12,6 +12,22 @@ enum ItemRole {
     TagRole,                  // node or row tag; in column 1 of the list the value cell's tag
     ImageRole,                // image number of a list row (0: none)
     ChoiceRole,               // in column 1: true when the value is one of the parameter's choices
+};
+
+// A node of the tree or a row of the list. Captions and values are often
+// wider than their column ("Точка 1 (Коническое зацепление)" in a narrow
+// tree): the pointer resting on a cell shows its whole text.
+class WorkbenchItem : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    QVariant data(int column, int role) const override
+    {
+        if (role == Qt::ToolTipRole && !QTreeWidgetItem::data(column, role).isValid() && !text(column).isEmpty())
+            return text(column);
+        return QTreeWidgetItem::data(column, role);
+    }
 };
 
 } // namespace tarnvel

@@ -263,3 +263,21 @@ TEST_F(ModesTest, PointsThatDisagreeOnAMode)
     EXPECT_EQ(rowsOf(other, 4), QStringList({ "1 1200 0.7 1 4", "2 500 0.3 3 4", "3 700 0.1 5 4" }));
     EXPECT_EQ(rowsOf(reference, 1), QStringList({ "2 500 0.3 6 4" }));
 }
+
+TEST_F(ModesTest, OnlyFreeForceProjectionsFollowTheForceUnit)
+{
+    addModes(1, 1, 1000); // a gear point: hp, kW, kgf·m, N·m
+    EXPECT_FALSE(hasForceLoads(*db));
+    addModes(2, 2, 1000, { 5, 6, 7 }, 5); // Fx 51, 52; Fy 61, 62; Fz 71, 72
+    EXPECT_TRUE(hasForceLoads(*db));
+
+    convertForceLoads(*db, 2, 1);
+    // 51 kgf = 51 · 9.80665 N = 500.13915 N
+    EXPECT_NEAR(test::rows(*db, QStringLiteral("SELECT Power FROM Powers WHERE PointID = 2 AND PowerID = 5 AND RezNumber = 1")).value(0).toDouble(), 500.13915, 1e-9);
+    EXPECT_EQ(rowsOf(1, 3), (QStringList{"1 1000 0.1 31 1"})); // the torques are kept in both units already
+
+    convertForceLoads(*db, 1, 2);
+    convertForceLoads(*db, 1, 1);
+    for (int kind : { 5, 6, 7 })
+        EXPECT_NEAR(rowsOf(2, kind).value(1).split(QLatin1Char(' ')).value(3).toDouble(), kind * 10 + 2, 1e-9) << kind;
+}

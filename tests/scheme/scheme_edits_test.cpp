@@ -92,3 +92,23 @@ TEST_F(SchemeEdits, RewrittenParametersAreStoredInTheirOrderAndReadBack)
     EXPECT_EQ(shown, (QStringList { "11 2.5 ", "15 2 25°", "33 75 " }));
     EXPECT_FALSE(pointParameters(*db, 3).has_value());
 }
+
+TEST_F(SchemeEdits, AnyEnteredValueIsInputToLose)
+{
+    const char *entered[] = {
+        "INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 300)",
+        "INSERT INTO Points (PointNumber, GroupID) VALUES (1, 2)",
+        "INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (1, 5, 1, 1, 5, 5, 1)",
+        "INSERT INTO RequiredLife (Side, Lh) VALUES (1, 10000)",
+    };
+    for (const char *statement : entered) {
+        SCOPED_TRACE(statement);
+        for (const char *table : {"CommonParameters", "Points", "Powers", "BearRep", "RequiredLife"})
+            db->execute(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
+        // Unset general values are no input.
+        db->execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (4, 0), (53, NULL)"));
+        EXPECT_FALSE(schemeHasInput(*db));
+        db->execute(QString::fromUtf8(statement));
+        EXPECT_TRUE(schemeHasInput(*db));
+    }
+}

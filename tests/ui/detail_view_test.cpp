@@ -1,6 +1,9 @@
 #include "workbench_fixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QTest>
 
 using namespace tarnvel;
@@ -114,4 +117,27 @@ TEST_F(DetailViewTest, KeysAndBackMoveThroughTheViews)
     QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, QPoint(lv->viewport()->width() / 2, lv->viewport()->height() - 5));
     EXPECT_EQ(currentNodeKey(), QStringLiteral("Points"));
     EXPECT_EQ(rowKeys(), (QStringList{"PointWizard"}));
+}
+
+// What the pointer resting on a cell shows.
+static QString hoverText(QTreeWidget *view, QTreeWidgetItem *item, int column)
+{
+    QToolTip::hideText();
+    const QPoint at = view->visualRect(view->indexFromItem(item, column)).center();
+    QHelpEvent hover(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &hover);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+TEST_F(DetailViewTest, ACutCaptionOrValueIsShownWholeUnderThePointer)
+{
+    action("mnuAddCon")->trigger();
+    QTreeWidgetItem *point = window().nodeByKey(QStringLiteral("1 N"));
+    EXPECT_EQ(hoverText(window().tree(), point, 0), QStringLiteral("Точка 1 (Коническое зацепление)"));
+
+    clickNode(QStringLiteral("Common"));
+    EXPECT_EQ(hoverText(window().list(), window().rowByKey(QStringLiteral("38 ID")), 1),
+              QStringLiteral("1 - по часовой стрелке (вид со стороны левой опоры)"));
+    EXPECT_EQ(hoverText(window().list(), window().rowByKey(QStringLiteral("38 ID")), 0),
+              QStringLiteral("Направление вращения вала"));
 }

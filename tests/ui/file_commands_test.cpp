@@ -102,6 +102,7 @@ TEST_F(FileCommandsTest, ThePanelKeepsUpWithTheFolderAndTheKeys)
     ASSERT_TRUE(QDir(files.path()).mkdir(QStringLiteral("made later")));
     for (const char *name : {"B.TVD", "d.txt"})
         ASSERT_TRUE(QFile(files.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+    messages.answerNext(MessageAnswer::Yes);
     action("mnuFileNew")->trigger();
     action("mnuFileOpen")->trigger();
     EXPECT_EQ(panel()->findChild<QListWidget *>(QStringLiteral("ctDir"))->findItems(QStringLiteral("made later"), Qt::MatchEndsWith).size(), 1);
@@ -238,4 +239,26 @@ TEST_F(FileCommandsTest, WithoutADisplayTheProgramSaysWhatToDo)
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_EQ(run.exitCode(), 2);
     EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("x.htm"))));
+}
+
+TEST_F(FileCommandsTest, TabGoesRoundThePanelOnly)
+{
+    action("mnuSave")->trigger();
+    ASSERT_TRUE(panel()->isVisible());
+    QTest::keyClicks(nameBox(), QStringLiteral("plan"));
+    ASSERT_EQ(QApplication::focusWidget(), nameBox());
+
+    const char *round[] = {"comFile", "comCancel", "ctDisc", "ctDir", "ctFile", "txtFileName"};
+    for (const char *expected : round) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QLatin1String(expected));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("ctFile"));
+
+    // Without a name "OK" is off and the round passes it by.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    nameBox()->clear();
+    QTest::keyClick(nameBox(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("comCancel"));
 }

@@ -246,3 +246,42 @@ TEST_F(InlineEditorTest, AnEditTheLockedStoreRefusesShowsTheStoredValueAgain)
     typeIntoRow(QStringLiteral("2 ID"), QStringLiteral("300"));
     EXPECT_EQ(common(2), QStringLiteral("300"));
 }
+
+TEST_F(InlineEditorTest, ANewForceUnitOffersToConvertTheFreeForces)
+{
+    action("mnuAddFree")->trigger();
+    const int pid = window().viewTag().toInt();
+    db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) "
+                                "VALUES (%1, 160, 1000, 1, 5, 5, 1), (%1, -20, 1000, 1, 6, 5, 1)").arg(pid));
+    const auto projections = [&] {
+        return test::rows(db(), QStringLiteral("SELECT Power FROM Powers WHERE PointID = %1 ORDER BY PowerID").arg(pid));
+    };
+    const auto chooseUnit = [&](Qt::Key step) {
+        clickNode(QStringLiteral("Common"));
+        clickRow(QStringLiteral("4 ID"));
+        ASSERT_TRUE(listEditor()->isVisible());
+        QTest::keyClick(listEditor(), step);
+        QTest::keyClick(listEditor(), Qt::Key_Return);
+    };
+
+    // Н → кГс, answered No: the numbers stay as typed, the unit changes.
+    chooseUnit(Qt::Key_Down);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text,
+              QStringLiteral("Единица силы изменена: Н → кГс.\nПересчитать заданные проекции произвольных сил Fx, Fy, Fz "
+                             "в новую единицу?\n\nДа — пересчитать, силы останутся прежними.\nНет — оставить числа как есть."));
+    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Question);
+    EXPECT_EQ(common(4), QStringLiteral("2"));
+    EXPECT_EQ(projections(), (QStringList{"160", "-20"}));
+
+    // кГс → Н, answered Yes: 160 kgf are 160 · 9.80665 = 1569.064 N.
+    messages.answerNext(MessageAnswer::Yes);
+    chooseUnit(Qt::Key_Up);
+    EXPECT_EQ(messages.shown().size(), 2);
+    EXPECT_EQ(common(4), QStringLiteral("1"));
+    EXPECT_EQ(projections(), (QStringList{"1569.064", "-196.133"}));
+
+    // The same unit chosen again asks nothing.
+    chooseUnit(Qt::Key_Up);
+    EXPECT_EQ(messages.shown().size(), 2);
+}

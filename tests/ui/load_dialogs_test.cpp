@@ -308,3 +308,26 @@ TEST_F(LoadDialogsTest, APointWithoutModesIsSentToPointOne)
     EXPECT_EQ(currentNodeKey(), QStringLiteral("1 N"));
     EXPECT_EQ(window().list()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("AddFPower"));
 }
+
+TEST_F(LoadDialogsTest, TheTwoOKButtonsSayWhatEachOneDoes)
+{
+    addPoint("mnuAddCill");
+    addPoint("mnuAddFree");
+    QStringList seen;
+    whenDialogOpens([&seen](QDialog &dialog) {
+        QPushButton *row = button(dialog, "ComAdd");
+        QPushButton *all = button(dialog, "ctlCommand3");
+        EXPECT_EQ(row->text(), QStringLiteral("OK"));
+        EXPECT_EQ(all->text(), QStringLiteral("OK"));
+        // The row's button stands among the row's fields.
+        EXPECT_EQ(row->parentWidget(), dialog.findChild<QWidget *>(QStringLiteral("ctlFrame")));
+        seen << row->toolTip() + QLatin1Char('|') + all->toolTip();
+        click(dialog, "ctlCommand3");
+    });
+    clickNode(QStringLiteral("1 N"));
+    clickRow(QStringLiteral("Power"));
+    clickNode(QStringLiteral("2 N"));
+    clickRow(QStringLiteral("AddFPower"));
+    const QString expected = QStringLiteral("Записать значения в выбранную строку|Записать все режимы и закрыть окно");
+    EXPECT_EQ(seen, (QStringList{expected, expected}));
+}

@@ -80,6 +80,14 @@ TEST_F(LoadingPointsTest, DeletingPointTwoOfThreeRenumbersAndKeepsTheOthersData)
     clickNode(QStringLiteral("2 N"));
     EXPECT_TRUE(window().toolbarButton(QStringLiteral("Delete"))->isEnabled());
     window().toolbarButton(QStringLiteral("Delete"))->trigger();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Удалить точку 2 (Цилиндрическое зацепление)?"));
+    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Question);
+    EXPECT_EQ(messages.shown().first().buttons, MessageButtons::YesNo);
+    EXPECT_EQ(points().size(), 3); // answered No
+
+    messages.answerNext(MessageAnswer::Yes);
+    window().toolbarButton(QStringLiteral("Delete"))->trigger();
 
     EXPECT_EQ(points(), (QStringList{first, QStringLiteral("2 %1").arg(third)}));
     for (const char *table : {"Points", "PointParameters", "Powers", "PointForses"})
@@ -98,7 +106,9 @@ TEST_F(LoadingPointsTest, DeletingFromThePointsListAndWithNothingSelected)
     action("mnuAddFree")->trigger();
     clickNode(QStringLiteral("Points"));
     window().list()->setCurrentItem(window().rowByKey(QStringLiteral("1 N")));
+    messages.answerNext(MessageAnswer::Yes);
     action("mnuEditDelete")->trigger();
+    EXPECT_EQ(messages.shown().value(0).text, QStringLiteral("Удалить точку 1 (Произвольная сила)?"));
     EXPECT_TRUE(points().isEmpty());
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM PointParameters")), 0);
     EXPECT_EQ(rowKeys(), (QStringList{"PointWizard"}));
@@ -108,6 +118,8 @@ TEST_F(LoadingPointsTest, DeletingFromThePointsListAndWithNothingSelected)
     action("mnuAddFree")->trigger();
     clickNode(QStringLiteral("Points"));
     window().list()->setCurrentItem(window().rowByKey(QStringLiteral("PointWizard")));
+    messages.clear();
     window().mnuEditDelete_Click();
     EXPECT_EQ(points().size(), 1);
+    EXPECT_TRUE(messages.shown().isEmpty());
 }

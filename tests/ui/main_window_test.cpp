@@ -131,8 +131,21 @@ TEST_F(MainWindowTest, NewProjectEmptiesTheSchemeAndShowsTheRoot)
     state.db->execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 300)"));
     ASSERT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 1);
 
+    // The scheme holds work: one click asks first, and No keeps it.
     window().toolbarButton(QStringLiteral("New"))->trigger();
-    EXPECT_TRUE(messages.shown().isEmpty());
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text,
+              QStringLiteral("Все введённые данные текущего расчёта будут удалены. Начать новый расчёт?"));
+    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Question);
+    EXPECT_EQ(messages.shown().first().buttons, MessageButtons::YesNo);
+    EXPECT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 1);
+    EXPECT_EQ(test::countRows(*state.db, QStringLiteral("SELECT * FROM CommonParameters")), 1);
+
+    messages.clear();
+    messages.answerNext(MessageAnswer::Yes);
+    window().toolbarButton(QStringLiteral("New"))->trigger();
+    EXPECT_EQ(messages.shown().size(), 1);
+    messages.clear();
     EXPECT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 0);
     EXPECT_EQ(window().tree()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("Shaft"));
     EXPECT_EQ(rowKeys(), (QStringList{"Common", "Points", "Bearings", "Epur"}));
@@ -140,7 +153,7 @@ TEST_F(MainWindowTest, NewProjectEmptiesTheSchemeAndShowsTheRoot)
     EXPECT_EQ(test::countRows(*state.db, QStringLiteral("SELECT * FROM CommonParameters")), 0);
     EXPECT_FALSE(QFileInfo::exists(temporaryPath(store.directory())));
 
-    action("mnuFileNew")->trigger(); // the menu does the same on an empty scheme
+    action("mnuFileNew")->trigger(); // an empty scheme has nothing to lose: no question
     EXPECT_TRUE(messages.shown().isEmpty());
     EXPECT_TRUE(state.db->isOpen());
 }

@@ -86,6 +86,11 @@ QHBoxLayout *ModeDialog::createCommandButtons()
         }
         row->addWidget(ctlCommand[i]);
     }
+    // Two buttons read "OK": the one in the row's frame takes the fields into
+    // the selected row, the one at the bottom takes the whole list and closes.
+    if (ComAdd)
+        ComAdd->setToolTip(QStringLiteral("Записать значения в выбранную строку"));
+    ctlCommand[3]->setToolTip(QStringLiteral("Записать все режимы и закрыть окно"));
     return row;
 }
 

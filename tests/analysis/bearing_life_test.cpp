@@ -397,6 +397,17 @@ TEST_F(BearingStore, TheCalculationTakesTheSupportAndStoresItsResult)
     EXPECT_EQ(db->version(), before);
 }
 
+// A ring code the dialog never writes (another program's, a damaged store)
+// reads as the nearest one there is: both rings turning.
+TEST_F(BearingStore, ARingCodeBeyondTheChoicesReadsAsTheLast)
+{
+    writeBearingSettings(*db, settings(0));
+    db->execute(QStringLiteral("UPDATE BearRep SET RollRing = 7"));
+    const SchemeInputs inputs = readScheme(*db);
+    EXPECT_EQ(inputs.supports[0].ring, rollRing::both);
+    EXPECT_EQ(inputs.supports[0].settings->ringIndex, rollRing::both);
+}
+
 TEST_F(BearingStore, UncomputableLifeKeepsTheChoiceWithoutResults)
 {
     BearingSettings unlisted = settings(1);

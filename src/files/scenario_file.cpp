@@ -34,6 +34,7 @@ constexpr qsizetype kSmallestPointSize = 4 + 4 + kEmptyListSize + 4 + kEmptyList
 // Thousands of points with all their modes take a few hundred kilobytes; a
 // file far beyond that is not a scenario, and is not read into memory.
 constexpr qint64 kLargestScenarioFile = 64 * 1024 * 1024;
+constexpr qint32 kLongestList = 10000;
 
 static_assert(kEmptyListSize + kEmptyListSize + kBearingsSize == kEmptyScenarioSize);
 
@@ -237,6 +238,10 @@ struct Decoding
             return fail(QStringLiteral("неверное число элементов (%1)").arg(what));
         if (firstIndex != 1)
             return fail(QStringLiteral("список начинается не с первого элемента (%1)").arg(what));
+        // No shaft has thousands of loading points, modes or parameters: a
+        // list beyond that is refused before it costs minutes to read.
+        if (entries > kLongestList)
+            return fail(QStringLiteral("в списке (%1) %2 элементов, а их бывает не больше %3").arg(what).arg(entries).arg(kLongestList));
         const qsizetype room = in.remaining() - reserve;
         if (entries > room / entrySize) // also when not even the reserve is left
             return fail(QStringLiteral("число элементов %1 не умещается в файле (%2)").arg(entries).arg(what));

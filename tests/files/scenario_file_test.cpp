@@ -315,6 +315,34 @@ TEST_F(ScenarioStore, DamagedRecordsAreRefused)
     EXPECT_EQ(tableRows(), before);
 }
 
+// A list longer than any shaft has is refused at once, naming the limit: a
+// file of a million empty points would otherwise take minutes and gigabytes.
+TEST(ScenarioFile, ListsLongerThanAnyShaftHasAreRefused)
+{
+    const auto points = [](qint32 count) {
+        QByteArray bytes("\0\0", 2); // no general data
+        const auto int32 = [&bytes](qint32 v) {
+            const qint32 little = qToLittleEndian(v);
+            bytes.append(reinterpret_cast<const char *>(&little), 4);
+        };
+        bytes.append("\1\0", 2);
+        int32(count);
+        int32(1);
+        for (qint32 i = 1; i <= count; ++i) {
+            int32(i);
+            int32(2); // a free force without modes or parameters
+            bytes.append("\0\0", 2);
+            int32(1);
+            bytes.append("\0\0", 2);
+        }
+        return bytes + QByteArray(48, '\0');
+    };
+    EXPECT_EQ(decodeScenario(points(10000))->points.size(), 10000);
+    QString error;
+    EXPECT_FALSE(decodeScenario(points(10001), &error).has_value());
+    EXPECT_TRUE(error.contains(QStringLiteral("10001 элементов, а их бывает не больше 10000"))) << error.toStdString();
+}
+
 TEST(ScenarioFile, SavingTruncatesAndFailuresAreReported)
 {
     const QByteArray good = golden("two_gears_one_force.tvd");

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -27,6 +29,19 @@ std::unique_ptr<Database> TempStore::open() const
 int countRows(Database &db, const QString &statement)
 {
     return db.openRecordset(statement).rowCount();
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void putFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 QStringList rows(Database &db, const QString &statement)

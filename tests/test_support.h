@@ -24,6 +24,11 @@ struct TempStore
     std::unique_ptr<Database> open() const;
 };
 
+// A file's bytes; none when it cannot be read.
+QByteArray fileBytes(const QString &path);
+// Writes bytes as the whole of a file (the test fails when it cannot).
+void putFile(const QString &path, const QByteArray &bytes);
+
 // Count of rows a statement returns.
 int countRows(Database &db, const QString &statement);
 

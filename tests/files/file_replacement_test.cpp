@@ -15,19 +15,6 @@ using namespace tarnvel;
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // Every file the program writes over keeps its old bytes when the new ones
 // do not all reach the disk: small ones fail only when the buffer is
 // flushed, large ones are written through and stop short.
@@ -52,7 +39,7 @@ TEST(FileReplacement, AFailedWriteKeepsTheOldFile)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath(QLatin1String(c.name));
-        putFile(path, old);
+        test::putFile(path, old);
         QString error;
         bool saved = true;
         {
@@ -61,7 +48,7 @@ TEST(FileReplacement, AFailedWriteKeepsTheOldFile)
             saved = c.save(path, &error);
         }
         EXPECT_FALSE(saved);
-        EXPECT_EQ(fileBytes(path), old);
+        EXPECT_EQ(test::fileBytes(path), old);
         EXPECT_TRUE(error.startsWith(QStringLiteral("Файл записан не полностью"))
                     || error.startsWith(QStringLiteral("Не удалось записать файл")))
             << error.toStdString();

@@ -28,12 +28,6 @@ namespace {
 const QLocale kRussian(QLocale::Russian, QLocale::Russia);
 const QString kCrLf = QStringLiteral("\r\n");
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 TEST(ReportNumbers, PlainAndRoundedForms)
 {
     const struct
@@ -297,7 +291,7 @@ TEST_F(ReportScheme, FileIsWindows1251WithTheFinalLineEnd)
     const QString path = dir.filePath(QStringLiteral("report1.htm"));
     QString error;
     ASSERT_TRUE(saveReportFile(path, page(path), &error)) << error.toStdString();
-    const QByteArray bytes = fileBytes(path);
+    const QByteArray bytes = test::fileBytes(path);
     EXPECT_TRUE(bytes.startsWith("<html>\r\n<head>\r\n"));
     EXPECT_TRUE(bytes.endsWith("</table>\r\n</body>\r\n</html>\r\n"));
     EXPECT_TRUE(bytes.contains("\xCE\xE1\xF9\xE8\xE5 \xE4\xE0\xED\xED\xFB\xE5:")); // "Общие данные:"
@@ -326,20 +320,13 @@ TEST(DiagramPictures, ThreeBitmapsInTheFolder)
 
     for (int i = 0; i < 3; ++i) {
         const QString path = QDir(folder).filePath(diagramPictureNames().at(i));
-        EXPECT_TRUE(fileBytes(path).startsWith("BM")) << path.toStdString();
+        EXPECT_TRUE(test::fileBytes(path).startsWith("BM")) << path.toStdString();
         const QImage back(path, "BMP");
         ASSERT_EQ(back.size(), QSize(kDiagramWidth, kDiagramHeight));
         EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), pictures.at(i).convertToFormat(QImage::Format_RGB32));
     }
-    EXPECT_EQ(fileBytes(report), QByteArray("<html>"));
+    EXPECT_EQ(test::fileBytes(report), QByteArray("<html>"));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), (QStringList { "sum.bmp", "xoz.bmp", "yoz.bmp" }));
-}
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 // A report that cannot be written whole leaves the old page with its own
@@ -363,11 +350,11 @@ TEST(DiagramPictures, AReportNotWrittenWholeLeavesTheOldOne)
           [&] { QFile::remove(report); QFile::link(dir.filePath(QStringLiteral("gone/r.htm")), report); },
           RLIM_INFINITY, "символическая ссылка" },
         // The disk fills up while the first picture is written.
-        { "a full disk", [&] { QFile::remove(report); putFile(report, "old page"); }, 4096, "xoz.bmp" },
+        { "a full disk", [&] { QFile::remove(report); test::putFile(report, "old page"); }, 4096, "xoz.bmp" },
     };
     ASSERT_TRUE(QDir().mkdir(folder));
     for (const QString &name : diagramPictureNames())
-        putFile(QDir(folder).filePath(name), "old " + name.toLatin1());
+        test::putFile(QDir(folder).filePath(name), "old " + name.toLatin1());
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault);
         c.prepare();
@@ -381,8 +368,8 @@ TEST(DiagramPictures, AReportNotWrittenWholeLeavesTheOldOne)
         EXPECT_FALSE(saved);
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << error.toStdString();
         for (const QString &name : diagramPictureNames())
-            EXPECT_EQ(fileBytes(QDir(folder).filePath(name)), "old " + name.toLatin1());
-        EXPECT_NE(fileBytes(report), QByteArray("new page"));
+            EXPECT_EQ(test::fileBytes(QDir(folder).filePath(name)), "old " + name.toLatin1());
+        EXPECT_NE(test::fileBytes(report), QByteArray("new page"));
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), before);
     }
 }
@@ -398,11 +385,11 @@ TEST(DiagramPictures, WhatCanBeSeenBeforehandWritesNothing)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
 
     const QString report = dir.filePath(QStringLiteral("r.htm"));
-    putFile(report, "old page");
-    putFile(dir.filePath(QStringLiteral("r.files")), "not a folder");
+    test::putFile(report, "old page");
+    test::putFile(dir.filePath(QStringLiteral("r.files")), "not a folder");
     EXPECT_FALSE(saveReport(report, QStringLiteral("new"), blankPictures(), &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("На месте папки рисунков"))) << error.toStdString();
-    EXPECT_EQ(fileBytes(report), QByteArray("old page"));
+    EXPECT_EQ(test::fileBytes(report), QByteArray("old page"));
 }
 
 } // namespace

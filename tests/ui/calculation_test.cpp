@@ -458,12 +458,6 @@ TEST_F(CalculationTest, TheBatchReportRefusesWhatItCannotUse)
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Runs the batch report; a run that never ends is killed and fails the test.
 int runBatch(const QStringList &arguments, QString *said, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
@@ -488,7 +482,7 @@ TEST(BatchReport, RefusesFilesItMustNotTouch)
 {
     QTemporaryDir files;
     const QString golden = QStringLiteral(TARNVEL_TEST_DATA "/golden/reducer_shaft.tvd");
-    const QByteArray scheme = fileBytes(golden);
+    const QByteArray scheme = test::fileBytes(golden);
     const auto put = [&](const char *name, const QByteArray &bytes) {
         QFile file(files.filePath(QLatin1String(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -528,14 +522,14 @@ TEST(BatchReport, RefusesFilesItMustNotTouch)
         const QStringList before = folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
         QMap<QString, QByteArray> contents;
         for (const QString &name : before)
-            contents.insert(name, QFileInfo(folder.filePath(name)).isFile() ? fileBytes(folder.filePath(name)) : QByteArray());
+            contents.insert(name, QFileInfo(folder.filePath(name)).isFile() ? test::fileBytes(folder.filePath(name)) : QByteArray());
         QString said;
         EXPECT_EQ(runBatch({ files.filePath(QLatin1String(c.scenario)), files.filePath(QLatin1String(c.report)) }, &said), 2);
         EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
         EXPECT_EQ(folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), before);
         for (auto kept = contents.cbegin(); kept != contents.cend(); ++kept) {
             if (QFileInfo(folder.filePath(kept.key())).isFile()) {
-                EXPECT_EQ(fileBytes(folder.filePath(kept.key())), kept.value()) << kept.key().toStdString();
+                EXPECT_EQ(test::fileBytes(folder.filePath(kept.key())), kept.value()) << kept.key().toStdString();
             }
         }
         fifo.reset();

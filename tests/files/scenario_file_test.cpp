@@ -237,7 +237,7 @@ TEST_F(ScenarioStore, RequiredLivesFollowTheRecordInABlock)
     Scenario left = saved;
     left.requiredLife[1].reset();
     EXPECT_EQ(decodeScenario(encodeScenario(left))->requiredLife, left.requiredLife);
-    for (const QByteArray &tail : { QByteArray(), QByteArray("TVBKLIFE\x18\0\0\0 stale", 20), bytes.mid(record.size(), 39) }) {
+    for (const QByteArray &tail : { QByteArray(), QByteArray("TVBKLIFE\x18\0\0\0 stale", 18), bytes.mid(record.size(), 39) }) {
         const std::optional<Scenario> old = decodeScenario(record + tail);
         ASSERT_TRUE(old.has_value());
         EXPECT_EQ(old->requiredLife, (std::array<std::optional<double>, 2> {}));

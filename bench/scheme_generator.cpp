@@ -42,7 +42,7 @@ void buildBenchScheme(Database &db, int points, int modes)
         db.execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (%1, %2)").arg(n).arg(group));
         const qint64 id = db.lastInsertId();
         const double z = -20 + 440.0 * n / (points + 1); // a few overhung at both ends
-        const double angle = 30.0 * n;
+        const double angle = 30.0 * (n % 12); // round the shaft, as a drawing gives it
         if (group == 3) {
             const std::pair<int, double> values[] = {{11, 2 + n % 3}, {12, 20 + n % 7}, {13, 50 + n % 11}, {14, 12}, {15, 1},
                                                      {16, 0.2}, {17, -0.1}, {18, 1 + n % 2}, {19, 1 + (n / 2) % 2},

@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <span>
@@ -143,7 +144,44 @@ QRect candidateBox(const LabelRequest &r, QSize box, bool left, int rows)
     return placed;
 }
 
-QRect placeLabel(const LabelRequest &r, QSize box, const QVector<QRect> &taken)
+// The boxes of the labels placed so far, filed by the cells of a coarse grid
+// over the picture: a scheme of thousands of points asks whether a place is
+// free thousands of times, and only the boxes near it can take it.
+class TakenBoxes
+{
+public:
+    bool overlaps(const QRect &box) const
+    {
+        bool found = false;
+        forCells(box, [&](int cell) {
+            for (const qsizetype i : m_cells[cell])
+                found = found || m_boxes[i].intersects(box);
+        });
+        return found;
+    }
+    void add(const QRect &box)
+    {
+        m_boxes.append(box);
+        forCells(box, [&](int cell) { m_cells[cell].append(m_boxes.size() - 1); });
+    }
+
+private:
+    static constexpr int kCell = 32;
+    static constexpr int kColumns = kCanvasWidth / kCell + 1;
+    static constexpr int kRows = kDiagramHeight / kCell + 1;
+    template <typename Visit> static void forCells(const QRect &box, Visit visit)
+    {
+        const auto column = [](int x) { return std::clamp(x / kCell, 0, kColumns - 1); };
+        const auto row = [](int y) { return std::clamp(y / kCell, 0, kRows - 1); };
+        for (int r = row(std::max(0, box.top())); r <= row(std::max(0, box.bottom())); ++r)
+            for (int c = column(std::max(0, box.left())); c <= column(std::max(0, box.right())); ++c)
+                visit(r * kColumns + c);
+    }
+    QVector<QRect> m_boxes;
+    std::array<QVector<qsizetype>, kColumns * kRows> m_cells;
+};
+
+QRect placeLabel(const LabelRequest &r, QSize box, const TakenBoxes &taken)
 {
     // Away from the axis first, then towards it; a dimension label only has
     // its own row and the one above it.
@@ -153,9 +191,7 @@ QRect placeLabel(const LabelRequest &r, QSize box, const QVector<QRect> &taken)
     for (const int row : rows) {
         for (const bool left : { r.leftOfAnchor, !r.leftOfAnchor }) {
             const QRect candidate = candidateBox(r, box, left, row);
-            const bool free = std::none_of(
-                taken.begin(), taken.end(), [&](const QRect &other) { return other.intersects(candidate); });
-            if (free)
+            if (!taken.overlaps(candidate))
                 return candidate;
         }
     }
@@ -172,18 +208,30 @@ void printLabels(QPainter &painter, LabelTexts &texts, QVector<LabelRequest> req
             return a.dimension;
         return std::fabs(a.value) > std::fabs(b.value);
     });
-    QVector<QRect> taken { caption };
+    TakenBoxes taken;
+    taken.add(caption);
     for (const LabelRequest &request : requests) {
         const LabelTexts::Text &text = texts.of(request.value);
         const QRect box = placeLabel(request, text.size + QSize(2 * kHalo, 2 * kHalo), taken);
-        taken.append(box);
+        taken.add(box);
         const int x = box.left() + kHalo;
         const int baseline = box.top() + kHalo + texts.ascent();
-        painter.setPen(Qt::white);
+        // The rim: the glyphs once in white, stamped round the text; shaping
+        // the text nine times costs a large scheme most of its pictures.
+        QImage rim(box.size() + QSize(2 * kHalo, 2 * kHalo), QImage::Format_ARGB32_Premultiplied);
+        rim.fill(Qt::transparent);
+        {
+            QPainter glyphs(&rim);
+            glyphs.setRenderHints(painter.renderHints());
+            glyphs.setFont(painter.font());
+            glyphs.setPen(Qt::white);
+            glyphs.drawText(2 * kHalo, 2 * kHalo + texts.ascent(), text.text);
+        }
+        const QPoint origin(x - 2 * kHalo, baseline - texts.ascent() - 2 * kHalo);
         for (int dx = -kHalo; dx <= kHalo; ++dx)
             for (int dy = -kHalo; dy <= kHalo; ++dy)
                 if (dx != 0 || dy != 0)
-                    painter.drawText(x + dx, baseline + dy, text.text);
+                    painter.drawImage(origin + QPoint(dx, dy), rim);
         // As PrintValue writes it.
         painter.setPen(plotColour::text);
         painter.drawText(x, baseline, text.text);

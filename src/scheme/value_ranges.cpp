@@ -36,7 +36,7 @@ ValueRange toothAngle(const QString &name)
 // The mesh may sit anywhere round the shaft; one turn either way says it all.
 ValueRange positionAngle()
 {
-    return ValueRange { -360, 360, true, true, false, false, QStringLiteral("Угловое положение зацепления"),
+    return ValueRange { -3600, 3600, true, true, false, false, QStringLiteral("Угловое положение зацепления"),
         QStringLiteral("град") };
 }
 

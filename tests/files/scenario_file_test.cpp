@@ -452,8 +452,8 @@ TEST(ScenarioFile, NumbersOutsideTheirRangesAreRefused)
         { "shaft angle 180", [](Scenario &s) { s.points[1].params[5].value = 180; },
             "должно быть больше 0 и меньше 180 град" },
         { "face width 1e6", [](Scenario &s) { s.points[1].params[6].value = 1e6; }, "«Ширина зубчатого венца b»" },
-        { "position angle 400", [](Scenario &s) { s.points[1].params[10].value = 400; }, "от -360 до 360 град" },
-        { "position angle -360", [](Scenario &s) { s.points[1].params[10].value = -360; }, "" },
+        { "position angle 4000", [](Scenario &s) { s.points[1].params[10].value = 4000; }, "от -3600 до 3600 град" },
+        { "position angle 390, a turn and a bit", [](Scenario &s) { s.points[1].params[10].value = 390; }, "" },
         { "overhung load z -80", [](Scenario &s) { s.points[2].params[2].value = -80; }, "" },
         { "mesh z -1e6", [](Scenario &s) { s.points[0].params[10].value = -1e6; },
             "«Координата z зацепления» (точка 1) вне допустимых пределов: оно должно быть по абсолютной величине не "

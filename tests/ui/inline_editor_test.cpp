@@ -136,7 +136,7 @@ TEST_F(InlineEditorTest, NumbersOutsideTheirRangesAreRefusedAtTheField)
         { "mnuAddCill", "14 ID", "89.9", "" },
         { "mnuAddCill", "11 ID", "0,05", "от 0.1 до 100000 мм" },
         { "mnuAddCill", "11 ID", "", "" },
-        { "mnuAddCill", "20 ID", "-361", "от -360 до 360 град" },
+        { "mnuAddCill", "20 ID", "-3601", "от -3600 до 3600 град" },
         { "mnuAddCill", "33 ID", "-150", "" },
         { "mnuAddCon", "26 ID", "180", "больше 0 и меньше 180 град" },
         { "mnuAddCon", "24 ID", "90", "меньше 90 град" },

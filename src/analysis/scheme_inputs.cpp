@@ -1,5 +1,7 @@
 #include "analysis/scheme_inputs.h"
 
+#include "analysis/calculation.h"
+
 #include "store/database.h"
 #include "store/numbers.h"
 
@@ -19,8 +21,6 @@ bool isNumber(const QVariant &value)
 
 // A coefficient as the bearing computation takes it, in single precision.
 float coefficientOf(const QVariant &value) { return bearingCoefficient(SqlNum(numberOf(value))); }
-
-QString catalogueNumber(const QVariant &value) { return value.isNull() ? QString() : SqlNum(value.toDouble()); }
 
 void readCatalogueTexts(Database &db, SchemeInputs &in)
 {
@@ -292,10 +292,10 @@ void readSupports(Database &db, SchemeInputs &in)
         b.bearingId = bearingId;
         b.typeCode = rs.value(17).toInt();
         // The values go the way the dialog's texts would take them.
-        b.C = leadingNumber(catalogueNumber(support.C));
-        b.C0 = leadingNumber(catalogueNumber(support.C0));
-        b.alpha = leadingNumber(catalogueNumber(support.alpha));
-        const QString quality = catalogueNumber(support.quality);
+        b.C = leadingNumber(catalogueText(support.C));
+        b.C0 = leadingNumber(catalogueText(support.C0));
+        b.alpha = leadingNumber(catalogueText(support.alpha));
+        const QString quality = catalogueText(support.quality);
         b.Kk = bearingCoefficient(quality.isEmpty() ? QStringLiteral("1") : quality);
         b.Kb = coefficientOf(support.Kb);
         b.Kt = coefficientOf(support.Kt);

@@ -168,28 +168,6 @@ QVector<double> modeWeights(const QVector<ModeSpeed> &modes)
     return weights;
 }
 
-QVector<ModeSpeed> shaftModes(Database &db)
-{
-    // Each mode's speed and coefficient are those of its row of the lowest
-    // point number, the reference's (a row of no point counts last), so that a
-    // store whose points disagree on a mode still gives one speed per mode. The
-    // engine takes a bare column's value from the row that holds the minimum.
-    QVector<ModeSpeed> modes;
-    Recordset rs = db.openRecordset(QStringLiteral(
-        "SELECT Powers.RezNumber AS RezNumber, Powers.Speed AS Speed, Powers.Coeff AS Coeff, Min(CASE WHEN "
-        "Points.PointNumber IS NULL THEN 9E300 ELSE Points.PointNumber END) AS Reference FROM Powers LEFT JOIN Points "
-        "ON Powers.PointID = Points.PointID GROUP BY Powers.RezNumber ORDER BY Powers.RezNumber"));
-    int last = 0;
-    for (; !rs.isAfterLast(); rs.next()) {
-        const int rez = rs.field(QStringLiteral("RezNumber")).toInt();
-        if (!modes.isEmpty() && rez == last)
-            continue;
-        last = rez;
-        modes.append({ rs.field(QStringLiteral("Speed")).toDouble(), rs.field(QStringLiteral("Coeff")).toDouble() });
-    }
-    return modes;
-}
-
 QHash<qint64, QVector<ModeCells>> modeCellsOf(Recordset rs)
 {
     QHash<qint64, QVector<ModeCells>> result;
@@ -217,18 +195,6 @@ QHash<qint64, QVector<ModeCells>> modeCellsOf(Recordset rs)
         }
     }
     return result;
-}
-
-QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId)
-{
-    const QString statement = groupId == 0
-        ? QStringLiteral("SELECT PointID, RezNumber, Speed, Coeff, PowerID, Power FROM Powers ORDER BY PointID, "
-                         "RezNumber, Speed, Coeff, rowid")
-        : QStringLiteral("SELECT Powers.PointID, Powers.RezNumber, Powers.Speed, Powers.Coeff, Powers.PowerID, "
-                         "Powers.Power FROM Powers, Points WHERE Powers.PointID = Points.PointID AND Points.GroupID = %1 "
-                         "ORDER BY Powers.PointID, Powers.RezNumber, Powers.Speed, Powers.Coeff, Powers.rowid")
-              .arg(groupId);
-    return modeCellsOf(db.openRecordset(statement));
 }
 
 QVector<ModeCells> pointModeCells(Database &db, qint64 pointId)

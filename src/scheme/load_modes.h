@@ -46,10 +46,6 @@ double equivalentSpeed(const QVector<ModeSpeed> &modes);
 // Each mode's weight speed·coeff / Σ speed·coeff; all 0 when the sum is 0.
 QVector<double> modeWeights(const QVector<ModeSpeed> &modes);
 
-// The modes of the shaft, one per mode number in order: modes are common to
-// all points, so each mode's speed and coefficient are those of its rows.
-QVector<ModeSpeed> shaftModes(Database &db);
-
 // One mode of a point's loads: its Powers rows of one mode number, speed and
 // coefficient (rows that disagree on speed or coefficient make two modes of
 // one number), with the load of each kind (PowerID 1 … 7) written first, null
@@ -67,9 +63,6 @@ struct ModeCells
 // written: a group of equal keys is one mode, and of several loads of a kind
 // the one written first counts.
 QHash<qint64, QVector<ModeCells>> modeCellsOf(Recordset rows);
-// Every point's modes in mode order, by PointID: of the points of one kind
-// (GroupID), or of all points for 0. One statement for all of them.
-QHash<qint64, QVector<ModeCells>> storedModeCells(Database &db, int groupId = 0);
 // One point's modes, read the same way: what its load dialog starts from.
 QVector<ModeCells> pointModeCells(Database &db, qint64 pointId);
 // The modes as the load dialogs list them: Fx, Fy, Fz (kinds 5 … 7) of a free

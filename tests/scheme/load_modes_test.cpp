@@ -1,6 +1,7 @@
 #include "scheme/free_force.h"
 #include "scheme/load_modes.h"
 #include "store/database.h"
+#include "analysis/scheme_inputs.h"
 #include "analysis/scheme_store.h"
 
 #include <gtest/gtest.h>
@@ -214,7 +215,8 @@ TEST_F(ModesTest, EveryPointsModesReadAtOnce)
     addPowers(free, 2, 1500, 0.2, { { 6, 99 } }, 1); // a second row of a kind: not the first
     addPowers(free, 2, 1500, 0.25, { { 7, 5 } }, 1); // another coefficient: a mode of its own
     db->execute(QStringLiteral("UPDATE Powers SET Power = NULL WHERE PointID = %1 AND PowerID = 5").arg(free));
-    const QHash<qint64, QVector<ModeCells>> all = storedModeCells(*db);
+    const SchemeInputs inputs = readScheme(*db);
+    const auto all = [&inputs](qint64 point) { return inputs.point(point)->modes; };
     const struct
     {
         int point;
@@ -226,11 +228,14 @@ TEST_F(ModesTest, EveryPointsModesReadAtOnce)
         { free, true, { { 0, 61, 71, 0, 750, 0.1 }, { 0, 62, 72, 0, 1500, 0.2 }, { 0, 0, 5, 0, 1500, 0.25 } } },
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(modeRecords(all.value(c.point), c.freeForce), c.expected) << c.point;
+        EXPECT_EQ(modeRecords(all(c.point), c.freeForce), c.expected) << c.point;
         EXPECT_EQ(modeRecords(pointModeCells(*db, c.point), c.freeForce), c.expected) << c.point;
     }
-    EXPECT_TRUE(all.value(patchy).first().loads[2].isNull());
-    EXPECT_TRUE(all.value(free).first().loads[5].isNull());
+    EXPECT_TRUE(all(patchy).first().loads[2].isNull());
+    EXPECT_TRUE(all(free).first().loads[5].isNull());
+    // Each of the shaft's modes is that of the lowest point number having it.
+    EXPECT_EQ(inputs.shaftModes, (QVector<ModeSpeed> { { 1000, 0.1 }, { 2000, 0.2 }, { 2400, 0.3 } }));
+    EXPECT_EQ(inputs.point(gear)->loadKind, 3); // the kind its loads were entered in
 }
 
 TEST_F(ModesTest, PointsThatDisagreeOnAMode)

@@ -513,6 +513,17 @@ std::optional<DiagramAxis> diagramAxis(const SchemeInputs &in, double L, const F
 
 } // namespace
 
+QString ResultRow::valueText() const
+{
+    QStringList texts;
+    for (const std::optional<double> &value : numbers)
+        texts << (!value ? QString() : SqlNum(rounded ? roundHalfEven(*value, decimals) : *value));
+    QString text = numbers.isEmpty() ? this->text : texts.join(QStringLiteral(" x "));
+    if (!remark.isEmpty())
+        text += QStringLiteral("   (%1)").arg(remark);
+    return text;
+}
+
 const PointResult *Calculation::point(qint64 pointId) const
 {
     for (const PointResult &p : points) {
@@ -594,6 +605,7 @@ Calculation calculate(const SchemeInputs &in, const CalculationRequest &request)
             return calc;
         }
         calc.diagrams = BuildEpur(calc.forces, calc.reactions, calc.L, axis->P, axis->U);
+        calc.shaft = checkShaft(in, calc, axis->P, axis->U);
     }
     return calc;
 }

@@ -15,6 +15,7 @@
 #include "analysis/moment_diagram.h"
 #include "analysis/reactions.h"
 #include "analysis/scheme_inputs.h"
+#include "analysis/shaft_results.h"
 #include "scheme/mesh_forces.h"
 
 #include <QString>
@@ -84,8 +85,14 @@ struct ResultRow
     QString caption;
     QString text;
     QVector<std::optional<double>> numbers;
-    bool rounded = false; // shown rounded to 3 decimal places
+    bool rounded = false; // shown rounded to `decimals` decimal places
+    int decimals = 3;
+    QString remark; // what the number is to be read with: its mode, place, allowed value
+    bool exceeded = false; // the value fails its check
     bool operator==(const ResultRow &) const = default;
+
+    // The number (or text) with its remark, as the views and the report show it.
+    QString valueText() const;
 };
 
 struct SupportResult
@@ -122,6 +129,8 @@ struct Calculation
     // loads, to keep (53), and the left support's new place on it (54).
     int axisToStore = 0;
     std::optional<double> axisShiftToStore;
+    // The check of the shaft itself, with the diagrams.
+    ShaftCheckResult shaft;
 
     const PointResult *point(qint64 pointId) const;
 };

@@ -369,6 +369,7 @@ SchemeInputs readScheme(Database &db)
     readGeneralData(db, in);
     readPoints(db, in);
     readSupports(db, in);
+    in.shaft = readShaftInputs(db);
     return in;
 }
 

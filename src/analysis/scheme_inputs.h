@@ -7,6 +7,7 @@
 // refers back to the store.
 
 #include "analysis/bearing_life.h"
+#include "analysis/shaft_inputs.h"
 #include "scheme/load_modes.h"
 #include "scheme/mesh_forces.h"
 
@@ -83,6 +84,7 @@ struct SchemeInputs
     QHash<int, QString> loadCaptions; // PowerClasses by PowerID
     QString unitCaption; // the force unit; an unknown unit reads as newtons
     std::array<SupportInputs, 2> supports; // [0] left, [1] right
+    ShaftInputs shaft; // the shaft's steps, steel and check settings
 
     // A general datum as a number: missing or empty reads as 0.
     double commonValue(int parameterId) const;

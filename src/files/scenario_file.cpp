@@ -1,5 +1,8 @@
 #include "files/scenario_file.h"
 
+#include "analysis/shaft_inputs.h"
+#include "analysis/shaft_steels.h"
+
 #include "files/file_names.h"
 #include "files/file_replacement.h"
 #include "scheme/value_ranges.h"
@@ -92,6 +95,7 @@ public:
     }
 
     qsizetype remaining() const { return m_bytes.size() - m_position; }
+    qsizetype position() const { return m_position; }
     bool bytes(qsizetype count, QByteArray &value)
     {
         if (count < 0 || remaining() < count)
@@ -138,6 +142,7 @@ private:
 
 constexpr char kBlockMagic[] = "TVBK";
 const QByteArray kLifeTag = QByteArrayLiteral("LIFE");
+const QByteArray kShaftTag = QByteArrayLiteral("SHFT");
 
 // CRC-32 as zip and PNG compute it (reflected, polynomial 0xEDB88320).
 quint32 crc32(const QByteArray &bytes)
@@ -203,6 +208,100 @@ std::array<std::optional<double>, 2> requiredLives(const QByteArray &payload)
 }
 
 QString damaged(const QString &reason) { return QStringLiteral("Файл сценария повреждён: %1.").arg(reason); }
+
+// No shaft has a thousand steps, and no handbook names a steel in a kilobyte.
+constexpr qint32 kMostShaftEntries = 1000;
+constexpr qint32 kLongestShaftText = 1000;
+
+void writeText(ByteWriter &out, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    out.int32(static_cast<qint32>(utf8.size()));
+    out.bytes.append(utf8);
+}
+
+QByteArray shaftPayload(const ScenarioShaft &shaft, quint32 recordCrc)
+{
+    ByteWriter out;
+    out.int32(static_cast<qint32>(recordCrc));
+    out.int32(static_cast<qint32>(shaft.segments.size()));
+    for (const ShaftSegment &segment : shaft.segments) {
+        out.float64(segment.length);
+        out.float64(segment.outer);
+        out.float64(segment.bore);
+    }
+    out.int32(static_cast<qint32>(shaft.settings.size()));
+    for (const ScenarioParameter &setting : shaft.settings) {
+        out.int32(setting.parameterId);
+        out.float64(setting.value);
+    }
+    out.int32(shaft.steel ? 1 : 0);
+    if (const std::optional<ShaftSteel> &steel = shaft.steel) {
+        for (const QString *text : { &steel->grade, &steel->treatment, &steel->hardness, &steel->source })
+            writeText(out, *text);
+        for (double value : { steel->blankDiameter, steel->sigmaB, steel->sigmaT, steel->tauT, steel->sigmaM1,
+                 steel->tauM1, steel->psiTau, steel->E })
+            out.float64(value);
+    }
+    return out.bytes;
+}
+
+bool readText(ByteReader &in, QString &text)
+{
+    qint32 length = 0;
+    QByteArray utf8;
+    if (!in.int32(length) || length < 0 || length > kLongestShaftText || !in.bytes(length, utf8))
+        return false;
+    text = QString::fromUtf8(utf8);
+    return true;
+}
+
+// What a whole "SHFT" block holds; nothing when it is not laid out as one.
+// recordMatches tells whether it belongs to the record it follows.
+std::optional<ScenarioShaft> readShaftPayload(const QByteArray &payload, quint32 recordCrc, bool &recordMatches)
+{
+    ByteReader in(payload);
+    ScenarioShaft shaft;
+    qint32 crc = 0, count = 0;
+    if (!in.int32(crc))
+        return std::nullopt;
+    recordMatches = static_cast<quint32>(crc) == recordCrc;
+    if (!in.int32(count) || count < 0 || count > kMostShaftEntries)
+        return std::nullopt;
+    for (qint32 i = 0; i < count; ++i) {
+        ShaftSegment segment;
+        if (!in.float64(segment.length) || !in.float64(segment.outer) || !in.float64(segment.bore))
+            return std::nullopt;
+        shaft.segments.append(segment);
+    }
+    if (!in.int32(count) || count < 0 || count > kMostShaftEntries)
+        return std::nullopt;
+    for (qint32 i = 0; i < count; ++i) {
+        ScenarioParameter setting;
+        if (!in.int32(setting.parameterId) || !in.float64(setting.value))
+            return std::nullopt;
+        shaft.settings.append(setting);
+    }
+    qint32 hasSteel = 0;
+    if (!in.int32(hasSteel) || (hasSteel != 0 && hasSteel != 1))
+        return std::nullopt;
+    if (hasSteel == 1) {
+        ShaftSteel steel;
+        for (QString *text : { &steel.grade, &steel.treatment, &steel.hardness, &steel.source }) {
+            if (!readText(in, *text))
+                return std::nullopt;
+        }
+        for (double *value : { &steel.blankDiameter, &steel.sigmaB, &steel.sigmaT, &steel.tauT, &steel.sigmaM1,
+                 &steel.tauM1, &steel.psiTau, &steel.E }) {
+            if (!in.float64(*value))
+                return std::nullopt;
+        }
+        shaft.steel = steel;
+    }
+    if (in.remaining() != 0)
+        return std::nullopt;
+    return shaft;
+}
 
 struct Decoding
 {
@@ -320,6 +419,28 @@ std::optional<QString> parametersOutOfRange(const QVector<ScenarioParameter> &pa
     return std::nullopt;
 }
 
+// The shaft's steps and settings within the ranges the workbench allows, and
+// a steel whose strength and stiffness a check can use.
+std::optional<QString> shaftFault(const ScenarioShaft &shaft)
+{
+    for (qsizetype i = 0; i < shaft.segments.size(); ++i) {
+        if (const std::optional<QString> problem = shaftSegmentProblem(shaft.segments.at(i)))
+            return damaged(QStringLiteral("ступень вала %1: %2").arg(i + 1).arg(*problem));
+    }
+    for (const ScenarioParameter &setting : shaft.settings) {
+        const ShaftSettingInfo *info = shaftSettingInfo(setting.parameterId);
+        if (!info)
+            return damaged(QStringLiteral("неизвестная настройка проверки вала (%1)").arg(setting.parameterId));
+        if (!info->range.contains(setting.value))
+            return outOfRangeMessage(info->caption, info->range);
+    }
+    if (shaft.steel) {
+        if (const std::optional<QString> problem = shaftSteelProblem(*shaft.steel))
+            return damaged(QStringLiteral("сталь вала: %1").arg(*problem));
+    }
+    return std::nullopt;
+}
+
 // The checks of content that a well-formed record can still fail; what the
 // open command would otherwise write would break the store's invariants
 // (points numbered 1 … n, known kinds) or be no statement at all (a number
@@ -368,7 +489,7 @@ std::optional<QString> scenarioFault(const Scenario &s)
                 return outOfRange(value, *range, where);
         }
     }
-    return std::nullopt;
+    return shaftFault(s.shaft);
 }
 
 // ---- the store -----------------------------------------------------------
@@ -440,6 +561,13 @@ Scenario readScenarioFromStore(Database &db)
         b.radial = wholeField(bearings, QStringLiteral("Radial"));
         b.osev = wholeField(bearings, QStringLiteral("Osev"));
     }
+    const ShaftInputs shaft = readShaftInputs(db);
+    s.shaft.segments = shaft.segments;
+    for (auto setting = shaft.settings.begin(); setting != shaft.settings.end(); ++setting) {
+        if (setting.key() != shaftSetting::steel)
+            s.shaft.settings.append({ setting.key(), setting.value() });
+    }
+    s.shaft.steel = shaft.steel;
     Recordset lives = db.openRecordset(QStringLiteral("SELECT Side, Lh FROM RequiredLife ORDER BY Side"));
     for (; !lives.isAfterLast(); lives.next()) {
         const qint32 side = wholeField(lives, QStringLiteral("Side"));
@@ -474,6 +602,7 @@ QByteArray encodeScenario(const Scenario &scenario)
         out.int32(b.radial);
         out.int32(b.osev);
     }
+    const quint32 recordCrc = crc32(out.bytes);
     if (scenario.requiredLife[0] || scenario.requiredLife[1]) {
         ByteWriter life;
         for (const std::optional<double> &hours : scenario.requiredLife) {
@@ -482,6 +611,8 @@ QByteArray encodeScenario(const Scenario &scenario)
         }
         writeBlock(out, kLifeTag, life.bytes);
     }
+    if (!scenario.shaft.isEmpty())
+        writeBlock(out, kShaftTag, shaftPayload(scenario.shaft, recordCrc));
     return out.bytes;
 }
 
@@ -527,9 +658,18 @@ std::optional<Scenario> decodeScenario(const QByteArray &bytes, QString *error)
         if (!d.bearing(b))
             return refuse();
     }
+    const quint32 recordCrc = crc32(bytes.left(d.in.position()));
     for (const auto &[tag, payload] : readBlocks(d.in)) {
-        if (tag == kLifeTag)
+        if (tag == kLifeTag) {
             s.requiredLife = requiredLives(payload);
+        } else if (tag == kShaftTag) {
+            bool ownRecord = false;
+            const std::optional<ScenarioShaft> shaft = readShaftPayload(payload, recordCrc, ownRecord);
+            if (ownRecord && !shaft)
+                return refuse(QStringLiteral("данные вала"));
+            if (ownRecord)
+                s.shaft = *shaft;
+        }
     }
 
     if (const std::optional<QString> fault = scenarioFault(s)) {
@@ -661,6 +801,49 @@ bool agreeLoadKinds(Scenario &s)
 
 } // namespace
 
+namespace {
+
+// The steps are the shaft and its length is the diagram axis: a file whose
+// axis says otherwise takes the steps' length. The steel is the catalogue's
+// row of the same grade and properties, or goes into the catalogue as a
+// user's row; its id is 0 until then.
+void fitShaftToStore(Database &db, Scenario &s, QStringList &notes)
+{
+    if (!s.shaft.segments.isEmpty()) {
+        double total = 0;
+        for (const ShaftSegment &segment : s.shaft.segments)
+            total += segment.length;
+        bool found = false;
+        for (ScenarioParameter &p : s.common) {
+            if (p.parameterId != 53)
+                continue;
+            if (p.value != total && !found)
+                notes << QStringLiteral("Длина оси эпюры моментов приведена к длине вала по ступеням, %1 мм.")
+                             .arg(QString::number(total, 'g', 15));
+            p.value = total;
+            found = true;
+        }
+        if (!found)
+            s.common.append({ 53, total });
+    }
+    if (!s.shaft.steel)
+        return;
+    ShaftSteel wanted = *s.shaft.steel;
+    for (const ShaftSteel &steel : shaftSteels(db)) {
+        ShaftSteel same = wanted;
+        same.id = steel.id;
+        if (same == steel) {
+            s.shaft.steel->id = steel.id;
+            return;
+        }
+    }
+    s.shaft.steel->id = 0;
+    notes << QStringLiteral("Стали «%1» (%2) сценария нет в каталоге; она добавлена в каталог.")
+                 .arg(wanted.grade, wanted.treatment);
+}
+
+} // namespace
+
 QStringList fitScenarioToStore(Database &db, Scenario &s)
 {
     if (const std::optional<QString> fault = scenarioFault(s))
@@ -689,8 +872,33 @@ QStringList fitScenarioToStore(Database &db, Scenario &s)
                      .arg(QString::number(b.bearingId), side == 0 ? QStringLiteral("левая") : QStringLiteral("правая"));
         b = ScenarioBearing{};
     }
+    fitShaftToStore(db, s, notes);
     return notes;
 }
+
+namespace {
+
+void writeShaftToStore(Database &db, const ScenarioShaft &shaft)
+{
+    db.execute(QStringLiteral("DELETE FROM ShaftSegments"));
+    for (qsizetype i = 0; i < shaft.segments.size(); ++i) {
+        const ShaftSegment &segment = shaft.segments.at(i);
+        db.execute(QStringLiteral("INSERT INTO ShaftSegments (SegmentNo, Length, Outer, Bore) VALUES (?, ?, ?, ?)"),
+            { i + 1, segment.length, segment.outer, segment.bore });
+    }
+    db.execute(QStringLiteral("DELETE FROM ShaftSettings"));
+    for (const ScenarioParameter &setting : shaft.settings) {
+        db.execute(QStringLiteral("INSERT OR REPLACE INTO ShaftSettings (SettingID, Value) VALUES (?, ?)"),
+            { setting.parameterId, setting.value });
+    }
+    if (shaft.steel) {
+        const qint64 id = shaft.steel->id > 0 ? shaft.steel->id : addShaftSteel(db, *shaft.steel);
+        db.execute(QStringLiteral("INSERT OR REPLACE INTO ShaftSettings (SettingID, Value) VALUES (?, ?)"),
+            { shaftSetting::steel, id });
+    }
+}
+
+} // namespace
 
 void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *notes)
 {
@@ -775,6 +983,7 @@ void writeScenarioToStore(Database &db, const Scenario &scenario, QStringList *n
         if (const std::optional<double> hours = s.requiredLife.at(side))
             db.execute(QStringLiteral("INSERT INTO RequiredLife (Side, Lh) VALUES (?, ?)"), { side, *hours });
     }
+    writeShaftToStore(db, s.shaft);
     transaction.commit();
 }
 

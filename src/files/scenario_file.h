@@ -26,12 +26,23 @@
 //               payload (length bytes), CRC-32 uint32 of tag, length and payload }
 //   "LIFE"    the required bearing lives: for the left, then the right support
 //             { set int32 (0 or 1), hours float64 }                        24 bytes
+//   "SHFT"    the shaft: { record CRC-32 uint32,
+//               steps count int32, { length, outer, bore float64 } each,
+//               settings count int32, { SettingID int32, value float64 } each,
+//               steel int32 (0 or 1), then for 1: grade, treatment, hardness,
+//               source (each a length int32 and UTF-8 bytes), blank diameter,
+//               σв, σт, τт, σ-1, τ-1, ψτ, E float64 }
+//             The record's checksum ties the block to the record it follows:
+//             a block left over from a longer file written before is passed
+//             over even when the record before it happens to end where the
+//             old one did.
 //
 // A block is written only when it holds something. Reading stops at the first
 // bytes that are not a whole block with its checksum (a file written by an
 // older version over a longer one may keep the longer one's stale tail);
 // blocks of an unknown tag are passed over.
 
+#include "analysis/shaft_check.h"
 #include "scheme/load_modes.h"
 
 #include <QByteArray>
@@ -83,12 +94,24 @@ struct ScenarioBearing
     bool operator==(const ScenarioBearing &) const = default;
 };
 
+// The shaft's steps, its check settings (the steel's id apart) and its steel,
+// kept whole so that the file opens where the catalogue lacks that row.
+struct ScenarioShaft
+{
+    QVector<ShaftSegment> segments;
+    QVector<ScenarioParameter> settings;
+    std::optional<ShaftSteel> steel; // its id is the catalogue's where it was saved
+    bool isEmpty() const { return segments.isEmpty() && settings.isEmpty() && !steel; }
+    bool operator==(const ScenarioShaft &) const = default;
+};
+
 struct Scenario
 {
     QVector<ScenarioParameter> common;
     QVector<ScenarioPoint> points; // in point number order
     std::array<ScenarioBearing, 2> bearings {}; // [0] left support, [1] right support
     std::array<std::optional<double>, 2> requiredLife {}; // hours a support's bearing is to reach
+    ScenarioShaft shaft;
     bool operator==(const Scenario &) const = default;
 };
 

@@ -198,7 +198,8 @@ bool schemeHasInput(Database &db)
     const Recordset found = db.openRecordset(QStringLiteral(
         "SELECT 1 WHERE EXISTS (SELECT 1 FROM CommonParameters WHERE ParamValue <> 0) "
         "OR EXISTS (SELECT 1 FROM Points) OR EXISTS (SELECT 1 FROM Powers) "
-        "OR EXISTS (SELECT 1 FROM BearRep WHERE BearingID IS NOT NULL) OR EXISTS (SELECT 1 FROM RequiredLife)"));
+        "OR EXISTS (SELECT 1 FROM BearRep WHERE BearingID IS NOT NULL) OR EXISTS (SELECT 1 FROM RequiredLife) "
+        "OR EXISTS (SELECT 1 FROM ShaftSegments) OR EXISTS (SELECT 1 FROM ShaftSettings)"));
     return !found.isAfterLast();
 }
 

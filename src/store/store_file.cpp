@@ -246,7 +246,8 @@ const QStringList &scenarioTables()
     static const QStringList tables{QStringLiteral("CommonParameters"), QStringLiteral("Points"),
                                     QStringLiteral("PointParameters"),  QStringLiteral("PointForses"),
                                     QStringLiteral("Powers"),           QStringLiteral("Reakz"),
-                                    QStringLiteral("BearRep"),          QStringLiteral("RequiredLife")};
+                                    QStringLiteral("BearRep"),          QStringLiteral("RequiredLife"),
+                                    QStringLiteral("ShaftSegments"),    QStringLiteral("ShaftSettings")};
     return tables;
 }
 
@@ -273,6 +274,12 @@ std::unique_ptr<Database> openStore(const QString &path, Database::Durability du
     // Stores made before the required bearing life was kept lack its table.
     if (!db->hasTable(QStringLiteral("RequiredLife")))
         db->execute(QStringLiteral("CREATE TABLE RequiredLife (Side INTEGER PRIMARY KEY, Lh DOUBLE)"));
+    // … and those made before the shaft itself was checked, its steps and settings.
+    if (!db->hasTable(QStringLiteral("ShaftSegments")))
+        db->execute(QStringLiteral(
+            "CREATE TABLE ShaftSegments (SegmentNo INTEGER PRIMARY KEY, Length DOUBLE, Outer DOUBLE, Bore DOUBLE)"));
+    if (!db->hasTable(QStringLiteral("ShaftSettings")))
+        db->execute(QStringLiteral("CREATE TABLE ShaftSettings (SettingID INTEGER PRIMARY KEY, Value DOUBLE)"));
     return db;
 }
 

@@ -22,3 +22,7 @@ CREATE TABLE BearRep (Side INTEGER, BearingID INTEGER, Kb DOUBLE, Kt DOUBLE, Pr 
                       e DOUBLE, X DOUBLE, Y DOUBLE, RollRing INTEGER, Radial INTEGER, Osev INTEGER);
 -- The life, in hours, the bearing of a support is to reach; no row when none is set.
 CREATE TABLE RequiredLife (Side INTEGER PRIMARY KEY, Lh DOUBLE);
+-- The shaft's steps from its left end, in mm; a solid step has Bore 0.
+CREATE TABLE ShaftSegments (SegmentNo INTEGER PRIMARY KEY, Length DOUBLE, Outer DOUBLE, Bore DOUBLE);
+-- The settings of the shaft's check that differ from their defaults, and its steel.
+CREATE TABLE ShaftSettings (SettingID INTEGER PRIMARY KEY, Value DOUBLE);

@@ -11,6 +11,7 @@
 #include "ui/message_box.h"
 #include "ui/main_window.h"
 #include "ui/navigator.h"
+#include "ui/shaft_views.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -98,6 +99,12 @@ void DetailView::clearList()
     LV->clear();
 }
 
+void DetailView::beginView(const QString &tag)
+{
+    m_viewTag = tag;
+    clearList();
+}
+
 QTreeWidgetItem *DetailView::addRow(const QString &key, const QString &text, int image, const QString &tag)
 {
     auto *row = new WorkbenchItem(LV);
@@ -156,8 +163,16 @@ void DetailView::LV_Click()
     Navigator &navigator = m_window.navigator();
     LoadingPoints &points = m_window.loadingPoints();
     AnalysisCommands &analysis = m_window.analysis();
-    if (isOneOf(key, {"XOZ", "YOZ", "SUM", "Epur"})) {
+    ShaftViews &shaft = m_window.shaftViews();
+    if (isOneOf(key, {"XOZ", "YOZ", "SUM", "Epur", "ShaftEpur", "ShaftCheck"}) || ShaftViews::isDiagramKey(key)) {
         navigator.selectAndDisplayNode(key);
+    } else if (ShaftViews::isViewKey(key)) {
+        shaft.show(key);
+    } else if (ShaftViews::isCommandKey(key)) {
+        shaft.act(key);
+    } else if (ShaftViews::isValueKey(key)) {
+        if (QTreeWidgetItem *row = rowByKey(key))
+            openEditor(row);
     } else if (key == QLatin1String("AddFPower")) {
         points.cmdAddFPower();
     } else if (key == QLatin1String("Forse")) {

@@ -29,6 +29,8 @@ public:
     QTreeWidget *list() const { return LV; }
     QString viewTag() const { return m_viewTag; }
     void clearList();
+    // Starts the list of a view: empty, tagged with its key.
+    void beginView(const QString &tag);
     QTreeWidgetItem *addRow(const QString &key, const QString &text, int image, const QString &tag = QString());
     void setValueCell(QTreeWidgetItem *row, const QString &text, const QString &tag);
     QTreeWidgetItem *rowByKey(const QString &key) const;
@@ -60,6 +62,7 @@ private:
     void createEditors();
     void openEditor(QTreeWidgetItem *row);
     void rewriteParameters(QTreeWidgetItem *edited, bool fromList);
+    void commitShaftValue(const QString &key);
     void offerForceConversion(int from, const QString &fromText, int to, const QString &toText);
     bool editorEvent(QObject *watched, QEvent *event);
     bool choiceListEvent(QObject *watched, QEvent *event);

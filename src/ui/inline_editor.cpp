@@ -11,6 +11,7 @@
 #include "ui/command_guard.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/shaft_views.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -71,7 +72,13 @@ bool DetailView::isTextEditorOpen() const
 void DetailView::openEditor(QTreeWidgetItem *row)
 {
     const QString key = row->data(0, KeyRole).toString();
-    const QVector<ParameterChoice> choices = parameterChoices(m_state.database(), wholeNumber(leadingNumber(key)));
+    QStringList choices;
+    if (ShaftViews::isValueKey(key)) {
+        choices = m_window.shaftViews().choices(key);
+    } else {
+        for (const ParameterChoice &choice : parameterChoices(m_state.database(), wholeNumber(leadingNumber(key))))
+            choices << choice.text;
+    }
     LV->setCurrentItem(row);
 
     if (choices.isEmpty()) {
@@ -88,8 +95,7 @@ void DetailView::openEditor(QTreeWidgetItem *row)
 
     ComboInput->blockSignals(true);
     ComboInput->clear();
-    for (const ParameterChoice &choice : choices)
-        ComboInput->addItem(choice.text);
+    ComboInput->addItems(choices);
     m_listEditorKey = key;
     ComboInput->setFont(LV->font());
     ComboInput->setCurrentIndex(ComboInput->findText(row->text(1)));
@@ -125,6 +131,10 @@ void DetailView::commitTextEditor()
     if (m_textEditorKey.isEmpty())
         return;
     const QString key = m_textEditorKey;
+    if (ShaftViews::isValueKey(key)) {
+        commitShaftValue(key);
+        return;
+    }
     // The distance between the supports is the length every position and
     // reaction is measured on: nothing but a positive length is taken, and
     // the editor stays on the field.
@@ -177,6 +187,10 @@ void DetailView::commitListEditor()
     QTreeWidgetItem *row = rowByKey(key);
     if (row == nullptr)
         return;
+    if (ShaftViews::isValueKey(key)) {
+        m_window.shaftViews().commitChoice(key, ComboInput->currentIndex());
+        return;
+    }
     const QString text = ComboInput->currentText();
     const QString shownBefore = row->text(1);
     const int codeBefore = wholeNumber(leadingNumber(row->data(1, TagRole).toString()));
@@ -187,6 +201,23 @@ void DetailView::commitListEditor()
     rewriteParameters(row, true);
     if (key == QLatin1String("4 ID") && row->data(0, TagRole).toString() == QLatin1String("1") && position >= 0)
         offerForceConversion(codeBefore, shownBefore, position + 1, text);
+}
+
+// A value of the shaft's steps or settings: a refused one keeps the editor
+// on its field; a taken one is shown as the store keeps it, with everything
+// it changed (the shaft's length).
+void DetailView::commitShaftValue(const QString &key)
+{
+    const std::optional<QString> refused = m_window.shaftViews().commitValue(key, TextInput->text());
+    if (refused) {
+        showMessage(*refused, MessageIcon::Exclamation, MessageButtons::Ok, QStringLiteral("Внимание!"), &m_window);
+        TextInput->setFocus();
+        TextInput->selectAll();
+        return;
+    }
+    m_textEditorKey.clear();
+    TextInput->hide();
+    m_window.shaftViews().show(m_viewTag);
 }
 
 // The store takes exactly the parameters of the view with the values shown.

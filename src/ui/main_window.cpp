@@ -8,6 +8,7 @@
 #include "ui/image_list.h"
 #include "ui/loading_points.h"
 #include "ui/navigator.h"
+#include "ui/shaft_views.h"
 #include "ui/splash_window.h"
 
 #include <QAction>
@@ -158,6 +159,7 @@ void frmMain::createControls()
     LV = m_detail->list();
     m_points = std::make_unique<LoadingPoints>(*this, m_state);
     m_analysis = std::make_unique<AnalysisCommands>(*this, m_state);
+    m_shaft = std::make_unique<ShaftViews>(*this, m_state);
 
     imgSplitter = new QWidget(m_workArea);
     imgSplitter->setObjectName(QStringLiteral("imgSplitter"));

@@ -24,6 +24,7 @@ class DiagramPicture;
 class FilePanel;
 class LoadingPoints;
 class Navigator;
+class ShaftViews;
 
 // The layout rules are in twips (1/1440 inch); the window converts them at
 // its screen's resolution.
@@ -76,6 +77,7 @@ public:
     DetailView &detail() { return *m_detail; }
     LoadingPoints &loadingPoints() { return *m_points; }
     AnalysisCommands &analysis() { return *m_analysis; }
+    ShaftViews &shaftViews() { return *m_shaft; }
 
     // What the rest of the program asks of the parts.
     using ReportOutcome = tarnvel::ReportOutcome;
@@ -112,6 +114,7 @@ private:
     std::unique_ptr<DetailView> m_detail;
     std::unique_ptr<LoadingPoints> m_points;
     std::unique_ptr<AnalysisCommands> m_analysis;
+    std::unique_ptr<ShaftViews> m_shaft;
     std::unique_ptr<FileCommands> m_files;
 
     QWidget *m_workArea = nullptr;

@@ -6,6 +6,7 @@
 #include "ui/detail_view.h"
 #include "ui/diagram_picture.h"
 #include "ui/main_window.h"
+#include "ui/shaft_views.h"
 
 #include <QEvent>
 #include <QTreeWidget>
@@ -34,6 +35,18 @@ const FixedNode kFixedNodes[] = {
     {"XOZ", "Плоскость XOZ", "Epur"},
     {"YOZ", "Плоскость YOZ", "Epur"},
     {"SUM", "Суммарная", "Epur"},
+    {"ShaftCheck", "Проверка вала", "Shaft"},
+    {"ShaftSteps", "Ступени вала", "ShaftCheck"},
+    {"ShaftSteel", "Сталь вала", "ShaftCheck"},
+    {"ShaftLimits", "Допускаемые значения", "ShaftCheck"},
+    {"ShaftStrength", "Прочность", "ShaftCheck"},
+    {"ShaftStiffness", "Жёсткость", "ShaftCheck"},
+    {"ShaftEpur", "Эпюры вала", "ShaftCheck"},
+    {"TorqueEpur", "Крутящий момент", "ShaftEpur"},
+    {"EquivalentEpur", "Эквивалентный момент", "ShaftEpur"},
+    {"DiameterEpur", "Требуемый диаметр", "ShaftEpur"},
+    {"DeflectionEpur", "Прогиб", "ShaftEpur"},
+    {"SlopeEpur", "Угол поворота", "ShaftEpur"},
 };
 
 } // namespace
@@ -148,6 +161,10 @@ void Navigator::TV_Click()
     }
     if (key == QLatin1String("XOZ") || key == QLatin1String("YOZ") || key == QLatin1String("SUM")) {
         m_window.analysis().epur_Click(key == QLatin1String("XOZ") ? 1 : key == QLatin1String("YOZ") ? 2 : 3);
+        return;
+    }
+    if (ShaftViews::isDiagramKey(key)) {
+        m_window.shaftViews().showDiagram(key);
         return;
     }
     if (node->childCount() == 0) {

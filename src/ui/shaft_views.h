@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tarnvel {
+
+class frmMain;
+struct ProgramState;
+
+// The shaft itself in the workbench: its steps, its steel and the allowed
+// values as lists edited in place, the strength and stiffness results as
+// lists, and the diagrams of torque, equivalent moment, required diameter,
+// deflection and slope as pictures.
+class ShaftViews
+{
+public:
+    ShaftViews(frmMain &window, ProgramState &state);
+
+    // The node keys and row keys that are the shaft's.
+    static bool isViewKey(const QString &key);
+    static bool isDiagramKey(const QString &key);
+    static bool isCommandKey(const QString &key);
+    static bool isValueKey(const QString &key);
+
+    void show(const QString &key);
+    void showDiagram(const QString &key);
+    void act(const QString &key);
+
+    // The entries the list editor offers for a value row; none: it is typed.
+    QStringList choices(const QString &key);
+    // Takes a typed value; the message of a refused one, which leaves the
+    // store as it was.
+    std::optional<QString> commitValue(const QString &key, const QString &text);
+    void commitChoice(const QString &key, int index);
+
+private:
+    void showSteps();
+    void showSteel();
+    void showLimits();
+    void showResults(bool strength);
+    void enterView(const QString &key);
+
+    frmMain &m_window;
+    ProgramState &m_state;
+};
+
+} // namespace tarnvel

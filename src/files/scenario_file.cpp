@@ -435,8 +435,8 @@ std::optional<QString> shaftFault(const ScenarioShaft &shaft)
             return outOfRangeMessage(info->caption, info->range);
     }
     if (shaft.steel) {
-        if (const std::optional<QString> problem = shaftSteelProblem(*shaft.steel))
-            return damaged(QStringLiteral("сталь вала: %1").arg(*problem));
+        if (const QString problem = shaftSteelFault(*shaft.steel); !problem.isEmpty())
+            return damaged(QStringLiteral("сталь вала: %1").arg(problem));
     }
     return std::nullopt;
 }

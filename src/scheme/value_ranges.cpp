@@ -137,6 +137,55 @@ const ValueRange &bearingRange(BearingValue value)
     return C0;
 }
 
+namespace {
+
+// The strongest shaft steels reach σв of about 2000 MPa; 5000 MPa is beyond
+// any steel, so a number above it is a slip (kPa typed for MPa, say).
+ValueRange stress(const QString &name)
+{
+    return ValueRange { 0, 5000, false, false, false, false, name, QStringLiteral("МПа") };
+}
+
+} // namespace
+
+const ValueRange &steelRange(SteelValue value)
+{
+    static const ValueRange sigmaB = stress(QStringLiteral("Предел прочности σв"));
+    static const ValueRange sigmaT = stress(QStringLiteral("Предел текучести σт"));
+    static const ValueRange tauT = stress(QStringLiteral("Предел текучести при кручении τт"));
+    static const ValueRange sigmaM1 = stress(QStringLiteral("Предел выносливости при изгибе σ-1"));
+    static const ValueRange tauM1 = stress(QStringLiteral("Предел выносливости при кручении τ-1"));
+    // ψτ weighs the mean stress of the cycle against its amplitude: a share.
+    static const ValueRange psiTau { 0, 1, true, true, false, false,
+        QStringLiteral("Коэффициент чувствительности к асимметрии цикла ψτ"), QString() };
+    // Steels have E near 2·10⁵ MPa; the bounds leave room for any metal a
+    // shaft is made of and none for a modulus typed in GPa or Pa.
+    static const ValueRange E { 1e4, 1e6, true, true, false, false, QStringLiteral("Модуль упругости E"),
+        QStringLiteral("МПа") };
+    // 0 stands for a blank of any size.
+    static const ValueRange blank { 0, 2000, true, true, false, false,
+        QStringLiteral("Наибольший диаметр заготовки"), QStringLiteral("мм") };
+    switch (value) {
+    case SteelValue::SigmaB:
+        return sigmaB;
+    case SteelValue::SigmaT:
+        return sigmaT;
+    case SteelValue::TauT:
+        return tauT;
+    case SteelValue::SigmaM1:
+        return sigmaM1;
+    case SteelValue::TauM1:
+        return tauM1;
+    case SteelValue::PsiTau:
+        return psiTau;
+    case SteelValue::E:
+        return E;
+    case SteelValue::BlankDiameter:
+        break;
+    }
+    return blank;
+}
+
 QString outOfRangeMessage(const QString &caption, const ValueRange &range)
 {
     return QStringLiteral("Значение параметра «%1» должно быть %2.").arg(caption, range.text());

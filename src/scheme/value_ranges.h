@@ -42,6 +42,10 @@ std::optional<ValueRange> parameterRange(int parameterId);
 enum class BearingValue { Kb, Kt, Kk, C, C0 };
 const ValueRange &bearingRange(BearingValue value);
 
+// The quantities of a shaft steel the user may add to the catalogue.
+enum class SteelValue { SigmaB, SigmaT, TauT, SigmaM1, TauM1, PsiTau, E, BlankDiameter };
+const ValueRange &steelRange(SteelValue value);
+
 // "Значение параметра «caption» должно быть …": what the user is told about
 // a number outside range.
 QString outOfRangeMessage(const QString &caption, const ValueRange &range);

@@ -31,7 +31,8 @@ QString resourceText(const QString &name)
     return QString::fromUtf8(file.readAll());
 }
 
-// One CSV line into fields; fields may be quoted with doubled inner quotes.
+} // namespace
+
 QStringList csvFields(const QString &line)
 {
     QStringList fields;
@@ -62,6 +63,8 @@ QStringList csvFields(const QString &line)
     fields << field;
     return fields;
 }
+
+namespace {
 
 int bearingTip(const QString &kind)
 {
@@ -98,6 +101,59 @@ void loadBearings(Database &db)
                             SqlNum(f.at(C)), SqlNum(f.at(C0)), SqlNum(f.at(alpha)))
                        .arg(bearingTip(f.at(kind))));
     }
+}
+
+// The steels as the handbook tables give them: stresses and E in MPa, the
+// largest blank in mm, empty or 0 for a blank of any size.
+void loadShaftSteels(Database &db)
+{
+    const QStringList lines = resourceText(QStringLiteral("shaft_steels.csv")).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList header = csvFields(lines.value(0).trimmed());
+    auto column = [&header](const char *name) {
+        const qsizetype index = header.indexOf(QLatin1String(name));
+        if (index < 0)
+            throw StoreError(QStringLiteral("В каталоге сталей нет столбца %1").arg(QLatin1String(name)));
+        return index;
+    };
+    const qsizetype text[] = {column("grade"), column("treatment"), column("hardness"), column("source")};
+    const qsizetype blank = column("blank_mm");
+    const qsizetype number[] = {column("sigma_b_MPa"),  column("sigma_t_MPa"), column("tau_t_MPa"),
+                                column("sigma_m1_MPa"), column("tau_m1_MPa"),  column("psi_tau"),
+                                column("E_MPa")};
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList f = csvFields(lines.at(i).trimmed());
+        if (f.size() < header.size())
+            throw StoreError(QStringLiteral("Неполная строка каталога сталей: %1").arg(lines.at(i)));
+        auto toNumber = [&](const QString &field) {
+            bool ok = false;
+            const double value = field.trimmed().toDouble(&ok);
+            if (!ok)
+                throw StoreError(QStringLiteral("Не число в каталоге сталей: %1").arg(lines.at(i)));
+            return value;
+        };
+        QVariantList values;
+        for (qsizetype index : text)
+            values << f.at(index).trimmed();
+        values << (f.at(blank).trimmed().isEmpty() ? 0.0 : toNumber(f.at(blank)));
+        for (qsizetype index : number)
+            values << toNumber(f.at(index));
+        db.execute(QStringLiteral("INSERT INTO ShaftSteels (Grade, Treatment, Hardness, Source, BlankDiameter, SigmaB, "
+                                  "SigmaT, TauT, SigmaM1, TauM1, PsiTau, E, UserAdded) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)"),
+                   values);
+    }
+}
+
+// Stores made before the steels were kept get the table and the catalogue's
+// rows; nothing else of them is changed.
+void addShaftSteelCatalogue(Database &db)
+{
+    if (db.hasTable(QStringLiteral("ShaftSteels")))
+        return;
+    Database::Transaction transaction(db);
+    db.execute(resourceText(QStringLiteral("shaft_steels.sql")));
+    loadShaftSteels(db);
+    transaction.commit();
 }
 
 void removeStoreFiles(const QString &path)
@@ -259,6 +315,7 @@ void createStore(const QString &path, Database::Durability durability)
         db->execute(resourceText(QStringLiteral("schema.sql")));
         db->execute(resourceText(QStringLiteral("catalogue.sql")));
         loadBearings(*db);
+        addShaftSteelCatalogue(*db);
         transaction.commit();
         db->close();
     } catch (...) {
@@ -280,6 +337,7 @@ std::unique_ptr<Database> openStore(const QString &path, Database::Durability du
             "CREATE TABLE ShaftSegments (SegmentNo INTEGER PRIMARY KEY, Length DOUBLE, Outer DOUBLE, Bore DOUBLE)"));
     if (!db->hasTable(QStringLiteral("ShaftSettings")))
         db->execute(QStringLiteral("CREATE TABLE ShaftSettings (SettingID INTEGER PRIMARY KEY, Value DOUBLE)"));
+    addShaftSteelCatalogue(*db);
     return db;
 }
 

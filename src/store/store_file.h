@@ -25,7 +25,12 @@ QString windowLockPath(const QString &directory); // <directory>/TarnvelN.lock
 // says so). The batch report never claims: it works on its own copy.
 std::unique_ptr<QLockFile> claimStoreForWindow(const QString &directory);
 
-// The thirteen tables every store has.
+// One line of the catalogue's CSV files into fields; a field may be quoted,
+// with its inner quotes doubled.
+QStringList csvFields(const QString &line);
+
+// The thirteen tables every store has. An older store may lack a later
+// table (RequiredLife, ShaftSteels): opening it adds that.
 const QStringList &storeTables();
 // The tables of the open scenario, in the order a new project empties them.
 const QStringList &scenarioTables();

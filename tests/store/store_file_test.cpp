@@ -50,6 +50,22 @@ void fillScenario(Database &db)
     db.execute(QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, RollRing, Radial, Osev) VALUES (0, 3, 1.3, 1, 0, 1, 1)"));
     db.execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES ('7777', 35, 80, 21, 33200, 18000, 0, 2)"));
     db.execute(QStringLiteral("INSERT INTO RequiredLife (Side, Lh) VALUES (1, 12000)"));
+    db.execute(QStringLiteral("INSERT INTO ShaftSteels (Grade, Treatment, SigmaB, E, UserAdded) "
+                              "VALUES ('30ХГСА', 'закалка', 1100, 200000, 1)"));
+}
+
+// Everything a store holds besides the steels, table by table, as text.
+QStringList everythingButSteels(Database &db)
+{
+    QStringList all;
+    Recordset tables = db.openRecordset(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT IN ('ShaftSteels', "
+                       "'sqlite_sequence') ORDER BY name"));
+    for (; !tables.isAfterLast(); tables.next()) {
+        const QString table = tables.value(0).toString();
+        all << table << test::rows(db, QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+    }
+    return all;
 }
 
 } // namespace
@@ -78,6 +94,29 @@ TEST(StoreFile, AStoreWithoutTheRequiredLifeTableGetsItAtStartUp)
     const SchemeInputs inputs = readScheme(*db);
     EXPECT_EQ(inputs.supports[1].requiredLife, 12000.5);
     EXPECT_EQ(inputs.supports[0].requiredLife, std::nullopt);
+}
+
+TEST(StoreFile, AStoreWithoutTheSteelsGetsTheCatalogueAndKeepsEverythingElse)
+{
+    test::TempStore store;
+    const int seeded = countRows(*store.open(), QStringLiteral("SELECT * FROM ShaftSteels WHERE UserAdded = 0"));
+    ASSERT_GT(seeded, 0);
+    QStringList before;
+    {
+        std::unique_ptr<Database> old = store.open();
+        fillScenario(*old);
+        old->execute(QStringLiteral("DROP TABLE ShaftSteels"));
+        before = everythingButSteels(*old);
+    }
+
+    std::unique_ptr<Database> db = store.open();
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels WHERE UserAdded = 0")), seeded);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels WHERE UserAdded <> 0")), 0);
+    EXPECT_EQ(everythingButSteels(*db), before);
+    db->close();
+
+    // Opened again, the store already has the table: no row comes twice.
+    EXPECT_EQ(countRows(*store.open(), QStringLiteral("SELECT * FROM ShaftSteels")), seeded);
 }
 
 TEST(StoreFile, ChoicesBeginWithTheNumbersTheComputationsRead)
@@ -126,6 +165,7 @@ TEST(StoreFile, NewProjectEmptiesTheScenarioAndKeepsTheCatalogue)
     std::unique_ptr<Database> db = store.open();
     fillScenario(*db);
     const int bearings = countRows(*db, QStringLiteral("SELECT * FROM Bearings"));
+    const int steels = countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels"));
     writeAll(temporaryPath(store.directory()), QByteArray("left over from a failed run"));
 
     QStringList statuses;
@@ -136,6 +176,8 @@ TEST(StoreFile, NewProjectEmptiesTheScenarioAndKeepsTheCatalogue)
         EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ") + table), 0) << table.toStdString();
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings")), bearings);
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '7777'")), 1);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels")), steels);
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels WHERE Grade = '30ХГСА'")), 1);
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM `Parameters`")), 47);
     EXPECT_FALSE(QFileInfo::exists(temporaryPath(store.directory())));
     EXPECT_EQ(statuses, (QStringList{QStringLiteral("Очистка базы данных..."), QStringLiteral("Сжатие базы данных..."),

@@ -64,9 +64,33 @@ bool isDrawable(const PlaneDiagram &d)
         && d.curve.size() == d.U + 1;
 }
 
-// Moments are labelled in thousandths to three decimals; a rounding residue
-// such as 1E-12 over a support is no moment worth a label.
-bool isShownNonZero(double moment) { return roundHalfEven(moment / 1000.0, 3) != 0.0; }
+// A value as its label shows it: moments in thousandths to three decimals
+// by default. A rounding residue such as 1E-12 over a support shows as zero
+// and is no value worth a label.
+double shownValue(double value, const EpurStyle &style)
+{
+    return roundHalfEven(value / style.labelDivisor, style.decimals);
+}
+bool isShownNonZero(double value, const EpurStyle &style) { return shownValue(value, style) != 0.0; }
+
+// The canvas row of a value, kept on the far side of any canvas for an absurd one.
+int rowOf(double value, const EpurLayout &layout)
+{
+    const double y = layout.y0 - value * layout.ky;
+    return std::isfinite(y) ? shifted(0, px(std::clamp(y, -1e7, 1e7))) : layout.y0;
+}
+
+// The text of a rounded label value: statement form, but a slope of
+// 0.000012 rad reads as such rather than in the exponent form 1.2E-05.
+QString labelText(double shown)
+{
+    if (shown == 0.0 || std::fabs(shown) >= 1e-4)
+        return SqlNum(shown);
+    QString text = QString::number(shown, 'f', 15);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    return text;
+}
 
 bool isDiagramBitmap(const QImage &bitmap)
 {
@@ -89,12 +113,12 @@ public:
         QString text;
         QSize size;
     };
-    const Text &of(double value)
+    const Text &of(double value, int places)
     {
-        const double shown = roundHalfEven(value, 3);
+        const double shown = roundHalfEven(value, places);
         auto known = m_texts.find(shown);
         if (known == m_texts.end()) {
-            const QString text = SqlNum(shown);
+            const QString text = labelText(shown);
             known = m_texts.insert(shown, { text, QSize(m_metrics.horizontalAdvance(text), m_metrics.height()) });
         }
         return *known;
@@ -124,6 +148,7 @@ struct LabelRequest
     bool leftOfAnchor; // a jump's value from the left stands left of the vertical
     bool above; // moments above the axis are labelled above their point
     bool dimension; // a position under the axis rather than a moment
+    int places = 3; // decimals of the label
 };
 
 QRect candidateBox(const LabelRequest &r, QSize box, bool left, int rows)
@@ -211,7 +236,7 @@ void printLabels(QPainter &painter, LabelTexts &texts, QVector<LabelRequest> req
     TakenBoxes taken;
     taken.add(caption);
     for (const LabelRequest &request : requests) {
-        const LabelTexts::Text &text = texts.of(request.value);
+        const LabelTexts::Text &text = texts.of(request.value, request.places);
         const QRect box = placeLabel(request, text.size + QSize(2 * kHalo, 2 * kHalo), taken);
         taken.add(box);
         const int x = box.left() + kHalo;
@@ -276,26 +301,167 @@ QVector<int> drawOutline(QPainter &painter, const PlaneDiagram &d, const EpurLay
 // extreme of a diagram of straight pieces is at such a place, so all of them
 // are labelled; a zero needs no label, the axis shows it.
 void requestMomentLabels(const PlaneDiagram &d, const EpurLayout &layout, const QVector<int> &entryX,
-                         QVector<LabelRequest> &requests)
+    const EpurStyle &style, QVector<LabelRequest> &requests)
 {
-    const auto yOf = [&](double moment) {
-        const double y = layout.y0 - moment * layout.ky;
-        return std::isfinite(y) ? shifted(0, px(std::clamp(y, -1e7, 1e7))) : layout.y0;
-    };
+    const auto yOf = [&](double moment) { return rowOf(moment, layout); };
+    const int places = style.decimals;
     for (qsizetype first = 0; first < d.position.size();) {
         qsizetype last = first;
         while (last + 1 < d.position.size() && d.position[last + 1] == d.position[first])
             ++last;
-        const double fromLeft = d.left[first] / 1000.0;
-        const double toRight = d.right[last] / 1000.0;
+        const double fromLeft = d.left[first] / style.labelDivisor;
+        const double toRight = d.right[last] / style.labelDivisor;
         const int x = entryX[last];
-        const bool jump = roundHalfEven(fromLeft, 3) != roundHalfEven(toRight, 3);
-        if (isShownNonZero(d.left[first]))
-            requests.append({ fromLeft, QPoint(x, yOf(d.left[first])), jump, d.left[first] > 0, false });
-        if (jump && isShownNonZero(d.right[last]))
-            requests.append({ toRight, QPoint(x, yOf(d.right[last])), false, d.right[last] > 0, false });
+        const bool jump = roundHalfEven(fromLeft, places) != roundHalfEven(toRight, places);
+        if (isShownNonZero(d.left[first], style))
+            requests.append({ fromLeft, QPoint(x, yOf(d.left[first])), jump, d.left[first] > 0, false, places });
+        if (jump && isShownNonZero(d.right[last], style))
+            requests.append({ toRight, QPoint(x, yOf(d.right[last])), false, d.right[last] > 0, false, places });
         first = last + 1;
     }
+}
+
+// The whole millimetres strictly inside the piece from entry j to entry j + 1,
+// as a range of curve indices; empty (first > last) for a piece without any.
+std::pair<int, int> innerSamples(const PlaneDiagram &d, qsizetype j)
+{
+    const double from = d.position[j];
+    const double to = d.position[j + 1];
+    if (!std::isfinite(from) || !std::isfinite(to) || !(to > from))
+        return { 1, 0 };
+    const int first = static_cast<int>(std::floor(std::clamp(from, -1.0, double(d.U)))) + 1;
+    const int last = static_cast<int>(std::ceil(std::clamp(to, 0.0, d.U + 1.0))) - 1;
+    return { std::max(first, 0), std::min(last, d.U) };
+}
+
+int columnOf(double position, const PlaneDiagram &d, const EpurLayout &layout)
+{
+    const double z = std::isfinite(position) ? std::clamp(position, 0.0, double(d.U)) : 0.0;
+    return px(kMargin + layout.kx * z);
+}
+
+// The outline of a diagram that is not linear between its entries: through
+// the value right of each entry, every millimetre's sample inside the piece
+// and the value left of the next entry; a jump is a vertical at its entry.
+// Returns the x of every entry.
+QVector<int> drawCurvedOutline(QPainter &painter, const PlaneDiagram &d, const EpurLayout &layout)
+{
+    const qsizetype n = d.position.size();
+    QVector<int> entryX(n);
+    QVector<QPoint> marks;
+    painter.setPen(pen(plotColour::outline, 2));
+    for (qsizetype j = 0; j < n; ++j) {
+        entryX[j] = columnOf(d.position[j], d, layout);
+        const QPoint fromLeft(entryX[j], rowOf(d.left[j], layout));
+        const QPoint toRight(entryX[j], rowOf(d.right[j], layout));
+        if (fromLeft != toRight)
+            painter.drawLine(fromLeft, toRight);
+        if (j + 1 == n)
+            break;
+        QPolygon piece { toRight };
+        const auto [first, last] = innerSamples(d, j);
+        for (int k = first; k <= last; ++k)
+            piece << QPoint(px(kMargin + layout.kx * k), rowOf(d.curve[k], layout));
+        piece << QPoint(columnOf(d.position[j + 1], d, layout), rowOf(d.left[j + 1], layout));
+        painter.drawPolyline(piece);
+        marks << piece.first() << piece.last();
+    }
+    for (const QPoint &at : marks)
+        mark(painter, at, plotColour::axis, 2);
+    return entryX;
+}
+
+// Inside a curved piece the diagram may peak away from its entries (the
+// largest deflection between the bearings): the largest and the smallest
+// sample of the piece are labelled when they show beyond both of its ends.
+void requestExtremeLabels(
+    const PlaneDiagram &d, const EpurLayout &layout, const EpurStyle &style, QVector<LabelRequest> &requests)
+{
+    for (qsizetype j = 0; j + 1 < d.position.size(); ++j) {
+        const auto [first, last] = innerSamples(d, j);
+        if (first > last)
+            continue;
+        int highest = first;
+        int lowest = first;
+        for (int k = first; k <= last; ++k) {
+            highest = d.curve[k] > d.curve[highest] ? k : highest;
+            lowest = d.curve[k] < d.curve[lowest] ? k : lowest;
+        }
+        const double atFrom = shownValue(d.right[j], style);
+        const double atTo = shownValue(d.left[j + 1], style);
+        const auto request = [&](int k) {
+            if (isShownNonZero(d.curve[k], style))
+                requests.append(
+                    { d.curve[k] / style.labelDivisor, QPoint(px(kMargin + layout.kx * k), rowOf(d.curve[k], layout)),
+                        false, d.curve[k] > 0, false, style.decimals });
+        };
+        if (shownValue(d.curve[highest], style) > std::max(atFrom, atTo))
+            request(highest);
+        if (shownValue(d.curve[lowest], style) < std::min(atFrom, atTo))
+            request(lowest);
+    }
+}
+
+// The limit's steps cut to the axis, the empty ones left out.
+QVector<EpurStep> stepsOnAxis(const QVector<EpurStep> &limit, int U)
+{
+    QVector<EpurStep> steps;
+    for (EpurStep step : limit) {
+        step.from = std::max(step.from, 0.0);
+        step.to = std::min(step.to, double(U));
+        if (step.to > step.from && std::isfinite(step.value))
+            steps.append(step);
+    }
+    return steps;
+}
+
+// Where the diagram rises above the limit, every pixel column between the
+// two is filled: the hatching strokes a millimetre apart stay for the part
+// the limit covers, so the shortfall stands out as a solid patch.
+void fillExcess(QPainter &painter, const PlaneDiagram &d, const QVector<EpurStep> &steps, const EpurLayout &layout)
+{
+    painter.setPen(pen(plotColour::excess, 1));
+    for (const EpurStep &step : steps) {
+        for (int x = px(kMargin + layout.kx * step.from); x <= px(kMargin + layout.kx * step.to); ++x) {
+            const double z = std::clamp((x - kMargin) / layout.kx, 0.0, double(d.U));
+            const int below = static_cast<int>(std::floor(z));
+            const int above = std::min(below + 1, d.U);
+            const double value = d.curve[below] + (d.curve[above] - d.curve[below]) * (z - below);
+            if (value > step.value)
+                painter.drawLine(x, rowOf(step.value, layout), x, rowOf(value, layout));
+        }
+    }
+}
+
+// The limit as a silhouette: up from the axis at its first step, along the
+// steps, down to the axis at its last one (and at any gap between steps).
+void drawLimit(QPainter &painter, const QVector<EpurStep> &steps, const EpurLayout &layout, const EpurStyle &style,
+    QVector<LabelRequest> &requests)
+{
+    painter.setPen(pen(plotColour::limit, 2));
+    QPolygon silhouette;
+    const auto close = [&] {
+        if (silhouette.isEmpty())
+            return;
+        silhouette << QPoint(silhouette.last().x(), layout.y0);
+        painter.drawPolyline(silhouette);
+        silhouette.clear();
+    };
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const EpurStep &step = steps[i];
+        const int from = px(kMargin + layout.kx * step.from);
+        const int to = px(kMargin + layout.kx * step.to);
+        const int y = rowOf(step.value, layout);
+        if (i > 0 && steps[i - 1].to < step.from)
+            close();
+        if (silhouette.isEmpty())
+            silhouette << QPoint(from, layout.y0);
+        silhouette << QPoint(from, y) << QPoint(to, y);
+        if (isShownNonZero(step.value, style))
+            requests.append({ step.value / style.labelDivisor, QPoint((from + to) / 2, y), false, step.value > 0, false,
+                style.decimals });
+    }
+    close();
 }
 
 } // namespace
@@ -371,7 +537,8 @@ QSize PrintValue(QPainter &painter, double value, int x, int y)
     return QSize(metrics.horizontalAdvance(text), metrics.height());
 }
 
-QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<DiagramLabel> *labels, QImage *unlabelled)
+QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<DiagramLabel> *labels, QImage *unlabelled,
+    const EpurStyle &style)
 {
     const int W = kCanvasWidth;
     const int H = kCanvasHeight;
@@ -389,7 +556,17 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<DiagramL
     LabelTexts texts(painter);
     QVector<LabelRequest> requests;
     if (isDrawable(d)) {
-        const EpurLayout layout = epurLayout(d.curve, d.U);
+        const QVector<EpurStep> steps = stepsOnAxis(style.limit, d.U);
+        QVector<double> fitted = d.curve; // the scale holds the limit too
+        for (const EpurStep &step : steps)
+            fitted.append(step.value);
+        // The moment diagrams keep their scale as it always was; any other
+        // picture measures its values from the axis even where they never
+        // fall to zero (a required diameter, the deflection of an overhang),
+        // so its axis goes to the bottom or top like that of a one-signed diagram.
+        if (style != EpurStyle {})
+            fitted.append(0.0);
+        const EpurLayout layout = epurLayout(fitted, d.U);
         const int y0 = layout.y0;
 
         painter.setPen(pen(plotColour::axis, 3));
@@ -413,8 +590,16 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<DiagramL
                 painter.drawLine(x, y0, x, y);
         }
 
-        const QVector<int> entryX = drawOutline(painter, d, layout);
-        requestMomentLabels(d, layout, entryX, requests);
+        fillExcess(painter, d, steps, layout);
+        drawLimit(painter, steps, layout, style, requests);
+        if (style.curvedOutline) {
+            const QVector<int> entryX = drawCurvedOutline(painter, d, layout);
+            requestMomentLabels(d, layout, entryX, style, requests);
+            requestExtremeLabels(d, layout, style, requests);
+        } else {
+            const QVector<int> entryX = drawOutline(painter, d, layout);
+            requestMomentLabels(d, layout, entryX, style, requests);
+        }
     }
 
     const QFontMetrics metrics(painter.font(), painter.device());
@@ -428,11 +613,15 @@ QImage paintEpur(const PlaneDiagram &d, const QString &caption, QVector<DiagramL
     return canvas;
 }
 
-void DrawEpur(const PlaneDiagram &diagram, const QString &caption, QImage &bitmap)
+void DrawEpur(const PlaneDiagram &diagram, const QString &caption, QImage &bitmap, const EpurStyle &style)
+{
+    copyToDiagramBitmap(paintEpur(diagram, caption, nullptr, nullptr, style), bitmap);
+}
+
+void copyToDiagramBitmap(const QImage &canvas, QImage &bitmap)
 {
     if (!isDiagramBitmap(bitmap))
         bitmap = blankDiagramBitmap();
-    const QImage canvas = paintEpur(diagram, caption);
     const int width = std::min(canvas.width(), bitmap.width());
     const int height = std::min(canvas.height(), bitmap.height());
     // Long runs of one colour (the white background above all): look each

@@ -25,7 +25,40 @@ inline const QColor dimension { 192, 192, 192 }; // dimension lines
 inline const QColor outline { 0, 0, 255 }; // the diagram's outline
 inline const QColor hatching { 255, 0, 0 }; // one stroke per millimetre
 inline const QColor text { 0, 0, 0 };
+inline const QColor limit { 0, 128, 0 }; // a stepped limit drawn on the diagram's scale
+inline const QColor excess { 255, 0, 255 }; // where the diagram rises above that limit
 } // namespace plotColour
+
+// One step of a limit drawn with a diagram: value (in the diagram's units)
+// from position from to position to, mm on the axis.
+struct EpurStep
+{
+    double from = 0;
+    double to = 0;
+    double value = 0;
+    bool operator==(const EpurStep &) const = default;
+};
+
+// How a diagram is drawn and labelled. The default is the bending-moment
+// diagram: moments held in force unit × mm, labelled in force unit × m to
+// three decimals, outlined by straight lines between the entries' values.
+struct EpurStyle
+{
+    double labelDivisor = 1000; // value labels show value / labelDivisor
+    int decimals = 3; // of the value labels; positions keep three
+    // The outline follows the per-millimetre samples between the entries
+    // instead of running straight from one entry's value to the next: for a
+    // diagram that is not linear between them (an equivalent moment, a
+    // diameter, a deflection). The largest and smallest sample strictly inside
+    // a piece is labelled too when it lies beyond both ends of the piece.
+    bool curvedOutline = false;
+    // A stepped limit on the same scale, drawn as a silhouette rising from the
+    // axis (the diameter a shaft has under the one it needs). The scale fits
+    // it as well as the diagram; where the diagram rises above it the gap is
+    // filled solid in the excess colour, and each step's value is labelled.
+    QVector<EpurStep> limit;
+    bool operator==(const EpurStyle &) const = default;
+};
 
 // Where the diagram sits on the canvas: the axis spans x = 40 … W − 40 at
 // row y0; a moment M is drawn at y = y0 − M·ky; a position p at x = 40 + p·kx.
@@ -67,12 +100,15 @@ struct DiagramLabel
 // bitmap's 601 × 329; labels, when given, receives them, and unlabelled the
 // canvas as it was just before they were written.
 QImage paintEpur(const PlaneDiagram &diagram, const QString &caption, QVector<DiagramLabel> *labels = nullptr,
-                 QImage *unlabelled = nullptr);
+    QImage *unlabelled = nullptr, const EpurStyle &style = {});
 
 // Paints the diagram and copies the canvas into the diagram bitmap (601 × 329,
 // 16 colours) with the top-left corners together: the canvas row beyond 329
 // is cut off and the bitmap's last column keeps what it held. A bitmap of
 // another size or format is replaced by a blank diagram bitmap first.
-void DrawEpur(const PlaneDiagram &diagram, const QString &caption, QImage &bitmap);
+void DrawEpur(const PlaneDiagram &diagram, const QString &caption, QImage &bitmap, const EpurStyle &style = {});
+
+// Copies a painted canvas into the diagram bitmap as DrawEpur does.
+void copyToDiagramBitmap(const QImage &canvas, QImage &bitmap);
 
 } // namespace tarnvel

@@ -1,7 +1,9 @@
 #pragma once
 
-// The pictures of the shaft check, each of the worst mode of its quantity,
-// drawn by the plotting code of the moment diagrams.
+// The pictures of the shaft check as the workbench and the report show
+// them: each of the worst mode of its quantity, named in its caption.
+
+#include "analysis/shaft_plot.h"
 
 #include <QImage>
 #include <QString>
@@ -10,9 +12,11 @@ namespace tarnvel {
 
 struct ShaftCheckResult;
 
-enum class ShaftPicture { Torque, EquivalentMoment, RequiredDiameter, Deflection, Slope };
+// The mode a picture shows (1-based): the one of the largest torque, of the
+// largest equivalent moment, of the largest deflection.
+int shaftPictureMode(const ShaftCheckResult &shaft, ShaftPicture which);
 
-// The picture's caption, naming its quantity, unit and mode.
+// The picture's caption with its mode: " Прогиб вала  -  f(мм), режим 2 ".
 QString shaftPictureCaption(const ShaftCheckResult &shaft, ShaftPicture which, const QString &unit);
 
 // Whether the check has the picture (deflection and slope need the steps

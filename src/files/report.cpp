@@ -458,7 +458,8 @@ bool saveReport(const QString &reportFile, const QString &page, const QList<Repo
     const QDir pictureFolder(folder);
     const auto picturePath = [&](const ReportPicture &picture) { return pictureFolder.filePath(picture.fileName); };
     const auto pictureProblem = [&](const ReportPicture &picture, const StagedFile &file) {
-        return QStringLiteral("Рисунок %1 не записан: %2").arg(QDir::toNativeSeparators(picturePath(picture)), file.error());
+        return QStringLiteral("Рисунок %1 не записан: %2")
+            .arg(QDir::toNativeSeparators(picturePath(picture)), file.error());
     };
     std::vector<std::unique_ptr<StagedFile>> staged;
     QString problem;

@@ -97,8 +97,8 @@ bool saveReportFile(const QString &path, const QString &page, QString *error = n
 // place is taken by a file, is refused before anything is written; any other
 // failure leaves the old page and pictures as they were. False, with the
 // reason, then.
-bool saveReport(const QString &reportFile, const QString &page, const QList<ReportPicture> &pictures,
-                QString *error = nullptr);
+bool saveReport(
+    const QString &reportFile, const QString &page, const QList<ReportPicture> &pictures, QString *error = nullptr);
 
 // The whole report of a complete calculation: the three diagrams drawn as
 // the diagram nodes show them, and the page naming them, saved together

@@ -340,7 +340,8 @@ TEST_F(ReportScheme, AReportWrittenAgainShowsOnlyItsOwnDiagrams)
     const DiagramPlane planes[] = { DiagramPlane::XOZ, DiagramPlane::YOZ, DiagramPlane::Sum };
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(sources.at(i).toStdString());
-        EXPECT_TRUE(sources.at(i).startsWith(QStringLiteral("twice.files/") + diagramPictureStems().at(i) + QLatin1Char('-')));
+        EXPECT_TRUE(
+            sources.at(i).startsWith(QStringLiteral("twice.files/") + diagramPictureStems().at(i) + QLatin1Char('-')));
         files << sources.at(i).mid(QStringLiteral("twice.files/").size());
         QImage drawn;
         DrawEpur(second.diagrams->plane(planes[i]), epurCaption(planes[i], second.unit), drawn);
@@ -390,7 +391,7 @@ TEST(DiagramPictures, ThreeBitmapsInTheFolder)
         const QImage back(path, "BMP");
         ASSERT_EQ(back.size(), QSize(kDiagramWidth, kDiagramHeight));
         EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32),
-                  images.at(static_cast<std::size_t>(i)).convertToFormat(QImage::Format_RGB32));
+            images.at(static_cast<std::size_t>(i)).convertToFormat(QImage::Format_RGB32));
     }
     EXPECT_EQ(test::fileBytes(report), QByteArray("<html>"));
     EXPECT_EQ(sorted(QDir(folder).entryList(QDir::Files)), sorted(fileNames(pictures)));

@@ -56,7 +56,7 @@ TEST(BatchReportKill, APageAlwaysShowsItsOwnPictures)
 {
     QTemporaryDir dir;
     const QString scenarios[] = { QStringLiteral(TARNVEL_TEST_DATA "/golden/reducer_shaft.tvd"),
-                                  QStringLiteral(TARNVEL_TEST_DATA "/files/two_gears_one_force.tvd") };
+        QStringLiteral(TARNVEL_TEST_DATA "/files/two_gears_one_force.tvd") };
     std::vector<WrittenReport> references;
     qint64 longest = 0;
     for (int i = 0; i < 2; ++i) {
@@ -79,7 +79,8 @@ TEST(BatchReportKill, APageAlwaysShowsItsOwnPictures)
     }
     ASSERT_NE(references[0].body, references[1].body);
     for (int i = 0; i < 3; ++i)
-        ASSERT_NE(references[0].pictures.at(i), references[1].pictures.at(i)) << "the two scenarios draw diagram " << i << " alike";
+        ASSERT_NE(references[0].pictures.at(i), references[1].pictures.at(i))
+            << "the two scenarios draw diagram " << i << " alike";
 
     const QString report = dir.filePath(QStringLiteral("report.htm"));
     const QDir folder(reportPictureFolder(report));
@@ -118,8 +119,8 @@ TEST(BatchReportKill, APageAlwaysShowsItsOwnPictures)
             continue;
         }
         const QByteArray page = test::fileBytes(report);
-        const auto own = std::find_if(references.cbegin(), references.cend(),
-                                      [&](const WrittenReport &r) { return r.body == pageBody(page); });
+        const auto own = std::find_if(
+            references.cbegin(), references.cend(), [&](const WrittenReport &r) { return r.body == pageBody(page); });
         ASSERT_NE(own, references.cend()) << "a page of neither scenario";
         ++standing[own - references.cbegin()];
         const QStringList sources = test::pageImageSources(page);

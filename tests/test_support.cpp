@@ -4,6 +4,7 @@
 #include "store/store_file.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,22 @@ QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList pageImageSources(const QByteArray &page)
+{
+    static const QRegularExpression source(QStringLiteral("<img src=\"([^\"]*)\""));
+    QStringList sources;
+    // Reports of the tests have ASCII names: Latin-1 reads their sources
+    // whatever the page's code page.
+    QRegularExpressionMatchIterator found = source.globalMatch(QString::fromLatin1(page));
+    while (found.hasNext()) {
+        QString text = found.next().captured(1);
+        text.replace(QStringLiteral("&quot;"), QStringLiteral("\"")).replace(QStringLiteral("&lt;"), QStringLiteral("<"));
+        text.replace(QStringLiteral("&gt;"), QStringLiteral(">")).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        sources << QString::fromLatin1(QByteArray::fromPercentEncoding(text.toLatin1()));
+    }
+    return sources;
 }
 
 void putFile(const QString &path, const QByteArray &bytes)

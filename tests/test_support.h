@@ -29,6 +29,11 @@ QByteArray fileBytes(const QString &path);
 // Writes bytes as the whole of a file (the test fails when it cannot).
 void putFile(const QString &path, const QByteArray &bytes);
 
+// The pictures a report page with an ASCII name shows: each <img src> as a
+// path relative to the page's folder, the HTML and the percent escapes
+// undone, in page order.
+QStringList pageImageSources(const QByteArray &page);
+
 // Count of rows a statement returns.
 int countRows(Database &db, const QString &statement);
 

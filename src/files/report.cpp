@@ -8,16 +8,21 @@
 #include "scheme/load_modes.h"
 #include "store/numbers.h"
 
+#include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMap>
-#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tarnvel {
 
@@ -312,7 +317,10 @@ private:
         for (int i = 0; i < 3; ++i) {
             // Moments are in force unit × metre.
             heading(headings.at(i) + m_forceUnit + QStringLiteral("*м):</u>"));
-            const QString source = escaped(diagramPictureSource(m_settings.reportFile, i));
+            const QString picture = i < m_settings.diagramPictures.size()
+                ? m_settings.diagramPictures.at(i)
+                : diagramPictureStems().at(i) + QStringLiteral(".bmp");
+            const QString source = escaped(reportPictureSource(m_settings.reportFile, picture));
             row(QStringLiteral("<img src=\"") + source
                     + QStringLiteral("\" width='600' height='330' style='border: 1px solid #000000'>"),
                 kEmptyCell);
@@ -362,26 +370,53 @@ QString reportPage(const SchemeInputs &inputs, const Calculation &calculation, c
     return ReportBuilder(inputs, calculation, settings).build();
 }
 
-const QStringList &diagramPictureNames()
+const QStringList &diagramPictureStems()
 {
-    static const QStringList names { QStringLiteral("xoz.bmp"), QStringLiteral("yoz.bmp"), QStringLiteral("sum.bmp") };
-    return names;
+    static const QStringList stems { QStringLiteral("xoz"), QStringLiteral("yoz"), QStringLiteral("sum") };
+    return stems;
 }
 
-QString diagramPictureSource(const QString &reportFile, int index)
+ReportPicture reportPicture(const QString &stem, const QImage &image)
+{
+    ReportPicture picture;
+    picture.stem = stem;
+    if (!image.isNull()) {
+        QBuffer buffer(&picture.bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "BMP"))
+            picture.bytes.clear();
+    }
+    // 64 bits of the hash: two different pictures of one stem sharing a
+    // name is not a thing to reckon with.
+    const QByteArray tag = QCryptographicHash::hash(picture.bytes, QCryptographicHash::Sha256).left(8).toHex();
+    picture.fileName = stem + QLatin1Char('-') + QLatin1String(tag) + QStringLiteral(".bmp");
+    return picture;
+}
+
+bool isReportPictureName(const QString &fileName, const QStringList &stems)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(.+?)(-[0-9a-f]{16})?\\.bmp$"));
+    const QRegularExpressionMatch match = pattern.match(fileName);
+    return match.hasMatch() && stems.contains(match.captured(1));
+}
+
+QString reportPictureSource(const QString &reportFile, const QString &pictureFile)
 {
     const QString folder = reportPictureFolder(reportFile);
     const qsizetype start = std::max(folder.lastIndexOf(QLatin1Char('/')), folder.lastIndexOf(QLatin1Char('\\'))) + 1;
     // A browser takes '#' for the start of a fragment, '?' for a query and
     // '%' for an escape; a blank or a quote would end the address early.
-    QString segment;
-    for (const QChar c : folder.mid(start)) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringLiteral("%#? \"\\").contains(c))
-            segment += QString::asprintf("%%%02X", c.unicode());
-        else
-            segment += c;
-    }
-    return segment + QLatin1Char('/') + diagramPictureNames().at(index);
+    const auto encoded = [](const QString &segment) {
+        QString text;
+        for (const QChar c : segment) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringLiteral("%#? \"\\/").contains(c))
+                text += QString::asprintf("%%%02X", c.unicode());
+            else
+                text += c;
+        }
+        return text;
+    };
+    return encoded(folder.mid(start)) + QLatin1Char('/') + encoded(pictureFile);
 }
 
 bool saveReportFile(const QString &path, const QString &page, QString *error)
@@ -389,7 +424,7 @@ bool saveReportFile(const QString &path, const QString &page, QString *error)
     return replaceFile(path, toWindows1251(page), error);
 }
 
-bool saveReport(const QString &reportFile, const QString &page, const std::array<QImage, 3> &pictures, QString *error)
+bool saveReport(const QString &reportFile, const QString &page, const QList<ReportPicture> &pictures, QString *error)
 {
     const auto refuse = [error](const QString &reason) {
         if (error)
@@ -408,8 +443,8 @@ bool saveReport(const QString &reportFile, const QString &page, const std::array
     const QFileInfo folderInfo(folder);
     if (folderInfo.exists() && !folderInfo.isDir())
         return refuse(QStringLiteral("На месте папки рисунков %1 стоит файл.").arg(QDir::toNativeSeparators(folder)));
-    for (const QImage &picture : pictures) {
-        if (picture.isNull())
+    for (const ReportPicture &picture : pictures) {
+        if (picture.bytes.isEmpty())
             return refuse(QStringLiteral("Эпюра не нарисована."));
     }
     const bool made = !folderInfo.exists();
@@ -417,16 +452,24 @@ bool saveReport(const QString &reportFile, const QString &page, const std::array
         return refuse(QStringLiteral("Не удалось создать папку %1.").arg(QDir::toNativeSeparators(folder)));
 
     // The pictures and the page are all written whole under temporary names
-    // before any of them is put in place, and the page goes last: a failure
-    // on the way keeps the old report as it was, and the page never names
-    // pictures of another calculation but for the instant of the renames.
-    std::array<std::unique_ptr<StagedFile>, 3> staged;
+    // before any of them is put in place. The pictures then go in beside the
+    // old page's (their names are their own), and the page last: its rename
+    // is the moment the report changes from old to new.
+    const QDir pictureFolder(folder);
+    const auto picturePath = [&](const ReportPicture &picture) { return pictureFolder.filePath(picture.fileName); };
+    const auto pictureProblem = [&](const ReportPicture &picture, const StagedFile &file) {
+        return QStringLiteral("Рисунок %1 не записан: %2")
+            .arg(QDir::toNativeSeparators(picturePath(picture)), file.error());
+    };
+    std::vector<std::unique_ptr<StagedFile>> staged;
     QString problem;
-    for (std::size_t i = 0; i < staged.size() && problem.isEmpty(); ++i) {
-        const QString path = QDir(folder).filePath(diagramPictureNames().at(static_cast<qsizetype>(i)));
-        staged.at(i) = std::make_unique<StagedFile>(path);
-        if (!staged.at(i)->write([&](QIODevice &device) { return pictures.at(i).save(&device, "BMP"); }))
-            problem = QStringLiteral("Рисунок %1 не записан: %2").arg(QDir::toNativeSeparators(path), staged.at(i)->error());
+    for (const ReportPicture &picture : pictures) {
+        staged.push_back(std::make_unique<StagedFile>(picturePath(picture)));
+        const QByteArray &bytes = picture.bytes;
+        if (!staged.back()->write([&bytes](QIODevice &device) { return device.write(bytes) == bytes.size(); })) {
+            problem = pictureProblem(picture, *staged.back());
+            break;
+        }
     }
     StagedFile pageFile(reportFile);
     if (problem.isEmpty()) {
@@ -434,20 +477,42 @@ bool saveReport(const QString &reportFile, const QString &page, const std::array
         if (!pageFile.write([&bytes](QIODevice &device) { return device.write(bytes) == bytes.size(); }))
             problem = pageFile.error();
     }
-    for (std::size_t i = 0; i < staged.size() && problem.isEmpty(); ++i) {
-        if (!staged.at(i)->commit())
-            problem = QStringLiteral("Рисунок %1 не записан: %2").arg(
-                QDir::toNativeSeparators(QDir(folder).filePath(diagramPictureNames().at(static_cast<qsizetype>(i)))),
-                staged.at(i)->error());
+    // A picture whose name is already there has exactly its bytes: the old
+    // page may be showing it, and it stays whatever happens.
+    QStringList added;
+    for (qsizetype i = 0; i < pictures.size() && problem.isEmpty(); ++i) {
+        const QString path = picturePath(pictures.at(i));
+        const bool existed = QFileInfo::exists(path);
+        if (!staged.at(static_cast<std::size_t>(i))->commit())
+            problem = pictureProblem(pictures.at(i), *staged.at(static_cast<std::size_t>(i)));
+        else if (!existed)
+            added << path;
     }
     if (problem.isEmpty() && !pageFile.commit())
         problem = pageFile.error();
-    if (problem.isEmpty())
-        return true;
-    staged = {};
-    if (made)
-        QDir().rmdir(folder); // only when nothing went into it
-    return refuse(problem);
+    if (!problem.isEmpty()) {
+        staged.clear();
+        for (const QString &path : std::as_const(added))
+            QFile::remove(path);
+        if (made)
+            QDir().rmdir(folder); // only when nothing went into it
+        return refuse(problem);
+    }
+
+    // The old page's pictures go once the new page stands. One left behind
+    // by a kill or a failed removal goes with the next report.
+    QStringList stems;
+    QStringList kept;
+    for (const ReportPicture &picture : pictures) {
+        stems << picture.stem;
+        kept << picture.fileName;
+    }
+    const QStringList present = pictureFolder.entryList(QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : present) {
+        if (!kept.contains(name) && isReportPictureName(name, stems))
+            QFile::remove(pictureFolder.filePath(name));
+    }
+    return true;
 }
 
 bool writeCalculationReport(
@@ -455,11 +520,17 @@ bool writeCalculationReport(
 {
     const MomentDiagrams &diagrams = *calculation.diagrams;
     const QString &unit = calculation.unit;
-    std::array<QImage, 3> pictures;
     const DiagramPlane planes[] = { DiagramPlane::XOZ, DiagramPlane::YOZ, DiagramPlane::Sum };
-    for (int i = 0; i < 3; ++i)
-        DrawEpur(diagrams.plane(planes[i]), epurCaption(planes[i], unit), pictures.at(static_cast<std::size_t>(i)));
-    return saveReport(settings.reportFile, reportPage(inputs, calculation, settings), pictures, error);
+    QList<ReportPicture> pictures;
+    ReportSettings named = settings;
+    named.diagramPictures.clear();
+    for (int i = 0; i < 3; ++i) {
+        QImage image;
+        DrawEpur(diagrams.plane(planes[i]), epurCaption(planes[i], unit), image);
+        pictures << reportPicture(diagramPictureStems().at(i), image);
+        named.diagramPictures << pictures.last().fileName;
+    }
+    return saveReport(settings.reportFile, reportPage(inputs, calculation, named), pictures, error);
 }
 
 } // namespace tarnvel

@@ -10,11 +10,10 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QImage>
+#include <QList>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
-
-#include <array>
 
 namespace tarnvel {
 
@@ -34,6 +33,10 @@ struct ReportSettings
     QDateTime timestamp = QDateTime::currentDateTime();
     QString versionText = reportVersionText();
     QString webAddress = QString::fromLatin1(kProductWebAddress);
+    // The file names of the diagram pictures in the picture folder, XOZ, YOZ,
+    // sum, as reportPicture names them (writeCalculationReport fills them in).
+    // Left empty, the page shows each stem's plain bitmap, "xoz.bmp".
+    QStringList diagramPictures;
 };
 
 // The text of the page as it goes into the file, CR LF line ends, ending with
@@ -52,31 +55,54 @@ QString TableRow(const QString &first, const QString &second);
 QString plainNumber(double value, const QLocale &locale);
 QString roundedNumber(double value, const QLocale &locale);
 
-// The three picture files of the diagrams, in the order XOZ, YOZ, sum.
-const QStringList &diagramPictureNames();
+// The stems of the diagram pictures' names, in the order XOZ, YOZ, sum.
+const QStringList &diagramPictureStems();
 
-// Where the page finds picture index (0 XOZ, 1 YOZ, 2 sum): a URL relative
-// to the page, "report1.files/xoz.bmp", with the characters a browser would
-// misread in the folder's name percent-encoded ("a#1.htm" has
-// "a%231.files/xoz.bmp").
-QString diagramPictureSource(const QString &reportFile, int index);
+// One picture of the report as it goes into the picture folder.
+struct ReportPicture
+{
+    QString stem; // "xoz"
+    QString fileName; // "xoz-1f2e3d4c5b6a7988.bmp"
+    QByteArray bytes; // a Windows bitmap; none when the picture was not drawn
+};
+
+// The picture as a Windows bitmap named after its stem and its bytes: the
+// stem, a dash, 16 hexadecimal digits of the bytes' SHA-256, ".bmp". A page
+// names its own pictures so: writing a new report never touches a picture an
+// older page shows unless it has exactly that picture's bytes.
+ReportPicture reportPicture(const QString &stem, const QImage &image);
+
+// Whether a file of the picture folder is a picture a report wrote under one
+// of the stems: "<stem>-<16 hexadecimal digits>.bmp", or the stem's plain
+// bitmap as reports named their pictures before ("xoz.bmp").
+bool isReportPictureName(const QString &fileName, const QStringList &stems);
+
+// Where the page finds a picture of its folder: a URL relative to the page,
+// "report1.files/xoz-….bmp", with the characters a browser would misread
+// percent-encoded ("a#1.htm" has "a%231.files/xoz-….bmp").
+QString reportPictureSource(const QString &reportFile, const QString &pictureFile);
 
 // Writes the page in windows-1251 (characters outside it as numeric
 // references) in place of the file at path. False, with the reason, on
 // failure; the old file then keeps its content.
 bool saveReportFile(const QString &path, const QString &page, QString *error = nullptr);
 
-// Puts a report in place of the one at reportFile: the page and the three
-// diagram pictures (XOZ, YOZ, sum) as Windows bitmaps in the picture folder,
-// made when missing. A report whose folder is missing, or whose picture
-// folder's place is taken by a file, is refused before anything is written;
-// any other failure leaves the old page and pictures as they were. False,
-// with the reason, then.
-bool saveReport(const QString &reportFile, const QString &page, const std::array<QImage, 3> &pictures,
-                QString *error = nullptr);
+// Puts a report in place of the one at reportFile: the pictures go into the
+// picture folder, made when missing, then the page in place of the old one,
+// and only then the old page's pictures go (the pictures of the stems written
+// that the new page does not name; nothing else in the folder is touched).
+// A kill at any moment thus leaves the old page with its own pictures or the
+// new page with its own, at worst with pictures no page names, which the next
+// report removes. A report whose folder is missing, or whose picture folder's
+// place is taken by a file, is refused before anything is written; any other
+// failure leaves the old page and pictures as they were. False, with the
+// reason, then.
+bool saveReport(
+    const QString &reportFile, const QString &page, const QList<ReportPicture> &pictures, QString *error = nullptr);
 
 // The whole report of a complete calculation: the three diagrams drawn as
-// the diagram nodes show them, and saved with the page (saveReport).
+// the diagram nodes show them, and the page naming them, saved together
+// (saveReport).
 bool writeCalculationReport(
     const SchemeInputs &inputs, const Calculation &calculation, const ReportSettings &settings, QString *error = nullptr);
 

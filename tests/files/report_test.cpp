@@ -3,6 +3,7 @@
 #include "analysis/calculation.h"
 
 #include "analysis/diagram_bitmap.h"
+#include "analysis/diagram_plot.h"
 #include "analysis/scheme_store.h"
 #include "files/file_names.h"
 #include "files/windows1251.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
@@ -27,6 +29,12 @@ namespace {
 
 const QLocale kRussian(QLocale::Russian, QLocale::Russia);
 const QString kCrLf = QStringLiteral("\r\n");
+
+QStringList sorted(QStringList names)
+{
+    names.sort();
+    return names;
+}
 
 TEST(ReportNumbers, PlainAndRoundedForms)
 {
@@ -301,9 +309,64 @@ TEST_F(ReportScheme, FileIsWindows1251WithTheFinalLineEnd)
     EXPECT_FALSE(error.isEmpty());
 }
 
-std::array<QImage, 3> blankPictures()
+// A report written again after the loads changed: its page shows the
+// diagrams of the new calculation, each in the folder under the name the
+// page gives, and nothing of the first report is left.
+TEST_F(ReportScheme, AReportWrittenAgainShowsOnlyItsOwnDiagrams)
 {
-    return { blankDiagramBitmap(), blankDiagramBitmap(), blankDiagramBitmap() };
+    QTemporaryDir dir;
+    const QString report = dir.filePath(QStringLiteral("twice.htm"));
+    const QDir folder(reportPictureFolder(report));
+    CalculationRequest request;
+    request.diagrams = true;
+    ReportSettings settings;
+    settings.reportFile = report;
+    settings.locale = kRussian;
+    QString error;
+    const auto write = [&] {
+        const SchemeInputs inputs = readScheme(*db);
+        const Calculation calculation = calculate(inputs, request);
+        EXPECT_TRUE(writeCalculationReport(inputs, calculation, settings, &error)) << error.toStdString();
+        return calculation;
+    };
+    write();
+    const QStringList firstSources = test::pageImageSources(test::fileBytes(report));
+    db->execute(QStringLiteral("UPDATE Powers SET Power = Power * 3"));
+    const Calculation second = write();
+
+    const QStringList sources = test::pageImageSources(test::fileBytes(report));
+    ASSERT_EQ(sources.size(), 3);
+    QStringList files;
+    const DiagramPlane planes[] = { DiagramPlane::XOZ, DiagramPlane::YOZ, DiagramPlane::Sum };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(sources.at(i).toStdString());
+        EXPECT_TRUE(
+            sources.at(i).startsWith(QStringLiteral("twice.files/") + diagramPictureStems().at(i) + QLatin1Char('-')));
+        files << sources.at(i).mid(QStringLiteral("twice.files/").size());
+        QImage drawn;
+        DrawEpur(second.diagrams->plane(planes[i]), epurCaption(planes[i], second.unit), drawn);
+        const QImage shown(dir.filePath(sources.at(i)), "BMP");
+        EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), drawn.convertToFormat(QImage::Format_RGB32));
+    }
+    EXPECT_EQ(sorted(folder.entryList(QDir::Files)), sorted(files));
+    // The sum diagram's moments tripled with the loads: another picture.
+    EXPECT_NE(firstSources.at(2), sources.at(2));
+}
+
+QList<ReportPicture> blankPictures()
+{
+    QList<ReportPicture> pictures;
+    for (const QString &stem : diagramPictureStems())
+        pictures << reportPicture(stem, blankDiagramBitmap());
+    return pictures;
+}
+
+QStringList fileNames(const QList<ReportPicture> &pictures)
+{
+    QStringList names;
+    for (const ReportPicture &picture : pictures)
+        names << picture.fileName;
+    return names;
 }
 
 TEST(DiagramPictures, ThreeBitmapsInTheFolder)
@@ -311,22 +374,108 @@ TEST(DiagramPictures, ThreeBitmapsInTheFolder)
     QTemporaryDir dir;
     const QString report = dir.filePath(QStringLiteral("my report.htm"));
     const QString folder = reportPictureFolder(report);
-    std::array<QImage, 3> pictures = blankPictures();
-    pictures[0].setPixel(10, 20, 12); // blue
-    pictures[1].setPixel(600, 328, 9); // red, the last pixel
-    pictures[2].setPixel(0, 0, 0);
+    std::array<QImage, 3> images { blankDiagramBitmap(), blankDiagramBitmap(), blankDiagramBitmap() };
+    images[0].setPixel(10, 20, 12); // blue
+    images[1].setPixel(600, 328, 9); // red, the last pixel
+    images[2].setPixel(0, 0, 0);
+    QList<ReportPicture> pictures;
+    for (int i = 0; i < 3; ++i)
+        pictures << reportPicture(diagramPictureStems().at(i), images.at(static_cast<std::size_t>(i)));
     QString error;
     ASSERT_TRUE(saveReport(report, QStringLiteral("<html>"), pictures, &error)) << error.toStdString();
 
     for (int i = 0; i < 3; ++i) {
-        const QString path = QDir(folder).filePath(diagramPictureNames().at(i));
+        const QString path = QDir(folder).filePath(pictures.at(i).fileName);
+        EXPECT_TRUE(path.endsWith(QStringLiteral(".bmp")));
         EXPECT_TRUE(test::fileBytes(path).startsWith("BM")) << path.toStdString();
         const QImage back(path, "BMP");
         ASSERT_EQ(back.size(), QSize(kDiagramWidth, kDiagramHeight));
-        EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), pictures.at(i).convertToFormat(QImage::Format_RGB32));
+        EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32),
+            images.at(static_cast<std::size_t>(i)).convertToFormat(QImage::Format_RGB32));
     }
     EXPECT_EQ(test::fileBytes(report), QByteArray("<html>"));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files), (QStringList { "sum.bmp", "xoz.bmp", "yoz.bmp" }));
+    EXPECT_EQ(sorted(QDir(folder).entryList(QDir::Files)), sorted(fileNames(pictures)));
+}
+
+// A picture's name is its stem and a tag of its bytes: equal bytes, equal
+// names; one pixel more, another name.
+TEST(DiagramPictures, NamesFollowTheBytes)
+{
+    QImage image = blankDiagramBitmap();
+    const ReportPicture blank = reportPicture(QStringLiteral("xoz"), image);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^xoz-[0-9a-f]{16}\\.bmp$")).match(blank.fileName).hasMatch())
+        << blank.fileName.toStdString();
+    EXPECT_TRUE(blank.bytes.startsWith("BM"));
+    EXPECT_EQ(reportPicture(QStringLiteral("xoz"), blankDiagramBitmap()).fileName, blank.fileName);
+    EXPECT_EQ(reportPicture(QStringLiteral("sum"), image).fileName.mid(3), blank.fileName.mid(3));
+    image.setPixel(300, 160, 0);
+    EXPECT_NE(reportPicture(QStringLiteral("xoz"), image).fileName, blank.fileName);
+    EXPECT_TRUE(reportPicture(QStringLiteral("xoz"), QImage()).bytes.isEmpty());
+}
+
+TEST(DiagramPictures, OnlyTheReportsOwnNamesAreItsPictures)
+{
+    const QStringList stems = diagramPictureStems();
+    const struct
+    {
+        const char *name;
+        bool own;
+    } cases[] = {
+        { "xoz-0123456789abcdef.bmp", true }, { "sum-ffffffffffffffff.bmp", true },
+        { "yoz.bmp", true }, // as reports named their pictures before
+        { "torque-0123456789abcdef.bmp", false }, // not a stem of these pictures
+        { "xoz-0123456789ABCDEF.bmp", false }, { "xoz-0123456789abcde.bmp", false }, // 15 digits
+        { "xoz-0123456789abcdef0.bmp", false }, { "xoz-draft.bmp", false }, { "xoz-0123456789abcdef.png", false },
+        { "xoz-0123456789abcdef.bmp.bak", false }, { "my xoz.bmp", false }, { "XOZ.bmp", false },
+        { "notes.txt", false }, { ".bmp", false },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(isReportPictureName(QLatin1String(c.name), stems), c.own) << c.name;
+    EXPECT_TRUE(isReportPictureName(QStringLiteral("torque-0123456789abcdef.bmp"), { QStringLiteral("torque") }));
+}
+
+// Written again with other pictures, the folder holds the new page's pictures
+// and the user's own files; the old page's pictures, orphans of a kill and
+// the plain names of earlier reports are gone. The same report written again
+// changes nothing.
+TEST(DiagramPictures, ANewReportRemovesOnlyTheOldPagesPictures)
+{
+    QTemporaryDir dir;
+    const QString report = dir.filePath(QStringLiteral("r.htm"));
+    const QDir folder(reportPictureFolder(report));
+    QString error;
+    const QList<ReportPicture> first = blankPictures();
+    ASSERT_TRUE(saveReport(report, QStringLiteral("first"), first, &error)) << error.toStdString();
+
+    const QStringList users { "notes.txt", "photo.bmp", "xoz-draft.bmp", "XOZ.bmp", "torque-0123456789abcdef.bmp" };
+    for (const QString &name : users)
+        test::putFile(folder.filePath(name), "the user's");
+    test::putFile(folder.filePath(QStringLiteral("sum.bmp")), "an earlier report's");
+    test::putFile(folder.filePath(QStringLiteral("yoz-0123456789abcdef.bmp")), "orphan of a kill");
+    ASSERT_TRUE(folder.mkdir(QStringLiteral("xoz-fedcba9876543210.bmp"))); // a folder is never removed
+
+    QList<ReportPicture> second;
+    for (const QString &stem : diagramPictureStems()) {
+        QImage image = blankDiagramBitmap();
+        image.setPixel(100, 100, 12);
+        second << reportPicture(stem, image);
+    }
+    ASSERT_TRUE(saveReport(report, QStringLiteral("second"), second, &error)) << error.toStdString();
+    EXPECT_EQ(test::fileBytes(report), QByteArray("second"));
+    EXPECT_EQ(sorted(folder.entryList(QDir::Files)), sorted(fileNames(second) + users));
+    for (const ReportPicture &picture : second)
+        EXPECT_EQ(test::fileBytes(folder.filePath(picture.fileName)), picture.bytes) << picture.fileName.toStdString();
+    for (const QString &name : users)
+        EXPECT_EQ(test::fileBytes(folder.filePath(name)), QByteArray("the user's")) << name.toStdString();
+    EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("xoz-fedcba9876543210.bmp"))).isDir());
+
+    // Two of the pictures as before, one new: the two stay as they were.
+    QList<ReportPicture> third = second;
+    third[0] = first[0];
+    ASSERT_TRUE(saveReport(report, QStringLiteral("third"), third, &error)) << error.toStdString();
+    EXPECT_EQ(sorted(folder.entryList(QDir::Files)), sorted(fileNames(third) + users));
+    ASSERT_TRUE(saveReport(report, QStringLiteral("third"), third, &error)) << error.toStdString();
+    EXPECT_EQ(sorted(folder.entryList(QDir::Files)), sorted(fileNames(third) + users));
 }
 
 // A report that cannot be written whole leaves the old page with its own
@@ -350,10 +499,14 @@ TEST(DiagramPictures, AReportNotWrittenWholeLeavesTheOldOne)
           [&] { QFile::remove(report); QFile::link(dir.filePath(QStringLiteral("gone/r.htm")), report); },
           RLIM_INFINITY, "символическая ссылка" },
         // The disk fills up while the first picture is written.
-        { "a full disk", [&] { QFile::remove(report); test::putFile(report, "old page"); }, 4096, "xoz.bmp" },
+        { "a full disk", [&] { QFile::remove(report); test::putFile(report, "old page"); }, 4096, "xoz-" },
     };
     ASSERT_TRUE(QDir().mkdir(folder));
-    for (const QString &name : diagramPictureNames())
+    // The old page's pictures, as reports named them before.
+    QStringList oldPictures;
+    for (const QString &stem : diagramPictureStems())
+        oldPictures << stem + QStringLiteral(".bmp");
+    for (const QString &name : oldPictures)
         test::putFile(QDir(folder).filePath(name), "old " + name.toLatin1());
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault);
@@ -367,7 +520,7 @@ TEST(DiagramPictures, AReportNotWrittenWholeLeavesTheOldOne)
         }
         EXPECT_FALSE(saved);
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << error.toStdString();
-        for (const QString &name : diagramPictureNames())
+        for (const QString &name : oldPictures)
             EXPECT_EQ(test::fileBytes(QDir(folder).filePath(name)), "old " + name.toLatin1());
         EXPECT_NE(test::fileBytes(report), QByteArray("new page"));
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), before);

@@ -150,11 +150,13 @@ TEST_F(GoldenSchemeTest, BatchReportShowsTheWorkedOutNumbers)
     EXPECT_TRUE(QString::fromUtf8(run.readAllStandardOutput()).startsWith(QStringLiteral("Отчёт сохранён в файле")));
 
     // The three diagrams beside the page.
-    for (const char *name : {"xoz.bmp", "yoz.bmp", "sum.bmp"}) {
-        const QString picture = QDir(work.path()).filePath(QStringLiteral("reducer_shaft.files/") + QLatin1String(name));
-        const QImage image(picture, "BMP");
-        EXPECT_FALSE(image.isNull()) << name;
-        EXPECT_EQ(image.size(), QSize(601, 329)) << name;
+    const QStringList pictures = test::pageImageSources(test::fileBytes(report));
+    ASSERT_EQ(pictures.size(), 3);
+    for (const QString &name : pictures) {
+        EXPECT_TRUE(name.startsWith(QStringLiteral("reducer_shaft.files/"))) << name.toStdString();
+        const QImage image(QDir(work.path()).filePath(name), "BMP");
+        EXPECT_FALSE(image.isNull()) << name.toStdString();
+        EXPECT_EQ(image.size(), QSize(601, 329)) << name.toStdString();
     }
 
     QFile file(report);

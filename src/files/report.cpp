@@ -2,8 +2,10 @@
 
 #include "analysis/calculation.h"
 #include "analysis/diagram_plot.h"
+#include "analysis/shaft_pictures.h"
 #include "files/file_names.h"
 #include "files/file_replacement.h"
+#include "files/shaft_report.h"
 #include "files/windows1251.h"
 #include "scheme/load_modes.h"
 #include "store/numbers.h"
@@ -62,6 +64,7 @@ public:
         reactions();
         bearings();
         diagrams();
+        shaftCheck();
         m_page += QStringLiteral("</tr>") + kCrLf + QStringLiteral("</table>") + kCrLf + QStringLiteral("</body>")
             + kCrLf + QStringLiteral("</html>") + kCrLf;
         return m_page;
@@ -329,6 +332,32 @@ private:
         }
     }
 
+    void shaftCheck()
+    {
+        for (const ReportLine &line : shaftReportLines(m_in, m_calc, m_locale)) {
+            switch (line.kind) {
+            case ReportLine::Blank:
+                blank();
+                break;
+            case ReportLine::Heading:
+                heading(line.first);
+                break;
+            case ReportLine::Row:
+                row(line.first, line.second);
+                break;
+            case ReportLine::Picture: {
+                const QString picture = m_settings.shaftPictures.value(line.second.toInt());
+                if (picture.isEmpty())
+                    break;
+                row(QStringLiteral("<img src=\"") + escaped(reportPictureSource(m_settings.reportFile, picture))
+                        + QStringLiteral("\" width='600' height='330' style='border: 1px solid #000000'>"),
+                    kEmptyCell);
+                break;
+            }
+            }
+        }
+    }
+
     const SchemeInputs &m_in;
     const Calculation &m_calc;
     const ReportSettings &m_settings;
@@ -373,6 +402,13 @@ QString reportPage(const SchemeInputs &inputs, const Calculation &calculation, c
 const QStringList &diagramPictureStems()
 {
     static const QStringList stems { QStringLiteral("xoz"), QStringLiteral("yoz"), QStringLiteral("sum") };
+    return stems;
+}
+
+const QStringList &shaftPictureStems()
+{
+    static const QStringList stems { QStringLiteral("torque"), QStringLiteral("meq"), QStringLiteral("diameter"),
+        QStringLiteral("deflection"), QStringLiteral("slope") };
     return stems;
 }
 
@@ -501,7 +537,9 @@ bool saveReport(const QString &reportFile, const QString &page, const QList<Repo
 
     // The old page's pictures go once the new page stands. One left behind
     // by a kill or a failed removal goes with the next report.
-    QStringList stems;
+    // Every stem a report may write: a picture the new page lacks (the
+    // deflection of a shaft whose steps were removed) goes as well.
+    QStringList stems = diagramPictureStems() + shaftPictureStems();
     QStringList kept;
     for (const ReportPicture &picture : pictures) {
         stems << picture.stem;
@@ -529,6 +567,19 @@ bool writeCalculationReport(
         DrawEpur(diagrams.plane(planes[i]), epurCaption(planes[i], unit), image);
         pictures << reportPicture(diagramPictureStems().at(i), image);
         named.diagramPictures << pictures.last().fileName;
+    }
+    named.shaftPictures.clear();
+    const ShaftPicture shaftPictures[] = { ShaftPicture::Torque, ShaftPicture::EquivalentMoment,
+        ShaftPicture::RequiredDiameter, ShaftPicture::Deflection, ShaftPicture::Slope };
+    for (int i = 0; i < 5; ++i) {
+        if (!hasShaftPicture(calculation.shaft, shaftPictures[i])) {
+            named.shaftPictures << QString();
+            continue;
+        }
+        QImage image;
+        drawShaftPicture(calculation.shaft, shaftPictures[i], unit, image);
+        pictures << reportPicture(shaftPictureStems().at(i), image);
+        named.shaftPictures << pictures.last().fileName;
     }
     return saveReport(settings.reportFile, reportPage(inputs, calculation, named), pictures, error);
 }

@@ -37,6 +37,9 @@ struct ReportSettings
     // sum, as reportPicture names them (writeCalculationReport fills them in).
     // Left empty, the page shows each stem's plain bitmap, "xoz.bmp".
     QStringList diagramPictures;
+    // The shaft check's pictures by their order in shaftPictureStems(); an
+    // empty name: the check has no such picture.
+    QStringList shaftPictures;
 };
 
 // The text of the page as it goes into the file, CR LF line ends, ending with
@@ -57,6 +60,9 @@ QString roundedNumber(double value, const QLocale &locale);
 
 // The stems of the diagram pictures' names, in the order XOZ, YOZ, sum.
 const QStringList &diagramPictureStems();
+// The stems of the shaft check's pictures: torque, equivalent moment,
+// required diameter, deflection, slope.
+const QStringList &shaftPictureStems();
 
 // One picture of the report as it goes into the picture folder.
 struct ReportPicture

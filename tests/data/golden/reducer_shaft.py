@@ -18,10 +18,15 @@ library, no part of the program is used):
   * reactions and bending moments: statics of a beam on two supports;
   * bearing equivalent load and life: ГОСТ 18855-94 / ISO 281,
     Pr = (V·X·Fr + Y·Fa)·Kб·KT, L10h = 10^6/(60·n)·(a1·C/Pr)^p.
+  * the shaft (stepped, steel 45): torque, axial force, equivalent moment
+    √(M² + 0.75·T²) and the required diameter ∛(Mэкв/(0.1·[σ])), static
+    safety Sт = Sтσ·Sтτ/√(Sтσ² + Sтτ²), slopes and deflections from
+    E·I·v'' = M integrated exactly and checked by Mohr's integrals.
 
 Run it from anywhere:  python3 tests/data/golden/reducer_shaft.py
-It writes reducer_shaft.tvd (the scenario) and expected.txt (what the report
-must show) beside itself and prints the working.
+It writes reducer_shaft.tvd (the scenario: the record and the shaft's block)
+and expected.txt (what the report must show) beside itself and prints the
+working.
 """
 
 import csv
@@ -29,6 +34,7 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CATALOGUE = os.path.normpath(os.path.join(HERE, "..", "..", "..", "src", "store", "data", "bearings.csv"))
@@ -94,6 +100,37 @@ LEFT_BEARING = dict(designation="208", Kb=1.5, Kt=1.0, ring=0, radial=1, axial=0
 RIGHT_BEARING = dict(designation="36308", Kb=1.5, Kt=1.0, ring=0, radial=1, axial=1)
 
 P_MODES = 10.0 / 3.0  # exponent of the equivalent load over the modes
+
+# The shaft itself, from its left end: (length, outer diameter D, bore d), mm.
+# The steps add up to the diagram axis (260 mm); places on that axis: left
+# support 20, wheel 75, sprocket 135, right support 190, bevel pinion 235.
+# No support or point falls on a step boundary.
+SHAFT_STEPS = [
+    (32.0, 40.0, 0.0),   # 1  0…32    seat of the 208 (B = 18: 11…29)
+    (18.0, 45.0, 0.0),   # 2  32…50   under the distance sleeve between the bearing and the wheel
+    (50.0, 48.0, 0.0),   # 3  50…100  wheel seat (hub 50, the mesh at 75)
+    (10.0, 56.0, 0.0),   # 4  100…110 collar: the wheel and the sprocket bear on it
+    (55.0, 45.0, 0.0),   # 5  110…165 sprocket seat (the sprocket at 135)
+    (40.0, 40.0, 0.0),   # 6  165…205 seat of the 36308 (B = 23: 178.5…201.5) and its sleeve
+    (55.0, 34.0, 12.0),  # 7  205…260 bevel pinion seat with a central bore Ø12 (oil feed to the mesh)
+]
+
+# Steel 45, quenched and tempered (улучшение): Дунаев П.Ф., Леликов О.П.
+# «Конструирование узлов и деталей машин», the table of mechanical properties
+# of steels for the shaft check, the row "45, blank ≤ 120 mm, ≥ 240 HB";
+# E = 2.1·10^5 MPa (steel). Stresses in MPa.
+SHAFT_STEEL = dict(grade="45", treatment="улучшение", hardness="не ниже 240 HB",
+                   source="Дунаев П.Ф., Леликов О.П. Конструирование узлов и деталей машин, "
+                          "механические характеристики сталей: 45, заготовка до 120 мм",
+                   blank=120.0, sigma_b=800.0, sigma_t=550.0, tau_t=300.0, sigma_m1=350.0, tau_m1=210.0,
+                   psi_tau=0.1, E=2.1e5)
+
+# Check settings: none is written to the file, the program takes its defaults.
+KP = 2.0                 # 1 overload factor Kп of the static check
+SIGMA_ALLOWED = 55.0     # 2 [σ] of the required diameter, MPa
+ST_ALLOWED = 1.5         # 3 [Sт]
+SLOPE_ALLOWED = {"ball_radial": 0.005, "ball_angular": 0.005, "roller_radial": 0.0025}  # 4, 5, rad
+DEFLECTION_SHARE = {"cylindrical": 0.01, "bevel": 0.005}  # 6, 7: of m (of me for a bevel mesh)
 
 
 # ---------------------------------------------------------------------------
@@ -420,6 +457,295 @@ def shown(name, v):
     return rounded(v)
 
 
+def shown_to(name, v, decimals):
+    """The text of v rounded to the given decimals, with the same guard: no
+    value within 1e-7 of a rounding boundary."""
+    scaled = abs(v) * 10.0 ** decimals
+    if abs(scaled - math.floor(scaled) - 0.5) < 1e-7 * 10.0 ** decimals:
+        FRAGILE.append((name, v))
+    return plain(round(v, decimals))
+
+
+def decided(name, a, b):
+    """a < b, remembering comparisons too close to call (a remark on the page
+    hangs on them)."""
+    if abs(a - b) < 1e-7:
+        FRAGILE.append((name, a, b))
+    return a < b
+
+
+# ---------------------------------------------------------------------------
+# The shaft check, each mode from that mode's own forces and reactions.
+# Places are on the diagram axis (mm from the shaft's left end). A section is
+# a place and a side: the value just left ("L") or just right ("R") of it.
+# Between neighbouring loads, supports and step boundaries the torque and the
+# axial force are constant, the bending moments linear and the section
+# uniform, so every extreme of the check lies at an end of such a piece.
+# ---------------------------------------------------------------------------
+
+def step_bounds():
+    bounds = [0.0]
+    for length, _, _ in SHAFT_STEPS:
+        bounds.append(bounds[-1] + length)
+    return bounds
+
+
+def step_at(p, side):
+    """Number (1…) of the step a section belongs to: the one just left of a
+    boundary for "L", just right of it for "R"."""
+    b = step_bounds()
+    for k in range(1, len(b)):
+        if (b[k - 1] < p < b[k]) or (side == "L" and p == b[k]) or (side == "R" and p == b[k - 1]):
+            return k
+    raise ValueError((p, side))
+
+
+def section_properties(k):
+    """Solid or hollow round section: W = π(D⁴ − d⁴)/(32D), Wк = 2W,
+    A = π(D² − d²)/4, I = π(D⁴ − d⁴)/64; mm³, mm², mm⁴."""
+    _, D, d = SHAFT_STEPS[k - 1]
+    W = math.pi * (D ** 4 - d ** 4) / (32.0 * D)
+    return dict(D=D, d=d, W=W, Wk=2.0 * W, A=math.pi * (D * D - d * d) / 4.0, I=math.pi * (D ** 4 - d ** 4) / 64.0,
+                solid=((D ** 4 - d ** 4) / D) ** (1.0 / 3.0))
+
+
+def mode_items(r, i):
+    """Mode i's loads and reactions as (place, x, y, Fx, Fy, Fz), N and mm;
+    the axial reaction Ra acts on the axis at the support that takes it."""
+    h, b, f = r["hel"][i], r["bev"][i], FREE_LOADS[i]
+    loads = [r["hel_at"] + (h["Fx"], h["Fy"], h["Fz"]),
+             (FREE_POINT["x"], FREE_POINT["y"], FREE_POINT["z"]) + tuple(f),
+             r["bev_at"] + (b["Fx"], b["Fy"], b["Fz"])]
+    R = reactions(loads)
+    axial_left = LEFT_BEARING["axial"] == 1
+    items = [(z + LEFT_SUPPORT_AT, x, y, Fx, Fy, Fz) for x, y, z, Fx, Fy, Fz in loads]
+    items.append((LEFT_SUPPORT_AT, 0.0, 0.0, R["R1x"], R["R1y"], R["Ra"] if axial_left else 0.0))
+    items.append((LEFT_SUPPORT_AT + L, 0.0, 0.0, R["R2x"], R["R2y"], 0.0 if axial_left else R["Ra"]))
+    items.sort(key=lambda t: t[0])
+    return items, R
+
+
+def internal_forces(items, p, side):
+    """Everything left of the section: torque T = Σ(x·Fy − y·Fx), axial force
+    N = ΣFz, bending moments Mx = Σ(Fx·(p − z) + x·Fz), My likewise (README
+    step 7); N·mm and N."""
+    left = [q for q in items if q[0] < p or (side == "R" and q[0] == p)]
+    T = sum(x * Fy - y * Fx for _, x, y, Fx, Fy, _ in left)
+    N = sum(q[5] for q in left)
+    Mx = sum(Fx * (p - z) + x * Fz for z, x, _, Fx, _, Fz in left)
+    My = sum(Fy * (p - z) + y * Fz for z, _, y, _, Fy, Fz in left)
+    return T, N, Mx, My
+
+
+def static_safety(sigma, tau):
+    """Sт = Sтσ·Sтτ/√(Sтσ² + Sтτ²), Sтσ = σт/σ, Sтτ = τт/τ; without one of
+    the stresses Sт is the other one's margin (the limit of the formula)."""
+    if sigma == 0 and tau == 0:
+        return math.inf
+    if tau == 0:
+        return SHAFT_STEEL["sigma_t"] / sigma
+    if sigma == 0:
+        return SHAFT_STEEL["tau_t"] / tau
+    s, t = SHAFT_STEEL["sigma_t"] / sigma, SHAFT_STEEL["tau_t"] / tau
+    return s * t / math.hypot(s, t)
+
+
+def section_scan():
+    """Sections in the order the extremes are looked for: places left to
+    right, at each the value just left, then just right."""
+    return [(p, s) for p in SECTION_PLACES for s in ("L", "R") if not (s == "L" and p == 0)
+            and not (s == "R" and p == AXIS_LENGTH)]
+
+
+def deflection_line(items, plane):
+    """E·I(z)·v'' = M(z) integrated exactly piece by piece (M linear and I
+    constant on each piece: v is a cubic there), v = 0 at both supports.
+    Returns pieces (a, b, v(a), v'(a), M(a+)/EI, slope of M/EI) for one plane
+    (plane 0: Mx, i.e. XOZ; 1: My, YOZ); v in mm."""
+    E = SHAFT_STEEL["E"]
+    pieces = []
+    u, du = 0.0, 0.0
+    for a, b in zip(SECTION_PLACES, SECTION_PLACES[1:]):
+        EI = E * section_properties(step_at(a, "R"))["I"]
+        m0 = internal_forces(items, a, "R")[2 + plane] / EI
+        k = (internal_forces(items, b, "L")[2 + plane] / EI - m0) / (b - a)
+        pieces.append([a, b, u, du, m0, k])
+        t = b - a
+        u, du = u + du * t + m0 * t * t / 2 + k * t ** 3 / 6, du + m0 * t + k * t * t / 2
+
+    def raw(p):
+        a, b, u0, du0, m0, k = next(q for q in pieces if q[0] <= p <= q[1])
+        t = p - a
+        return u0 + du0 * t + m0 * t * t / 2 + k * t ** 3 / 6
+    # the rigid-body line that puts both supports back on the axis
+    z1, z2 = LEFT_SUPPORT_AT, LEFT_SUPPORT_AT + L
+    c2 = -(raw(z2) - raw(z1)) / (z2 - z1)
+    c1 = -raw(z1) - c2 * z1
+    for q in pieces:
+        q[2] += c1 + c2 * q[0]
+        q[3] += c2
+    return pieces
+
+
+def line_value(pieces, p):
+    """Deflection and slope of the line at p."""
+    a, b, v, dv, m0, k = next(q for q in pieces if q[0] <= p <= q[1])
+    t = p - a
+    return v + dv * t + m0 * t * t / 2 + k * t ** 3 / 6, dv + m0 * t + k * t * t / 2
+
+
+def mohr(items, plane, unit_items):
+    """Mohr's integral ∫ M·m̄/(EI) dz with the unit diagram m̄ of unit_items,
+    by Simpson's rule on each piece, exact there (M, m̄ linear, EI constant):
+    the deflection (unit force) or slope (unit couple) at the unit's place."""
+    E = SHAFT_STEEL["E"]
+    total = 0.0
+    for a, b in zip(SECTION_PLACES, SECTION_PLACES[1:]):
+        EI = E * section_properties(step_at(a, "R"))["I"]
+        mid = 0.5 * (a + b)
+        f = [internal_forces(items, a, "R")[2 + plane] * internal_forces(unit_items, a, "R")[2 + plane],
+             internal_forces(items, mid, "R")[2 + plane] * internal_forces(unit_items, mid, "R")[2 + plane],
+             internal_forces(items, b, "L")[2 + plane] * internal_forces(unit_items, b, "L")[2 + plane]]
+        total += (b - a) / 6.0 * (f[0] + 4.0 * f[1] + f[2]) / EI
+    return total
+
+
+def unit_force(p, plane):
+    """A unit force across the axis at p with its reactions on the two supports."""
+    z1, z2 = LEFT_SUPPORT_AT, LEFT_SUPPORT_AT + L
+    R2 = -(p - z1) / L
+    R1 = -1.0 - R2
+    f = lambda F: (F, 0.0) if plane == 0 else (0.0, F)
+    return sorted([(p, 0.0, 0.0) + f(1.0) + (0.0,), (z1, 0.0, 0.0) + f(R1) + (0.0,),
+                   (z2, 0.0, 0.0) + f(R2) + (0.0,)], key=lambda t: t[0])
+
+
+def unit_couple(p, plane):
+    """A unit couple at the support p (an axial force 1 at a unit arm) with its
+    reactions −1/L and +1/L across: m̄ = 1 − (z − z1)/L on the span for the
+    left support, −(z − z1)/L for the right one, nothing outside."""
+    z1, z2 = LEFT_SUPPORT_AT, LEFT_SUPPORT_AT + L
+    arm = (1.0, 0.0) if plane == 0 else (0.0, 1.0)
+    f = lambda F: (F, 0.0) if plane == 0 else (0.0, F)
+    return sorted([(p, arm[0], arm[1], 0.0, 0.0, 1.0),
+                   (z1, 0.0, 0.0) + f(-1.0 / L) + (0.0,), (z2, 0.0, 0.0) + f(1.0 / L) + (0.0,)],
+                  key=lambda t: t[0])
+
+
+SECTION_PLACES = []
+
+
+def shaft_check(r):
+    cat = catalogue()
+    places = set(step_bounds())
+    places.update(z + LEFT_SUPPORT_AT for z in (HELICAL["z"], FREE_POINT["z"], BEVEL["z"]))
+    places.update((LEFT_SUPPORT_AT, LEFT_SUPPORT_AT + L))
+    SECTION_PLACES[:] = sorted(places)
+    assert step_bounds()[-1] == AXIS_LENGTH, "the steps make up the shaft"
+    assert len(places) == len(step_bounds()) + 5, "no support or point on a step boundary"
+    sections = section_scan()
+    sigma_a = SIGMA_ALLOWED
+
+    modes = []
+    for i in range(len(MODES)):
+        items, R = mode_items(r, i)
+        rows = []
+        for p, s in sections:
+            T, N, Mx, My = internal_forces(items, p, s)
+            k = step_at(p, s)
+            sp = section_properties(k)
+            M = math.hypot(Mx, My)
+            Meq = math.sqrt(M * M + 0.75 * T * T)
+            sigma = KP * M / sp["W"] + KP * abs(N) / sp["A"]
+            tau = KP * abs(T) / sp["Wk"]
+            rows.append(dict(p=p, side=s, step=k, T=T, N=N, Mx=Mx, My=My, M=M, Meq=Meq,
+                             d=(Meq / (0.1 * sigma_a)) ** (1.0 / 3.0), sigma=sigma, tau=tau,
+                             S=static_safety(sigma, tau)))
+        lines = [deflection_line(items, 0), deflection_line(items, 1)]
+        # Mohr's integrals as a second, independent working of the same numbers.
+        for plane in (0, 1):
+            for p in (LEFT_SUPPORT_AT, LEFT_SUPPORT_AT + L):
+                a = abs(line_value(lines[plane], p)[1])
+                b = abs(mohr(items, plane, unit_couple(p, plane)))
+                assert abs(a - b) <= 1e-9 * max(a, 1e-12) + 1e-15, ("slope", i, plane, p, a, b)
+            for p in (HELICAL["z"] + LEFT_SUPPORT_AT, BEVEL["z"] + LEFT_SUPPORT_AT):
+                a = line_value(lines[plane], p)[0]
+                b = mohr(items, plane, unit_force(p, plane))
+                assert abs(a - b) <= 1e-9 * abs(a) + 1e-15, ("deflection", i, plane, p, a, b)
+
+        def f_at(p):
+            return math.hypot(line_value(lines[0], p)[0], line_value(lines[1], p)[0])
+
+        def slope_at(p):
+            return math.hypot(line_value(lines[0], p)[1], line_value(lines[1], p)[1])
+        # The largest deflection: f² is a polynomial on each piece; sample it
+        # densely, then close in on the best sample by golden-section search.
+        best = (-1.0, 0.0)
+        for a, b in zip(SECTION_PLACES, SECTION_PLACES[1:]):
+            n = 2000
+            for j in range(n + 1):
+                p = a + (b - a) * j / n
+                if f_at(p) > best[0]:
+                    best = (f_at(p), p, a, b)
+        _, p, a, b = best
+        lo, hi = max(a, p - (b - a) / 2000), min(b, p + (b - a) / 2000)
+        g = (math.sqrt(5) - 1) / 2
+        for _ in range(200):
+            c, d = hi - g * (hi - lo), lo + g * (hi - lo)
+            if f_at(c) >= f_at(d):
+                hi = d
+            else:
+                lo = c
+        p_max = 0.5 * (lo + hi)
+        if f_at(p) >= f_at(p_max):
+            p_max = p
+        modes.append(dict(items=items, R=R, rows=rows, lines=lines,
+                          slopes=[slope_at(LEFT_SUPPORT_AT), slope_at(LEFT_SUPPORT_AT + L)],
+                          deflections={1: f_at(HELICAL["z"] + LEFT_SUPPORT_AT), 3: f_at(BEVEL["z"] + LEFT_SUPPORT_AT)},
+                          f_max=f_at(p_max), f_max_at=p_max,
+                          residual=internal_forces(items, AXIS_LENGTH, "L")[0]))
+
+    def worst(candidates, key, larger=True):
+        """The first of (mode, row) candidates in mode then section order
+        with the extreme value; ties stay with the first."""
+        out = None
+        for c in candidates:
+            v = key(c)
+            if out is None or (v > out[0] if larger else v < out[0]):
+                out = (v, c)
+        # A near tie at another place or mode would leave the choice to the
+        # last bits; an exact one (a constant torque) is settled by the order.
+        place = lambda c: (c[0], c[1]["p"]) if "p" in c[1] else c[0]
+        for c in candidates:
+            v = key(c)
+            if v != out[0] and abs(v - out[0]) <= 1e-9 * abs(out[0]) and place(c) != place(out[1]):
+                FRAGILE.append(("near tie", v, out[0]))
+        return out
+
+    every = [(i + 1, row) for i, m in enumerate(modes) for row in m["rows"]]
+    res = dict(modes=modes)
+    res["T"] = worst(every, lambda c: abs(c[1]["T"]))
+    res["residual"] = worst([(i + 1, m) for i, m in enumerate(modes)], lambda c: abs(c[1]["residual"]))
+    res["Meq"] = worst(every, lambda c: c[1]["Meq"])
+    res["steps"] = []
+    for k in range(1, len(SHAFT_STEPS) + 1):
+        mine = [c for c in every if c[1]["step"] == k]
+        res["steps"].append(dict(k=k, props=section_properties(k), d=worst(mine, lambda c: c[1]["d"]),
+                                 S=worst(mine, lambda c: c[1]["S"], larger=False)))
+    res["S"] = worst(every, lambda c: c[1]["S"], larger=False)
+    kinds = [cat[LEFT_BEARING["designation"]]["kind"], cat[RIGHT_BEARING["designation"]]["kind"]]
+    res["slopes"] = [dict(allowed=SLOPE_ALLOWED[kinds[s]],
+                          worst=worst([(i + 1, m) for i, m in enumerate(modes)], lambda c: c[1]["slopes"][s]))
+                     for s in (0, 1)]
+    res["deflections"] = [
+        dict(point=1, allowed=DEFLECTION_SHARE["cylindrical"] * HELICAL["m"],
+             worst=worst([(i + 1, m) for i, m in enumerate(modes)], lambda c: c[1]["deflections"][1])),
+        dict(point=3, allowed=DEFLECTION_SHARE["bevel"] * BEVEL["me"],
+             worst=worst([(i + 1, m) for i, m in enumerate(modes)], lambda c: c[1]["deflections"][3]))]
+    res["f_max"] = worst([(i + 1, m) for i, m in enumerate(modes)], lambda c: c[1]["f_max"])
+    return res
+
+
 # ---------------------------------------------------------------------------
 # The calculation
 # ---------------------------------------------------------------------------
@@ -465,7 +791,8 @@ def calculate():
         bearings.append((b, row, res))
     return dict(w=w, hel_loads=hel_loads, bev_loads=bev_loads, hel_geo=hel_geo, hel_at=hel_at, hel=hel,
                 bev_geo=bev_geo, bev_at=bev_at, bev=bev, hel_eq=hel_eq, bev_eq=bev_eq, free_eq=free_eq,
-                loads=loads, R=R, vertices=vertices, n_eq=n_eq, bearings=bearings)
+                loads=loads, R=R, vertices=vertices, n_eq=n_eq, bearings=bearings,
+                shaft=shaft_check(dict(hel_at=hel_at, hel=hel, bev_at=bev_at, bev=bev)))
 
 
 # ---------------------------------------------------------------------------
@@ -517,6 +844,41 @@ def scenario_bytes(r):
     return lst(common) + lst([p1, p2, p3]) + bearing_entry(lrow["id"], lb) + bearing_entry(rrow["id"], rb)
 
 
+# What the record has no room for follows it in tagged blocks:
+#   { "TVBK", tag 4 bytes, length uint32, payload, CRC-32 uint32 of tag + length + payload }
+# "SHFT" holds the shaft and is tied to its record by the record's CRC-32:
+#   record CRC-32 uint32, steps int32 + {length, D, d float64}, settings int32 +
+#   {SettingID int32, value float64}, steel int32 (1), grade, treatment,
+#   hardness, source (int32 byte count + UTF-8), blank diameter, σв, σт, τт,
+#   σ-1, τ-1, ψτ, E float64.
+
+def block(tag, payload):
+    head = tag + struct.pack("<I", len(payload))
+    return b"TVBK" + head + payload + struct.pack("<I", zlib.crc32(head + payload) & 0xFFFFFFFF)
+
+
+def text(value):
+    raw = value.encode("utf-8")
+    return struct.pack("<i", len(raw)) + raw
+
+
+def shaft_block(record):
+    st = SHAFT_STEEL
+    payload = struct.pack("<Ii", zlib.crc32(record) & 0xFFFFFFFF, len(SHAFT_STEPS))
+    payload += b"".join(struct.pack("<3d", *step) for step in SHAFT_STEPS)
+    payload += struct.pack("<i", 0)  # no settings: the defaults
+    payload += struct.pack("<i", 1)
+    payload += b"".join(text(st[k]) for k in ("grade", "treatment", "hardness", "source"))
+    payload += struct.pack("<8d", st["blank"], st["sigma_b"], st["sigma_t"], st["tau_t"], st["sigma_m1"],
+                           st["tau_m1"], st["psi_tau"], st["E"])
+    return block(b"SHFT", payload)
+
+
+def scenario_file_bytes(r):
+    record = scenario_bytes(r)
+    return record + shaft_block(record)
+
+
 # ---------------------------------------------------------------------------
 # Expected page rows. Lines of expected.txt, tab-separated:
 #   A  caption                     anchor: the next row with this first cell
@@ -528,14 +890,27 @@ def scenario_bytes(r):
 #                                  force unit × m
 # ---------------------------------------------------------------------------
 
+def page_text(text):
+    """The text as the page's windows-1251 bytes hold it: a character the code
+    page lacks (θ, σ, τ) is an HTML numeric character reference."""
+    out = []
+    for ch in text:
+        try:
+            ch.encode("cp1251")
+            out.append(ch)
+        except UnicodeEncodeError:
+            out.append("&#%d;" % ord(ch))
+    return "".join(out)
+
+
 def heading4(text):
     return "<u><font size='4'>%s</font></u>" % text
 
 
 def expected_lines(r):
     out = []
-    A = lambda cap: out.append("A\t" + cap)
-    V = lambda cap, val, what: out.append("V\t%s\t%s\t%s" % (cap, val, what))
+    A = lambda cap: out.append("A\t" + page_text(cap))
+    V = lambda cap, val, what: out.append("V\t%s\t%s\t%s" % (page_text(cap), page_text(val), what))
 
     def parameters(number, rows):
         for caption, value in rows:
@@ -641,6 +1016,8 @@ def expected_lines(r):
         V("Статическая эквивалентная нагрузка P0, Н", shown(s + " P0", res["P0"]), s + " P0")
         V("Запас статической грузоподъёмности s0", shown(s + " s0", res["s0"]), s + " s0")
 
+    shaft_lines(r["shaft"], A, V)
+
     v = r["vertices"]
     extremes = {
         "XOZ": max(max(abs(t[1]), abs(t[2])) for t in v),
@@ -650,6 +1027,176 @@ def expected_lines(r):
     for plane in ("XOZ", "YOZ", "SUM"):
         out.append("M\t%s\t%s" % (plane, shown("M" + plane, extremes[plane] / 1000.0)))
     return out, extremes
+
+
+def shaft_lines(s, A, V):
+    """The shaft check's rows: a number, then three blanks and the remark in
+    parentheses where there is one."""
+    def with_remark(value, remark):
+        return "%s   (%s)" % (value, remark)
+
+    def where(c):
+        return "режим %d, z = %s мм" % (c[0], shown_to("place", c[1]["p"], 1))
+
+    A(heading4("Проверка вала:"))
+    A("<u>Ступени вала:</u>")
+    for k, (length, D, d) in enumerate(SHAFT_STEPS, start=1):
+        V("Ступень %d: длина, мм" % k, plain(length), "shaft step %d length" % k)
+        V("Ступень %d: наружный диаметр D, мм" % k, plain(D), "shaft step %d D" % k)
+        V("Ступень %d: диаметр отверстия d, мм" % k, plain(d), "shaft step %d bore" % k)
+    A("<u>Сталь вала:</u>")
+    A("<u>Допускаемые значения:</u>")
+
+    A("<u>Прочность:</u>")
+    v, c = s["T"]
+    V("Наибольший крутящий момент T, Н*м", with_remark(shown_to("Tmax", v / 1000, 3), where(c)), "shaft largest torque")
+    v, c = s["residual"]
+    V("Невязка крутящих моментов, Н*м",
+      with_remark(shown_to("residual", c[1]["residual"] / 1000, 3),
+                  "режим %d: моменты на валу не уравновешены" % c[0]), "shaft torque residual")
+    v, c = s["Meq"]
+    V("Наибольший эквивалентный момент Mэкв, Н*м", with_remark(shown_to("Meq", v / 1000, 3), where(c)),
+      "shaft largest equivalent moment")
+    V("Требуемый диаметр d, мм", with_remark(shown_to("d", c[1]["d"], 2), where(c)), "shaft required diameter")
+    for st in s["steps"]:
+        v, c = st["d"]
+        if decided("step %d diameter" % st["k"], st["props"]["solid"], v):
+            V("Ступень %d тоньше требуемого, нужно d, мм" % st["k"],
+              with_remark(shown_to("step d", v, 2), "D = %s мм; %s" % (shown_to("step D", st["props"]["solid"], 2),
+                                                                      where(c))),
+              "shaft step %d thinner than required" % st["k"])
+    st = SHAFT_STEEL
+    V("Сталь вала", "%s (%s), σт = %s МПа, τт = %s МПа" % (st["grade"], st["treatment"], plain(st["sigma_t"]),
+                                                          plain(st["tau_t"])), "shaft steel")
+
+    def safety(value, c):
+        remark = where(c)
+        if decided("Sт", value, ST_ALLOWED):
+            remark += "; меньше [Sт] = %s" % plain(ST_ALLOWED)
+        return with_remark(shown_to("Sт", value, 2), remark)
+    for st in s["steps"]:
+        V("Ступень %d: наименьший запас Sт" % st["k"], safety(*st["S"]), "shaft step %d static safety" % st["k"])
+    V("Наименьший запас статической прочности Sт", safety(*s["S"]), "shaft static safety")
+
+    A("<u>Жёсткость:</u>")
+
+    def stiffness(value, allowed, mode, decimals, allowed_decimals):
+        remark = "допускается %s; режим %d" % (plain(round(allowed, allowed_decimals)), mode)
+        if decided("allowed", allowed, value):
+            remark += "; больше допускаемого"
+        return with_remark(shown_to("stiffness", value, decimals), remark)
+    for caption, sl in zip(("Угол поворота в левой опоре θ, рад", "Угол поворота в правой опоре θ, рад"),
+                           s["slopes"]):
+        v, c = sl["worst"]
+        V(caption, stiffness(v, sl["allowed"], c[0], 6, 7), "shaft support slope")
+    for df in s["deflections"]:
+        v, c = df["worst"]
+        V("Прогиб под точкой %d f, мм" % df["point"], stiffness(v, df["allowed"], c[0], 4, 5),
+          "shaft deflection under point %d" % df["point"])
+    v, c = s["f_max"]
+    V("Наибольший прогиб f, мм", with_remark(shown_to("f max", v, 4), "режим %d, z = %s мм"
+                                               % (c[0], shown_to("place", c[1]["f_max_at"], 1))),
+      "shaft largest deflection")
+
+
+def beam_self_check():
+    """The deflection working on a uniform Ø40 shaft against the handbook
+    cases of a beam on two supports (span L): a force F at mid-span,
+    f = F·L³/(48EI) and θ = F·L²/(16EI) at the supports; a force F at the end of
+    an overhang a, f = F·a²·(L + a)/(3EI) there."""
+    global SHAFT_STEPS
+    kept, kept_places = SHAFT_STEPS, SECTION_PLACES[:]
+    try:
+        SHAFT_STEPS = [(AXIS_LENGTH, 40.0, 0.0)]
+        EI = SHAFT_STEEL["E"] * section_properties(1)["I"]
+        z1, z2 = LEFT_SUPPORT_AT, LEFT_SUPPORT_AT + L
+        mid, end = z1 + L / 2, BEVEL["z"] + z1
+        for p, f, theta in ((mid, L ** 3 / (48 * EI), L ** 2 / (16 * EI)),
+                            (end, (end - z2) ** 2 * (L + end - z2) / (3 * EI), None)):
+            SECTION_PLACES[:] = sorted({0.0, z1, p, z2, float(AXIS_LENGTH)})
+            line = deflection_line(unit_force(p, 1), 1)
+            assert abs(abs(line_value(line, p)[0]) - f) < 1e-12 * f, (p, line_value(line, p), f)
+            if theta is not None:
+                for z in (z1, z2):
+                    assert abs(abs(line_value(line, z)[1]) - theta) < 1e-12 * theta
+    finally:
+        SHAFT_STEPS = kept
+        SECTION_PLACES[:] = kept_places
+
+
+def hand_checks(r):
+    """A few of the shaft numbers worked the short way, as README shows them,
+    and held against the general working above."""
+    sh = r["shaft"]
+    z1, z2 = LEFT_SUPPORT_AT, LEFT_SUPPORT_AT + L
+    p1, p3 = HELICAL["z"] + z1, BEVEL["z"] + z1
+    (x1, y1, _), (x3, y3, _) = r["hel_at"], r["bev_at"]
+    out = dict(torques=[], right=None, step=None, slopes=[])
+    for i, (h, b) in enumerate(zip(r["hel"], r["bev"])):
+        # the wheel's torque is Ft·dw/2 by the mesh's geometry; the pinion's
+        # from its (rounded) mesh point
+        tw = h["Ft"] * r["hel_geo"]["dw"] / 2 * r["hel_geo"]["c"]
+        tp = x3 * b["Fy"] - y3 * b["Fx"]
+        out["torques"].append((tw, tp, tw + tp))
+        assert abs(tw + tp - sh["modes"][i]["residual"]) < 1e-6
+    # mode 1 at the right support, from the right: only the pinion is there,
+    # M = F·(z3 − z) − x3·Fz (the moment of what lies right of the section)
+    b = r["bev"][0]
+    Mx = b["Fx"] * (p3 - z2) - x3 * b["Fz"]
+    My = b["Fy"] * (p3 - z2) - y3 * b["Fz"]
+    T = out["torques"][0][0]
+    Meq = math.sqrt(Mx * Mx + My * My + 0.75 * T * T)
+    d = (Meq / (0.1 * SIGMA_ALLOWED)) ** (1 / 3)
+    out["right"] = dict(Mx=Mx, My=My, M=math.hypot(Mx, My), T=T, Meq=Meq, d=d)
+    assert abs(Meq - sh["Meq"][0]) < 1e-6 and sh["Meq"][1][1]["p"] == z2
+    # mode 1, step 7 at its left end (z = 205), from the right again
+    z = step_bounds()[6]
+    Mx = b["Fx"] * (p3 - z) - x3 * b["Fz"]
+    My = b["Fy"] * (p3 - z) - y3 * b["Fz"]
+    _, D, dd = SHAFT_STEPS[6]
+    W = math.pi * (D ** 4 - dd ** 4) / (32 * D)
+    A = math.pi * (D * D - dd * dd) / 4
+    sigma = KP * math.hypot(Mx, My) / W + KP * abs(b["Fz"]) / A
+    tau = KP * abs(T) / (2 * W)
+    st, tt = SHAFT_STEEL["sigma_t"] / sigma, SHAFT_STEEL["tau_t"] / tau
+    S = st * tt / math.sqrt(st * st + tt * tt)
+    out["step"] = dict(z=z, M=math.hypot(Mx, My), N=abs(b["Fz"]), W=W, A=A, sigma=sigma, tau=tau, St_s=st,
+                       St_t=tt, S=S)
+    assert abs(S - sh["steps"][6]["S"][0]) < 1e-9
+    # the slopes at the supports, plane by plane, by Mohr's integral with a unit couple
+    items = sh["modes"][0]["items"]
+    for p in (z1, z2):
+        tx = mohr(items, 0, unit_couple(p, 0))
+        ty = mohr(items, 1, unit_couple(p, 1))
+        out["slopes"].append((p, tx, ty, math.hypot(tx, ty)))
+    return out
+
+
+def report_shaft(r):
+    p = print
+    sh = r["shaft"]
+    p("\nShaft: steps (from the left end, mm):")
+    for k, (a, b) in enumerate(zip(step_bounds(), step_bounds()[1:]), start=1):
+        sp = section_properties(k)
+        p("  %d  %5.1f…%5.1f  D %g  d %g  W %.3f mm³  A %.3f mm²  I %.3f mm⁴  solid-equivalent %.4f"
+          % (k, a, b, sp["D"], sp["d"], sp["W"], sp["A"], sp["I"], sp["solid"]))
+    for i, m in enumerate(sh["modes"], start=1):
+        p("Mode %d sections (place side step: T N·mm, N N, Mx, My, M, Mэкв N·mm, d mm, σ τ MPa, Sт):" % i)
+        for row in m["rows"]:
+            p("  %6.1f %s %d  %11.3f %9.3f %11.3f %11.3f %11.3f %11.3f %7.3f %8.3f %8.3f %9.4f"
+              % (row["p"], row["side"], row["step"], row["T"], row["N"], row["Mx"], row["My"], row["M"],
+                 row["Meq"], row["d"], row["sigma"], row["tau"], row["S"]))
+        p("  residual %.6f N·mm; slopes left %.9f, right %.9f rad; deflection under point 1 %.7f, point 3 %.7f mm;"
+          " largest %.7f mm at %.3f" % (m["residual"], m["slopes"][0], m["slopes"][1], m["deflections"][1],
+                                        m["deflections"][3], m["f_max"], m["f_max_at"]))
+    hc = hand_checks(r)
+    p("Hand checks:")
+    for i, (tw, tp, res) in enumerate(hc["torques"], start=1):
+        p("  mode %d: wheel %.3f, pinion %.3f, residual %.3f N·mm" % (i, tw, tp, res))
+    p("  right support, mode 1:", {k: round(v, 4) for k, v in hc["right"].items()})
+    p("  step 7 at z = 205, mode 1:", {k: round(v, 4) for k, v in hc["step"].items()})
+    for z, tx, ty, t in hc["slopes"]:
+        p("  slope at %g, mode 1: XOZ %.9f, YOZ %.9f, θ %.9f rad" % (z, tx, ty, t))
 
 
 def report(r, extremes):
@@ -685,13 +1232,15 @@ def report(r, extremes):
 
 
 def main():
+    beam_self_check()
     r = calculate()
     lines, extremes = expected_lines(r)
     report(r, extremes)
+    report_shaft(r)
     # The same scenario is shipped as the program's worked example.
     for folder in (HERE, os.path.join(HERE, "..", "..", "..", "examples")):
         with open(os.path.join(folder, "reducer_shaft.tvd"), "wb") as f:
-            f.write(scenario_bytes(r))
+            f.write(scenario_file_bytes(r))
     with open(os.path.join(HERE, "expected.txt"), "w", encoding="utf-8", newline="\n") as f:
         f.write("# Written by reducer_shaft.py; see README.md. Tab-separated.\n")
         f.write("\n".join(lines) + "\n")

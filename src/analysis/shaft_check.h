@@ -67,6 +67,9 @@ struct ShaftSection
 
 ShaftSection shaftSection(const ShaftSegment &segment);
 
+// The length of the shaft: its steps end to end, mm.
+double shaftLength(const QVector<ShaftSegment> &segments);
+
 // Everything of one mode the check takes besides the entries.
 struct ShaftSetup
 {
@@ -85,7 +88,9 @@ struct ShaftSetup
 // A function along the shaft that may jump at its breakpoints: its values
 // just left and right of each breakpoint (sorted positions), and one sample
 // per millimetre of the axis (index 0 … U) for drawing. A PlaneDiagram holds
-// the same and is what the plotting code draws.
+// the same and is what the plotting code draws. Sample k is the exact value at
+// k mm (right of a breakpoint standing there, left of the last one); samples
+// outside the breakpoints' range stay 0.
 using ShaftCurve = PlaneDiagram;
 
 // One plane of the bent shaft: the deflection v(z) and slope v'(z), exact
@@ -101,6 +106,7 @@ struct BeamPiece
 struct BeamPlane
 {
     QVector<BeamPiece> pieces; // contiguous, covering the whole shaft
+    // At z mm from the left end; 0 off the shaft, where there is nothing to bend.
     double deflection(double z) const; // mm
     double slope(double z) const; // rad
 };
@@ -110,6 +116,8 @@ struct ShaftStrengthPoint
     double safety = 0; // Sт; +∞ where the section carries nothing
     double position = 0; // mm from the left end
     int segment = 0; // index of the step
+    double sigma = 0; // σ there, peak bending plus axial, MPa
+    double tau = 0; // τ there, peak torsion, MPa
 };
 
 struct ShaftModeCheck
@@ -117,26 +125,35 @@ struct ShaftModeCheck
     ShaftCurve torque; // T, force unit × mm, summed from the left end
     double torqueResidual = 0; // T beyond the last entry, force unit × mm
     ShaftCurve equivalentMoment; // √(M² + 0.75 T²), force unit × mm
-    ShaftCurve requiredDiameter; // ∛(M_eq / (0.1 [σ])), mm (M_eq in N·mm)
+    ShaftCurve requiredDiameter; // ∛(M_eq / (0.1 [σ])), mm (M_eq in N·mm); empty for [σ] ≤ 0
     ShaftCurve axialForce; // N(z) from the loads and the axial reaction, force unit
 
-    // Geometry and steel: the smallest static safety on each step and overall.
+    // Geometry and a steel with σт and τт: the smallest static safety on each
+    // step and overall (the leftmost of equal ones).
     bool strengthComputed = false;
     QVector<ShaftStrengthPoint> segmentMinimum;
     ShaftStrengthPoint minimum;
 
-    // Geometry and E: the bent shaft in the XOZ (from the X forces) and YOZ planes.
+    // Geometry, E and both bearings on the shaft: the bent shaft in the XOZ
+    // (from the X forces) and YOZ planes. The curves end with the shaft.
     bool stiffnessComputed = false;
     BeamPlane bendX;
     BeamPlane bendY;
     ShaftCurve deflection; // √(vx² + vy²), mm
     ShaftCurve slope; // √(vx'² + vy'²), rad
+    ShaftCurve deflectionX; // vx, vy: signed, along +X and +Y, mm
+    ShaftCurve deflectionY;
+    ShaftCurve slopeX; // vx', vy', rad
+    ShaftCurve slopeY;
     double largestDeflection = 0;
     double largestDeflectionAt = 0;
 };
 
 // The check of one mode. entries must be sorted with their moments set
 // (PointMoments); every entry lies on the shaft when there is a geometry.
+// A geometry counts when every step has a length ≥ 0, D > 0 and 0 ≤ d < D, and
+// the shaft is longer than 0. The curves' breakpoints are the entries (those at
+// one position as one), the step ends and the bearings.
 ShaftModeCheck checkShaftMode(const QVector<DiagramEntry> &entries, const ShaftSetup &setup);
 
 } // namespace tarnvel

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 namespace tarnvel {
 
@@ -30,7 +33,7 @@ struct Knot
 struct SectionLoad
 {
     double mx = 0, my = 0, t = 0, n = 0;
-    double bending() const { return std::hypot(mx, my); }
+    double bending() const { return std::sqrt(mx * mx + my * my); }
 };
 
 SectionLoad leftOf(const Knot &k) { return { k.mxL, k.myL, k.tL, k.nL }; }
@@ -112,51 +115,78 @@ QVector<Knot> modeKnots(const QVector<DiagramEntry> &entries, const ShaftSetup &
 void recomputeSteps(ShaftCurve &c)
 {
     c.step.resize(c.position.size());
+    const double *position = c.position.constData();
+    double *step = c.step.data();
     for (qsizetype i = 0; i < c.position.size(); ++i)
-        c.step[i] = i == 0 ? 0.0 : c.position[i] - c.position[i - 1];
+        step[i] = i == 0 ? 0.0 : position[i] - position[i - 1];
 }
 
 // As planeDiagram does for the moments: breakpoints beyond the axis move to
 // its nearest end and take the curve's value there.
 void clampToAxis(ShaftCurve &c)
 {
-    if (c.curve.isEmpty())
-        return;
-    for (qsizetype i = 0; i < c.position.size(); ++i) {
-        if (c.position[i] < 0) {
-            c.position[i] = 0;
-            c.right[i] = c.curve.first();
-        } else if (c.position[i] > c.U) {
-            c.position[i] = c.U;
-            c.left[i] = c.curve.last();
+    const qsizetype k = c.position.size();
+    if (!c.curve.isEmpty() && k > 0 && (c.position.constFirst() < 0 || c.position.constLast() > c.U)) {
+        for (qsizetype i = 0; i < k; ++i) {
+            if (c.position.at(i) < 0) {
+                c.position[i] = 0;
+                c.right[i] = c.curve.constFirst();
+            } else if (c.position.at(i) > c.U) {
+                c.position[i] = c.U;
+                c.left[i] = c.curve.constLast();
+            }
         }
     }
     recomputeSteps(c);
 }
 
-// A function of the section load along the knots' range. Sample k is the exact
-// value at k mm, right of a breakpoint standing there; only the last breakpoint
-// shows its left value, nothing lying beyond it.
-template <typename Value> ShaftCurve loadCurve(const QVector<Knot> &knots, int U, Value value)
+// The section load at every millimetre of the knots' range, from first to
+// last: the exact value at k mm, right of a knot standing there; only the last
+// knot gives its left value, nothing lying beyond it.
+struct SampledLoads
+{
+    int first = 0;
+    int last = -1;
+    std::vector<SectionLoad> at;
+};
+
+SampledLoads sampleLoads(const QVector<Knot> &knots, int U)
+{
+    SampledLoads samples;
+    if (knots.isEmpty() || U < 0)
+        return samples;
+    const qsizetype last = knots.size() - 1;
+    samples.first = static_cast<int>(std::max(0.0, std::ceil(knots.first().z)));
+    samples.last = static_cast<int>(std::min(static_cast<double>(U), std::floor(knots[last].z)));
+    samples.at.resize(std::max(samples.last - samples.first + 1, 0));
+    qsizetype i = 0;
+    for (int mm = samples.first; mm <= samples.last; ++mm) {
+        while (i < last && knots[i + 1].z <= mm)
+            ++i;
+        samples.at[mm - samples.first] = i == last ? leftOf(knots[i]) : within(knots[i], knots[i + 1], mm);
+    }
+    return samples;
+}
+
+// A function of the section load along the knots' range.
+template <typename Value>
+ShaftCurve loadCurve(const QVector<Knot> &knots, const SampledLoads &samples, int U, Value value)
 {
     ShaftCurve c;
     c.U = U;
+    c.position.resize(knots.size());
+    c.left.resize(knots.size());
+    c.right.resize(knots.size());
+    double *position = c.position.data(), *left = c.left.data(), *right = c.right.data();
+    for (qsizetype i = 0; i < knots.size(); ++i) {
+        position[i] = knots[i].z;
+        left[i] = value(leftOf(knots[i]));
+        right[i] = value(rightOf(knots[i]));
+    }
     c.curve.fill(0.0, std::max(U, -1) + 1);
-    for (const Knot &k : knots) {
-        c.position << k.z;
-        c.left << value(leftOf(k));
-        c.right << value(rightOf(k));
-    }
-    if (!knots.isEmpty()) {
-        const qsizetype last = knots.size() - 1;
-        qsizetype i = 0;
-        const int first = static_cast<int>(std::max(0.0, std::ceil(knots.first().z)));
-        for (int mm = first; mm <= U && mm <= knots[last].z; ++mm) {
-            while (i < last && knots[i + 1].z <= mm)
-                ++i;
-            c.curve[mm] = i == last ? value(leftOf(knots[i])) : value(within(knots[i], knots[i + 1], mm));
-        }
-    }
+    double *curve = c.curve.data();
+    for (int mm = samples.first; mm <= samples.last; ++mm)
+        curve[mm] = value(samples.at[mm - samples.first]);
     clampToAxis(c);
     return c;
 }
@@ -210,8 +240,9 @@ double bisect(const Polynomial &p, double lo, double hi)
 // Every root of p inside (a, b). Between two neighbouring roots of p' the
 // polynomial is monotone, so each such interval holds at most one root, found
 // by bisection where the ends differ in sign; the roots of p' come the same way
-// down to a straight line. Nothing is missed however close the roots lie; a
-// spurious candidate costs only one more evaluation in the caller.
+// down to a straight line. There is no subdivision step to choose: two close
+// roots are kept apart by the root of p' between them. A spurious candidate
+// from rounding costs the caller only one more evaluation.
 void rootsWithin(Polynomial p, double a, double b, Roots &roots)
 {
     p.trim();
@@ -254,6 +285,22 @@ const BeamPiece *pieceAt(const QVector<BeamPiece> &pieces, double z)
         return nullptr;
     const auto next = std::ranges::upper_bound(pieces, z, {}, &BeamPiece::from);
     return &*(next - 1);
+}
+
+// ∛x. The library's cbrt rescales its argument on every call and would cost
+// more than all the rest of a required-diameter sample; here the exponent bits
+// give ∛x within 4 %, and Halley's iteration, which triples the correct digits
+// at each step, reaches the last bit in three.
+double cubeRoot(double x)
+{
+    if (!(x >= 1e-290 && x <= 1e290)) // 2x and 2y³ stay finite and normal
+        return std::cbrt(x);
+    double y = std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) / 3 + 0x2A9F7893782DA1CEull);
+    for (int i = 0; i < 3; ++i) {
+        const double y3 = y * y * y;
+        y *= (y3 + 2 * x) / (2 * y3 + x);
+    }
+    return y;
 }
 
 // One piece of the shaft between neighbouring knots, all on one step.
@@ -322,7 +369,8 @@ ShaftStrengthPoint strengthAt(
     point.tau = k * std::fabs(load.t) / section.Wk;
     // Sт = Sтσ·Sтτ/√(Sтσ² + Sтτ²) written as 1/√((σ/σт)² + (τ/τт)²): the same
     // number, and an unloaded stress simply drops out.
-    const double use = std::hypot(point.sigma / setup.steel->sigmaT, point.tau / setup.steel->tauT);
+    const double sigmaUse = point.sigma / setup.steel->sigmaT, tauUse = point.tau / setup.steel->tauT;
+    const double use = std::sqrt(sigmaUse * sigmaUse + tauUse * tauUse);
     point.safety = use == 0 ? kInfinity : 1 / use;
     return point;
 }
@@ -358,28 +406,50 @@ void checkStrength(ShaftModeCheck &check, const QVector<Knot> &knots, const QVec
     }
 }
 
-// The largest √(vx² + vy²) on one piece: vx² + vy² is a polynomial of degree 6
-// in t, so its largest value is at an end of the piece or at a root of its
-// derivative (degree 5), all of which rootsWithin finds.
-std::pair<double, double> largestOnPiece(const BeamPiece &x, const BeamPiece &y)
+// The largest √(vx² + vy²) of the bent shaft. On a piece vx² + vy² is a
+// polynomial of degree 6 in t, so its largest value lies at an end of the
+// piece or at a root of its derivative (degree 5), all of which rootsWithin
+// finds. The ends come first; then a piece is searched inside only where
+// |c0| + |c1|h + |c2|h² + |c3|h³, which no |v| on it exceeds, could beat them:
+// that leaves the few pieces round the largest deflection.
+void findLargestDeflection(ShaftModeCheck &check)
 {
-    const Polynomial px = cubicOf(x), py = cubicOf(y);
-    Polynomial squared;
-    squared.degree = 6;
-    for (int i = 0; i <= 3; ++i) {
-        for (int j = 0; j <= 3; ++j)
-            squared.c[i + j] += px.c[i] * px.c[j] + py.c[i] * py.c[j];
+    const QVector<BeamPiece> &x = check.bendX.pieces, &y = check.bendY.pieces;
+    double best = -1, at = 0;
+    const auto consider = [&](qsizetype i, double z) {
+        const double vx = evaluate(x[i], z, false), vy = evaluate(y[i], z, false);
+        const double value = vx * vx + vy * vy;
+        if (value > best || (value == best && z < at)) {
+            best = value;
+            at = z;
+        }
+    };
+    for (qsizetype i = 0; i < x.size(); ++i) {
+        consider(i, x[i].from);
+        consider(i, x[i].to);
     }
-    const double h = x.to - x.from;
-    Roots candidates { 0.0, h };
-    rootsWithin(squared.derivative(), 0, h, candidates);
-    std::pair<double, double> best { -1, x.from };
-    for (double t : candidates) {
-        const double value = squared(t);
-        if (value > best.first)
-            best = { value, x.from + t };
+    const auto reach = [](const BeamPiece &b) {
+        const double h = b.to - b.from;
+        return std::fabs(b.c0) + h * (std::fabs(b.c1) + h * (std::fabs(b.c2) + h * std::fabs(b.c3)));
+    };
+    for (qsizetype i = 0; i < x.size(); ++i) {
+        const double rx = reach(x[i]), ry = reach(y[i]);
+        if ((rx * rx + ry * ry) * (1 + 1e-12) <= best)
+            continue;
+        const Polynomial px = cubicOf(x[i]), py = cubicOf(y[i]);
+        Polynomial squared;
+        squared.degree = 6;
+        for (int a = 0; a <= 3; ++a) {
+            for (int b = 0; b <= 3; ++b)
+                squared.c[a + b] += px.c[a] * px.c[b] + py.c[a] * py.c[b];
+        }
+        Roots turns;
+        rootsWithin(squared.derivative(), 0, x[i].to - x[i].from, turns);
+        for (double t : turns)
+            consider(i, x[i].from + t);
     }
-    return best;
+    check.largestDeflection = std::sqrt(best);
+    check.largestDeflectionAt = at;
 }
 
 void checkStiffness(ShaftModeCheck &check, const QVector<Knot> &knots, const QVector<ShaftPiece> &pieces,
@@ -389,46 +459,45 @@ void checkStiffness(ShaftModeCheck &check, const QVector<Knot> &knots, const QVe
     check.bendX = bentPlane(knots, pieces, setup, false);
     check.bendY = bentPlane(knots, pieces, setup, true);
 
-    double largest = -1;
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        const auto [value, z] = largestOnPiece(check.bendX.pieces[i], check.bendY.pieces[i]);
-        if (value > largest) {
-            largest = value;
-            check.largestDeflectionAt = z;
-        }
-    }
-    check.largestDeflection = std::sqrt(largest);
+    findLargestDeflection(check);
 
     // The bent shaft is smooth: left and right of every breakpoint alike.
     ShaftCurve *curves[]
         = { &check.deflection, &check.slope, &check.deflectionX, &check.deflectionY, &check.slopeX, &check.slopeY };
-    const auto sampleAll = [&](double z, const BeamPiece &x, const BeamPiece &y, bool breakpoint) {
-        const double vx = evaluate(x, z, false), vy = evaluate(y, z, false);
-        const double sx = evaluate(x, z, true), sy = evaluate(y, z, true);
-        const double values[] = { std::hypot(vx, vy), std::hypot(sx, sy), vx, vy, sx, sy };
-        for (int c = 0; c < 6; ++c) {
-            if (breakpoint) {
-                curves[c]->position << z;
-                curves[c]->left << values[c];
-                curves[c]->right << values[c];
-            } else {
-                curves[c]->curve[static_cast<qsizetype>(z)] = values[c];
-            }
-        }
-    };
-    for (ShaftCurve *c : curves) {
-        c->U = setup.U;
-        c->curve.fill(0.0, std::max(setup.U, -1) + 1);
-    }
     const QVector<BeamPiece> &x = check.bendX.pieces, &y = check.bendY.pieces;
-    for (qsizetype i = 0; i < x.size(); ++i)
-        sampleAll(x[i].from, x[i], y[i], true);
-    sampleAll(x.last().to, x.last(), y.last(), true);
+    const auto valuesAt = [&](qsizetype i, double z, std::array<double, 6> &values) {
+        const double vx = evaluate(x[i], z, false), vy = evaluate(y[i], z, false);
+        const double sx = evaluate(x[i], z, true), sy = evaluate(y[i], z, true);
+        values = { std::sqrt(vx * vx + vy * vy), std::sqrt(sx * sx + sy * sy), vx, vy, sx, sy };
+    };
+    std::array<double, 6> values;
+    std::array<double *, 6> samples;
+    for (int c = 0; c < 6; ++c) {
+        ShaftCurve &curve = *curves[c];
+        curve.U = setup.U;
+        curve.position.reserve(x.size() + 1);
+        curve.left.reserve(x.size() + 1);
+        curve.right.reserve(x.size() + 1);
+        curve.curve.fill(0.0, std::max(setup.U, -1) + 1);
+        samples[c] = curve.curve.data();
+    }
+    for (qsizetype i = 0; i <= x.size(); ++i) {
+        const qsizetype piece = std::min(i, x.size() - 1);
+        const double z = i < x.size() ? x[i].from : x[piece].to;
+        valuesAt(piece, z, values);
+        for (int c = 0; c < 6; ++c) {
+            curves[c]->position.append(z);
+            curves[c]->left.append(values[c]);
+            curves[c]->right.append(values[c]);
+        }
+    }
     qsizetype i = 0;
     for (int mm = 0; mm <= setup.U && mm <= length; ++mm) {
         while (i + 1 < x.size() && x[i + 1].from <= mm)
             ++i;
-        sampleAll(mm, x[i], y[i], false);
+        valuesAt(i, mm, values);
+        for (int c = 0; c < 6; ++c)
+            samples[c][mm] = values[c];
     }
     for (ShaftCurve *c : curves)
         clampToAxis(*c);
@@ -473,17 +542,18 @@ ShaftModeCheck checkShaftMode(const QVector<DiagramEntry> &entries, const ShaftS
     const QVector<Knot> knots = modeKnots(entries, setup);
     ShaftModeCheck check;
     check.torqueResidual = knots.isEmpty() ? 0 : knots.last().tR;
-    check.torque = loadCurve(knots, setup.U, [](const SectionLoad &s) { return s.t; });
-    check.axialForce = loadCurve(knots, setup.U, [](const SectionLoad &s) { return s.n; });
+    const SampledLoads samples = sampleLoads(knots, setup.U);
+    check.torque = loadCurve(knots, samples, setup.U, [](const SectionLoad &s) { return s.t; });
+    check.axialForce = loadCurve(knots, samples, setup.U, [](const SectionLoad &s) { return s.n; });
     const auto equivalent
         = [](const SectionLoad &s) { return std::sqrt(s.mx * s.mx + s.my * s.my + 0.75 * s.t * s.t); };
-    check.equivalentMoment = loadCurve(knots, setup.U, equivalent);
+    check.equivalentMoment = loadCurve(knots, samples, setup.U, equivalent);
     if (setup.allowedBending > 0) {
         // d³ = M_eq / (0.1 [σ]): the bending stress of a solid round section
         // (W ≈ 0.1 d³) at the allowed one.
         const double scale = setup.newtonsPerUnit / (0.1 * setup.allowedBending);
         check.requiredDiameter
-            = loadCurve(knots, setup.U, [&](const SectionLoad &s) { return std::cbrt(equivalent(s) * scale); });
+            = loadCurve(knots, samples, setup.U, [&](const SectionLoad &s) { return cubeRoot(equivalent(s) * scale); });
     }
 
     if (!usableGeometry(setup) || !setup.steel)

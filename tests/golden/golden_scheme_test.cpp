@@ -149,9 +149,9 @@ TEST_F(GoldenSchemeTest, BatchReportShowsTheWorkedOutNumbers)
     ASSERT_EQ(run.exitCode(), 0) << QString::fromUtf8(run.readAllStandardError()).toStdString();
     EXPECT_TRUE(QString::fromUtf8(run.readAllStandardOutput()).startsWith(QStringLiteral("Отчёт сохранён в файле")));
 
-    // The three diagrams beside the page.
+    // The three moment diagrams and the shaft check's five pictures beside the page.
     const QStringList pictures = test::pageImageSources(test::fileBytes(report));
-    ASSERT_EQ(pictures.size(), 3);
+    ASSERT_EQ(pictures.size(), 8);
     for (const QString &name : pictures) {
         EXPECT_TRUE(name.startsWith(QStringLiteral("reducer_shaft.files/"))) << name.toStdString();
         const QImage image(QDir(work.path()).filePath(name), "BMP");

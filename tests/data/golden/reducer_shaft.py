@@ -1035,6 +1035,10 @@ def shaft_lines(s, A, V):
     def with_remark(value, remark):
         return "%s   (%s)" % (value, remark)
 
+    def failing(text):
+        """A value that fails its check is printed in red."""
+        return "<font color='#C00000'>%s</font>" % text
+
     def where(c):
         return "режим %d, z = %s мм" % (c[0], shown_to("place", c[1]["p"], 1))
 
@@ -1052,8 +1056,8 @@ def shaft_lines(s, A, V):
     V("Наибольший крутящий момент T, Н*м", with_remark(shown_to("Tmax", v / 1000, 3), where(c)), "shaft largest torque")
     v, c = s["residual"]
     V("Невязка крутящих моментов, Н*м",
-      with_remark(shown_to("residual", c[1]["residual"] / 1000, 3),
-                  "режим %d: моменты на валу не уравновешены" % c[0]), "shaft torque residual")
+      failing(with_remark(shown_to("residual", c[1]["residual"] / 1000, 3),
+                          "режим %d: моменты на валу не уравновешены" % c[0])), "shaft torque residual")
     v, c = s["Meq"]
     V("Наибольший эквивалентный момент Mэкв, Н*м", with_remark(shown_to("Meq", v / 1000, 3), where(c)),
       "shaft largest equivalent moment")
@@ -1062,8 +1066,8 @@ def shaft_lines(s, A, V):
         v, c = st["d"]
         if decided("step %d diameter" % st["k"], st["props"]["solid"], v):
             V("Ступень %d тоньше требуемого, нужно d, мм" % st["k"],
-              with_remark(shown_to("step d", v, 2), "D = %s мм; %s" % (shown_to("step D", st["props"]["solid"], 2),
-                                                                      where(c))),
+              failing(with_remark(shown_to("step d", v, 2),
+                                  "D = %s мм; %s" % (shown_to("step D", st["props"]["solid"], 2), where(c)))),
               "shaft step %d thinner than required" % st["k"])
     st = SHAFT_STEEL
     V("Сталь вала", "%s (%s), σт = %s МПа, τт = %s МПа" % (st["grade"], st["treatment"], plain(st["sigma_t"]),
@@ -1073,6 +1077,7 @@ def shaft_lines(s, A, V):
         remark = where(c)
         if decided("Sт", value, ST_ALLOWED):
             remark += "; меньше [Sт] = %s" % plain(ST_ALLOWED)
+            return failing(with_remark(shown_to("Sт", value, 2), remark))
         return with_remark(shown_to("Sт", value, 2), remark)
     for st in s["steps"]:
         V("Ступень %d: наименьший запас Sт" % st["k"], safety(*st["S"]), "shaft step %d static safety" % st["k"])
@@ -1084,6 +1089,7 @@ def shaft_lines(s, A, V):
         remark = "допускается %s; режим %d" % (plain(round(allowed, allowed_decimals)), mode)
         if decided("allowed", allowed, value):
             remark += "; больше допускаемого"
+            return failing(with_remark(shown_to("stiffness", value, decimals), remark))
         return with_remark(shown_to("stiffness", value, decimals), remark)
     for caption, sl in zip(("Угол поворота в левой опоре θ, рад", "Угол поворота в правой опоре θ, рад"),
                            s["slopes"]):

@@ -419,13 +419,21 @@ std::optional<QString> parametersOutOfRange(const QVector<ScenarioParameter> &pa
     return std::nullopt;
 }
 
+// A message inside another one loses its full stop.
+QString withoutFinalPoint(QString text)
+{
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
 // The shaft's steps and settings within the ranges the workbench allows, and
 // a steel whose strength and stiffness a check can use.
 std::optional<QString> shaftFault(const ScenarioShaft &shaft)
 {
     for (qsizetype i = 0; i < shaft.segments.size(); ++i) {
         if (const std::optional<QString> problem = shaftSegmentProblem(shaft.segments.at(i)))
-            return damaged(QStringLiteral("ступень вала %1: %2").arg(i + 1).arg(*problem));
+            return damaged(QStringLiteral("ступень вала %1: %2").arg(i + 1).arg(withoutFinalPoint(*problem)));
     }
     for (const ScenarioParameter &setting : shaft.settings) {
         const ShaftSettingInfo *info = shaftSettingInfo(setting.parameterId);
@@ -436,7 +444,7 @@ std::optional<QString> shaftFault(const ScenarioShaft &shaft)
     }
     if (shaft.steel) {
         if (const QString problem = shaftSteelFault(*shaft.steel); !problem.isEmpty())
-            return damaged(QStringLiteral("сталь вала: %1").arg(problem));
+            return damaged(QStringLiteral("сталь вала: %1").arg(withoutFinalPoint(problem)));
     }
     return std::nullopt;
 }

@@ -334,9 +334,15 @@ TEST_F(ReportScheme, AReportWrittenAgainShowsOnlyItsOwnDiagrams)
     db->execute(QStringLiteral("UPDATE Powers SET Power = Power * 3"));
     const Calculation second = write();
 
+    // The three moment diagrams, then the shaft's torque, equivalent moment and
+    // required diameter (without steps it has no deflection and slope).
     const QStringList sources = test::pageImageSources(test::fileBytes(report));
-    ASSERT_EQ(sources.size(), 3);
+    ASSERT_EQ(sources.size(), 6);
     QStringList files;
+    for (int i = 3; i < 6; ++i) {
+        EXPECT_TRUE(sources.at(i).startsWith(QStringLiteral("twice.files/") + shaftPictureStems().at(i - 3) + QLatin1Char('-')));
+        files << sources.at(i).mid(QStringLiteral("twice.files/").size());
+    }
     const DiagramPlane planes[] = { DiagramPlane::XOZ, DiagramPlane::YOZ, DiagramPlane::Sum };
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(sources.at(i).toStdString());
@@ -423,7 +429,7 @@ TEST(DiagramPictures, OnlyTheReportsOwnNamesAreItsPictures)
     } cases[] = {
         { "xoz-0123456789abcdef.bmp", true }, { "sum-ffffffffffffffff.bmp", true },
         { "yoz.bmp", true }, // as reports named their pictures before
-        { "torque-0123456789abcdef.bmp", false }, // not a stem of these pictures
+        { "shaft-0123456789abcdef.bmp", false }, // not a stem of these pictures
         { "xoz-0123456789ABCDEF.bmp", false }, { "xoz-0123456789abcde.bmp", false }, // 15 digits
         { "xoz-0123456789abcdef0.bmp", false }, { "xoz-draft.bmp", false }, { "xoz-0123456789abcdef.png", false },
         { "xoz-0123456789abcdef.bmp.bak", false }, { "my xoz.bmp", false }, { "XOZ.bmp", false },
@@ -431,7 +437,7 @@ TEST(DiagramPictures, OnlyTheReportsOwnNamesAreItsPictures)
     };
     for (const auto &c : cases)
         EXPECT_EQ(isReportPictureName(QLatin1String(c.name), stems), c.own) << c.name;
-    EXPECT_TRUE(isReportPictureName(QStringLiteral("torque-0123456789abcdef.bmp"), { QStringLiteral("torque") }));
+    EXPECT_TRUE(isReportPictureName(QStringLiteral("shaft-0123456789abcdef.bmp"), { QStringLiteral("shaft") }));
 }
 
 // Written again with other pictures, the folder holds the new page's pictures
@@ -447,7 +453,7 @@ TEST(DiagramPictures, ANewReportRemovesOnlyTheOldPagesPictures)
     const QList<ReportPicture> first = blankPictures();
     ASSERT_TRUE(saveReport(report, QStringLiteral("first"), first, &error)) << error.toStdString();
 
-    const QStringList users { "notes.txt", "photo.bmp", "xoz-draft.bmp", "XOZ.bmp", "torque-0123456789abcdef.bmp" };
+    const QStringList users { "notes.txt", "photo.bmp", "xoz-draft.bmp", "XOZ.bmp", "shaft-0123456789abcdef.bmp" };
     for (const QString &name : users)
         test::putFile(folder.filePath(name), "the user's");
     test::putFile(folder.filePath(QStringLiteral("sum.bmp")), "an earlier report's");

@@ -229,15 +229,25 @@ TEST_F(ShaftStore, ASteelTheCatalogueLacksJoinsIt)
     putShaft();
     Scenario s = readScenarioFromStore(*db);
     s.shaft.steel->grade = QStringLiteral("38ХН3МФА");
-    s.shaft.steel->sigmaT = 1080;
+    s.shaft.steel->sigmaT = 270;
     const int before = countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels"));
     QStringList notes;
-    writeScenarioToStore(*db, *decodeScenario(encodeScenario(s)), &notes);
+    QString error;
+    const std::optional<Scenario> decoded = decodeScenario(encodeScenario(s), &error);
+    ASSERT_TRUE(decoded.has_value()) << error.toStdString();
+    writeScenarioToStore(*db, *decoded, &notes);
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels")), before + 1);
     ASSERT_EQ(notes.size(), 1);
     EXPECT_TRUE(notes.first().contains(QStringLiteral("38ХН3МФА")));
     const ShaftInputs opened = readShaftInputs(*db);
     ASSERT_TRUE(opened.steel.has_value());
     EXPECT_EQ(opened.steel->grade, QStringLiteral("38ХН3МФА"));
-    EXPECT_DOUBLE_EQ(opened.steel->sigmaT, 1080);
+    EXPECT_DOUBLE_EQ(opened.steel->sigmaT, 270);
+
+    // A steel no handbook could hold is no steel: the file is refused.
+    s.shaft.steel->sigmaT = 2 * s.shaft.steel->sigmaB;
+    QString refused;
+    EXPECT_FALSE(decodeScenario(encodeScenario(s), &refused).has_value());
+    EXPECT_TRUE(refused.startsWith(QStringLiteral("Файл сценария повреждён: сталь вала: "))) << refused.toStdString();
+    EXPECT_FALSE(refused.endsWith(QStringLiteral(".."))) << refused.toStdString();
 }

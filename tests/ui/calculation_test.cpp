@@ -373,8 +373,9 @@ TEST_F(CalculationTest, RandomEditsKeepTheViewsEqualToAFreshCalculation)
         };
         EXPECT_EQ(body(page), body(batch));
         // Pictures are named after their bytes: the same names, the same bytes.
+        // The three moment diagrams and the shaft check's pictures.
         const QStringList pictures = test::pageImageSources(test::fileBytes(page));
-        ASSERT_EQ(pictures.size(), 3);
+        ASSERT_GE(pictures.size(), 6);
         EXPECT_EQ(test::pageImageSources(test::fileBytes(batch)).replaceInStrings(QStringLiteral("batch"), QStringLiteral("workbench")), pictures);
         for (const QString &picture : pictures) {
             const QString name = QFileInfo(picture).fileName();
@@ -441,7 +442,9 @@ TEST_F(CalculationTest, TheBatchReportRefusesWhatItCannotUse)
         // A file from an installation whose catalogue has a bearing this one lacks.
         {"UPDATE BearRep SET BearingID = 999999 WHERE Side = 1", "foreign.htm", 1, "999999 (правая опора)"},
     };
+    // Without steps: they would set the axis to the shaft's length.
     db().execute(QStringLiteral("DELETE FROM CommonParameters WHERE ParameterID = 53"));
+    db().execute(QStringLiteral("DELETE FROM ShaftSegments"));
     for (const auto &c : cases) {
         SCOPED_TRACE(c.target);
         Database::Transaction undone(db());

@@ -163,9 +163,10 @@ TEST_F(FileCommandsTest, TheReportIsWrittenWithItsPictures)
     EXPECT_EQ(messages.shown().first().text, QStringLiteral("Отчёт сохранён в файле: ") + QDir::toNativeSeparators(page));
     EXPECT_EQ(messages.shown().first().icon, MessageIcon::Information);
     EXPECT_TRUE(QFileInfo::exists(page));
-    // The page shows the three diagrams, and the folder holds just those.
+    // The page shows the three moment diagrams and the shaft's torque,
+    // equivalent moment and required diameter, and the folder holds just those.
     const QStringList sources = test::pageImageSources(test::fileBytes(page));
-    ASSERT_EQ(sources.size(), 3);
+    ASSERT_EQ(sources.size(), 6);
     QStringList pictures;
     for (const QString &source : sources) {
         EXPECT_TRUE(source.startsWith(QStringLiteral("report one.files/"))) << source.toStdString();

@@ -148,7 +148,7 @@ TEST_F(MainWindowTest, NewProjectEmptiesTheSchemeAndShowsTheRoot)
     messages.clear();
     EXPECT_EQ(window().nodeByKey(QStringLiteral("Points"))->childCount(), 0);
     EXPECT_EQ(window().tree()->currentItem()->data(0, KeyRole).toString(), QStringLiteral("Shaft"));
-    EXPECT_EQ(rowKeys(), (QStringList{"Common", "Points", "Bearings", "Epur"}));
+    EXPECT_EQ(rowKeys(), (QStringList{"Common", "Points", "Bearings", "Epur", "ShaftCheck"}));
     EXPECT_EQ(window().cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(test::countRows(*state.db, QStringLiteral("SELECT * FROM CommonParameters")), 0);
     EXPECT_FALSE(QFileInfo::exists(temporaryPath(store.directory())));

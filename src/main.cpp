@@ -1,4 +1,5 @@
 #include "app/batch_report.h"
+#include "platform/platform.h"
 #include "ui/startup.h"
 
 #include <QApplication>
@@ -39,18 +40,6 @@ QString noDisplayNotice(const QString &program)
 void sayNoDisplay()
 {
     std::fputs(noDisplayNotice(QString::fromLocal8Bit(g_program)).toUtf8().constData(), stderr);
-}
-
-// On X11 and Wayland a window needs one of these; the other platforms
-// (offscreen, vnc, ...) are chosen by QT_QPA_PLATFORM.
-bool displayMissing()
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-#else
-    return false;
-#endif
 }
 
 // A display that is named but cannot be reached ends Qt's start with a fatal
@@ -106,7 +95,7 @@ int main(int argc, char *argv[])
                                        QString::fromLocal8Bit(argv[3]));
     }
 
-    if (displayMissing()) {
+    if (tarnvel::platform::displayMissing()) {
         sayNoDisplay();
         return kNoDisplayStatus;
     }

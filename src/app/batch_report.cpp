@@ -4,6 +4,7 @@
 #include "files/file_names.h"
 #include "files/report.h"
 #include "files/scenario_file.h"
+#include "platform/platform.h"
 #include "store/store_file.h"
 
 #include <QCoreApplication>
@@ -13,12 +14,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <cerrno>
-#include <climits>
-#include <csignal>
 #include <cstdio>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tarnvel {
 
@@ -62,9 +58,7 @@ void removeAbandonedWorkFolders()
     for (const QFileInfo &folder : folders) {
         const QRegularExpressionMatch match = pattern.match(folder.fileName());
         const qint64 owner = match.hasMatch() ? match.captured(1).toLongLong() : 0;
-        if (owner <= 0 || owner > INT_MAX || folder.ownerId() != ::getuid())
-            continue;
-        if (::kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH)
+        if (!platform::ownedByUser(folder) || !platform::processGone(owner))
             continue;
         QDir(folder.absoluteFilePath()).removeRecursively();
     }
@@ -73,15 +67,6 @@ void removeAbandonedWorkFolders()
 QString workFolderTemplate()
 {
     return QDir(QDir::tempPath()).filePath(QStringLiteral("Tarnvel-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
-}
-
-// The same file under two names (a symbolic or a hard link), or one name twice.
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat first {};
-    struct stat second {};
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0 && ::stat(QFile::encodeName(b).constData(), &second) == 0
-        && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 } // namespace
@@ -109,7 +94,7 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
         printError(QStringLiteral("Отчёт не сохранён: папка %1 не существует.").arg(QDir::toNativeSeparators(folder)));
         return BatchFileError;
     }
-    if (sameFile(file, scenarioFile)) {
+    if (platform::sameFile(file, scenarioFile)) {
         printError(QStringLiteral("Отчёт не сохранён: файл %1 - это сценарий расчёта, отчёт записался бы на его место.")
                        .arg(QDir::toNativeSeparators(file)));
         return BatchFileError;

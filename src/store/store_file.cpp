@@ -1,14 +1,12 @@
 #include "store/store_file.h"
 
+#include "platform/platform.h"
 #include "store/numbers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 // The catalogue is compiled into the static core library; its resources
 // must be registered by hand.
@@ -126,29 +124,6 @@ const QHash<QString, QStringList> &storeColumns()
     return columns;
 }
 
-// Pushes a file's bytes (or a directory's entries) to the disk, so that a
-// rename that follows can never expose a file whose contents are still only
-// in the cache.
-bool flushToDisk(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool flushed = ::fsync(fd) == 0;
-    ::close(fd);
-    return flushed;
-}
-
-// rename() replaces the destination in one step: at every moment the path
-// names either the old file or the new one.
-bool replaceFile(const QString &from, const QString &to)
-{
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        return false;
-    flushToDisk(QFileInfo(to).absolutePath());
-    return true;
-}
-
 // Write permission as the user set it: the bits count, not only what the
 // system would allow (an administrator may write anywhere, but a file
 // marked read-only is meant to stay as it is).
@@ -182,12 +157,12 @@ QString recoverFromTemporary(const QString &store, const QString &temporary)
         // Whatever stood at the path is kept aside, not deleted: it may be
         // a file of the user's that only happened to bear the store's name.
         if (QFileInfo(store).size() > 0)
-            replaceFile(store, store + QStringLiteral(".lost"));
+            platform::renameOver(store, store + QStringLiteral(".lost"));
         else
             QFile::remove(store);
         QFile::remove(store + QStringLiteral("-wal"));
         QFile::remove(store + QStringLiteral("-shm"));
-        if (replaceFile(temporary, store)) {
+        if (platform::renameOver(temporary, store)) {
             return QStringLiteral("Работа программы была прервана во время сжатия базы данных, и файл %1 оказался "
                                   "неполным или отсутствовал. База данных восстановлена из временной копии %2.")
                 .arg(QDir::toNativeSeparators(store), QFileInfo(temporary).fileName());
@@ -328,7 +303,7 @@ void compactStore(std::unique_ptr<Database> &db, const QString &directory, const
     removeStoreFiles(temporary);
     try {
         compact(store, temporary);
-        if (!flushToDisk(temporary))
+        if (!platform::flushToDisk(temporary))
             throw StoreError(QStringLiteral("Не удалось записать на диск файл %1").arg(QDir::toNativeSeparators(temporary)));
     } catch (const StoreError &error) {
         removeStoreFiles(temporary);
@@ -338,7 +313,7 @@ void compactStore(std::unique_ptr<Database> &db, const QString &directory, const
     db->close();
     // A log the engine could not fold back into the store belongs to the old
     // file; the new one must not be paired with it.
-    if (QFileInfo::exists(store + QStringLiteral("-wal")) || !replaceFile(temporary, store)) {
+    if (QFileInfo::exists(store + QStringLiteral("-wal")) || !platform::renameOver(temporary, store)) {
         removeStoreFiles(temporary);
         db = openStore(store);
         throw StoreError(QStringLiteral("Не удалось заменить файл %1 сжатой копией. База данных осталась прежней.")

@@ -31,11 +31,13 @@ void printError(const QString &text)
 // user added included), or a fresh store when there is none or it cannot be
 // read. The user's file is only read. The copy is thrown away after the
 // report: nothing of it is flushed to the disk.
-std::unique_ptr<Database> privateStore(const QString &storeDirectory, const QString &work)
+std::unique_ptr<Database> privateStore(const StoreLocation &store, const QString &work)
 {
     constexpr Database::Durability throwaway = Database::Durability::Throwaway;
-    const QString own = storePath(storeDirectory);
-    if (QFileInfo::exists(own)) {
+    QString own = store.directory.isEmpty() ? QString() : storePath(store.directory);
+    if (!QFileInfo::exists(own))
+        own = store.seed;
+    if (!own.isEmpty() && QFileInfo::exists(own)) {
         try {
             Database::snapshot(own, storePath(work), throwaway);
             return openStore(storePath(work), throwaway);
@@ -76,6 +78,7 @@ QString batchUsage()
     return QStringLiteral(
         "Использование:\n"
         "  tarnvel                                   открыть программу\n"
+        "  tarnvel СЦЕНАРИЙ.tvd                      открыть программу со сценарием расчёта\n"
         "  tarnvel --report СЦЕНАРИЙ.tvd ОТЧЁТ.htm   рассчитать сценарий и записать отчёт без окон\n"
         "  tarnvel --help                            эта справка\n"
         "\n"
@@ -86,7 +89,7 @@ QString batchUsage()
         "2 - файл не удалось прочитать или записать.\n");
 }
 
-int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, const QString &reportFile)
+int runBatchReport(const StoreLocation &store, const QString &scenarioFile, const QString &reportFile)
 {
     const QString file = withExtension(QFileInfo(reportFile).absoluteFilePath(), QStringLiteral(".htm"));
     const QString folder = QFileInfo(file).absolutePath();
@@ -113,7 +116,7 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
     }
 
     try {
-        std::unique_ptr<Database> db = privateStore(storeDirectory, work.path());
+        std::unique_ptr<Database> db = privateStore(store, work.path());
         QStringList notes;
         {
             Database::Transaction transaction(*db);

@@ -124,15 +124,6 @@ const QHash<QString, QStringList> &storeColumns()
     return columns;
 }
 
-// Write permission as the user set it: the bits count, not only what the
-// system would allow (an administrator may write anywhere, but a file
-// marked read-only is meant to stay as it is).
-bool writable(const QFileInfo &info)
-{
-    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return info.isWritable() && (info.permissions() & anyWrite);
-}
-
 // A store that cannot serve: missing, empty, not a database, damaged or
 // without the store's tables. One that is merely locked or read-only can.
 bool unusableStore(const QString &path)
@@ -172,7 +163,42 @@ QString recoverFromTemporary(const QString &store, const QString &temporary)
     return QString();
 }
 
+// An installation's first store, made from the store its program folder
+// ships or was left with: the catalogue, bearings added to it included, is
+// taken; the scenario and the results are the other user's and are not. The
+// copy is made whole under a side name and renamed into place, so that a
+// start that is stopped midway leaves no store that lacks the catalogue.
+QString createStoreFromSeed(const QString &seed, const QString &path, Database::Durability durability)
+{
+    const QString staging = path + QStringLiteral(".seed");
+    removeStoreFiles(staging);
+    try {
+        Database::snapshot(seed, staging, durability);
+        std::unique_ptr<Database> db = openStore(staging, durability);
+        {
+            Database::Transaction transaction(*db);
+            emptyScenario(*db);
+            transaction.commit();
+        }
+        db->close();
+        if (!platform::renameOver(staging, path))
+            throw StoreError(QStringLiteral("Не удалось переименовать файл %1").arg(QDir::toNativeSeparators(staging)));
+        return QString();
+    } catch (const StoreError &error) {
+        removeStoreFiles(staging);
+        createStore(path, durability);
+        return QStringLiteral("Каталог не взят из базы данных %1:\n%2\nБаза данных %3 создана со встроенным каталогом.")
+            .arg(QDir::toNativeSeparators(seed), error.message(), QDir::toNativeSeparators(path));
+    }
+}
+
 } // namespace
+
+bool userMayWrite(const QFileInfo &info)
+{
+    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.isWritable() && (info.permissions() & anyWrite);
+}
 
 QString storePath(const QString &directory)
 {
@@ -251,21 +277,26 @@ std::unique_ptr<Database> openStore(const QString &path, Database::Durability du
     return db;
 }
 
-std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice, Database::Durability durability)
+std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice, Database::Durability durability,
+                                            const QString &seed)
 {
     const QString path = storePath(directory);
     // The store lives beside its write-ahead log, so the folder must take new
     // files as well as the store itself taking changes.
-    if (!writable(QFileInfo(directory)))
+    if (!userMayWrite(QFileInfo(directory)))
         throw StoreError(QStringLiteral("Папка %1 доступна только для чтения. Tarnvel хранит в ней базу данных и "
                                         "её рабочие файлы; разрешите запись в эту папку.")
                              .arg(QDir::toNativeSeparators(QDir(directory).absolutePath())));
-    const QString recovered = recoverFromTemporary(path, temporaryPath(directory));
+    QString said = recoverFromTemporary(path, temporaryPath(directory));
+    if (!QFileInfo::exists(path)) {
+        if (seed.isEmpty())
+            createStore(path, durability);
+        else
+            said = createStoreFromSeed(seed, path, durability);
+    }
     if (notice)
-        *notice = recovered;
-    if (!QFileInfo::exists(path))
-        createStore(path, durability);
-    if (!writable(QFileInfo(path)))
+        *notice = said;
+    if (!userMayWrite(QFileInfo(path)))
         throw StoreError(QStringLiteral("Файл базы данных %1 доступен только для чтения. Разрешите запись в него.")
                              .arg(QDir::toNativeSeparators(path)));
     return openStore(path, durability);

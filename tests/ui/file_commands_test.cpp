@@ -239,6 +239,26 @@ TEST_F(FileCommandsTest, WithoutADisplayTheProgramSaysWhatToDo)
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_EQ(run.exitCode(), 2);
     EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("x.htm"))));
+
+    // One file is the window with that scenario, which needs the display
+    // too; anything else is the usage.
+    const struct
+    {
+        QStringList arguments;
+        int status;
+    } forms[] = {
+        {{files.filePath(QStringLiteral("plan.tvd"))}, 3},
+        {{files.filePath(QStringLiteral("a.tvd")), files.filePath(QStringLiteral("b.tvd"))}, 2},
+        {{QStringLiteral("--open")}, 2},
+    };
+    run.setProcessEnvironment(headless);
+    for (const auto &form : forms) {
+        run.start(QStringLiteral(TARNVEL_EXECUTABLE), form.arguments);
+        ASSERT_TRUE(run.waitForFinished(60000));
+        EXPECT_EQ(run.exitCode(), form.status) << form.arguments.join(QLatin1Char(' ')).toStdString();
+        const QString said = QString::fromUtf8(run.readAllStandardError());
+        EXPECT_EQ(said.contains(QStringLiteral("tarnvel СЦЕНАРИЙ.tvd ")), form.status == 2) << said.toStdString();
+    }
 }
 
 TEST_F(FileCommandsTest, TabGoesRoundThePanelOnly)

@@ -1,5 +1,6 @@
-# Tarnvel: `make run` builds and starts the program, `make test` runs every test.
-# Both first install the Debian packages that are missing (run as root).
+# Tarnvel: `make run` builds and starts the program, `make test` runs every test,
+# `make package` makes the Debian package and `make package-check` checks it as
+# installed. Each first installs the Debian packages that are missing (run as root).
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -8,16 +9,28 @@ FUZZ_SECONDS ?= 600
 JOBS       ?= 2
 PACKAGES   := cmake make g++ qt6-base-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev \
               libgl1-mesa-dev fonts-dejavu-core
+# The package's making (dpkg-shlibdeps reads the libraries with `file`) and its
+# check: the desktop entry's and the MIME type's validators, and a look into
+# the store the installed program made.
+PACKAGE_TOOLS := dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils sqlite3
 
-.PHONY: deps fuzz-deps configure build run test bench test-asan fuzz clean
+.PHONY: deps package-deps fuzz-deps configure build run test package package-check bench test-asan fuzz clean
 
-deps:
-	@missing=""; \
-	for p in $(PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; done; \
+# Installs whichever of the packages $(1) are missing.
+define install-missing
+@missing=""; \
+	for p in $(1); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install-missing,$(PACKAGES))
+
+package-deps:
+	$(call install-missing,$(PACKAGE_TOOLS))
 
 fuzz-deps:
 	@dpkg-query -W -f='$${Status}' clang 2>/dev/null | grep -q 'install ok installed' && \
@@ -35,6 +48,15 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# The .deb is made from the build the tests ran on; an older one is removed
+# first, so the check finds exactly this one.
+package: build package-deps
+	rm -f $(BUILD)/tarnvel_*.deb
+	cd $(BUILD) && cpack -G DEB
+
+package-check: package
+	.ci/package_check.sh $(BUILD)
 
 bench: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVEL_BENCH=ON

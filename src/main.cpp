@@ -1,7 +1,10 @@
 #include "app/batch_report.h"
+#include "platform/platform.h"
+#include "store/store_location.h"
 #include "ui/startup.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -41,18 +44,6 @@ void sayNoDisplay()
     std::fputs(noDisplayNotice(QString::fromLocal8Bit(g_program)).toUtf8().constData(), stderr);
 }
 
-// On X11 and Wayland a window needs one of these; the other platforms
-// (offscreen, vnc, ...) are chosen by QT_QPA_PLATFORM.
-bool displayMissing()
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-#else
-    return false;
-#endif
-}
-
 // A display that is named but cannot be reached ends Qt's start with a fatal
 // platform-plugin message and an abort: the user gets our notice instead.
 void startUpMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
@@ -76,10 +67,13 @@ void nameProgram()
 
 int main(int argc, char *argv[])
 {
-    // Without arguments: the program. With --report: the batch report, no window.
+    // Without arguments: the program. With a file: the program with that
+    // scenario open (a file manager's double click). With --report: the
+    // batch report, no window.
     const bool help = argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
     const bool batch = argc > 1 && std::strcmp(argv[1], "--report") == 0;
-    if (argc > 1 && !help && !batch) {
+    const bool scenario = argc == 2 && argv[1][0] != '-' && argv[1][0] != '\0';
+    if (argc > 1 && !help && !batch && !scenario) {
         std::fputs(tarnvel::batchUsage().toUtf8().constData(), stderr);
         return tarnvel::BatchFileError;
     }
@@ -102,11 +96,14 @@ int main(int argc, char *argv[])
         QGuiApplication app(argc, argv);
         qInstallMessageHandler(usual);
         nameProgram();
-        return tarnvel::runBatchReport(QCoreApplication::applicationDirPath(), QString::fromLocal8Bit(argv[2]),
-                                       QString::fromLocal8Bit(argv[3]));
+        // Qt's own reading of the command line: the names as the system gave
+        // them, on Windows too.
+        const QStringList arguments = QCoreApplication::arguments();
+        return tarnvel::runBatchReport(tarnvel::locateStore(QCoreApplication::applicationDirPath()), arguments.value(2),
+                                       arguments.value(3));
     }
 
-    if (displayMissing()) {
+    if (tarnvel::platform::displayMissing()) {
         sayNoDisplay();
         return kNoDisplayStatus;
     }
@@ -114,8 +111,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     qInstallMessageHandler(usual);
     nameProgram();
+    const QString file = scenario ? QFileInfo(QCoreApplication::arguments().value(1)).absoluteFilePath() : QString();
     tarnvel::ProgramState state;
-    std::unique_ptr<tarnvel::frmMain> window = tarnvel::startUp(state, QCoreApplication::applicationDirPath());
+    std::unique_ptr<tarnvel::frmMain> window
+        = tarnvel::startUp(state, tarnvel::locateStore(QCoreApplication::applicationDirPath()), file);
     if (!window)
         return 1;
     return QApplication::exec();

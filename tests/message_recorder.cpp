@@ -1,5 +1,9 @@
 #include "message_recorder.h"
 
+#include "ui/desktop_opener.h"
+
+#include <gtest/gtest.h>
+
 namespace tarnvel::test {
 
 MessageRecorder::MessageRecorder()
@@ -17,6 +21,27 @@ MessageRecorder::~MessageRecorder()
     // Never fall back to real dialogs in a test run.
     setMessageResponder([](const ShownMessage &message) {
         return message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    });
+}
+
+DesktopRecorder::DesktopRecorder(bool opens)
+{
+    setDesktopOpener([this, opens](const QUrl &url) {
+        m_opened.append(url);
+        return opens;
+    });
+}
+
+DesktopRecorder::~DesktopRecorder()
+{
+    refuseDesktop();
+}
+
+void refuseDesktop()
+{
+    setDesktopOpener([](const QUrl &url) {
+        ADD_FAILURE() << "handed to the desktop: " << url.toString().toStdString();
+        return false;
     });
 }
 

@@ -27,6 +27,21 @@ std::unique_ptr<Database> TempStore::open() const
     return openOrCreateStore(dir.path());
 }
 
+FreshHome::FreshHome()
+    : m_old(qgetenv("HOME"))
+    , m_had(qEnvironmentVariableIsSet("HOME"))
+{
+    qputenv("HOME", QFile::encodeName(m_dir.path()));
+}
+
+FreshHome::~FreshHome()
+{
+    if (m_had)
+        qputenv("HOME", m_old);
+    else
+        qunsetenv("HOME");
+}
+
 int countRows(Database &db, const QString &statement)
 {
     return db.openRecordset(statement).rowCount();

@@ -58,6 +58,23 @@ private:
     bool m_set = false;
 };
 
+// While it lives, the user's home is a fresh empty folder: the user's data
+// folder (QStandardPaths in test mode: ~/.qttest/share/...) lies inside it.
+class FreshHome
+{
+public:
+    FreshHome();
+    ~FreshHome();
+    FreshHome(const FreshHome &) = delete;
+    FreshHome &operator=(const FreshHome &) = delete;
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_old;
+    bool m_had = false;
+};
+
 // A named pipe at path for as long as the object lives. A reader that opens
 // it is let go after a few seconds (a writer opens its end and closes it at
 // once), so that code which waits forever on it fails a test instead of

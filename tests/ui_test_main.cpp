@@ -1,6 +1,8 @@
 // The main of the window's test programs: no message box or dialog may ever
-// wait for a click.
+// wait for a click, and nothing is ever handed to the desktop (a browser
+// opening under a test run).
 
+#include "message_recorder.h"
 #include "test_run.h"
 #include "ui/message_box.h"
 #include "ui/modal_dialog.h"
@@ -16,5 +18,6 @@ int main(int argc, char **argv)
         });
         // A dialog that no test drives is closed as by its close box.
         tarnvel::setModalDriver([](QDialog &) {});
+        tarnvel::test::refuseDesktop();
     });
 }

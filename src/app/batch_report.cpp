@@ -4,6 +4,7 @@
 #include "files/file_names.h"
 #include "files/report.h"
 #include "files/scenario_file.h"
+#include "platform/platform.h"
 #include "store/store_file.h"
 
 #include <QCoreApplication>
@@ -13,12 +14,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <cerrno>
-#include <climits>
-#include <csignal>
 #include <cstdio>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tarnvel {
 
@@ -35,11 +31,13 @@ void printError(const QString &text)
 // user added included), or a fresh store when there is none or it cannot be
 // read. The user's file is only read. The copy is thrown away after the
 // report: nothing of it is flushed to the disk.
-std::unique_ptr<Database> privateStore(const QString &storeDirectory, const QString &work)
+std::unique_ptr<Database> privateStore(const StoreLocation &store, const QString &work)
 {
     constexpr Database::Durability throwaway = Database::Durability::Throwaway;
-    const QString own = storePath(storeDirectory);
-    if (QFileInfo::exists(own)) {
+    QString own = store.directory.isEmpty() ? QString() : storePath(store.directory);
+    if (!QFileInfo::exists(own))
+        own = store.seed;
+    if (!own.isEmpty() && QFileInfo::exists(own)) {
         try {
             Database::snapshot(own, storePath(work), throwaway);
             return openStore(storePath(work), throwaway);
@@ -62,9 +60,7 @@ void removeAbandonedWorkFolders()
     for (const QFileInfo &folder : folders) {
         const QRegularExpressionMatch match = pattern.match(folder.fileName());
         const qint64 owner = match.hasMatch() ? match.captured(1).toLongLong() : 0;
-        if (owner <= 0 || owner > INT_MAX || folder.ownerId() != ::getuid())
-            continue;
-        if (::kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH)
+        if (!platform::ownedByUser(folder) || !platform::processGone(owner))
             continue;
         QDir(folder.absoluteFilePath()).removeRecursively();
     }
@@ -75,15 +71,6 @@ QString workFolderTemplate()
     return QDir(QDir::tempPath()).filePath(QStringLiteral("Tarnvel-%1-XXXXXX").arg(QCoreApplication::applicationPid()));
 }
 
-// The same file under two names (a symbolic or a hard link), or one name twice.
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat first {};
-    struct stat second {};
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0 && ::stat(QFile::encodeName(b).constData(), &second) == 0
-        && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
 } // namespace
 
 QString batchUsage()
@@ -91,6 +78,7 @@ QString batchUsage()
     return QStringLiteral(
         "Использование:\n"
         "  tarnvel                                   открыть программу\n"
+        "  tarnvel СЦЕНАРИЙ.tvd                      открыть программу со сценарием расчёта\n"
         "  tarnvel --report СЦЕНАРИЙ.tvd ОТЧЁТ.htm   рассчитать сценарий и записать отчёт без окон\n"
         "  tarnvel --help                            эта справка\n"
         "\n"
@@ -101,7 +89,7 @@ QString batchUsage()
         "2 - файл не удалось прочитать или записать.\n");
 }
 
-int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, const QString &reportFile)
+int runBatchReport(const StoreLocation &store, const QString &scenarioFile, const QString &reportFile)
 {
     const QString file = withExtension(QFileInfo(reportFile).absoluteFilePath(), QStringLiteral(".htm"));
     const QString folder = QFileInfo(file).absolutePath();
@@ -109,7 +97,7 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
         printError(QStringLiteral("Отчёт не сохранён: папка %1 не существует.").arg(QDir::toNativeSeparators(folder)));
         return BatchFileError;
     }
-    if (sameFile(file, scenarioFile)) {
+    if (platform::sameFile(file, scenarioFile)) {
         printError(QStringLiteral("Отчёт не сохранён: файл %1 - это сценарий расчёта, отчёт записался бы на его место.")
                        .arg(QDir::toNativeSeparators(file)));
         return BatchFileError;
@@ -128,7 +116,7 @@ int runBatchReport(const QString &storeDirectory, const QString &scenarioFile, c
     }
 
     try {
-        std::unique_ptr<Database> db = privateStore(storeDirectory, work.path());
+        std::unique_ptr<Database> db = privateStore(store, work.path());
         QStringList notes;
         {
             Database::Transaction transaction(*db);

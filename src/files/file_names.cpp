@@ -1,14 +1,13 @@
 #include "files/file_names.h"
 
+#include "platform/platform.h"
+
 #include <QDir>
 #include <QFileDevice>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-
-#include <climits>
-#include <unistd.h>
 
 namespace tarnvel {
 
@@ -32,10 +31,7 @@ bool nameTooLong(const QFileInfo &info)
 {
     const QByteArray name = QFile::encodeName(info.fileName());
     const QByteArray path = QFile::encodeName(info.absoluteFilePath());
-    long limit = ::pathconf(QFile::encodeName(info.absolutePath()).constData(), _PC_NAME_MAX);
-    if (limit <= 0)
-        limit = 255;
-    return name.size() > limit || path.size() >= PATH_MAX;
+    return name.size() > platform::longestFileName(info.absolutePath()) || path.size() >= platform::longestPath();
 }
 
 } // namespace

@@ -1,14 +1,12 @@
 #include "store/store_file.h"
 
+#include "platform/platform.h"
 #include "store/numbers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 // The catalogue is compiled into the static core library; its resources
 // must be registered by hand.
@@ -182,38 +180,6 @@ const QHash<QString, QStringList> &storeColumns()
     return columns;
 }
 
-// Pushes a file's bytes (or a directory's entries) to the disk, so that a
-// rename that follows can never expose a file whose contents are still only
-// in the cache.
-bool flushToDisk(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool flushed = ::fsync(fd) == 0;
-    ::close(fd);
-    return flushed;
-}
-
-// rename() replaces the destination in one step: at every moment the path
-// names either the old file or the new one.
-bool replaceFile(const QString &from, const QString &to)
-{
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        return false;
-    flushToDisk(QFileInfo(to).absolutePath());
-    return true;
-}
-
-// Write permission as the user set it: the bits count, not only what the
-// system would allow (an administrator may write anywhere, but a file
-// marked read-only is meant to stay as it is).
-bool writable(const QFileInfo &info)
-{
-    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return info.isWritable() && (info.permissions() & anyWrite);
-}
-
 // A store that cannot serve: missing, empty, not a database, damaged or
 // without the store's tables. One that is merely locked or read-only can.
 bool unusableStore(const QString &path)
@@ -238,12 +204,12 @@ QString recoverFromTemporary(const QString &store, const QString &temporary)
         // Whatever stood at the path is kept aside, not deleted: it may be
         // a file of the user's that only happened to bear the store's name.
         if (QFileInfo(store).size() > 0)
-            replaceFile(store, store + QStringLiteral(".lost"));
+            platform::renameOver(store, store + QStringLiteral(".lost"));
         else
             QFile::remove(store);
         QFile::remove(store + QStringLiteral("-wal"));
         QFile::remove(store + QStringLiteral("-shm"));
-        if (replaceFile(temporary, store)) {
+        if (platform::renameOver(temporary, store)) {
             return QStringLiteral("Работа программы была прервана во время сжатия базы данных, и файл %1 оказался "
                                   "неполным или отсутствовал. База данных восстановлена из временной копии %2.")
                 .arg(QDir::toNativeSeparators(store), QFileInfo(temporary).fileName());
@@ -253,7 +219,42 @@ QString recoverFromTemporary(const QString &store, const QString &temporary)
     return QString();
 }
 
+// An installation's first store, made from the store its program folder
+// ships or was left with: the catalogue, bearings added to it included, is
+// taken; the scenario and the results are the other user's and are not. The
+// copy is made whole under a side name and renamed into place, so that a
+// start that is stopped midway leaves no store that lacks the catalogue.
+QString createStoreFromSeed(const QString &seed, const QString &path, Database::Durability durability)
+{
+    const QString staging = path + QStringLiteral(".seed");
+    removeStoreFiles(staging);
+    try {
+        Database::snapshot(seed, staging, durability);
+        std::unique_ptr<Database> db = openStore(staging, durability);
+        {
+            Database::Transaction transaction(*db);
+            emptyScenario(*db);
+            transaction.commit();
+        }
+        db->close();
+        if (!platform::renameOver(staging, path))
+            throw StoreError(QStringLiteral("Не удалось переименовать файл %1").arg(QDir::toNativeSeparators(staging)));
+        return QString();
+    } catch (const StoreError &error) {
+        removeStoreFiles(staging);
+        createStore(path, durability);
+        return QStringLiteral("Каталог не взят из базы данных %1:\n%2\nБаза данных %3 создана со встроенным каталогом.")
+            .arg(QDir::toNativeSeparators(seed), error.message(), QDir::toNativeSeparators(path));
+    }
+}
+
 } // namespace
+
+bool userMayWrite(const QFileInfo &info)
+{
+    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.isWritable() && (info.permissions() & anyWrite);
+}
 
 QString storePath(const QString &directory)
 {
@@ -341,21 +342,26 @@ std::unique_ptr<Database> openStore(const QString &path, Database::Durability du
     return db;
 }
 
-std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice, Database::Durability durability)
+std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice, Database::Durability durability,
+                                            const QString &seed)
 {
     const QString path = storePath(directory);
     // The store lives beside its write-ahead log, so the folder must take new
     // files as well as the store itself taking changes.
-    if (!writable(QFileInfo(directory)))
+    if (!userMayWrite(QFileInfo(directory)))
         throw StoreError(QStringLiteral("Папка %1 доступна только для чтения. Tarnvel хранит в ней базу данных и "
                                         "её рабочие файлы; разрешите запись в эту папку.")
                              .arg(QDir::toNativeSeparators(QDir(directory).absolutePath())));
-    const QString recovered = recoverFromTemporary(path, temporaryPath(directory));
+    QString said = recoverFromTemporary(path, temporaryPath(directory));
+    if (!QFileInfo::exists(path)) {
+        if (seed.isEmpty())
+            createStore(path, durability);
+        else
+            said = createStoreFromSeed(seed, path, durability);
+    }
     if (notice)
-        *notice = recovered;
-    if (!QFileInfo::exists(path))
-        createStore(path, durability);
-    if (!writable(QFileInfo(path)))
+        *notice = said;
+    if (!userMayWrite(QFileInfo(path)))
         throw StoreError(QStringLiteral("Файл базы данных %1 доступен только для чтения. Разрешите запись в него.")
                              .arg(QDir::toNativeSeparators(path)));
     return openStore(path, durability);
@@ -393,7 +399,7 @@ void compactStore(std::unique_ptr<Database> &db, const QString &directory, const
     removeStoreFiles(temporary);
     try {
         compact(store, temporary);
-        if (!flushToDisk(temporary))
+        if (!platform::flushToDisk(temporary))
             throw StoreError(QStringLiteral("Не удалось записать на диск файл %1").arg(QDir::toNativeSeparators(temporary)));
     } catch (const StoreError &error) {
         removeStoreFiles(temporary);
@@ -403,7 +409,7 @@ void compactStore(std::unique_ptr<Database> &db, const QString &directory, const
     db->close();
     // A log the engine could not fold back into the store belongs to the old
     // file; the new one must not be paired with it.
-    if (QFileInfo::exists(store + QStringLiteral("-wal")) || !replaceFile(temporary, store)) {
+    if (QFileInfo::exists(store + QStringLiteral("-wal")) || !platform::renameOver(temporary, store)) {
         removeStoreFiles(temporary);
         db = openStore(store);
         throw StoreError(QStringLiteral("Не удалось заменить файл %1 сжатой копией. База данных осталась прежней.")

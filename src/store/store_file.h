@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 
+#include <QFileInfo>
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
@@ -44,14 +45,22 @@ void createStore(const QString &path, Database::Durability durability = Database
 std::unique_ptr<Database> openStore(const QString &path,
                                     Database::Durability durability = Database::Durability::Durable);
 
+// Whether the user may write the file or folder as its permissions are set:
+// the bits count, not only what the system would allow (an administrator may
+// write anywhere, but a file marked read-only is meant to stay as it is).
+bool userMayWrite(const QFileInfo &info);
+
 // Start-up: opens the store of the directory, creating it first when the file
-// does not exist yet. A compaction that was interrupted may have left the
+// does not exist yet: from the catalogue of the store at seed when one is
+// given and can be read (its scenario and results are not taken), otherwise
+// with the built-in catalogue, and then notice says why the seed was not used. A compaction that was interrupted may have left the
 // temporary file: when the store did not survive and the copy is sound, the
 // store is taken back from it and notice tells the user so; otherwise the
 // copy is removed. A read-only folder or store file is refused with a
 // message saying so.
 std::unique_ptr<Database> openOrCreateStore(const QString &directory, QString *notice = nullptr,
-                                            Database::Durability durability = Database::Durability::Durable);
+                                            Database::Durability durability = Database::Durability::Durable,
+                                            const QString &seed = QString());
 
 using Compactor = std::function<void(const QString &source, const QString &destination)>;
 using StatusText = std::function<void(const QString &)>;

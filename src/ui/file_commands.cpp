@@ -7,6 +7,7 @@
 #include "store/store_file.h"
 #include "ui/analysis_commands.h"
 #include "ui/command_guard.h"
+#include "ui/desktop_opener.h"
 #include "ui/diagram_picture.h"
 #include "ui/file_panel.h"
 #include "ui/main_window.h"
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <stdexcept>
 
@@ -140,14 +142,29 @@ void FileCommands::comFile_Click()
     case 3: {
         QString writtenTo;
         const ReportOutcome outcome = writeReport(composeTargetName(directory, typed), &writtenTo);
-        if (outcome == ReportOutcome::Written) {
-            showMessage(QStringLiteral("Отчёт сохранён в файле: ") + writtenTo, MessageIcon::Information,
-                        MessageButtons::Ok, m_window.windowTitle(), &m_window);
-        }
+        if (outcome == ReportOutcome::Written)
+            offerToOpenReport(writtenTo);
         break;
     }
     default:
         break;
+    }
+}
+
+// A report is written to be read: the page is offered to the browser the
+// user chose for web pages, which finds the pictures beside it.
+void FileCommands::offerToOpenReport(const QString &file)
+{
+    const QString name = QDir::toNativeSeparators(file);
+    if (showMessage(QStringLiteral("Отчёт сохранён в файле: %1\n\nОткрыть его в браузере?").arg(name), MessageIcon::Question,
+                    MessageButtons::YesNo, m_window.windowTitle(), &m_window)
+        != MessageAnswer::Yes)
+        return;
+    if (!openOnDesktop(QUrl::fromLocalFile(QDir::fromNativeSeparators(file)))) {
+        showMessage(QStringLiteral("Отчёт %1 не открыт: в системе не выбрана программа для страниц HTML. "
+                                   "Откройте этот файл в браузере.")
+                        .arg(name),
+                    MessageIcon::Exclamation, MessageButtons::Ok, m_window.windowTitle(), &m_window);
     }
 }
 

@@ -33,6 +33,7 @@ public:
     ReportOutcome writeReport(const QString &target, QString *writtenTo = nullptr);
 
 private:
+    void offerToOpenReport(const QString &file);
     void comFile_Click();
     void comCancel_Click();
 

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "store/store_file.h"
 #include "ui/analysis_commands.h"
 #include "ui/command_guard.h"
 #include "ui/detail_view.h"
@@ -14,6 +15,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -443,7 +446,8 @@ void frmMain::mnuEditDelete_Click()
 
 void frmMain::cmdAbout_Click()
 {
-    auto *about = new frmSplash(frmSplash::Role::About, this);
+    auto *about = new frmSplash(frmSplash::Role::About, this,
+                                QDir::toNativeSeparators(QFileInfo(storePath(m_state.storeDirectory)).absoluteFilePath()));
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->setWindowModality(Qt::ApplicationModal);
     about->open();

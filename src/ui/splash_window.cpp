@@ -13,7 +13,7 @@ QString versionText()
     return QStringLiteral("Версия: %1.%2.%3").arg(TARNVEL_VERSION_MAJOR).arg(TARNVEL_VERSION_MINOR).arg(TARNVEL_VERSION_PATCH);
 }
 
-frmSplash::frmSplash(Role role, QWidget *parent)
+frmSplash::frmSplash(Role role, QWidget *parent, const QString &storeFile)
     : QDialog(parent, role == Role::Splash ? Qt::SplashScreen | Qt::FramelessWindowHint : Qt::Dialog)
     , m_role(role)
 {
@@ -47,6 +47,11 @@ frmSplash::frmSplash(Role role, QWidget *parent)
     layout->addSpacing(12);
     layout->addWidget(lblVersion);
     layout->addWidget(built);
+    if (!storeFile.isEmpty()) {
+        auto *store = new QLabel(QStringLiteral("База данных: %1").arg(storeFile), frame);
+        store->setObjectName(QStringLiteral("lblStore"));
+        layout->addWidget(store);
+    }
 
     Form_Load();
 }

@@ -10,13 +10,14 @@ namespace tarnvel {
 QString versionText();
 
 // The splash window, shown while the program starts and again as the about
-// box. Any click or key closes the about box.
+// box, which also says where the store is. Any click or key closes the about
+// box.
 class frmSplash : public QDialog
 {
     Q_OBJECT
 public:
     enum class Role { Splash, About };
-    explicit frmSplash(Role role, QWidget *parent = nullptr);
+    explicit frmSplash(Role role, QWidget *parent = nullptr, const QString &storeFile = QString());
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

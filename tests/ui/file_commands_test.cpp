@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace tarnvel;
 
@@ -159,9 +160,11 @@ TEST_F(FileCommandsTest, TheReportIsWrittenWithItsPictures)
     });
     confirm("mnuReport", QStringLiteral("report one"));
     const QString page = files.filePath(QStringLiteral("report one.htm"));
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Отчёт сохранён в файле: ") + QDir::toNativeSeparators(page));
-    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Information);
+    ASSERT_EQ(messages.shown().size(), 1); // declined: nothing is opened
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Отчёт сохранён в файле: %1\n\nОткрыть его в браузере?")
+                                                 .arg(QDir::toNativeSeparators(page)));
+    EXPECT_EQ(messages.shown().first().icon, MessageIcon::Question);
+    EXPECT_EQ(messages.shown().first().buttons, MessageButtons::YesNo);
     EXPECT_TRUE(QFileInfo::exists(page));
     // The page shows the three moment diagrams and the shaft's torque,
     // equivalent moment and required diameter, and the folder holds just those.
@@ -181,6 +184,55 @@ TEST_F(FileCommandsTest, TheReportIsWrittenWithItsPictures)
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 2);
 }
 
+// The written page is offered to the default browser; what would be opened is
+// the page's own file (a blank and a Cyrillic letter in its name), whose
+// pictures lie beside it.
+TEST_F(FileCommandsTest, TheWrittenReportIsOfferedToTheBrowser)
+{
+    completeScheme();
+    setModalDriver([](QDialog &dialog) {
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    });
+    const QString page = files.filePath(QStringLiteral("отчёт 2.htm"));
+    const struct
+    {
+        MessageAnswer answer;
+        bool browserFound;
+        int opened;
+        const char *thenSaid;
+    } cases[] = {
+        {MessageAnswer::Yes, true, 1, nullptr},
+        {MessageAnswer::Yes, false, 1, "не открыт: в системе не выбрана программа для страниц HTML"},
+        {MessageAnswer::No, true, 0, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.opened + 2 * c.browserFound);
+        messages.clear();
+        test::DesktopRecorder desktop(c.browserFound);
+        messages.answerNext(c.answer);
+        action("mnuReport")->trigger();
+        panel()->setDirectory(files.path());
+        nameBox()->setText(QStringLiteral("отчёт 2")); // typed through an input method
+        QTest::mouseClick(ok(), Qt::LeftButton);
+        ASSERT_EQ(desktop.opened().size(), c.opened);
+        if (c.opened) {
+            const QUrl url = desktop.opened().first();
+            EXPECT_EQ(url.scheme(), QStringLiteral("file"));
+            EXPECT_EQ(url.toLocalFile(), page);
+            EXPECT_EQ(QFileInfo(url.toLocalFile()).dir().entryList({QStringLiteral("*.files")}, QDir::Dirs),
+                      QStringList{QStringLiteral("отчёт 2.files")});
+        }
+        ASSERT_EQ(messages.shown().size(), c.thenSaid ? 2 : 1);
+        EXPECT_EQ(messages.shown().first().icon, MessageIcon::Question);
+        if (c.thenSaid) {
+            EXPECT_EQ(messages.shown().last().icon, MessageIcon::Exclamation);
+            EXPECT_TRUE(messages.shown().last().text.startsWith(QStringLiteral("Отчёт %1 ").arg(QDir::toNativeSeparators(page))));
+            EXPECT_TRUE(messages.shown().last().text.contains(QString::fromUtf8(c.thenSaid)));
+        }
+    }
+}
+
+// A report that is not written is never offered.
 TEST_F(FileCommandsTest, AReportThatCannotBeWrittenSaysSo)
 {
     completeScheme();
@@ -252,6 +304,26 @@ TEST_F(FileCommandsTest, WithoutADisplayTheProgramSaysWhatToDo)
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_EQ(run.exitCode(), 2);
     EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("x.htm"))));
+
+    // One file is the window with that scenario, which needs the display
+    // too; anything else is the usage.
+    const struct
+    {
+        QStringList arguments;
+        int status;
+    } forms[] = {
+        {{files.filePath(QStringLiteral("plan.tvd"))}, 3},
+        {{files.filePath(QStringLiteral("a.tvd")), files.filePath(QStringLiteral("b.tvd"))}, 2},
+        {{QStringLiteral("--open")}, 2},
+    };
+    run.setProcessEnvironment(headless);
+    for (const auto &form : forms) {
+        run.start(QStringLiteral(TARNVEL_EXECUTABLE), form.arguments);
+        ASSERT_TRUE(run.waitForFinished(60000));
+        EXPECT_EQ(run.exitCode(), form.status) << form.arguments.join(QLatin1Char(' ')).toStdString();
+        const QString said = QString::fromUtf8(run.readAllStandardError());
+        EXPECT_EQ(said.contains(QStringLiteral("tarnvel СЦЕНАРИЙ.tvd ")), form.status == 2) << said.toStdString();
+    }
 }
 
 TEST_F(FileCommandsTest, TabGoesRoundThePanelOnly)

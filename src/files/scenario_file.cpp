@@ -836,11 +836,17 @@ void fitShaftToStore(Database &db, Scenario &s, QStringList &notes)
     }
     if (!s.shaft.steel)
         return;
-    ShaftSteel wanted = *s.shaft.steel;
+    const ShaftSteel wanted = *s.shaft.steel;
+    // The same grade, treatment, blank and properties is the same steel,
+    // however another catalogue words its hardness or names its source.
+    const auto same = [&wanted](const ShaftSteel &steel) {
+        return steel.grade == wanted.grade && steel.treatment == wanted.treatment
+            && steel.blankDiameter == wanted.blankDiameter && steel.sigmaB == wanted.sigmaB
+            && steel.sigmaT == wanted.sigmaT && steel.tauT == wanted.tauT && steel.sigmaM1 == wanted.sigmaM1
+            && steel.tauM1 == wanted.tauM1 && steel.psiTau == wanted.psiTau && steel.E == wanted.E;
+    };
     for (const ShaftSteel &steel : shaftSteels(db)) {
-        ShaftSteel same = wanted;
-        same.id = steel.id;
-        if (same == steel) {
+        if (same(steel)) {
             s.shaft.steel->id = steel.id;
             return;
         }

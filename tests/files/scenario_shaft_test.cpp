@@ -228,6 +228,17 @@ TEST_F(ShaftStore, ASteelTheCatalogueLacksJoinsIt)
 {
     putShaft();
     Scenario s = readScenarioFromStore(*db);
+    const int catalogued = countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels"));
+    // Another wording of the hardness and the source is the same steel.
+    Scenario reworded = s;
+    reworded.shaft.steel->hardness = QStringLiteral("не ниже 190 HB");
+    reworded.shaft.steel->source = QStringLiteral("другое издание");
+    QStringList none;
+    writeScenarioToStore(*db, *decodeScenario(encodeScenario(reworded)), &none);
+    EXPECT_TRUE(none.isEmpty());
+    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels")), catalogued);
+    EXPECT_EQ(readShaftInputs(*db).steel->id, s.shaft.steel->id);
+
     s.shaft.steel->grade = QStringLiteral("38ХН3МФА");
     s.shaft.steel->sigmaT = 270;
     const int before = countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels"));

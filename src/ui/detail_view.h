@@ -78,6 +78,9 @@ private:
     QString m_textEditorKey; // key of the row each editor edits
     QString m_listEditorKey;
     bool m_pickedInList = false; // the list editor's open list was clicked or took Enter
+    // The commit key was pressed in the editor: its release alone, after the
+    // press closed a message box, commits nothing.
+    bool m_commitKeyPressed = false;
 };
 
 } // namespace tarnvel

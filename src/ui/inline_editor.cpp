@@ -313,8 +313,12 @@ bool DetailView::editorEvent(QObject *watched, QEvent *event)
     if (!commits)
         return false;
     // The commit keys belong to the editor alone: the list under it must not
-    // act on them as well.
-    if (event->type() == QEvent::KeyRelease) {
+    // act on them as well. A release whose press went elsewhere (the Enter
+    // that closed the message about a refused value) is no commit.
+    if (event->type() == QEvent::KeyPress)
+        m_commitKeyPressed = true;
+    if (event->type() == QEvent::KeyRelease && m_commitKeyPressed) {
+        m_commitKeyPressed = false;
         const QString edited = text ? m_textEditorKey : m_listEditorKey;
         runCommand(&m_window, [this, text] { text ? commitTextEditor() : commitListEditor(); });
         // A refused value keeps the editor open on its field: taking the

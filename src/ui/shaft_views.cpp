@@ -9,6 +9,7 @@
 #include "ui/detail_view.h"
 #include "ui/diagram_picture.h"
 #include "ui/main_window.h"
+#include "ui/message_box.h"
 #include "ui/navigator.h"
 
 #include <QTreeWidget>
@@ -174,7 +175,7 @@ void ShaftViews::showLimits()
 {
     enterView(QStringLiteral("ShaftLimits"));
     DetailView &detail = m_window.detail();
-    const Calculation &calc = m_state.calculate();
+    m_state.calculate(); // the inputs come with it
     const ShaftInputs &shaft = m_state.inputs().shaft;
     for (const ShaftSettingInfo &info : shaftSettingInfos()) {
         double value = shaft.setting(info.id);
@@ -194,7 +195,6 @@ void ShaftViews::showLimits()
         detail.setValueCell(row, text, text);
         row->setToolTip(0, shaft.isSet(info.id) ? QStringLiteral("Задано пользователем") : QStringLiteral("По умолчанию: ") + source);
     }
-    Q_UNUSED(calc);
 }
 
 void ShaftViews::showResults(bool strength)
@@ -204,6 +204,8 @@ void ShaftViews::showResults(bool strength)
     request.diagrams = true;
     if (!m_window.analysis().settle(request))
         return;
+    if (sentToSteps(m_state.calculate(request).shaft))
+        return;
     enterView(key);
     const Calculation &calc = m_state.calculate(request);
     DetailView &detail = m_window.detail();
@@ -212,7 +214,20 @@ void ShaftViews::showResults(bool strength)
         QTreeWidgetItem *row = detail.addRow(r.key, r.caption, r.exceeded ? 7 : 0);
         const QString value = r.valueText();
         detail.setValueCell(row, value, value);
+        // The remark may be wider than the column.
+        row->setToolTip(1, value);
     }
+}
+
+// A support or a point off the steps: the engineer is told which and taken to
+// the steps, where the shaft is put right.
+bool ShaftViews::sentToSteps(const ShaftCheckResult &shaft)
+{
+    if (!shaft.offShaft)
+        return false;
+    showMessage(*shaft.offShaft, MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), &m_window);
+    m_window.navigator().selectAndDisplayNode(QStringLiteral("ShaftSteps"));
+    return true;
 }
 
 void ShaftViews::showDiagram(const QString &key)
@@ -225,6 +240,8 @@ void ShaftViews::showDiagram(const QString &key)
             m_window.detail().LV_Click();
         return;
     }
+    if (sentToSteps(m_state.calculate(request).shaft))
+        return;
     navigator.selectAndDisplayNode(QStringLiteral("ShaftEpur"));
     if (QTreeWidgetItem *again = navigator.nodeByKey(key)) {
         navigator.tree()->setCurrentItem(again);

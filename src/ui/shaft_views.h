@@ -9,6 +9,7 @@ namespace tarnvel {
 
 class frmMain;
 struct ProgramState;
+struct ShaftCheckResult;
 
 // The shaft itself in the workbench: its steps, its steel and the allowed
 // values as lists edited in place, the strength and stiffness results as
@@ -42,6 +43,7 @@ private:
     void showLimits();
     void showResults(bool strength);
     void enterView(const QString &key);
+    bool sentToSteps(const ShaftCheckResult &shaft);
 
     frmMain &m_window;
     ProgramState &m_state;

@@ -5,6 +5,8 @@
 #include "scheme_generator.h"
 
 #include "analysis/calculation.h"
+#include "analysis/shaft_inputs.h"
+#include "analysis/shaft_steels.h"
 #include "files/scenario_file.h"
 #include "store/store_file.h"
 #include "ui/dialogs/bearings_dialog.h"
@@ -44,6 +46,20 @@ void selectRowAndAct(frmMain &window, const QString &key)
 constexpr int kPoints = 40;
 constexpr int kModes = 12;
 
+// Ten steps over the whole axis, a hollow one among them, and the first steel.
+void giveShaft(Database &db)
+{
+    CalculationRequest request;
+    request.diagrams = true;
+    const Calculation calculation = runCalculation(db, request);
+    const double axis = calculation.diagrams ? calculation.diagrams->U : 1000;
+    QVector<ShaftSegment> steps;
+    for (int i = 0; i < 10; ++i)
+        steps.append({ axis / 10, 60.0 + 5 * (i % 3), i == 7 ? 20.0 : 0.0 });
+    writeShaftSegments(db, steps);
+    writeShaftSetting(db, shaftSetting::steel, static_cast<double>(shaftSteels(db).first().id));
+}
+
 // A store holding a scheme, and the same scheme as a scenario file.
 struct Scheme
 {
@@ -54,6 +70,8 @@ struct Scheme
     {
         std::unique_ptr<Database> db = openOrCreateStore(dir.path());
         buildBenchScheme(*db, points, kModes);
+        if (points == kPoints)
+            giveShaft(*db);
         scenario = dir.filePath(QStringLiteral("scheme.tvd"));
         saveScenarioFile(scenario, encodeScenario(readScenarioFromStore(*db)));
         // For profiling the report process by hand (callgrind counts are
@@ -204,6 +222,23 @@ void BM_Calculate(benchmark::State &state)
 }
 BENCHMARK(BM_Calculate)->Unit(benchmark::kMillisecond);
 
+// What the check of the shaft itself adds to the calculation: torque,
+// equivalent moment and diameter, safety and the bent shaft in every mode.
+// Goal: at most 1 ms.
+void BM_ShaftCheckOfTheCalculation(benchmark::State &state)
+{
+    const SchemeInputs inputs = readScheme(workbench().state.database());
+    CalculationRequest request;
+    request.diagrams = true;
+    const Calculation calculation = calculate(inputs, request);
+    if (!calculation.shaft.hasGeometry || !calculation.shaft.hasSteel || !calculation.diagrams)
+        state.SkipWithError("the bench scheme has no shaft to check");
+    const double P = inputs.commonValue(54);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(checkShaft(inputs, calculation, P, calculation.diagrams->U));
+}
+BENCHMARK(BM_ShaftCheckOfTheCalculation)->Unit(benchmark::kMillisecond);
+
 void BM_StoreUnchanged(benchmark::State &state)
 {
     Database &db = workbench().state.database();
@@ -246,6 +281,35 @@ void BM_ShowDiagramAfterEdit(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ShowDiagramAfterEdit)->Unit(benchmark::kMillisecond);
+
+// The strength and stiffness lists after an edit. Goal: 16 ms each.
+void BM_ShowShaftStrengthAfterEdit(benchmark::State &state)
+{
+    frmMain &window = *workbench().window;
+    double module = 2;
+    for (auto _ : state) {
+        state.PauseTiming();
+        openModuleEditor(window, module);
+        window.commitTextEditor();
+        state.ResumeTiming();
+        window.navigator().selectAndDisplayNode(QStringLiteral("ShaftStrength"));
+    }
+}
+BENCHMARK(BM_ShowShaftStrengthAfterEdit)->Unit(benchmark::kMillisecond);
+
+void BM_ShowShaftStiffnessAfterEdit(benchmark::State &state)
+{
+    frmMain &window = *workbench().window;
+    double module = 2;
+    for (auto _ : state) {
+        state.PauseTiming();
+        openModuleEditor(window, module);
+        window.commitTextEditor();
+        state.ResumeTiming();
+        window.navigator().selectAndDisplayNode(QStringLiteral("ShaftStiffness"));
+    }
+}
+BENCHMARK(BM_ShowShaftStiffnessAfterEdit)->Unit(benchmark::kMillisecond);
 
 void BM_BearingRow(benchmark::State &state)
 {

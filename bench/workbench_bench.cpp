@@ -268,7 +268,7 @@ BENCHMARK(BM_ShowDiagram)->Unit(benchmark::kMillisecond);
 
 // The first diagram after an edit: the edited point's forces and everything
 // after them are computed again.
-void BM_ShowDiagramAfterEdit(benchmark::State &state)
+void showAfterEdit(benchmark::State &state, const QString &node)
 {
     frmMain &window = *workbench().window;
     double module = 2;
@@ -277,37 +277,26 @@ void BM_ShowDiagramAfterEdit(benchmark::State &state)
         openModuleEditor(window, module);
         window.commitTextEditor();
         state.ResumeTiming();
-        window.navigator().selectAndDisplayNode(QStringLiteral("SUM"));
+        window.navigator().selectAndDisplayNode(node);
     }
+}
+
+void BM_ShowDiagramAfterEdit(benchmark::State &state)
+{
+    showAfterEdit(state, QStringLiteral("SUM"));
 }
 BENCHMARK(BM_ShowDiagramAfterEdit)->Unit(benchmark::kMillisecond);
 
 // The strength and stiffness lists after an edit. Goal: 16 ms each.
 void BM_ShowShaftStrengthAfterEdit(benchmark::State &state)
 {
-    frmMain &window = *workbench().window;
-    double module = 2;
-    for (auto _ : state) {
-        state.PauseTiming();
-        openModuleEditor(window, module);
-        window.commitTextEditor();
-        state.ResumeTiming();
-        window.navigator().selectAndDisplayNode(QStringLiteral("ShaftStrength"));
-    }
+    showAfterEdit(state, QStringLiteral("ShaftStrength"));
 }
 BENCHMARK(BM_ShowShaftStrengthAfterEdit)->Unit(benchmark::kMillisecond);
 
 void BM_ShowShaftStiffnessAfterEdit(benchmark::State &state)
 {
-    frmMain &window = *workbench().window;
-    double module = 2;
-    for (auto _ : state) {
-        state.PauseTiming();
-        openModuleEditor(window, module);
-        window.commitTextEditor();
-        state.ResumeTiming();
-        window.navigator().selectAndDisplayNode(QStringLiteral("ShaftStiffness"));
-    }
+    showAfterEdit(state, QStringLiteral("ShaftStiffness"));
 }
 BENCHMARK(BM_ShowShaftStiffnessAfterEdit)->Unit(benchmark::kMillisecond);
 

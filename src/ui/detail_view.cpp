@@ -24,15 +24,6 @@ namespace tarnvel {
 
 namespace {
 
-bool isOneOf(const QString &key, std::initializer_list<const char *> keys)
-{
-    for (const char *candidate : keys) {
-        if (key == QLatin1String(candidate))
-            return true;
-    }
-    return false;
-}
-
 QString parameterKey(const ParameterRow &parameter)
 {
     return QString::number(parameter.parameterId) + QStringLiteral(" ID");

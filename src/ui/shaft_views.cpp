@@ -20,15 +20,6 @@ namespace tarnvel {
 
 namespace {
 
-bool isOneOf(const QString &key, std::initializer_list<const char *> keys)
-{
-    for (const char *candidate : keys) {
-        if (key == QLatin1String(candidate))
-            return true;
-    }
-    return false;
-}
-
 // A step's value row: "3 SL" length, "3 SD" outer diameter, "3 SB" bore.
 struct StepField
 {
@@ -214,8 +205,6 @@ void ShaftViews::showResults(bool strength)
         QTreeWidgetItem *row = detail.addRow(r.key, r.caption, r.exceeded ? 7 : 0);
         const QString value = r.valueText();
         detail.setValueCell(row, value, value);
-        // The remark may be wider than the column.
-        row->setToolTip(1, value);
     }
 }
 

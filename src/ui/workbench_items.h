@@ -4,6 +4,8 @@
 
 #include <QTreeWidgetItem>
 
+#include <initializer_list>
+
 namespace tarnvel {
 
 // Item data of the tree and the detail list.
@@ -29,5 +31,15 @@ public:
         return QTreeWidgetItem::data(column, role);
     }
 };
+
+// Whether a node or row key is one of the given ones.
+inline bool isOneOf(const QString &key, std::initializer_list<const char *> keys)
+{
+    for (const char *candidate : keys) {
+        if (key == QLatin1String(candidate))
+            return true;
+    }
+    return false;
+}
 
 } // namespace tarnvel

@@ -7,7 +7,6 @@
 #include "analysis/shaft_steels.h"
 #include "store/store_file.h"
 
-#include <QFile>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -18,12 +17,6 @@ using namespace tarnvel;
 using tarnvel::test::countRows;
 
 namespace {
-
-QByteArray golden(const char *name)
-{
-    QFile file(QStringLiteral(TARNVEL_TEST_DATA "/files/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 const QVector<ShaftSegment> kSteps { { 30, 35, 0 }, { 120.5, 48, 20 }, { 49.5, 35, 0 } };
 
@@ -142,7 +135,7 @@ TEST_F(ShaftStore, ShaftRoundTripsInABlockAfterTheRecord)
 TEST_F(ShaftStore, AFileFromBeforeTheShaftOpensWithoutOneAndNewFilesKeepTheirRecord)
 {
     putShaft();
-    const QByteArray older = golden("two_gears_one_force.tvd");
+    const QByteArray older = test::fileBytes(QStringLiteral(TARNVEL_TEST_DATA "/files/two_gears_one_force.tvd"));
     ASSERT_FALSE(older.isEmpty());
     const std::optional<Scenario> opened = decodeScenario(older);
     ASSERT_TRUE(opened.has_value());

@@ -4,12 +4,15 @@
 #include "analysis/shaft_inputs.h"
 #include "analysis/shaft_pictures.h"
 #include "analysis/shaft_steels.h"
+#include "store/database.h"
 #include "store/numbers.h"
 #include "ui/analysis_commands.h"
 #include "ui/detail_view.h"
 #include "ui/diagram_picture.h"
+#include "ui/dialogs/steel_dialog.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
+#include "ui/modal_dialog.h"
 #include "ui/navigator.h"
 
 #include <QTreeWidget>
@@ -52,7 +55,9 @@ std::optional<int> settingOf(const QString &key)
 
 QString steelText(const ShaftSteel &steel)
 {
-    QString text = QStringLiteral("%1 — %2").arg(steel.grade, steel.treatment);
+    // A steel the user added may have no treatment given.
+    QString text
+        = steel.treatment.isEmpty() ? steel.grade : QStringLiteral("%1 — %2").arg(steel.grade, steel.treatment);
     if (steel.blankDiameter > 0)
         text += QStringLiteral(", заготовка до %1 мм").arg(SqlNum(steel.blankDiameter));
     if (!steel.hardness.isEmpty())
@@ -80,7 +85,10 @@ bool ShaftViews::isDiagramKey(const QString &key)
     return isOneOf(key, { "TorqueEpur", "EquivalentEpur", "DiameterEpur", "DeflectionEpur", "SlopeEpur" });
 }
 
-bool ShaftViews::isCommandKey(const QString &key) { return isOneOf(key, { "AddStep", "RemoveStep" }); }
+bool ShaftViews::isCommandKey(const QString &key)
+{
+    return isOneOf(key, { "AddStep", "RemoveStep", "AddSteel", "RemoveSteel" });
+}
 
 bool ShaftViews::isValueKey(const QString &key)
 {
@@ -145,9 +153,17 @@ void ShaftViews::showSteel()
     QTreeWidgetItem *choice = detail.addRow(QStringLiteral("SteelChoice"), QStringLiteral("Сталь вала"), 4);
     detail.setValueCell(choice, chosen, chosen);
     choice->setData(1, ChoiceRole, true);
-    if (!shaft.steel)
-        return;
-    const ShaftSteel &s = *shaft.steel;
+    if (shaft.steel)
+        showSteelProperties(*shaft.steel);
+    detail.addRow(QStringLiteral("AddSteel"), QStringLiteral("Добавить сталь..."), 6);
+    // The handbook's rows stay; only a steel the user added may go.
+    if (shaft.steel && isUserSteel(m_state.database(), shaft.steel->id))
+        detail.addRow(QStringLiteral("RemoveSteel"), QStringLiteral("Удалить сталь из каталога"), 4);
+}
+
+void ShaftViews::showSteelProperties(const ShaftSteel &s)
+{
+    DetailView &detail = m_window.detail();
     const std::pair<QString, QString> rows[] = {
         { QStringLiteral("Предел прочности σв, МПа"), number(s.sigmaB) },
         { QStringLiteral("Предел текучести σт, МПа"), number(s.sigmaT) },
@@ -256,6 +272,10 @@ void ShaftViews::showDiagram(const QString &key)
 
 void ShaftViews::act(const QString &key)
 {
+    if (key == QLatin1String("AddSteel") || key == QLatin1String("RemoveSteel")) {
+        actOnSteel(key);
+        return;
+    }
     Database &db = m_state.database();
     QVector<ShaftSegment> segments = readShaftInputs(db).segments;
     if (key == QLatin1String("RemoveStep")) {
@@ -275,6 +295,27 @@ void ShaftViews::act(const QString &key)
     }
     writeShaftSegments(db, segments);
     showSteps();
+}
+
+void ShaftViews::actOnSteel(const QString &key)
+{
+    Database &db = m_state.database();
+    if (key == QLatin1String("AddSteel")) {
+        frmSteel dialog(db, &m_window);
+        runModal(dialog);
+    } else if (const std::optional<ShaftSteel> steel = readShaftInputs(db).steel) {
+        const QString question = QStringLiteral("Удалить сталь «%1» из каталога?").arg(steel->grade);
+        if (showMessage(question, MessageIcon::Question, MessageButtons::YesNo, QStringLiteral("Tarnvel"), &m_window)
+            == MessageAnswer::Yes) {
+            // The shaft is left without a steel rather than with another one
+            // the engineer did not choose.
+            Database::Transaction transaction(db);
+            removeShaftSteel(db, steel->id);
+            writeShaftSetting(db, shaftSetting::steel, std::nullopt);
+            transaction.commit();
+        }
+    }
+    showSteel();
 }
 
 QStringList ShaftViews::choices(const QString &key)

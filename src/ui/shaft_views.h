@@ -10,6 +10,7 @@ namespace tarnvel {
 class frmMain;
 struct ProgramState;
 struct ShaftCheckResult;
+struct ShaftSteel;
 
 // The shaft itself in the workbench: its steps, its steel and the allowed
 // values as lists edited in place, the strength and stiffness results as
@@ -40,9 +41,13 @@ public:
 private:
     void showSteps();
     void showSteel();
+    void showSteelProperties(const ShaftSteel &steel);
     void showLimits();
     void showResults(bool strength);
     void enterView(const QString &key);
+    // "AddSteel": the steel dialog; "RemoveSteel": the chosen user steel
+    // leaves the catalogue once the engineer agrees.
+    void actOnSteel(const QString &key);
     bool sentToSteps(const ShaftCheckResult &shaft);
 
     frmMain &m_window;

@@ -23,7 +23,8 @@ if(UNIX AND NOT APPLE)
   set(CPACK_PACKAGE_DESCRIPTION "Tarnvel checks one gear-transmission shaft carried by two rolling bearings:\n\
 mesh forces of spur, helical and bevel gears, support reactions in two planes,\n\
 bending-moment diagrams, the equivalent load, rated life and static safety of\n\
-the chosen bearings, and an HTML report. The user interface is Russian.")
+the chosen bearings; the torque, required diameter, static safety and\n\
+stiffness of a stepped shaft; and an HTML report. The user interface is Russian.")
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Tarnvel developers <tarnvel@example.org>")
   set(CPACK_DEBIAN_PACKAGE_SECTION science)

@@ -247,13 +247,6 @@ void ShaftViews::showDiagram(const QString &key)
     }
     if (sentToSteps(m_state.calculate(request).shaft))
         return;
-    navigator.selectAndDisplayNode(QStringLiteral("ShaftEpur"));
-    if (QTreeWidgetItem *again = navigator.nodeByKey(key)) {
-        navigator.tree()->setCurrentItem(again);
-        m_window.setStatusText(again->text(0));
-    }
-    const Calculation &calc = m_state.calculate(request);
-    DiagramPicture *picture = m_window.picture();
     ShaftPicture which = ShaftPicture::Torque;
     if (key == QLatin1String("EquivalentEpur"))
         which = ShaftPicture::EquivalentMoment;
@@ -263,6 +256,22 @@ void ShaftViews::showDiagram(const QString &key)
         which = ShaftPicture::Deflection;
     else if (key == QLatin1String("SlopeEpur"))
         which = ShaftPicture::Slope;
+    // The bent shaft needs its steps and its steel's E: the engineer is asked
+    // for what is missing and taken to it.
+    if (const ShaftCheckResult &shaft = m_state.calculate(request).shaft; !hasShaftPicture(shaft, which)) {
+        const bool steps = !shaft.hasGeometry;
+        showMessage(steps ? QStringLiteral("Задайте ступени вала...") : QStringLiteral("Выберите сталь вала..."),
+            MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), &m_window);
+        navigator.selectAndDisplayNode(steps ? QStringLiteral("ShaftSteps") : QStringLiteral("ShaftSteel"));
+        return;
+    }
+    navigator.selectAndDisplayNode(QStringLiteral("ShaftEpur"));
+    if (QTreeWidgetItem *again = navigator.nodeByKey(key)) {
+        navigator.tree()->setCurrentItem(again);
+        m_window.setStatusText(again->text(0));
+    }
+    const Calculation &calc = m_state.calculate(request);
+    DiagramPicture *picture = m_window.picture();
     drawShaftPicture(calc.shaft, which, calc.unit, picture->bitmap());
     picture->move(m_window.list()->pos());
     picture->show();

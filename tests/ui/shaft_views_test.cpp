@@ -142,3 +142,26 @@ TEST_F(ShaftViewsTest, AllowedValuesTakeTheirDefaultBackWhenEmptied)
     EXPECT_EQ(window().rowByKey(left)->text(1), QStringLiteral("0.005"));
     EXPECT_TRUE(window().rowByKey(left)->toolTip(0).contains(QStringLiteral("шарикоподшипника")));
 }
+
+// The bent shaft needs steps and a steel: its pictures ask for what is missing.
+TEST_F(ShaftViewsTest, ThePicturesOfTheBentShaftAskForWhatTheyLack)
+{
+    writeShaftSetting(db(), shaftSetting::steel, std::nullopt);
+    clickNode(QStringLiteral("SlopeEpur"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Выберите сталь вала..."));
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("ShaftSteel"));
+
+    messages.clear();
+    writeShaftSegments(db(), {});
+    clickNode(QStringLiteral("DeflectionEpur"));
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте ступени вала..."));
+    EXPECT_EQ(currentNodeKey(), QStringLiteral("ShaftSteps"));
+
+    // The torque needs neither.
+    messages.clear();
+    clickNode(QStringLiteral("TorqueEpur"));
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_TRUE(window().picture()->isVisible());
+}

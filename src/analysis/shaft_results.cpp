@@ -172,7 +172,10 @@ void pickStiffness(ShaftCheckResult &r, const SchemeInputs &in, const Calculatio
 
 } // namespace
 
-QString ShaftCheckResult::modeName(int mode) const { return modeCaption.arg(mode); }
+QString ShaftCheckResult::modeName(int mode) const
+{
+    return modeCaption.contains(QLatin1String("%1")) ? modeCaption.arg(mode) : modeCaption;
+}
 
 ShaftCheckResult checkShaft(const SchemeInputs &in, const Calculation &calc, double P, int U)
 {

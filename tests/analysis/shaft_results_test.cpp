@@ -5,6 +5,7 @@
 #include "analysis/calculation.h"
 #include "analysis/scheme_store.h"
 #include "analysis/shaft_inputs.h"
+#include "analysis/shaft_steels.h"
 #include "files/scenario_file.h"
 #include "scheme/load_modes.h"
 #include "store/store_file.h"
@@ -127,4 +128,34 @@ TEST_F(ShaftResults, TheWorstModeIsTheOneThatLoadsTheShaftMost)
     EXPECT_EQ(after.torqueMode, 3);
     EXPECT_LT(after.minimum.safety, before.minimum.safety);
     EXPECT_TRUE(shaftStrengthRows(after, QStringLiteral("Н")).first().remark.startsWith(QStringLiteral("режим 3")));
+}
+
+// A shaft whose loads have no modes is checked under its equivalent loads,
+// and says so; one force on a uniform shaft gives the handbook's largest
+// deflection, F·b·(L² − b²)^(3/2) / (9√3·E·I·L), b the shorter arm.
+TEST(ShaftResultsWithoutModes, TheEquivalentLoadIsCheckedAndNamed)
+{
+    test::TempStore store;
+    std::unique_ptr<Database> db = store.open();
+    db->execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 200), (4, 1), (38, 1)"));
+    db->execute(QStringLiteral("INSERT INTO Points (PointNumber, GroupID) VALUES (1, 2)"));
+    db->execute(QStringLiteral("INSERT INTO PointParameters (PointID, ParameterID, ParValue) SELECT PointID, p.id, p.v "
+                               "FROM Points, (SELECT 5 AS id, 0 AS v UNION ALL SELECT 6, 0 UNION ALL SELECT 7, 150 "
+                               "UNION ALL SELECT 8, 1000 UNION ALL SELECT 9, 0 UNION ALL SELECT 10, 0) AS p"));
+    writeShaftSegments(*db, { { 200, 40, 0 } });
+    const ShaftSteel steel = shaftSteels(*db).first();
+    writeShaftSetting(*db, shaftSetting::steel, static_cast<double>(steel.id));
+    CalculationRequest request;
+    request.diagrams = true;
+    const Calculation calc = calculate(readScheme(*db), request);
+    ASSERT_FALSE(calc.missing.has_value()) << calc.missing->message.toStdString();
+    const ShaftCheckResult &r = calc.shaft;
+    ASSERT_TRUE(r.hasGeometry && r.hasSteel);
+    EXPECT_EQ(r.modeName(r.deflectionMode), QStringLiteral("эквивалентная нагрузка"));
+    const double F = 1000, L = 200, b = 50, I = M_PI * std::pow(40.0, 4) / 64;
+    const double largest = F * b * std::pow(L * L - b * b, 1.5) / (9 * std::sqrt(3.0) * steel.E * I * L);
+    expectRelative(r.largestDeflection, largest, "largest deflection");
+    // In the longer span, √((L² − b²)/3) from the support at its far end.
+    EXPECT_NEAR(r.largestDeflectionAt, std::sqrt((L * L - b * b) / 3), 1e-6);
+    EXPECT_TRUE(shaftStiffnessRows(r).last().remark.startsWith(QStringLiteral("эквивалентная нагрузка, z = ")));
 }

@@ -108,8 +108,13 @@ as_user "$scratch/built/bin/tarnvel" --report "$build/examples/reducer_shaft.tvd
 page() { iconv -f WINDOWS-1251 -t UTF-8 "$1" | grep -v "^<u><font size='5'>Расчёт подшипников"; }
 diff <(page "$scratch/built/reducer_shaft.htm") <(page "$scratch/installed/reducer_shaft.htm") \
     || fail "the installed program's report differs from the build's"
-for picture in xoz.bmp yoz.bmp sum.bmp; do
-    cmp -s "$scratch/built/reducer_shaft.files/$picture" "$scratch/installed/reducer_shaft.files/$picture" \
+# Pictures are named after their bytes, so equal pages name equal pictures;
+# each one must be there in both folders, byte for byte.
+pictures=("$scratch/built/reducer_shaft.files"/*.bmp)
+[ ${#pictures[@]} -eq 8 ] || fail "the build's report has ${#pictures[@]} pictures, not the 3 moment diagrams and 5 of the shaft"
+for built in "${pictures[@]}"; do
+    picture=$(basename "$built")
+    cmp -s "$built" "$scratch/installed/reducer_shaft.files/$picture" \
         || fail "the installed program's $picture differs from the build's"
 done
 echo "package check: the installed program's report is the build's"

@@ -313,7 +313,7 @@ void requestMomentLabels(const PlaneDiagram &d, const EpurLayout &layout, const 
         const double toRight = d.right[last] / style.labelDivisor;
         const int x = entryX[last];
         const bool jump = roundHalfEven(fromLeft, places) != roundHalfEven(toRight, places);
-        if (isShownNonZero(d.left[first], style))
+        if (!style.labelJumpsOnly && isShownNonZero(d.left[first], style))
             requests.append({ fromLeft, QPoint(x, yOf(d.left[first])), jump, d.left[first] > 0, false, places });
         if (jump && isShownNonZero(d.right[last], style))
             requests.append({ toRight, QPoint(x, yOf(d.right[last])), false, d.right[last] > 0, false, places });

@@ -52,6 +52,10 @@ struct EpurStyle
     // diameter, a deflection). The largest and smallest sample strictly inside
     // a piece is labelled too when it lies beyond both ends of the piece.
     bool curvedOutline = false;
+    // A diagram constant between its jumps (a torque) is labelled once per
+    // level: the value leaving each jump, not the same value again at every
+    // entry it passes.
+    bool labelJumpsOnly = false;
     // A stepped limit on the same scale, drawn as a silhouette rising from the
     // axis (the diameter a shaft has under the one it needs). The scale fits
     // it as well as the diagram; where the diagram rises above it the gap is

@@ -27,18 +27,19 @@ EpurStyle shaftStyle(ShaftPicture picture)
     EpurStyle style;
     switch (picture) {
     case ShaftPicture::Torque:
+        style.labelJumpsOnly = true;
         break;
     case ShaftPicture::EquivalentMoment:
         style.curvedOutline = true;
         break;
     case ShaftPicture::RequiredDiameter:
-        style = { 1, 2, true, {} };
+        style = { 1, 2, true, false, {} };
         break;
     case ShaftPicture::Deflection:
-        style = { 1, 4, true, {} };
+        style = { 1, 4, true, false, {} };
         break;
     case ShaftPicture::Slope:
-        style = { 1, 6, true, {} };
+        style = { 1, 6, true, false, {} };
         break;
     }
     return style;

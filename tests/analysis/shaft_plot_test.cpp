@@ -90,11 +90,13 @@ TEST(ShaftPicture, LabelsShowEachQuantityInItsUnitAndDecimals)
         ShaftCurve curve;
         QStringList values; // every value label, positions aside
     } cases[] = {
-        // T = 123 456.7 N·mm between the gears at 20 and 80 mm: 123.457 N·m.
-        { "torque, N·m to three decimals", ShaftPicture::Torque,
-            curveOf({ 0, 20, 80, 100 }, [](double z) { return z > 20 && z <= 80 ? 123456.7 : 0.0; },
+        // T = 123 456.7 N·mm between the gears at 20 and 80 mm: 123.457 N·m,
+        // labelled once where it starts, not again where it ends; a level
+        // passing an entry (a bearing at 50) is not labelled again either.
+        { "torque, N·m to three decimals, once per level", ShaftPicture::Torque,
+            curveOf({ 0, 20, 50, 80, 100 }, [](double z) { return z > 20 && z <= 80 ? 123456.7 : 0.0; },
                 { { 20, 123456.7 }, { 80, 0 } }),
-            { "123.457", "123.457" } },
+            { "123.457" } },
         // M = 0 … 40 N·m over T = 30 N·m: √0.75 · 30 = 25.981 and √(40² + 675) = 47.697 N·m;
         // rising all the way, no peak inside.
         { "equivalent moment, monotonic", ShaftPicture::EquivalentMoment,

@@ -202,7 +202,7 @@ void DetailView::LV_Click()
         showPointView(key);
     } else if (key.contains(QLatin1String(" ID"))) {
         const QString node = navigator.currentKey();
-        if (node != QLatin1String("LBearing") && node != QLatin1String("RBearing")) {
+        if (node != QLatin1String("LBearing") && node != QLatin1String("RBearing") && !shaft.keepsAxis(key)) {
             if (QTreeWidgetItem *row = rowByKey(key))
                 openEditor(row);
         }

@@ -103,6 +103,20 @@ void ShaftViews::enterView(const QString &key)
     m_window.detail().beginView(key);
 }
 
+bool ShaftViews::keepsAxis(const QString &rowKey)
+{
+    if (rowKey != QLatin1String("53 ID"))
+        return false;
+    const ShaftInputs shaft = readShaftInputs(m_state.database());
+    if (shaft.segments.isEmpty())
+        return false;
+    showMessage(QStringLiteral("Длина оси эпюры моментов — это длина вала по ступеням, %1 мм. "
+                               "Она меняется вместе со ступенями вала.")
+                    .arg(number(shaft.length())),
+        MessageIcon::Information, MessageButtons::Ok, QStringLiteral("Tarnvel"), &m_window);
+    return true;
+}
+
 void ShaftViews::show(const QString &key)
 {
     if (key == QLatin1String("ShaftSteps"))

@@ -27,6 +27,10 @@ public:
     static bool isCommandKey(const QString &key);
     static bool isValueKey(const QString &key);
 
+    // The diagram axis is the shaft's length while it has steps: its row
+    // ("53 ID") is not edited but explained. True when that was the case.
+    bool keepsAxis(const QString &rowKey);
+
     void show(const QString &key);
     void showDiagram(const QString &key);
     void act(const QString &key);

@@ -78,6 +78,15 @@ TEST_F(ShaftViewsTest, StepsAreEditedInPlaceAndTheAxisFollowsThem)
         QStringList { "258" });
     EXPECT_EQ(valueOf(QStringLiteral("Длина вала (ось эпюр), мм")), QStringLiteral("258"));
 
+    // The axis in the general data is that length: explained, not edited.
+    clickNode(QStringLiteral("Common"));
+    clickRow(QStringLiteral("53 ID"));
+    EXPECT_FALSE(editor()->isVisible());
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("длина вала по ступеням, 258 мм")));
+    messages.clear();
+    clickNode(QStringLiteral("ShaftSteps"));
+
     // A bore as wide as the step is refused on its field, once, and nothing is written.
     typeIntoRow(QStringLiteral("1 SB"), QStringLiteral("40"));
     ASSERT_EQ(messages.shown().size(), 1);

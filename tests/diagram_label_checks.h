@@ -12,6 +12,16 @@
 
 namespace tarnvel::test {
 
+// Whether any pixel of the rectangle shows the colour.
+inline bool anyInRect(const QImage &image, const QRect &rect, const QColor &colour)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (image.pixel(x, y) == colour.rgb())
+                return true;
+    return false;
+}
+
 // Every label lies whole within the bitmap and off every other label; its
 // glyphs are all black with a white rim; and the picture differs from the one
 // painted before the labels only on the glyphs and their rims, so the

@@ -53,6 +53,12 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QStringList sorted(QStringList names)
+{
+    names.sort();
+    return names;
+}
+
 QStringList pageImageSources(const QByteArray &page)
 {
     static const QRegularExpression source(QStringLiteral("<img src=\"([^\"]*)\""));

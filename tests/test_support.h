@@ -28,6 +28,8 @@ struct TempStore
 QByteArray fileBytes(const QString &path);
 // Writes bytes as the whole of a file (the test fails when it cannot).
 void putFile(const QString &path, const QByteArray &bytes);
+// Names in sorted order, for comparing folder listings.
+QStringList sorted(QStringList names);
 
 // The pictures a report page with an ASCII name shows: each <img src> as a
 // path relative to the page's folder, the HTML and the percent escapes

@@ -18,16 +18,7 @@ QRgb pixel(const QImage &image, int x, int y) { return image.pixel(x, y); }
 
 QRgb rgb(const QColor &colour) { return colour.rgb(); }
 
-bool anyInRect(const QImage &image, const QRect &rect, QRgb colour)
-{
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x) {
-            if (pixel(image, x, y) == colour)
-                return true;
-        }
-    }
-    return false;
-}
+using test::anyInRect;
 
 TEST(EpurLayout, PlacesTheAxisByTheSignsOfTheDiagram)
 {

@@ -60,14 +60,7 @@ Painted painted(ShaftPicture picture, const ShaftModeCheck &check, const QVector
     return p;
 }
 
-bool anyInRect(const QImage &image, const QRect &rect, const QColor &colour)
-{
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.pixel(x, y) == colour.rgb())
-                return true;
-    return false;
-}
+using test::anyInRect;
 
 // M linear from +50 N·m at 20 mm to −50 N·m at 80 mm under T = 100 N·m:
 // M_eq = √(M² + 0.75 T²) is 100 N·m at both ends and √0.75 · 100 = 86.603 N·m

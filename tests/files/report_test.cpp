@@ -30,12 +30,6 @@ namespace {
 const QLocale kRussian(QLocale::Russian, QLocale::Russia);
 const QString kCrLf = QStringLiteral("\r\n");
 
-QStringList sorted(QStringList names)
-{
-    names.sort();
-    return names;
-}
-
 TEST(ReportNumbers, PlainAndRoundedForms)
 {
     const struct
@@ -354,7 +348,7 @@ TEST_F(ReportScheme, AReportWrittenAgainShowsOnlyItsOwnDiagrams)
         const QImage shown(dir.filePath(sources.at(i)), "BMP");
         EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), drawn.convertToFormat(QImage::Format_RGB32));
     }
-    EXPECT_EQ(sorted(folder.entryList(QDir::Files)), sorted(files));
+    EXPECT_EQ(test::sorted(folder.entryList(QDir::Files)), test::sorted(files));
     // The sum diagram's moments tripled with the loads: another picture.
     EXPECT_NE(firstSources.at(2), sources.at(2));
 }
@@ -400,7 +394,7 @@ TEST(DiagramPictures, ThreeBitmapsInTheFolder)
             images.at(static_cast<std::size_t>(i)).convertToFormat(QImage::Format_RGB32));
     }
     EXPECT_EQ(test::fileBytes(report), QByteArray("<html>"));
-    EXPECT_EQ(sorted(QDir(folder).entryList(QDir::Files)), sorted(fileNames(pictures)));
+    EXPECT_EQ(test::sorted(QDir(folder).entryList(QDir::Files)), test::sorted(fileNames(pictures)));
 }
 
 // A picture's name is its stem and a tag of its bytes: equal bytes, equal
@@ -468,7 +462,7 @@ TEST(DiagramPictures, ANewReportRemovesOnlyTheOldPagesPictures)
     }
     ASSERT_TRUE(saveReport(report, QStringLiteral("second"), second, &error)) << error.toStdString();
     EXPECT_EQ(test::fileBytes(report), QByteArray("second"));
-    EXPECT_EQ(sorted(folder.entryList(QDir::Files)), sorted(fileNames(second) + users));
+    EXPECT_EQ(test::sorted(folder.entryList(QDir::Files)), test::sorted(fileNames(second) + users));
     for (const ReportPicture &picture : second)
         EXPECT_EQ(test::fileBytes(folder.filePath(picture.fileName)), picture.bytes) << picture.fileName.toStdString();
     for (const QString &name : users)
@@ -479,9 +473,9 @@ TEST(DiagramPictures, ANewReportRemovesOnlyTheOldPagesPictures)
     QList<ReportPicture> third = second;
     third[0] = first[0];
     ASSERT_TRUE(saveReport(report, QStringLiteral("third"), third, &error)) << error.toStdString();
-    EXPECT_EQ(sorted(folder.entryList(QDir::Files)), sorted(fileNames(third) + users));
+    EXPECT_EQ(test::sorted(folder.entryList(QDir::Files)), test::sorted(fileNames(third) + users));
     ASSERT_TRUE(saveReport(report, QStringLiteral("third"), third, &error)) << error.toStdString();
-    EXPECT_EQ(sorted(folder.entryList(QDir::Files)), sorted(fileNames(third) + users));
+    EXPECT_EQ(test::sorted(folder.entryList(QDir::Files)), test::sorted(fileNames(third) + users));
 }
 
 // A report that cannot be written whole leaves the old page with its own

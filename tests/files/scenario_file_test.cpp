@@ -20,11 +20,7 @@ using tarnvel::test::countRows;
 
 namespace {
 
-QByteArray golden(const char *name)
-{
-    QFile file(QStringLiteral(TARNVEL_TEST_DATA "/files/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QByteArray golden(const char *name) { return test::fileBytes(QStringLiteral(TARNVEL_TEST_DATA "/files/") + QLatin1String(name)); }
 
 // Little-endian bytes for hand-made damaged records.
 struct Bytes
@@ -320,22 +316,11 @@ TEST_F(ScenarioStore, DamagedRecordsAreRefused)
 TEST(ScenarioFile, ListsLongerThanAnyShaftHasAreRefused)
 {
     const auto points = [](qint32 count) {
-        QByteArray bytes("\0\0", 2); // no general data
-        const auto int32 = [&bytes](qint32 v) {
-            const qint32 little = qToLittleEndian(v);
-            bytes.append(reinterpret_cast<const char *>(&little), 4);
-        };
-        bytes.append("\1\0", 2);
-        int32(count);
-        int32(1);
-        for (qint32 i = 1; i <= count; ++i) {
-            int32(i);
-            int32(2); // a free force without modes or parameters
-            bytes.append("\0\0", 2);
-            int32(1);
-            bytes.append("\0\0", 2);
-        }
-        return bytes + QByteArray(48, '\0');
+        Bytes bytes;
+        bytes.i16(0).i16(1).i32(count).i32(1); // no general data; the points from 1
+        for (qint32 i = 1; i <= count; ++i)
+            bytes.i32(i).i32(2).i16(0).i32(1).i16(0); // a free force without modes or parameters
+        return bytes.zeros(48).data;
     };
     EXPECT_EQ(decodeScenario(points(10000))->points.size(), 10000);
     QString error;

@@ -20,13 +20,6 @@ using tarnvel::test::countRows;
 
 namespace {
 
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 QStringList choices(Database &db, int parameterId)
 {
     QStringList texts;
@@ -166,7 +159,7 @@ TEST(StoreFile, NewProjectEmptiesTheScenarioAndKeepsTheCatalogue)
     fillScenario(*db);
     const int bearings = countRows(*db, QStringLiteral("SELECT * FROM Bearings"));
     const int steels = countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels"));
-    writeAll(temporaryPath(store.directory()), QByteArray("left over from a failed run"));
+    test::putFile(temporaryPath(store.directory()), QByteArray("left over from a failed run"));
 
     QStringList statuses;
     newProjectStore(db, store.directory(), [&](const QString &text) { statuses << text; });
@@ -201,7 +194,7 @@ TEST(StoreFile, FailedCompactionLeavesTheStoreAsItWas)
     const int bearings = countRows(*db, QStringLiteral("SELECT * FROM Bearings"));
 
     auto failingCompactor = [](const QString &, const QString &destination) {
-        writeAll(destination, QByteArray("half-written"));
+        test::putFile(destination, QByteArray("half-written"));
         throw StoreError(QStringLiteral("disk full"));
     };
     try {
@@ -240,13 +233,13 @@ TEST(StoreFile, StartUpTakesTheStoreBackFromASoundTemporaryCopyOnly)
         if (c.soundCopy)
             QFile::copy(store.path(), temporary);
         else
-            writeAll(temporary, QByteArray("half-written"));
+            test::putFile(temporary, QByteArray("half-written"));
         if (c.store != Sound)
             QFile::remove(store.path());
         if (c.store == Empty)
-            writeAll(store.path(), QByteArray());
+            test::putFile(store.path(), QByteArray());
         if (c.store == Foreign)
-            writeAll(store.path(), QByteArray("notes of another program"));
+            test::putFile(store.path(), QByteArray("notes of another program"));
 
         QString notice;
         std::unique_ptr<Database> db = openOrCreateStore(store.directory(), &notice);

@@ -108,8 +108,7 @@ TEST(BatchReportKill, APageAlwaysShowsItsOwnPictures)
             ++completed;
         }
 
-        QStringList present = folder.entryList(QDir::Files);
-        present.sort();
+        const QStringList present = test::sorted(folder.entryList(QDir::Files));
         EXPECT_EQ(test::fileBytes(users), QByteArray("the user's"));
         for (const QString &name : present)
             EXPECT_TRUE(name == QStringLiteral("notes.txt") || isReportPictureName(name, diagramPictureStems() + shaftPictureStems()))
@@ -129,12 +128,8 @@ TEST(BatchReportKill, APageAlwaysShowsItsOwnPictures)
         ASSERT_EQ(pictureNames(sources), own->pictures);
         for (const QString &name : own->pictures)
             EXPECT_EQ(test::fileBytes(folder.filePath(name)), own->pictureBytes.value(name)) << name.toStdString();
-        if (ended) {
-            QStringList expected = own->pictures;
-            expected << QStringLiteral("notes.txt");
-            expected.sort();
-            EXPECT_EQ(present, expected);
-        }
+        if (ended)
+            EXPECT_EQ(present, test::sorted(own->pictures + QStringList { QStringLiteral("notes.txt") }));
         ASSERT_FALSE(HasFailure());
     }
     // Both scenarios' pages stood at some point, and some runs got through.

@@ -62,12 +62,6 @@ TEST(StartUp, RestartShowsTheScenarioOfTheLastRun)
 
 namespace {
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void prepareFaultyStore(const QString &directory, const char *fault)
 {
     const QString path = storePath(directory);
@@ -137,7 +131,7 @@ TEST(StartUp, StoreFaultsAreReportedAndTheFileLeftAsItWas)
         QTemporaryDir dir;
         prepareFaultyStore(dir.path(), c.fault);
         const QString path = storePath(dir.path());
-        const QByteArray store = bytesOf(path), log = bytesOf(path + QStringLiteral("-wal"));
+        const QByteArray store = test::fileBytes(path), log = test::fileBytes(path + QStringLiteral("-wal"));
         EXPECT_EQ(log.isEmpty(), QByteArray(c.fault) != "foreign log");
 
         ProgramState state;
@@ -152,8 +146,8 @@ TEST(StartUp, StoreFaultsAreReportedAndTheFileLeftAsItWas)
             QStringLiteral("Не удалось открыть базу данных %1.\n").arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))))
             << c.fault;
         EXPECT_FALSE(anySplashVisible());
-        EXPECT_EQ(bytesOf(path), store) << c.fault;
-        EXPECT_EQ(bytesOf(path + QStringLiteral("-wal")), log) << c.fault;
+        EXPECT_EQ(test::fileBytes(path), store) << c.fault;
+        EXPECT_EQ(test::fileBytes(path + QStringLiteral("-wal")), log) << c.fault;
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 }

@@ -30,6 +30,22 @@ namespace {
 
 QString rounded(double value) { return SqlNum(roundHalfEven(SqlNum(value).toDouble(), 3)); }
 
+// Runs the batch report; a run that never ends is killed and fails the test.
+int runBatch(const QStringList &arguments, QString *said, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.start(QStringLiteral(TARNVEL_EXECUTABLE), QStringList { QStringLiteral("--report") } + arguments);
+    if (!run.waitForFinished(60000)) {
+        run.kill();
+        run.waitForFinished();
+        ADD_FAILURE() << "the batch report did not end";
+        return -1;
+    }
+    *said = QString::fromUtf8(run.readAllStandardError());
+    return run.exitCode();
+}
+
 class CalculationTest : public test::WorkbenchTest
 {
 protected:
@@ -355,18 +371,13 @@ TEST_F(CalculationTest, RandomEditsKeepTheViewsEqualToAFreshCalculation)
         const QString scenario = files.filePath(QStringLiteral("scheme%1.tvd").arg(step));
         ASSERT_EQ(window().writeReport(page), frmMain::ReportOutcome::Written);
         window().saveScenario(scenario);
-        QProcess run;
         // The batch report writes numbers in the locale the tests use.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
-        run.setProcessEnvironment(environment);
-        run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), scenario, batch});
-        ASSERT_TRUE(run.waitForFinished(60000));
-        ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+        QString said;
+        ASSERT_EQ(runBatch({scenario, batch}, &said, environment), 0) << said.toStdString();
         auto body = [](const QString &path) {
-            QFile file(path);
-            EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-            QList<QByteArray> lines = file.readAll().split('\n');
+            QList<QByteArray> lines = test::fileBytes(path).split('\n');
             // The time stamp and the picture paths differ by nature.
             lines.removeIf([](const QByteArray &line) { return line.contains("<img") || line.contains("<u><font size='5'>"); });
             return lines.join('\n').toStdString();
@@ -379,10 +390,9 @@ TEST_F(CalculationTest, RandomEditsKeepTheViewsEqualToAFreshCalculation)
         EXPECT_EQ(test::pageImageSources(test::fileBytes(batch)).replaceInStrings(QStringLiteral("batch"), QStringLiteral("workbench")), pictures);
         for (const QString &picture : pictures) {
             const QString name = QFileInfo(picture).fileName();
-            QFile a(files.filePath(QStringLiteral("workbench%1.files/").arg(step) + name));
-            QFile b(files.filePath(QStringLiteral("batch%1.files/").arg(step) + name));
-            ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly)) << name.toStdString();
-            EXPECT_EQ(a.readAll(), b.readAll()) << name.toStdString();
+            const QByteArray shown = test::fileBytes(files.filePath(QStringLiteral("workbench%1.files/").arg(step) + name));
+            EXPECT_FALSE(shown.isEmpty()) << name.toStdString();
+            EXPECT_EQ(shown, test::fileBytes(files.filePath(QStringLiteral("batch%1.files/").arg(step) + name))) << name.toStdString();
         }
     }
 }
@@ -452,34 +462,12 @@ TEST_F(CalculationTest, TheBatchReportRefusesWhatItCannotUse)
             db().execute(QString::fromUtf8(c.change));
         const QString scenario = files.filePath(QStringLiteral("scheme.tvd"));
         ASSERT_TRUE(saveScenarioFile(scenario, encodeScenario(readScenarioFromStore(db()))));
-        QProcess run;
-        run.start(QStringLiteral(TARNVEL_EXECUTABLE), {QStringLiteral("--report"), scenario, files.filePath(QLatin1String(c.target))});
-        ASSERT_TRUE(run.waitForFinished(60000));
-        EXPECT_EQ(run.exitCode(), c.exitCode);
-        EXPECT_TRUE(QString::fromUtf8(run.readAllStandardError()).contains(QString::fromUtf8(c.says)));
+        QString said;
+        EXPECT_EQ(runBatch({scenario, files.filePath(QLatin1String(c.target))}, &said), c.exitCode);
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
         EXPECT_FALSE(QFileInfo::exists(files.filePath(QLatin1String(c.target))));
     }
     EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("missing"))));
-}
-
-} // namespace
-
-namespace {
-
-// Runs the batch report; a run that never ends is killed and fails the test.
-int runBatch(const QStringList &arguments, QString *said, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
-{
-    QProcess run;
-    run.setProcessEnvironment(environment);
-    run.start(QStringLiteral(TARNVEL_EXECUTABLE), QStringList { QStringLiteral("--report") } + arguments);
-    if (!run.waitForFinished(30000)) {
-        run.kill();
-        run.waitForFinished();
-        ADD_FAILURE() << "the batch report did not end";
-        return -1;
-    }
-    *said = QString::fromUtf8(run.readAllStandardError());
-    return run.exitCode();
 }
 
 } // namespace
@@ -491,11 +479,7 @@ TEST(BatchReport, RefusesFilesItMustNotTouch)
     QTemporaryDir files;
     const QString golden = QStringLiteral(TARNVEL_TEST_DATA "/golden/reducer_shaft.tvd");
     const QByteArray scheme = test::fileBytes(golden);
-    const auto put = [&](const char *name, const QByteArray &bytes) {
-        QFile file(files.filePath(QLatin1String(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    };
+    const auto put = [&](const char *name, const QByteArray &bytes) { test::putFile(files.filePath(QLatin1String(name)), bytes); };
     std::unique_ptr<test::TestFifo> fifo;
     const struct
     {
@@ -558,8 +542,7 @@ TEST(BatchReport, ClearsTheWorkFoldersOfKilledRuns)
     const QString live = QStringLiteral("Tarnvel-%1-XyZ789").arg(QCoreApplication::applicationPid());
     for (const QString &name : { stale, live }) {
         ASSERT_TRUE(tempDir.mkpath(name + QStringLiteral("/inner")));
-        QFile file(tempDir.filePath(name + QStringLiteral("/store.db")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        test::putFile(tempDir.filePath(name + QStringLiteral("/store.db")), {});
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TMPDIR"), temp.path());

@@ -102,7 +102,7 @@ TEST_F(FileCommandsTest, ThePanelKeepsUpWithTheFolderAndTheKeys)
     // showing; the list holds the scenarios only.
     ASSERT_TRUE(QDir(files.path()).mkdir(QStringLiteral("made later")));
     for (const char *name : {"B.TVD", "d.txt"})
-        ASSERT_TRUE(QFile(files.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+        test::putFile(files.filePath(QLatin1String(name)), {});
     messages.answerNext(MessageAnswer::Yes);
     action("mnuFileNew")->trigger();
     action("mnuFileOpen")->trigger();
@@ -133,10 +133,7 @@ TEST_F(FileCommandsTest, OpeningKeepsTheProjectUntilASoundFileIsRead)
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Points")), 1);
 
     // A damaged file is refused and changes nothing.
-    QFile bad(files.filePath(QStringLiteral("bad.tvd")));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write(QByteArray("\x01\x00\xff\xff\xff\x7f\x01\x00\x00\x00", 10));
-    bad.close();
+    test::putFile(files.filePath(QStringLiteral("bad.tvd")), QByteArray("\x01\x00\xff\xff\xff\x7f\x01\x00\x00\x00", 10));
     confirm("mnuFileOpen", QStringLiteral("bad"));
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_EQ(messages.shown().first().icon, MessageIcon::Exclamation);
@@ -176,10 +173,7 @@ TEST_F(FileCommandsTest, TheReportIsWrittenWithItsPictures)
         EXPECT_TRUE(test::fileBytes(files.filePath(source)).startsWith("BM")) << source.toStdString();
         pictures << QFileInfo(source).fileName();
     }
-    pictures.sort();
-    QStringList present = QDir(files.filePath(QStringLiteral("report one.files"))).entryList(QDir::Files);
-    present.sort();
-    EXPECT_EQ(present, pictures);
+    EXPECT_EQ(test::sorted(QDir(files.filePath(QStringLiteral("report one.files"))).entryList(QDir::Files)), test::sorted(pictures));
     EXPECT_EQ(currentNodeKey(), QStringLiteral("Shaft"));
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 2);
 }
@@ -232,32 +226,24 @@ TEST_F(FileCommandsTest, TheWrittenReportIsOfferedToTheBrowser)
     }
 }
 
-// A report that is not written is never offered.
+// A report that is not written is never offered: a plain file where its
+// folder should be, or a folder that does not exist (the panel offers only
+// existing ones, and none is made on the way).
 TEST_F(FileCommandsTest, AReportThatCannotBeWrittenSaysSo)
 {
     completeScheme();
-    // A plain file where the report's directory should be.
-    QFile blocker(files.filePath(QStringLiteral("not a folder")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QString target = files.filePath(QStringLiteral("not a folder/report"));
-    EXPECT_EQ(window().writeReport(target), frmMain::ReportOutcome::NotWritten);
-    ASSERT_FALSE(messages.shown().isEmpty());
-    EXPECT_TRUE(messages.shown().last().text.startsWith(QStringLiteral("Отчёт не сохранён в файле")));
-}
-
-// The window's report goes only into a folder that exists, as the panel
-// offers only those: none is made on the way.
-TEST_F(FileCommandsTest, AReportIntoAMissingFolderMakesNone)
-{
-    completeScheme();
-    const QString target = files.filePath(QStringLiteral("missing/sub/report"));
-    EXPECT_EQ(window().writeReport(target), frmMain::ReportOutcome::NotWritten);
+    test::putFile(files.filePath(QStringLiteral("not a folder")), {});
+    for (const char *name : {"not a folder/report", "missing/sub/report"}) {
+        const QString target = files.filePath(QLatin1String(name));
+        messages.clear();
+        EXPECT_EQ(window().writeReport(target), frmMain::ReportOutcome::NotWritten) << name;
+        ASSERT_FALSE(messages.shown().isEmpty()) << name;
+        EXPECT_TRUE(messages.shown().last().text.startsWith(QStringLiteral("Отчёт не сохранён в файле %1:\n")
+                                                                 .arg(QDir::toNativeSeparators(target + QStringLiteral(".htm")))));
+    }
     ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown().first().text,
-              QStringLiteral("Отчёт не сохранён в файле %1:\nПапка %2 не существует.")
-                  .arg(QDir::toNativeSeparators(target + QStringLiteral(".htm")),
-                       QDir::toNativeSeparators(files.filePath(QStringLiteral("missing/sub")))));
+    EXPECT_TRUE(messages.shown().first().text.endsWith(
+        QStringLiteral("Папка %1 не существует.").arg(QDir::toNativeSeparators(files.filePath(QStringLiteral("missing/sub"))))));
     EXPECT_FALSE(QFileInfo::exists(files.filePath(QStringLiteral("missing"))));
 }
 

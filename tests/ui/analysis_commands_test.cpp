@@ -238,38 +238,10 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogLocksLoadsOfRollerBearingsAndEditsT
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 0);
 }
 
-// An infinity or "nan" is text QString reads as a number; as a rating it
-// would reach the catalogue as a column name. The page refuses it.
-TEST_F(AnalysisCommandsTest, TheNewBearingPageRefusesRatingsThatAreNoFiniteNumbers)
-{
-    frmBearings dialog(state, 0, 0);
-    const int before = test::countRows(db(), QStringLiteral("SELECT * FROM Bearings"));
-    const char *boxes[] = {"txtNewBear", "txtGab0", "txtGab1", "txtGab2", "txtC", "txtC0"};
-    const char *sound[] = {"9999", "30", "62", "16", "22000", "12000"};
-    for (const char *box : {"txtC", "txtC0"}) {
-        for (const char *bad : {"inf", "nan", "-INF", "1e999"}) {
-            dialog.cmdAdd_Click();
-            for (int i = 0; i < 6; ++i)
-                dialog.findChild<QLineEdit *>(QLatin1String(boxes[i]))->setText(QLatin1String(sound[i]));
-            dialog.findChild<QLineEdit *>(QLatin1String(box))->setText(QLatin1String(bad));
-            messages.clear();
-            dialog.cmdAddNew_Click();
-            ASSERT_EQ(messages.shown().size(), 1) << box << " " << bad;
-            EXPECT_EQ(messages.shown().first().text, QStringLiteral("Задайте все требуемые параметры подшипника!"));
-            dialog.cmdCanselNew_Click();
-        }
-    }
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings")), before);
-
-    // Whoever else adds a bearing: the texts are values, never statement text.
-    addBearing(db(), NewBearing{QStringLiteral("9999"), QStringLiteral("30"), QStringLiteral("62"), QStringLiteral("16"),
-                                QStringLiteral("inf"), QStringLiteral("1) --"), QStringLiteral("0"), 2});
-    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT di, de, b, C, C0, Alfa FROM Bearings WHERE `Number` = '9999'")),
-              QStringList{QStringLiteral("30 62 16 - - 0")});
-}
-
 // Coefficients and ratings no bearing can have are refused at their boxes,
-// with the range; the bounds are taken.
+// with the range, and nothing is stored; the bounds are taken. An infinity or
+// "nan" is text QString reads as a number; as a rating it would reach the
+// catalogue as a column name.
 TEST_F(AnalysisCommandsTest, TheBearingDialogRefusesNumbersOutsideTheirRanges)
 {
     action("mnuAddFree")->trigger(); // the dialog computes the reactions of this scheme
@@ -285,6 +257,7 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogRefusesNumbersOutsideTheirRanges)
         {"txtKb", "1e30", "«Коэффициент безопасности Кб» должно быть от 1 до 10."},
         {"txtKt", "1.4e-45", "«Температурный коэффициент Kt» должно быть от 1 до 10."},
         {"txtKt", "0", "от 1 до 10"},
+        {"txtKt", "abc", "от 1 до 10"},
         {"txtKk", "10.5", "«Коэффициент качества Ккач» должно быть от 1 до 10."},
         {"txtKb", "10", ""},
         {"txtKk", "1", ""},
@@ -304,11 +277,13 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogRefusesNumbersOutsideTheirRanges)
             << c.box << " " << c.typed << " " << messages.shown().first().text.toStdString();
         EXPECT_FALSE(dialog.choice().has_value()) << c.box << " " << c.typed;
     }
+    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 0);
 
     frmBearings dialog(state, 0, 0);
     const int before = test::countRows(db(), QStringLiteral("SELECT * FROM Bearings"));
     const char *boxes[] = {"txtNewBear", "txtGab0", "txtGab1", "txtGab2", "txtC", "txtC0"};
     const char *sound[] = {"9998", "30", "62", "16", "22000", "12000"};
+    const char *incomplete = "Задайте все требуемые параметры подшипника!";
     const struct
     {
         const char *box;
@@ -319,6 +294,8 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogRefusesNumbersOutsideTheirRanges)
         {"txtC", "0", "больше 0 и меньше 1000000000 Н"},
         {"txtC0", "-12000", "«Статическая грузоподъёмность C0» должно быть больше 0 и меньше 1000000000 Н."},
         {"txtC0", "1e9", "меньше 1000000000 Н"},
+        {"txtC", "inf", incomplete}, {"txtC", "nan", incomplete}, {"txtC", "-INF", incomplete}, {"txtC", "1e999", incomplete},
+        {"txtC0", "inf", incomplete}, {"txtC0", "nan", incomplete}, {"txtC0", "-INF", incomplete}, {"txtC0", "1e999", incomplete},
     };
     for (const auto &c : ratings) {
         dialog.cmdAdd_Click();
@@ -333,6 +310,31 @@ TEST_F(AnalysisCommandsTest, TheBearingDialogRefusesNumbersOutsideTheirRanges)
         dialog.cmdCanselNew_Click();
     }
     EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM Bearings")), before);
+
+    // Whoever else adds a bearing: the texts are values, never statement text.
+    addBearing(db(), NewBearing{QStringLiteral("9999"), QStringLiteral("30"), QStringLiteral("62"), QStringLiteral("16"),
+                                QStringLiteral("inf"), QStringLiteral("1) --"), QStringLiteral("0"), 2});
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT di, de, b, C, C0, Alfa FROM Bearings WHERE `Number` = '9999'")),
+              QStringList{QStringLiteral("30 62 16 - - 0")});
+
+    // A stored choice whose coefficients no dialog would take is still
+    // explained, and the choice kept without results; a decimal comma is a point.
+    dialog.cmdOK_Click();
+    ASSERT_TRUE(dialog.choice().has_value());
+    BearingChoice stored = *dialog.choice();
+    stored.settings.Kb = 1e30f;
+    stored.settings.Kt = 0;
+    messages.clear();
+    applyBearingChoice(state, stored, nullptr); // as the workbench does with it
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("коэффициенты"))) << messages.shown().first().text.toStdString();
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Pr, Lh FROM BearRep WHERE Side = 0")), QStringList{"- -"});
+    messages.clear();
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1,5"));
+    dialog.cmdOK_Click();
+    applyBearingChoice(state, *dialog.choice(), nullptr);
+    EXPECT_TRUE(messages.shown().isEmpty());
+    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Kb, Pr IS NOT NULL FROM BearRep WHERE Side = 0")), QStringList{"1.5 1"});
 }
 
 // L = 100, one mode at 1000 rpm: Fx = 1000 at z = 25 and Fz = 2000, so R1 = 750

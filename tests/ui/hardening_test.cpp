@@ -6,7 +6,6 @@
 
 #include "files/scenario_file.h"
 #include "store/store_file.h"
-#include "ui/dialogs/bearings_dialog.h"
 #include "ui/modal_dialog.h"
 #include "ui/command_guard.h"
 #include "ui/startup.h"
@@ -170,44 +169,4 @@ TEST(StartUpHardening, AStoreLockedByAnotherProgramIsReportedAndLeftAlone)
     sqlite3_close(other);
     std::unique_ptr<Database> db = openStore(storePath(dir.path()));
     EXPECT_EQ(test::countRows(*db, QStringLiteral("SELECT * FROM Groups")), 8);
-}
-
-TEST_F(HardeningTest, ImpossibleBearingCoefficientsAreExplainedNotStored)
-{
-    action("mnuAddFree")->trigger(); // the dialog computes the reactions of this scheme
-    messages.clear();
-    db().execute(QStringLiteral("INSERT INTO CommonParameters (ParameterID, ParamValue) VALUES (2, 100)"));
-    db().execute(QStringLiteral("INSERT INTO Powers (PointID, Power, Speed, Coeff, PowerID, PowerNumber, RezNumber) VALUES (1, 0, 1000, 1, 5, 1, 1)"));
-    frmBearings dialog(state, 0, 0);
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1e99"));
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("abc"));
-    dialog.cmdOK_Click();
-    EXPECT_FALSE(dialog.choice().has_value()); // refused at the field
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("от 1 до 10"))) << messages.shown().first().text.toStdString();
-    EXPECT_EQ(test::countRows(db(), QStringLiteral("SELECT * FROM BearRep")), 0);
-
-    // A stored choice whose coefficients no dialog would take is still explained.
-    BearingChoice stored{BearingSettings{}, std::nullopt};
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1"));
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("1"));
-    messages.clear();
-    dialog.cmdOK_Click();
-    ASSERT_TRUE(dialog.choice().has_value());
-    stored = *dialog.choice();
-    stored.settings.Kb = 1e30f;
-    stored.settings.Kt = 0;
-    applyBearingChoice(state, stored, nullptr); // as the workbench does with it
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_TRUE(messages.shown().first().text.contains(QStringLiteral("коэффициенты"))) << messages.shown().first().text.toStdString();
-    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Pr, Lh FROM BearRep WHERE Side = 0")), QStringList{"- -"}); // the choice is kept
-
-    // A decimal comma is a point.
-    messages.clear();
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtKb"))->setText(QStringLiteral("1,5"));
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtKt"))->setText(QStringLiteral("1"));
-    dialog.cmdOK_Click();
-    applyBearingChoice(state, *dialog.choice(), nullptr);
-    EXPECT_TRUE(messages.shown().isEmpty());
-    EXPECT_EQ(test::rows(db(), QStringLiteral("SELECT Kb, Pr IS NOT NULL FROM BearRep WHERE Side = 0")), QStringList{"1.5 1"});
 }

@@ -97,28 +97,10 @@ TEST_F(InlineEditorTest, LeavingTheEditorCommitsAndASecondCommitIsHarmless)
     EXPECT_TRUE(messages.shown().isEmpty());
 }
 
-// The distance between the supports must be a positive length: anything else
-// is refused at the field, which stays open, and the store keeps its value.
-TEST_F(InlineEditorTest, DistanceBetweenSupportsMustBePositive)
-{
-    clickNode(QStringLiteral("Common"));
-    typeIntoRow(QStringLiteral("2 ID"), QStringLiteral("250"));
-    for (const char *typed : {"0", "-5", "0,0", "abc"}) {
-        messages.clear();
-        typeIntoRow(QStringLiteral("2 ID"), QString::fromUtf8(typed));
-        ASSERT_FALSE(messages.shown().isEmpty()) << typed;
-        EXPECT_EQ(messages.shown().first().text,
-                  QStringLiteral("Значение параметра «Расстояние между опорами L, мм» должно быть больше нуля!"));
-        EXPECT_TRUE(widget("TextInput")->isVisible()) << typed;
-        EXPECT_EQ(common(2), QStringLiteral("250")) << typed;
-        textEditor()->setText(QStringLiteral("250"));
-        QTest::keyClick(textEditor(), Qt::Key_Return);
-    }
-}
-
-// A number no shaft can have is refused at its field, with the range, and
-// the store keeps what it had; the bounds, an overhung position and the
-// cleared field (not set) are taken.
+// A number no shaft can have is refused at its field, which stays open, with
+// the range, and the store keeps what it had; the bounds, an overhung position
+// and the cleared field (not set) are taken. The distance between the
+// supports must above all be a positive length.
 TEST_F(InlineEditorTest, NumbersOutsideTheirRangesAreRefusedAtTheField)
 {
     const struct
@@ -130,6 +112,10 @@ TEST_F(InlineEditorTest, NumbersOutsideTheirRangesAreRefusedAtTheField)
     } cases[] = {
         { "", "2 ID", "1e-12", "«Расстояние между опорами L, мм» должно быть от 0.1 до 100000 мм." },
         { "", "2 ID", "100000", "" },
+        { "", "2 ID", "0", "Значение параметра «Расстояние между опорами L, мм» должно быть больше нуля!" },
+        { "", "2 ID", "-5", "«Расстояние между опорами L, мм» должно быть больше нуля!" },
+        { "", "2 ID", "0,0", "должно быть больше нуля!" },
+        { "", "2 ID", "abc", "должно быть больше нуля!" },
         { "", "53 ID", "200000", "от 0.1 до 100000 мм" },
         { "", "54 ID", "-40", "" },
         { "mnuAddCill", "14 ID", "1.19e40", "«Угол наклона зубьев, град» должно быть не меньше 0 и меньше 90 град." },

@@ -39,13 +39,9 @@ TEST(CalcReakz, BeamCases)
         SCOPED_TRACE(c.name);
         const std::optional<Reactions> r = CalcReakz(c.forces, c.L);
         ASSERT_TRUE(r.has_value());
-        EXPECT_NEAR(r->R1x, c.expected.R1x, kTol);
-        EXPECT_NEAR(r->R1y, c.expected.R1y, kTol);
-        EXPECT_NEAR(r->R1, c.expected.R1, kTol);
-        EXPECT_NEAR(r->R2x, c.expected.R2x, kTol);
-        EXPECT_NEAR(r->R2y, c.expected.R2y, kTol);
-        EXPECT_NEAR(r->R2, c.expected.R2, kTol);
-        EXPECT_NEAR(r->Ra, c.expected.Ra, kTol);
+        for (double Reactions::*reaction : { &Reactions::R1x, &Reactions::R1y, &Reactions::R1, &Reactions::R2x,
+                 &Reactions::R2y, &Reactions::R2, &Reactions::Ra })
+            EXPECT_NEAR((*r).*reaction, c.expected.*reaction, kTol);
     }
     // No span, no result; no loads, no reactions.
     EXPECT_FALSE(CalcReakz({ { 0, 0, 30, 1000, 0, 0 } }, 0).has_value());

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 using namespace tarnvel;
@@ -31,23 +32,20 @@ TEST(ConvertLoad, WorkedExamplesAndRoundTrips)
     for (const auto &row : table) {
         ModeRecord r { 0, 0, 0, 0, 5, 0.4 }; // speed and coefficient are not the loads'
         ConvertLoad(row.kind, row.value, row.speed, r);
-        const ModeRecord &e = row.expected;
-        EXPECT_NEAR(r.Load1, e.Load1, 1e-6) << row.kind;
-        EXPECT_NEAR(r.Load2, e.Load2, 1e-6) << row.kind;
-        EXPECT_NEAR(r.Load3, e.Load3, 1e-6) << row.kind;
-        EXPECT_NEAR(r.Load4, e.Load4, 1e-6) << row.kind;
+        const auto loads = [](const ModeRecord &m) { return std::array { m.Load1, m.Load2, m.Load3, m.Load4 }; };
+        for (int i = 0; i < 4; ++i)
+            EXPECT_NEAR(loads(r)[i], loads(row.expected)[i], 1e-6) << row.kind << " load " << i + 1;
+        EXPECT_EQ(r.Speed, 5);
+        EXPECT_EQ(r.Coeff, 0.4);
 
         // Entering any of the four values in its own kind gives all four back,
         // and the entered one exactly.
-        const double loads[] = { r.Load1, r.Load2, r.Load3, r.Load4 };
-        EXPECT_EQ(loads[row.kind - 1], row.value);
+        EXPECT_EQ(loads(r)[row.kind - 1], row.value);
         for (int kind = 1; kind <= 4; ++kind) {
             ModeRecord again;
-            ConvertLoad(kind, loads[kind - 1], row.speed, again);
-            EXPECT_NEAR(again.Load1, r.Load1, 1e-12 * r.Load1) << row.kind << kind;
-            EXPECT_NEAR(again.Load2, r.Load2, 1e-12 * r.Load2) << row.kind << kind;
-            EXPECT_NEAR(again.Load3, r.Load3, 1e-12 * r.Load3) << row.kind << kind;
-            EXPECT_NEAR(again.Load4, r.Load4, 1e-12 * r.Load4) << row.kind << kind;
+            ConvertLoad(kind, loads(r)[kind - 1], row.speed, again);
+            for (int i = 0; i < 4; ++i)
+                EXPECT_NEAR(loads(again)[i], loads(r)[i], 1e-12 * loads(r)[i]) << row.kind << kind << " load " << i + 1;
         }
     }
     ModeRecord untouched { 1, 2, 3, 4, 5, 6 };

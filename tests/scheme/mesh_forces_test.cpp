@@ -52,12 +52,8 @@ void expectForces(const MeshForces &f, const ModeForces &e, double x, double y, 
 {
     ASSERT_FALSE(f.modes.isEmpty()) << what;
     const ModeForces &m = f.modes[0];
-    EXPECT_NEAR(m.Ft, e.Ft, 1e-5) << what;
-    EXPECT_NEAR(m.Fr, e.Fr, 1e-5) << what;
-    EXPECT_NEAR(m.Fa, e.Fa, 1e-5) << what;
-    EXPECT_NEAR(m.Fx, e.Fx, 1e-5) << what;
-    EXPECT_NEAR(m.Fy, e.Fy, 1e-5) << what;
-    EXPECT_NEAR(m.Fz, e.Fz, 1e-5) << what;
+    for (double ModeForces::*component : { &ModeForces::Ft, &ModeForces::Fr, &ModeForces::Fa, &ModeForces::Fx, &ModeForces::Fy, &ModeForces::Fz })
+        EXPECT_NEAR(m.*component, e.*component, 1e-5) << what;
     EXPECT_NEAR(f.x, x, 1e-6) << what;
     EXPECT_NEAR(f.y, y, 1e-6) << what;
     // One mode of weight 1: the equivalents are that mode's projections.

@@ -36,14 +36,8 @@ TEST_F(MainWindowTest, PlacementIsSavedOnCloseUnlessMinimised)
     window().move(150, 90);
     window().resize(800, 600);
     window().close();
-    {
-        QSettings settings;
-        settings.beginGroup(QStringLiteral("Settings"));
-        EXPECT_EQ(settings.value(QStringLiteral("MainLeft")).toString(), QStringLiteral("2250"));
-        EXPECT_EQ(settings.value(QStringLiteral("MainTop")).toString(), QStringLiteral("1350"));
-        EXPECT_EQ(settings.value(QStringLiteral("MainWidth")).toString(), QStringLiteral("12000"));
-        EXPECT_EQ(settings.value(QStringLiteral("MainHeight")).toString(), QStringLiteral("9000"));
-    }
+    for (const auto &[key, twips] : {std::pair{"MainLeft", "2250"}, {"MainTop", "1350"}, {"MainWidth", "12000"}, {"MainHeight", "9000"}})
+        EXPECT_EQ(QSettings().value(QStringLiteral("Settings/") + QLatin1String(key)).toString(), QLatin1String(twips)) << key;
 
     state.db = store.open();
     m_window.reset();
@@ -54,9 +48,7 @@ TEST_F(MainWindowTest, PlacementIsSavedOnCloseUnlessMinimised)
     window().showMinimized();
     ASSERT_TRUE(window().isMinimized());
     window().close();
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Settings"));
-    EXPECT_EQ(settings.value(QStringLiteral("MainLeft")).toString(), QStringLiteral("2250"));
+    EXPECT_EQ(QSettings().value(QStringLiteral("Settings/MainLeft")).toString(), QStringLiteral("2250"));
 }
 
 // Settings from another set of monitors, or edited by hand, never make a
@@ -74,14 +66,8 @@ TEST_F(MainWindowTest, ASavedPlacementIsFittedToTheScreens)
         {"1E+30", "-1E+30", "1E+30", "1E+30"},
     };
     for (const auto &c : cases) {
-        {
-            QSettings settings;
-            settings.beginGroup(QStringLiteral("Settings"));
-            settings.setValue(QStringLiteral("MainLeft"), QString::fromLatin1(c.left));
-            settings.setValue(QStringLiteral("MainTop"), QString::fromLatin1(c.top));
-            settings.setValue(QStringLiteral("MainWidth"), QString::fromLatin1(c.width));
-            settings.setValue(QStringLiteral("MainHeight"), QString::fromLatin1(c.height));
-        }
+        for (const auto &[key, value] : {std::pair{"MainLeft", c.left}, {"MainTop", c.top}, {"MainWidth", c.width}, {"MainHeight", c.height}})
+            QSettings().setValue(QStringLiteral("Settings/") + QLatin1String(key), QString::fromLatin1(value));
         state.db = store.open();
         m_window.reset();
         // The window's frame, which the platform adds, is not the saved size's.

@@ -128,8 +128,9 @@ TEST(BatchReportKill, APageAlwaysShowsItsOwnPictures)
         ASSERT_EQ(pictureNames(sources), own->pictures);
         for (const QString &name : own->pictures)
             EXPECT_EQ(test::fileBytes(folder.filePath(name)), own->pictureBytes.value(name)) << name.toStdString();
-        if (ended)
+        if (ended) {
             EXPECT_EQ(present, test::sorted(own->pictures + QStringList { QStringLiteral("notes.txt") }));
+        }
         ASSERT_FALSE(HasFailure());
     }
     // Both scenarios' pages stood at some point, and some runs got through.

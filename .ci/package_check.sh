@@ -64,10 +64,9 @@ echo "package check: desktop entry and MIME type valid"
 home=$scratch/home
 mkdir -p "$home" "$scratch/runtime"
 chmod 700 "$scratch/runtime"
-as_user() {
-    env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" XDG_RUNTIME_DIR="$scratch/runtime" \
-        LANG=C.UTF-8 LC_ALL=C.UTF-8 "$@"
-}
+user_env=(env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u DISPLAY -u WAYLAND_DISPLAY HOME="$home"
+    XDG_RUNTIME_DIR="$scratch/runtime" LANG=C.UTF-8 LC_ALL=C.UTF-8)
+as_user() { "${user_env[@]}" "$@"; }
 program=$root/usr/bin/tarnvel
 example=$root/usr/share/tarnvel/examples/reducer_shaft.tvd
 store=$home/.local/share/Tarnvel/Tarnvel/TarnvelN.mdb
@@ -76,7 +75,9 @@ store=$home/.local/share/Tarnvel/Tarnvel/TarnvelN.mdb
 # has three loading points (helical wheel, sprocket, bevel pinion): once the
 # user's store holds them and the opening's compaction is over, the example is
 # open.
-as_user QT_QPA_PLATFORM=offscreen "$program" "$example" >"$scratch/window.log" 2>&1 &
+# Started without a shell function in between, so that $! is the window
+# itself and the kill below ends it rather than a subshell.
+"${user_env[@]}" QT_QPA_PLATFORM=offscreen "$program" "$example" >"$scratch/window.log" 2>&1 &
 window=$!
 points=""
 for _ in $(seq 1 120); do

@@ -42,6 +42,8 @@ void fillScenario(Database &db)
     db.execute(QStringLiteral("INSERT INTO BearRep (Side, BearingID, Kb, Kt, RollRing, Radial, Osev) VALUES (0, 3, 1.3, 1, 0, 1, 1)"));
     db.execute(QStringLiteral("INSERT INTO Bearings (`Number`, di, de, b, C, C0, Alfa, TipID) VALUES ('7777', 35, 80, 21, 33200, 18000, 0, 2)"));
     db.execute(QStringLiteral("INSERT INTO RequiredLife (Side, Lh) VALUES (1, 12000)"));
+    db.execute(QStringLiteral("INSERT INTO ShaftSegments (Length, Outer, Bore) VALUES (200, 40, 0)"));
+    db.execute(QStringLiteral("INSERT INTO ShaftSettings (SettingID, Value) VALUES (1, 2.5)"));
     db.execute(QStringLiteral("INSERT INTO ShaftSteels (Grade, Treatment, SigmaB, E, UserAdded) "
                               "VALUES ('30ХГСА', 'закалка', 1100, 200000, 1)"));
 }
@@ -164,7 +166,7 @@ TEST(StoreFile, NewProjectEmptiesTheScenarioAndKeepsTheCatalogue)
     newProjectStore(db, store.directory(), [&](const QString &text) { statuses << text; });
 
     ASSERT_TRUE(db && db->isOpen());
-    for (const QString &table : scenarioTables())
+    for (const QString &table : scenarioTables() + QStringList{"Points", "BearRep", "RequiredLife", "ShaftSegments", "ShaftSettings"})
         EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ") + table), 0) << table.toStdString();
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings")), bearings);
     EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM Bearings WHERE `Number` = '7777'")), 1);

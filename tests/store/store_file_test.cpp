@@ -306,25 +306,3 @@ TEST(StoreFile, ASnapshotTakesTheWholeStoreAndLeavesItsFolderAsItWas)
     Database::snapshot(path, storePath(again.path()), Database::Durability::Throwaway);
     EXPECT_EQ(ownBearings(storePath(again.path())), 0);
 }
-
-// A damaged store is refused at start-up and left untouched, with nothing
-// beside it either.
-TEST(StoreFile, TheCheckOfADamagedStoreWritesNothingBesideIt)
-{
-    QTemporaryDir dir;
-    const QString path = closedStoreWithOwnBearing(dir.path());
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        file.seek(4096);
-        file.write(QByteArray(file.size() - 4096, '\xA5'));
-    }
-    const QStringList before = folderListing(dir.path());
-    try {
-        openOrCreateStore(dir.path());
-        ADD_FAILURE() << "a damaged store was opened";
-    } catch (const StoreError &error) {
-        EXPECT_EQ(error.fault(), StoreError::Fault::NotAStore);
-    }
-    EXPECT_EQ(folderListing(dir.path()), before);
-}

@@ -87,7 +87,7 @@ void prepareFaultyStore(const QString &directory, const char *fault)
 } // namespace
 
 // Every fault of the store is told before the window is used, in words the
-// user can act on, and the file is left exactly as it was.
+// user can act on, and the file is left exactly as it was, nothing beside it.
 TEST(StartUp, StoreFaultsAreReportedAndTheFileLeftAsItWas)
 {
     const struct
@@ -109,6 +109,7 @@ TEST(StartUp, StoreFaultsAreReportedAndTheFileLeftAsItWas)
         prepareFaultyStore(dir.path(), c.fault);
         const QString path = storePath(dir.path());
         const QByteArray store = test::fileBytes(path), log = test::fileBytes(path + QStringLiteral("-wal"));
+        const QStringList files = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         EXPECT_EQ(log.isEmpty(), QByteArray(c.fault) != "foreign log");
 
         ProgramState state;
@@ -125,6 +126,10 @@ TEST(StartUp, StoreFaultsAreReportedAndTheFileLeftAsItWas)
         EXPECT_FALSE(anySplashVisible());
         EXPECT_EQ(test::fileBytes(path), store) << c.fault;
         EXPECT_EQ(test::fileBytes(path + QStringLiteral("-wal")), log) << c.fault;
+        QStringList after = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        if (!log.isEmpty())
+            after.removeAll(QStringLiteral("TarnvelN.mdb-shm")); // SQLite's index of the other program's log
+        EXPECT_EQ(after, files) << c.fault;
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 }

@@ -386,6 +386,8 @@ TEST_F(MeshStoreTest, GearDataAreReadAsThePointShowsThem)
     }
 }
 
+// Those the workbench sends the engineer to (no loads, no direction, no
+// module) are checked through it in analysis_commands_test.
 TEST_F(MeshStoreTest, StopsNameTheMissingInput)
 {
     const struct
@@ -397,11 +399,8 @@ TEST_F(MeshStoreTest, StopsNameTheMissingInput)
         int parameterId;
     } cases[] = {
         { "bad force unit", 3, 1, 1000, {}, MeshStatus::BadForceUnit, 4 },
-        { "no modes", 0, 1, -1, {}, MeshStatus::NoModes, 0 },
         { "no kgf rows", 2, 1, 1000, {}, MeshStatus::NoModes, 0 },
         { "zero speed", 1, 1, 0, {}, MeshStatus::ZeroSpeedSum, 0 },
-        { "no direction", 1, 0, 1000, {}, MeshStatus::NoDirection, 38 },
-        { "no module", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 11", MeshStatus::ZeroParameter, 11 },
         { "no teeth", 1, 1, 1000, "SET ParValue = 0 WHERE ParameterID = 12", MeshStatus::ZeroParameter, 12 },
         { "no mating teeth", 1, 2, 1000, "SET ParValue = 0 WHERE ParameterID = 13", MeshStatus::ZeroParameter, 13 },
         { "shifts too negative", 1, 1, 1000, "SET ParValue = -1.5 WHERE ParameterID = 16 OR ParameterID = 17",

@@ -98,9 +98,9 @@ protected:
         const qint64 gear = addPoint(1, 3,
             { { 11, 2.5 }, { 12, 20 }, { 13, 60 }, { 14, 0 }, { 15, 1 }, { 16, 0 }, { 17, 0 }, { 18, 1 }, { 19, 2 },
                 { 20, 90 }, { 33, 50 } });
-        // N·m, rpm, share; kinds 1 … 3 hold placeholders.
-        addPowers(gear, 1, 1000, 0.7, { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 4, 100 } });
-        addPowers(gear, 2, 1500, 0.3, { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 4, 80 } });
+        // N·m, rpm, share; kinds 1 … 3 hold placeholders, the page shows kind 1 as entered.
+        addPowers(gear, 1, 1000, 0.7, { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 4, 100 } }, 1);
+        addPowers(gear, 2, 1500, 0.3, { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 4, 80 } }, 1);
 
         const qint64 force = addFreeForce(2, 0, 40, 120, 105, -52, 17);
         addPowers(force, 1, 1000, 0.7, { { 5, 100 }, { 6, -50 }, { 7, 20 } }, 1);
@@ -207,6 +207,7 @@ TEST_F(ReportScheme, KeyNumbersAndCaptions)
         // What the golden page (a point for a separator, no halves) cannot
         // show: the Russian comma, halves to even, single-precision Кб, Ккач.
         { "Нормальный модуль m, мм", "2,5" },
+        { "Мощность л.c.", "1" }, // the kind the loads were entered in
         { "   Окружная   Ft(1)", "1234,568" },
         { "R1y", "2,062" }, // 2.0625
         { "R2y", "-1130,062" },

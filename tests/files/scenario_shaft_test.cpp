@@ -92,16 +92,6 @@ TEST_F(ShaftStore, StepsAndSettingsOutOfRangeAreRefusedWithTheirRange)
     EXPECT_DOUBLE_EQ(readShaftInputs(*db).setting(shaftSetting::peakFactor), 2.5);
 }
 
-TEST_F(ShaftStore, NewProjectEmptiesTheShaftButKeepsTheSteels)
-{
-    putShaft();
-    const int steels = countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels"));
-    emptyScenario(*db);
-    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ShaftSegments")), 0);
-    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ShaftSettings")), 0);
-    EXPECT_EQ(countRows(*db, QStringLiteral("SELECT * FROM ShaftSteels")), steels);
-}
-
 TEST_F(ShaftStore, ShaftRoundTripsInABlockAfterTheRecord)
 {
     putShaft();

@@ -151,26 +151,6 @@ TEST_F(ModesTest, SyncWithoutReferenceModesChangesNothing)
         rowsOf(target, 1), QStringList({ "1 900 0.1 11 1", "2 1800 0.2 12 1", "3 2700 0.3 13 1", "4 3600 0.4 14 1" }));
 }
 
-TEST_F(ModesTest, GatherTheLoadsOfAPoint)
-{
-    // Gear point: the four kinds and the kind they were entered in. Free-force
-    // point: Fx, Fy, Fz and kind 5. A kind missing from a mode reads as 0.
-    const int gear = addPoint(1, 4);
-    const int free = addPoint(2, 2);
-    const int patchy = addPoint(3, 3);
-    addModes(gear, 2, 1000, { 1, 2, 3, 4 }, 3);
-    addModes(free, 1, 750, { 5, 6, 7 });
-    addModes(patchy, 1, 800, { 1, 3, 4 });
-    ModeList modes = { ModeRecord { 9, 9, 9, 9, 9, 9 } };
-    EXPECT_EQ(GatherModes(*db, gear, modes), 3);
-    EXPECT_EQ(modes, ModeList({ { 11, 21, 31, 41, 1000, 0.1 }, { 12, 22, 32, 42, 2000, 0.2 } }));
-    EXPECT_EQ(ModeCount(modes), 2);
-    EXPECT_EQ(GatherModes(*db, free, modes), 5);
-    EXPECT_EQ(modes, ModeList({ { 51, 61, 71, 0, 750, 0.1 } }));
-    GatherModes(*db, patchy, modes);
-    EXPECT_EQ(modes, ModeList({ { 11, 0, 31, 41, 800, 0.1 } }));
-}
-
 TEST_F(ModesTest, GatherAPointWithoutLoads)
 {
     // It starts from the shaft's modes with zero loads; with no modes anywhere
@@ -202,8 +182,9 @@ TEST_F(ModesTest, AFreeForceWithoutModesLosesItsEquivalents)
 TEST_F(ModesTest, EveryPointsModesReadAtOnce)
 {
     // One statement for all points gives each point what its own question
-    // gives: its modes in order, the first load of each kind, nothing (0) for
-    // a kind a mode lacks or a load left empty. PointIDs run against the numbers.
+    // (and its load dialog) gives: its modes in order, the first load of each
+    // kind, nothing (0) for a kind a mode lacks or a load left empty, and the
+    // kind its loads were entered in. PointIDs run against the numbers.
     const int patchy = addPoint(3, 3);
     const int gear = addPoint(1, 4);
     const int free = addPoint(2, 2);
@@ -219,15 +200,19 @@ TEST_F(ModesTest, EveryPointsModesReadAtOnce)
     {
         int point;
         bool freeForce;
+        int kind;
         ModeList expected;
     } cases[] = {
-        { gear, false, { { 11, 21, 31, 41, 1000, 0.1 }, { 12, 22, 32, 42, 2000, 0.2 } } },
-        { patchy, false, { { 11, 0, 31, 41, 800, 0.1 }, { 12, 0, 32, 42, 1600, 0.2 }, { 13, 0, 33, 43, 2400, 0.3 } } },
-        { free, true, { { 0, 61, 71, 0, 750, 0.1 }, { 0, 62, 72, 0, 1500, 0.2 }, { 0, 0, 5, 0, 1500, 0.25 } } },
+        { gear, false, 3, { { 11, 21, 31, 41, 1000, 0.1 }, { 12, 22, 32, 42, 2000, 0.2 } } },
+        { patchy, false, 1, { { 11, 0, 31, 41, 800, 0.1 }, { 12, 0, 32, 42, 1600, 0.2 }, { 13, 0, 33, 43, 2400, 0.3 } } },
+        { free, true, 5, { { 0, 61, 71, 0, 750, 0.1 }, { 0, 62, 72, 0, 1500, 0.2 }, { 0, 0, 5, 0, 1500, 0.25 } } },
     };
     for (const auto &c : cases) {
         EXPECT_EQ(modeRecords(all(c.point), c.freeForce), c.expected) << c.point;
         EXPECT_EQ(modeRecords(pointModeCells(*db, c.point), c.freeForce), c.expected) << c.point;
+        ModeList gathered = { ModeRecord { 9, 9, 9, 9, 9, 9 } };
+        EXPECT_EQ(GatherModes(*db, c.point, gathered), c.kind) << c.point;
+        EXPECT_EQ(gathered, c.expected) << c.point;
     }
     EXPECT_TRUE(all(patchy).first().loads[2].isNull());
     EXPECT_TRUE(all(free).first().loads[5].isNull());

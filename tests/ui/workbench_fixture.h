@@ -34,7 +34,6 @@ protected:
 
     frmMain &window();
     QAction *action(const char *name) { return window().findChild<QAction *>(QLatin1String(name)); }
-    QWidget *widget(const char *name) { return window().findChild<QWidget *>(QLatin1String(name)); }
     Database &db() { return *state.db; }
 
     // What the detail view shows, column by column.

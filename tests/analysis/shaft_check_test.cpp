@@ -72,6 +72,26 @@ TEST(ShaftStiffness, SimplySupportedPointLoad)
     }
 }
 
+// A load c beyond the right bearing of a span L (handbook beam with an overhang).
+TEST(ShaftStiffness, OverhungLoad)
+{
+    const struct
+    {
+        double L, c, D, F;
+    } cases[] = { { 200, 50, 40, 1000 }, { 150, 80, 30, -700 } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "L = " << c.L << ", c = " << c.c);
+        const ShaftModeCheck r = check({ { 0, 0, c.L + c.c, 0, c.F, 0 } }, c.L, 0, solid(c.L + c.c, c.D));
+        const double EI = kE * inertia(c.D);
+        const double tip = c.F * c.c * c.c * (c.L + c.c) / (3 * EI);
+        expectClose(r.bendY.deflection(c.L + c.c), tip);
+        expectClose(std::fabs(r.bendY.slope(0)), std::fabs(c.F) * c.c * c.L / (6 * EI));
+        expectClose(std::fabs(r.bendY.slope(c.L)), std::fabs(c.F) * c.c * c.L / (3 * EI));
+        expectClose(r.largestDeflection, std::fabs(tip));
+        expectClose(r.largestDeflectionAt, c.L + c.c);
+    }
+}
+
 TEST(ShaftStiffness, SteppedShaftsUnderCentralLoad)
 {
     const double L = 200, F = 5000, D = 40, EI = kE * inertia(D), root4of2 = std::pow(2.0, 0.25);
